@@ -1,0 +1,124 @@
+#include "core/catalogue.h"
+
+#include "core/etat.h"
+#include "core/memoire.h"
+#include "core/texte.h"
+
+#include <cctype>
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+
+const char* const noms_fuses[NB_FUSES] = {
+    "CPD", "CP0", "CP1",   "DP",     "CPC",   "WDTE", "FOSC0", "FOSC1", "FOSC2", "MCLRE",
+    "WRT", "LVP", "PWRTE", "PWRTE/", "BODEN", "RESV", "DEB/",  "0",     "-"};
+
+std::vector<Desc_PIC> tab_pic;
+std::array<Fusibles, NB_FAMILLES> tab_fuses;
+
+const Desc_PIC* pic_courant() {
+    if (pic_select < 0 || static_cast<std::size_t>(pic_select) >= tab_pic.size()) return nullptr;
+    return &tab_pic[static_cast<std::size_t>(pic_select)];
+}
+
+int cherche_pic(const std::string& nom) {
+    for (std::size_t i = 0; i < tab_pic.size(); ++i)
+        if (tab_pic[i].nom == nom) return static_cast<int>(i);
+    return -1;
+}
+
+uint16_t put_fuse(const char* nom, const char* const noms[14]) {
+    uint16_t masque = 0;
+    for (int i = 0; i < 14; ++i)
+        if (std::strcmp(nom, noms[i]) == 0) masque = static_cast<uint16_t>(masque | (1u << i));
+    return masque;
+}
+
+namespace {
+
+void signale(const std::string& fichier, int numero, const char* raison) {
+    std::printf("%s, ligne %d : ligne ignorée (%s)\n", fichier.c_str(), numero, raison);
+}
+
+// A family number, then 14 names from bit 13 down to bit 0. Returns the reason for skipping it.
+const char* lit_ligne_fusibles(std::string_view ligne) {
+    std::vector<std::string_view> mots = decoupe_mots(ligne);
+    std::optional<int> famille = lit_entier(mots[0]);
+    if (!famille || *famille < 0 || *famille >= NB_FAMILLES)
+        return "numéro de famille hors de 0 à 31";
+    if (mots.size() < 15) return "moins de 14 noms de fusibles";
+    std::string noms_bits[14];
+    const char* noms[14];
+    for (int k = 0; k < 14; ++k) {
+        std::string_view nom = mots[static_cast<std::size_t>(k) + 1];
+        if (nom.size() > NOM_FUSE_MAX) return "nom de fusible de 10 caractères ou plus";
+        noms_bits[13 - k] = std::string(nom);
+    }
+    for (int i = 0; i < 14; ++i) noms[i] = noms_bits[i].c_str();
+    Fusibles& f = tab_fuses[static_cast<std::size_t>(*famille)];
+    for (int n = 0; n < NB_FUSES; ++n) f.masque[n] = put_fuse(noms_fuses[n], noms);
+    return nullptr;
+}
+
+// nom taille_prog taille_donnee famille algo vpp40 teste osc_cal
+const char* lit_ligne_composant(std::string_view ligne) {
+    std::vector<std::string_view> mots = decoupe_mots(ligne);
+    if (mots.size() < 8) return "moins de huit champs";
+    if (mots[0].size() > NOM_PIC_MAX) return "nom de 20 caractères ou plus";
+    if (tab_pic.size() >= NB_PIC_MAX) return "plus de 127 composants";
+    int v[7];
+    for (int k = 0; k < 7; ++k)
+        v[k] = lit_entier(mots[static_cast<std::size_t>(k) + 1]).value_or(0);
+    Desc_PIC p;
+    p.nom = std::string(mots[0]);
+    p.taille_prog = v[0];
+    p.taille_donnee = v[1];
+    p.famille = v[2];
+    p.algo = v[3];
+    p.vpp40 = v[4];
+    p.teste = v[5];
+    p.osc_cal = v[6];
+    if (p.famille < 0 || p.famille >= NB_FAMILLES) return "numéro de famille hors de 0 à 31";
+    if (p.taille_prog < 0 || p.taille_prog > TAILLE_PROG_MAX)
+        return "taille du programme hors de 0 à 8192";
+    if (p.taille_donnee < 0 || p.taille_donnee > TAILLE_DONNEE_MAX)
+        return "taille des données hors de 0 à 131072";
+    tab_pic.push_back(std::move(p));
+    return nullptr;
+}
+
+} // namespace
+
+void lire_catalogue(std::istream& in, const std::string& fichier) {
+    tab_pic.clear();
+    tab_fuses = {};
+    std::string ligne;
+    int numero = 0;
+    while (lit_ligne(in, ligne)) {
+        ++numero;
+        if (ligne.empty()) continue;
+        unsigned char premier = static_cast<unsigned char>(ligne[0]);
+        if (std::isspace(premier) || premier == ';') continue;
+        if (ligne.size() > LIGNE_CONF_MAX) {
+            signale(fichier, numero, "plus de 255 caractères");
+            continue;
+        }
+        // A fuse layout starts with its family number; a device whose name starts with a digit
+        // (24C16, 93C66) is still a device.
+        std::string_view premier_mot = decoupe_mots(ligne)[0];
+        bool fusibles = premier_mot.find_first_not_of("0123456789") == std::string_view::npos;
+        const char* raison = fusibles ? lit_ligne_fusibles(ligne) : lit_ligne_composant(ligne);
+        if (raison) signale(fichier, numero, raison);
+    }
+}
+
+bool lire_catalogue_fichier(const std::string& chemin) {
+    std::ifstream f(chemin);
+    if (!f) {
+        tab_pic.clear();
+        tab_fuses = {};
+        return false;
+    }
+    lire_catalogue(f, chemin);
+    return true;
+}

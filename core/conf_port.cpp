@@ -1,0 +1,216 @@
+#include "core/conf_port.h"
+
+#include "core/catalogue.h"
+#include "core/etat.h"
+#include "core/messages.h"
+#include "core/repertoire_conf.h"
+#include "core/texte.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <fcntl.h>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+struct Cle_entier {
+    const char* cle;
+    int* valeur;
+};
+
+const Cle_entier cles_entieres[] = {
+    {"_TYPE_P", &type_de_prog},
+    {"_L_E_PROG_ENABLE", &le_prog_enable},
+    {"_L_E_PROG_DEBUT", &le_prog_deb},
+    {"_L_E_PROG_FIN", &le_prog_fin},
+    {"_L_E_DATA_ENABLE", &le_data_enable},
+    {"_L_E_DATA_DEBUT", &le_data_deb},
+    {"_L_E_DATA_FIN", &le_data_fin},
+    {"_L_E_CONFIG_ENABLE", &le_config_enable},
+    {"_L_E_ID_ENABLE", &le_ID_enable},
+    {"_ECRIRE_OSC_INT_12C5XX", &osc_int_enable},
+    {"_TEMPO", &val_tempo},
+    {"_DERNIER_PIC", &pic_select},
+};
+
+// Pin key of a line ("_VCC" or "_VCC/"): its line number and whether it is the inverted form.
+bool cle_broche(std::string_view cle, int& ligne, bool& inverse) {
+    for (int i = 0; i < NB_LIGNES; ++i) {
+        std::string nom = std::string("_") + noms_lignes[i];
+        if (cle == nom || cle == nom + "/") {
+            ligne = i;
+            inverse = cle.size() > nom.size();
+            return true;
+        }
+    }
+    return false;
+}
+
+void lit_ligne_conf(const std::string& ligne) {
+    if (ligne.empty() || ligne[0] != '_') return;
+    std::vector<std::string_view> mots = decoupe_mots(ligne);
+    std::string_view cle = mots[0];
+    if (cle == "_DERNIER_FICHIER") {
+        std::size_t i = cle.size();
+        while (i < ligne.size() && (ligne[i] == ' ' || ligne[i] == '\t')) ++i;
+        if (i < ligne.size()) lastFile = ligne.substr(i);
+        return;
+    }
+    std::string_view mot = mots.size() > 1 ? mots[1] : std::string_view();
+    if (cle == "_PORT") {
+        if (auto v = lit_entier(mot, 16)) PORT_PARA = *v;
+        return;
+    }
+    std::optional<int> v = lit_entier(mot);
+    if (!v) return;
+    int ligne_broche;
+    bool inverse;
+    if (cle_broche(cle, ligne_broche, inverse)) {
+        c_autre.l[ligne_broche] = {static_cast<uint8_t>(*v & 0xFF), static_cast<uint8_t>(inverse)};
+        return;
+    }
+    for (const Cle_entier& c : cles_entieres) {
+        if (cle == c.cle) {
+            *c.valeur = *v;
+            return;
+        }
+    }
+}
+
+void applique_type_de_prog() {
+    switch (type_de_prog) {
+    case 0:
+        c_u = brochage_korval;
+        break;
+    case 1:
+        c_u = brochage_p16pro;
+        break;
+    case 2:
+        c_u = c_autre;
+        break;
+    default:
+        break; // stays at the type 0 preset
+    }
+}
+
+std::string ligne_broche(const Brochage& b, int i) {
+    std::string s = std::string("_") + noms_lignes[i];
+    if (b.l[i].inverse) s += '/';
+    return s + " " + std::to_string(b.l[i].masque) + "\n";
+}
+
+// Writes texte to chemin through a temporary file in the same directory and a rename, so the file
+// is either the old one or the whole new one. Returns 0 or an errno value.
+int ecrit_atomique(const std::string& chemin, const std::string& texte) {
+    std::string modele = chemin + ".XXXXXX";
+    std::vector<char> nom(modele.begin(), modele.end());
+    nom.push_back('\0');
+    int fd = mkstemp(nom.data());
+    if (fd < 0) return errno;
+    int erreur = 0;
+    const char* p = texte.data();
+    std::size_t reste = texte.size();
+    while (reste > 0 && erreur == 0) {
+        ssize_t n = ::write(fd, p, reste);
+        if (n < 0) {
+            if (errno != EINTR) erreur = errno;
+            continue;
+        }
+        p += n;
+        reste -= static_cast<std::size_t>(n);
+    }
+    if (erreur == 0 && fchmod(fd, 0644) != 0) erreur = errno;
+    if (erreur == 0 && fsync(fd) != 0) erreur = errno;
+    if (::close(fd) != 0 && erreur == 0) erreur = errno;
+    if (erreur == 0 && std::rename(nom.data(), chemin.c_str()) != 0) erreur = errno;
+    if (erreur != 0) ::unlink(nom.data());
+    return erreur;
+}
+
+} // namespace
+
+void lire_conf_port(std::istream& in) {
+    std::string ligne;
+    while (lit_ligne(in, ligne)) lit_ligne_conf(ligne);
+}
+
+std::string texte_conf_port(const Brochage& b) {
+    char port[16];
+    std::snprintf(port, sizeof port, "%X", static_cast<unsigned>(PORT_PARA));
+    std::string t;
+    t += "; Fichier contenant les param\xE8tres de configuration du programmateur\n";
+    t += "; et du port parallele\n";
+    t += std::string("_PORT ") + port + "\n";
+    t += "_TYPE_P " + std::to_string(type_de_prog) + "\n";
+    for (int i : {L_VCC, L_VPP1, L_VPP2, L_DATA_OUT, L_CLK, L_DATA_IN, L_DATA_93, L_SELECT})
+        t += ligne_broche(b, i);
+    t += "_L_E_PROG_ENABLE " + std::to_string(le_prog_enable) + "\n";
+    t += "_L_E_PROG_DEBUT " + std::to_string(le_prog_deb) + "\n";
+    t += "_L_E_PROG_FIN " + std::to_string(le_prog_fin) + "\n";
+    t += "_L_E_DATA_ENABLE " + std::to_string(le_data_enable) + "\n";
+    t += "_L_E_DATA_DEBUT " + std::to_string(le_data_deb) + "\n";
+    t += "_L_E_DATA_FIN " + std::to_string(le_data_fin) + "\n";
+    t += "_L_E_CONFIG_ENABLE " + std::to_string(le_config_enable) + "\n";
+    t += "_L_E_ID_ENABLE " + std::to_string(le_ID_enable) + "\n";
+    t += "\n";
+    t += "_ECRIRE_OSC_INT_12C5XX " + std::to_string(osc_int_enable) + "\n";
+    t += "\n";
+    t += "_TEMPO " + std::to_string(val_tempo) + "\n";
+    t += "\n";
+    t += "_DERNIER_PIC " + std::to_string(pic_select) + "\n";
+    t += "\n";
+    t += "_DERNIER_FICHIER " + lastFile + "\n";
+    return t;
+}
+
+void Lire_Fichier_Conf() {
+    valeurs_par_defaut_conf();
+    tab_fuses = {};
+    tab_pic.clear();
+
+    std::ifstream conf(chemin_conf_port_lecture());
+    if (conf) {
+        lire_conf_port(conf);
+    } else {
+        std::printf("Le fichier conf_port n'existe pas\n");
+        message_erreur("Le fichier conf_port n'existe pas", 0);
+    }
+    applique_type_de_prog();
+
+    if (!lire_catalogue_fichier(chemin_conf_PICS())) {
+        std::printf("Le fichier conf_PICS n'existe pas\n");
+        message_erreur("Le fichier conf_PICS n'existe pas\nLe programme va se terminer", 1);
+    }
+    // The catalogue may have shrunk since the index was saved.
+    if (!pic_courant()) pic_select = 0;
+}
+
+std::string sauve_conf_port(Brochage b) {
+    const std::string texte = texte_conf_port(b);
+    std::vector<std::string> cibles;
+    if (repertoire_conf_force_ou_env()) {
+        cibles.push_back(repertoire_conf() + "conf_port");
+    } else {
+        std::string perso = chemin_conf_port_utilisateur();
+        std::string systeme = repertoire_conf() + "conf_port";
+        // Save where start-up reads: the per-user file once it exists, else the system one, and
+        // the per-user one when the system directory is not writable.
+        if (chemin_conf_port_lecture() == systeme) cibles.push_back(systeme);
+        if (!perso.empty()) cibles.push_back(perso);
+    }
+    std::string echecs;
+    for (const std::string& cible : cibles) {
+        std::error_code ec;
+        std::filesystem::create_directories(std::filesystem::path(cible).parent_path(), ec);
+        int erreur = ecrit_atomique(cible, texte);
+        if (erreur == 0) return cible;
+        echecs += "  " + cible + " : " + std::strerror(erreur) + "\n";
+    }
+    std::fprintf(stderr, "Les paramètres n'ont pas pu être enregistrés :\n%s", echecs.c_str());
+    return "";
+}

@@ -1,0 +1,21 @@
+// Programmer settings file (conf_port) and start-up reading of both configuration files.
+#pragma once
+
+#include "core/lignes.h"
+
+#include <istream>
+#include <string>
+
+// Reads settings lines into the globals (no defaults set here).
+void lire_conf_port(std::istream& in);
+
+// Settings text as sauve_conf_port writes it, from the map given and the globals.
+std::string texte_conf_port(const Brochage& b);
+
+// Reads conf_port then conf_PICS from the configuration directory, with the defaults and messages
+// of start-up. The front end opens the port afterwards.
+void Lire_Fichier_Conf();
+
+// Saves the settings (pin lines from b). Writes atomically; falls back to the per-user file when
+// the system directory cannot be written. Returns the path written, or "" on failure.
+std::string sauve_conf_port(Brochage b);

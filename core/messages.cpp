@@ -1,0 +1,45 @@
+#include "core/messages.h"
+
+#include <cstdio>
+
+namespace {
+Puits_message puits_message;
+Puits_progression puits_progression;
+} // namespace
+
+void message_erreur(const std::string& texte, int fin) {
+    if (puits_message) {
+        puits_message(texte, fin);
+        return;
+    }
+    std::fprintf(stderr, "%s\n", texte.c_str());
+}
+
+void installe_puits_message(Puits_message puits) {
+    puits_message = std::move(puits);
+}
+
+const char* legende_progression(int kind) {
+    switch (kind) {
+    case 0:
+        return "Ecriture du programme";
+    case 1:
+        return "Lecture du programme";
+    case 2:
+        return "Ecriture des données";
+    case 3:
+        return "Lecture des données";
+    default:
+        return "";
+    }
+}
+
+void gestion_bar(int i, int n, int kind) {
+    if (!puits_progression) return;
+    float fraction = n != 0 ? static_cast<float>(i) / static_cast<float>(n) : 0.0f;
+    puits_progression(fraction, legende_progression(kind), kind);
+}
+
+void installe_puits_progression(Puits_progression puits) {
+    puits_progression = std::move(puits);
+}

@@ -1,0 +1,22 @@
+// The two seams through which the lower layers reach the front end: messages and progress.
+#pragma once
+
+#include <functional>
+#include <string>
+
+// A message for the user; fin != 0 makes it fatal.
+void message_erreur(const std::string& texte, int fin);
+
+using Puits_message = std::function<void(const std::string& texte, int fin)>;
+// Installs the message sink; an empty function restores the default (text on standard error).
+void installe_puits_message(Puits_message puits);
+
+// Progress: word i of n, kind 0 write program, 1 read program, 2 write data, 3 read data.
+void gestion_bar(int i, int n, int kind);
+
+// Caption of a progress kind ("" for an unknown kind).
+const char* legende_progression(int kind);
+
+using Puits_progression = std::function<void(float fraction, const char* legende, int kind)>;
+// Installs the progress sink (the front end also processes its pending events there).
+void installe_puits_progression(Puits_progression puits);

@@ -1,0 +1,26 @@
+// Catalogue reader on arbitrary text: tables stay within their limits.
+#include "core/catalogue.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <sstream>
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    static bool init = [] {
+        std::freopen("/dev/null", "w", stdout);
+        return true;
+    }();
+    (void)init;
+    std::istringstream in(std::string(reinterpret_cast<const char*>(data), size));
+    lire_catalogue(in, "fuzz");
+    if (tab_pic.size() > NB_PIC_MAX) std::abort();
+    for (const Desc_PIC& p : tab_pic) {
+        if (p.nom.size() > NOM_PIC_MAX || p.famille < 0 || p.famille >= NB_FAMILLES) std::abort();
+        if (p.taille_prog < 0 || p.taille_prog > 8192) std::abort();
+        if (p.taille_donnee < 0 || p.taille_donnee > 131072) std::abort();
+    }
+    for (const Fusibles& f : tab_fuses)
+        for (uint32_t m : f.masque)
+            if (m > 0x3FFF) std::abort();
+    return 0;
+}

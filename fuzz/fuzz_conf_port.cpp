@@ -1,0 +1,23 @@
+// Settings reader on arbitrary text, then save and read back: the same settings.
+#include "core/conf_port.h"
+#include "core/etat.h"
+
+#include <cstdlib>
+#include <sstream>
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    remise_a_zero_etat();
+    std::istringstream in(std::string(reinterpret_cast<const char*>(data), size));
+    lire_conf_port(in);
+    // lastFile is a single line in the file.
+    if (lastFile.find('\n') != std::string::npos) std::abort();
+    std::string premier = texte_conf_port(c_autre);
+    Brochage autre = c_autre;
+    std::string fichier = lastFile;
+    remise_a_zero_etat();
+    std::istringstream relu(premier);
+    lire_conf_port(relu);
+    if (!(c_autre == autre) || lastFile != fichier) std::abort();
+    if (texte_conf_port(c_autre) != premier) std::abort();
+    return 0;
+}

@@ -1,0 +1,30 @@
+// Intel HEX files: the PIC layout (program words, IDs, configuration, data EEPROM at fixed
+// addresses) and the plain byte layout of EEPROM images.
+#pragma once
+
+#include "core/memoire.h"
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+// value in upper-case hexadecimal, left-padded with "0" to exactly longueur characters (a negative
+// value as its 32-bit two's complement); the empty string when it needs more digits. buf holds at
+// least longueur + 1 characters. Returns buf.
+char* ui2Hex(int valeur, char* buf, unsigned longueur);
+std::string ui2Hex(int valeur, unsigned longueur);
+
+// What a reader remembers from one line to the next (extended linear address records).
+struct Lecture_hex {
+    uint32_t adresse_haute = 0; // upper 16 address bits, from the last type 04 record
+};
+
+// PIC layout; the selected device decides where IDs and configuration sit.
+std::unique_ptr<Memoire_PIC> Lire_Fichier_Hex_PIC(const std::string& chemin);
+int Lire_ligne_Hex_PIC(const std::string& ligne, Memoire_PIC& m, Lecture_hex& etat);
+void Ecrire_Fichier_Hex_PIC(const std::string& chemin, const Memoire_PIC& m);
+
+// Plain byte layout: record address = data byte address.
+std::unique_ptr<Memoire_PIC> Lire_Fichier_Hex_EEPROM(const std::string& chemin);
+int Lire_ligne_Hex_EEPROM(const std::string& ligne, Memoire_PIC& m, Lecture_hex& etat);
+void Ecrire_Fichier_Hex_EEPROM(const std::string& chemin, const Memoire_PIC& m);

@@ -1,0 +1,39 @@
+// What the line driver needs from a parallel port: the data register, the status register and a
+// clock. Implementations: direct port I/O, Linux ppdev, the simulated programmer; a trace wraps
+// any of them.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+
+class Backend_port {
+  public:
+    virtual ~Backend_port() = default;
+
+    // Takes the port at this base address into use; false when refused (a message was posted).
+    virtual bool ouvre(int base) = 0;
+    virtual void ferme() = 0;
+    virtual bool ouvert() const = 0;
+
+    virtual void ecrit_donnee(uint8_t octet) = 0; // data register
+    virtual uint8_t lit_etat() = 0;               // status register
+
+    // Monotonic clock, nanoseconds.
+    virtual int64_t horloge_ns() = 0;
+
+    // Returns once horloge_ns() - debut_ns >= duree_ns (signed comparison), reading the clock at
+    // least once more. A simulated clock jumps instead of spinning.
+    virtual void attend(int64_t debut_ns, int64_t duree_ns) {
+        while (horloge_ns() - debut_ns < duree_ns) {}
+    }
+
+    // Level on the chip's data pin, where the backend can see it (the simulator).
+    virtual std::optional<bool> niveau_bus() { return std::nullopt; }
+};
+
+// The backend the line driver uses. Until one is installed, a closed one that does nothing.
+void installe_backend(std::unique_ptr<Backend_port> b);
+Backend_port& backend();
+// Takes the installed backend back (for a wrapper such as the trace).
+std::unique_ptr<Backend_port> retire_backend();

@@ -1,0 +1,74 @@
+#include "commun/outils.h"
+
+#include "core/etat.h"
+#include "core/messages.h"
+#include "core/repertoire_conf.h"
+
+#include <cstdlib>
+#include <fstream>
+#include <random>
+#include <sstream>
+
+namespace test {
+
+Enregistreur_messages::Enregistreur_messages() {
+    installe_puits_message([this](const std::string& t, int f) { liste.push_back({t, f}); });
+}
+
+Enregistreur_messages::~Enregistreur_messages() {
+    installe_puits_message({});
+}
+
+Repertoire_temp::Repertoire_temp() {
+    std::random_device alea;
+    auto base = std::filesystem::temp_directory_path();
+    for (;;) {
+        rep = base / ("korval-test-" + std::to_string(alea()));
+        if (std::filesystem::create_directory(rep)) break;
+    }
+}
+
+Repertoire_temp::~Repertoire_temp() {
+    std::error_code ec;
+    // Directories made read-only by a test must be removable.
+    std::filesystem::permissions(rep, std::filesystem::perms::owner_all,
+                                 std::filesystem::perm_options::add, ec);
+    std::filesystem::remove_all(rep, ec);
+}
+
+std::string lit_fichier(const std::string& chemin) {
+    std::ifstream f(chemin, std::ios::binary);
+    std::ostringstream s;
+    s << f.rdbuf();
+    return s.str();
+}
+
+void ecrit_fichier(const std::string& chemin, const std::string& contenu) {
+    std::ofstream f(chemin, std::ios::binary);
+    f << contenu;
+}
+
+std::string repertoire_source() {
+    const char* env = std::getenv("KORVAL_SOURCE_DIR");
+    return env && *env ? env : KORVAL_SOURCE_DIR;
+}
+
+std::string fichier_source(const std::string& relatif) {
+    return repertoire_source() + "/" + relatif;
+}
+
+void Etat_propre::SetUp() {
+    // The message sink is left alone: a fixture member may have installed a recorder already.
+    remise_a_zero_etat();
+    installe_puits_progression({});
+    force_repertoire_conf("");
+}
+
+void Etat_propre::TearDown() {
+    remise_a_zero_etat();
+    installe_puits_message({});
+    installe_puits_progression({});
+    force_repertoire_conf("");
+}
+
+} // namespace test

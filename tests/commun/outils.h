@@ -1,0 +1,55 @@
+// Test helpers shared by every layer's tests.
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+namespace test {
+
+struct Message {
+    std::string texte;
+    int fin;
+};
+
+// Records every message_erreur while alive; restores the default sink afterwards.
+class Enregistreur_messages {
+  public:
+    Enregistreur_messages();
+    ~Enregistreur_messages();
+    const std::vector<Message>& messages() const { return liste; }
+    void vide() { liste.clear(); }
+
+  private:
+    std::vector<Message> liste;
+};
+
+// A fresh temporary directory removed at the end of its scope.
+class Repertoire_temp {
+  public:
+    Repertoire_temp();
+    ~Repertoire_temp();
+    const std::filesystem::path& chemin() const { return rep; }
+    std::string fichier(const std::string& nom) const { return (rep / nom).string(); }
+
+  private:
+    std::filesystem::path rep;
+};
+
+std::string lit_fichier(const std::string& chemin);
+void ecrit_fichier(const std::string& chemin, const std::string& contenu);
+
+// Shipped data and sources: the data/ directory and the source tree.
+std::string repertoire_source();
+std::string fichier_source(const std::string& relatif);
+
+// Base fixture: global state back to its start values before and after each test.
+class Etat_propre : public ::testing::Test {
+  protected:
+    void SetUp() override;
+    void TearDown() override;
+};
+
+} // namespace test

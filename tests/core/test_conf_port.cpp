@@ -1,0 +1,253 @@
+#include "commun/outils.h"
+
+#include "core/catalogue.h"
+#include "core/conf_port.h"
+#include "core/etat.h"
+#include "core/repertoire_conf.h"
+
+#include <csignal>
+#include <cstdlib>
+#include <sstream>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+const std::string catalogue_mini = "A 16 0 0 1 0 1 0\nB 32 0 0 1 0 1 0\nC 64 0 0 1 0 1 0\n"
+                                   "D 64 0 0 1 1 1 0\n";
+
+// Each test works in a configuration directory of its own.
+class ConfPort : public test::Etat_propre {
+  protected:
+    test::Repertoire_temp rep;
+    test::Enregistreur_messages messages;
+
+    void SetUp() override {
+        Etat_propre::SetUp();
+        force_repertoire_conf(rep.chemin().string());
+        test::ecrit_fichier(rep.fichier("conf_PICS"), catalogue_mini);
+    }
+
+    std::string demarre(const std::string& conf) {
+        test::ecrit_fichier(rep.fichier("conf_port"), conf);
+        testing::internal::CaptureStdout();
+        Lire_Fichier_Conf();
+        return testing::internal::GetCapturedStdout();
+    }
+};
+
+TEST_F(ConfPort, TypeUnDonneLePreregleP16Pro) {
+    demarre("_TYPE_P 1\n");
+    EXPECT_EQ(type_de_prog, 1);
+    EXPECT_EQ(c_u, brochage_p16pro);
+    EXPECT_EQ(PORT_PARA, 0x378);
+    EXPECT_EQ(le_prog_enable, 1);
+    EXPECT_EQ(le_data_enable, 1);
+    EXPECT_EQ(le_config_enable, 1);
+    EXPECT_EQ(le_ID_enable, 1);
+    EXPECT_EQ(le_prog_fin, 65535);
+    EXPECT_TRUE(messages.messages().empty());
+}
+
+TEST_F(ConfPort, TypeDeuxPrendLaCarteDuFichier) {
+    demarre("_TYPE_P 2\n_CLK/ 2\n");
+    Brochage attendu = {};
+    attendu.l[L_CLK] = {2, 1};
+    EXPECT_EQ(c_u, attendu);
+    EXPECT_EQ(c_autre, attendu);
+    // Pin keys fill the custom map whatever the type; the later line wins.
+    demarre("_VCC 4\n_VCC/ 8\n_DATA_IN/ 320\n");
+    EXPECT_EQ(c_u, brochage_korval);
+    EXPECT_EQ((c_autre.l[L_VCC]), (Ligne{8, 1}));
+    EXPECT_EQ((c_autre.l[L_DATA_IN]), (Ligne{64, 1}));
+    // An unknown type keeps the type 0 preset.
+    demarre("_TYPE_P 7\n_TYPE_P x\n");
+    EXPECT_EQ(type_de_prog, 7);
+    EXPECT_EQ(c_u, brochage_korval);
+}
+
+TEST_F(ConfPort, PortEnHexadecimal) {
+    demarre("_PORT 278\n");
+    EXPECT_EQ(PORT_PARA, 0x278);
+    demarre("_PORT 3bc\n");
+    EXPECT_EQ(PORT_PARA, 0x3BC);
+    EXPECT_NE(texte_conf_port(c_autre).find("\n_PORT 3BC\n"), std::string::npos);
+}
+
+TEST_F(ConfPort, LignesIgnorees) {
+    demarre("  _TEMPO 5\n;_TEMPO 6\n_TEMPO7\n_tempo 8\n_L_E_PROG_FIN\n_L_E_DATA_FIN abc\n");
+    EXPECT_EQ(val_tempo, 0);
+    EXPECT_EQ(le_prog_fin, 65535);
+    EXPECT_EQ(le_data_fin, 65535);
+}
+
+TEST_F(ConfPort, DernierFichierAvecBlancs) {
+    demarre("_DERNIER_FICHIER   /home/moi/mes essais/prog 1.hex\r\n");
+    EXPECT_EQ(lastFile, "/home/moi/mes essais/prog 1.hex");
+    // Nothing after the key keeps what was there.
+    demarre("_DERNIER_FICHIER /a.hex\n_DERNIER_FICHIER \n");
+    EXPECT_EQ(lastFile, "/a.hex");
+}
+
+TEST_F(ConfPort, DernierPicHorsCatalogueSelectionneLePremier) {
+    demarre("_DERNIER_PIC 3\n");
+    EXPECT_EQ(pic_select, 3);
+    ASSERT_NE(pic_courant(), nullptr);
+    EXPECT_EQ(pic_courant()->nom, "D");
+    demarre("_DERNIER_PIC 4\n");
+    EXPECT_EQ(pic_select, 0);
+    demarre("_DERNIER_PIC -2\n");
+    EXPECT_EQ(pic_select, 0);
+    demarre("_TEMPO 3\n");
+    EXPECT_EQ(pic_select, 0);
+}
+
+TEST_F(ConfPort, FichiersManquants) {
+    std::string sortie = demarre("");
+    std::remove(rep.fichier("conf_port").c_str());
+    testing::internal::CaptureStdout();
+    Lire_Fichier_Conf();
+    sortie = testing::internal::GetCapturedStdout();
+    EXPECT_EQ(sortie, "Le fichier conf_port n'existe pas\n");
+    ASSERT_EQ(messages.messages().size(), 1u);
+    EXPECT_EQ(messages.messages()[0].texte, "Le fichier conf_port n'existe pas");
+    EXPECT_EQ(messages.messages()[0].fin, 0);
+    EXPECT_EQ(tab_pic.size(), 4u);
+    EXPECT_EQ(PORT_PARA, 0x378);
+
+    messages.vide();
+    std::remove(rep.fichier("conf_PICS").c_str());
+    sortie = demarre("_TYPE_P 1\n");
+    EXPECT_EQ(sortie, "Le fichier conf_PICS n'existe pas\n");
+    ASSERT_EQ(messages.messages().size(), 1u);
+    EXPECT_EQ(messages.messages()[0].texte,
+              "Le fichier conf_PICS n'existe pas\nLe programme va se terminer");
+    EXPECT_EQ(messages.messages()[0].fin, 1);
+    EXPECT_TRUE(tab_pic.empty());
+    EXPECT_EQ(pic_courant(), nullptr);
+    EXPECT_EQ(c_u, brochage_p16pro);
+}
+
+TEST_F(ConfPort, TexteEcritLigneParLigne) {
+    PORT_PARA = 0x278;
+    type_de_prog = 1;
+    c_autre.l[L_VCC] = {4, 1};
+    c_autre.l[L_DATA_IN] = {64, 0};
+    le_prog_deb = -3;
+    val_tempo = -2;
+    pic_select = 2;
+    lastFile.clear();
+    std::string attendu =
+        "; Fichier contenant les param\xE8tres de configuration du programmateur\n"
+        "; et du port parallele\n"
+        "_PORT 278\n_TYPE_P 1\n_VCC/ 4\n_VPP1 0\n_VPP2 0\n_DATA_OUT 0\n_CLK 0\n"
+        "_DATA_IN 64\n_DATA_93 0\n_SELECT 0\n"
+        "_L_E_PROG_ENABLE 1\n_L_E_PROG_DEBUT -3\n_L_E_PROG_FIN 65535\n"
+        "_L_E_DATA_ENABLE 1\n_L_E_DATA_DEBUT 0\n_L_E_DATA_FIN 65535\n"
+        "_L_E_CONFIG_ENABLE 1\n_L_E_ID_ENABLE 1\n\n"
+        "_ECRIRE_OSC_INT_12C5XX 0\n\n_TEMPO -2\n\n_DERNIER_PIC 2\n\n"
+        "_DERNIER_FICHIER \n";
+    EXPECT_EQ(texte_conf_port(c_autre), attendu);
+}
+
+TEST_F(ConfPort, SauverPuisLireRendChaqueReglage) {
+    demarre("");
+    PORT_PARA = 0x3BC;
+    type_de_prog = 2;
+    for (int i = 0; i < NB_LIGNES; ++i)
+        c_autre.l[i] = {static_cast<uint8_t>(1u << i), static_cast<uint8_t>(i % 2)};
+    le_prog_enable = 0;
+    le_prog_deb = 10;
+    le_prog_fin = 20;
+    le_data_enable = 0;
+    le_data_deb = 3;
+    le_data_fin = 4;
+    le_config_enable = 0;
+    le_ID_enable = 0;
+    osc_int_enable = 1;
+    val_tempo = 7;
+    pic_select = 3;
+    lastFile = "/tmp/un fichier.hex";
+    const std::string texte = texte_conf_port(c_autre);
+    EXPECT_EQ(sauve_conf_port(c_autre), rep.fichier("conf_port"));
+    EXPECT_EQ(test::lit_fichier(rep.fichier("conf_port")), texte);
+
+    remise_a_zero_etat();
+    testing::internal::CaptureStdout();
+    Lire_Fichier_Conf();
+    testing::internal::GetCapturedStdout();
+    EXPECT_EQ(texte_conf_port(c_autre), texte);
+    EXPECT_EQ(c_u, c_autre);
+    EXPECT_EQ(pic_select, 3);
+    EXPECT_EQ(val_tempo, 7);
+    EXPECT_EQ(lastFile, "/tmp/un fichier.hex");
+    struct stat st;
+    ASSERT_EQ(stat(rep.fichier("conf_port").c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0644u);
+}
+
+// A write that fails half-way (here: the file size limit) leaves the old file whole.
+TEST_F(ConfPort, EchecDEcritureGardeLAncienFichier) {
+    demarre("_TEMPO 1\n");
+    val_tempo = 9;
+    std::signal(SIGXFSZ, SIG_IGN);
+    rlimit ancienne;
+    getrlimit(RLIMIT_FSIZE, &ancienne);
+    rlimit petite = ancienne;
+    petite.rlim_cur = 100;
+    setrlimit(RLIMIT_FSIZE, &petite);
+    testing::internal::CaptureStderr();
+    std::string ecrit = sauve_conf_port(c_autre);
+    std::string erreur = testing::internal::GetCapturedStderr();
+    setrlimit(RLIMIT_FSIZE, &ancienne);
+    std::signal(SIGXFSZ, SIG_DFL);
+    EXPECT_EQ(ecrit, "");
+    EXPECT_NE(erreur.find(rep.fichier("conf_port")), std::string::npos) << erreur;
+    EXPECT_EQ(test::lit_fichier(rep.fichier("conf_port")), "_TEMPO 1\n");
+    int n = 0;
+    for (auto& e : std::filesystem::directory_iterator(rep.chemin())) n += e.is_regular_file();
+    EXPECT_EQ(n, 2) << "temporary file left behind";
+
+    // A directory that cannot hold the file: nothing written, the reason given.
+    force_repertoire_conf(rep.fichier("conf_PICS"));
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(sauve_conf_port(c_autre), "");
+    EXPECT_NE(testing::internal::GetCapturedStderr().find("conf_PICS/conf_port"),
+              std::string::npos);
+}
+
+// Without a forced directory: system file first, the per-user file when the system one cannot be
+// written, and the per-user file read at start-up once it exists.
+TEST_F(ConfPort, FichierUtilisateurQuandLeSystemeEstInterdit) {
+    force_repertoire_conf("");
+    test::Repertoire_temp maison;
+    std::string systeme = rep.fichier("systeme");
+    std::filesystem::create_directory(systeme);
+    test::ecrit_fichier(systeme + "/conf_PICS", catalogue_mini);
+    test::ecrit_fichier(systeme + "/conf_port", "_TEMPO 1\n");
+    setenv("KORVAL_CONF", systeme.c_str(), 1);
+    EXPECT_EQ(repertoire_conf(), systeme + "/");
+    EXPECT_TRUE(repertoire_conf_force_ou_env());
+    unsetenv("KORVAL_CONF");
+    EXPECT_EQ(repertoire_conf(), "/etc/korval-1.2/");
+
+    setenv("XDG_CONFIG_HOME", maison.chemin().c_str(), 1);
+    std::string perso = maison.fichier("korval-1.2/conf_port");
+    EXPECT_EQ(chemin_conf_port_utilisateur(), perso);
+    EXPECT_EQ(chemin_conf_port_lecture(), "/etc/korval-1.2/conf_port");
+    if (geteuid() != 0) {
+        val_tempo = 5;
+        EXPECT_EQ(sauve_conf_port(c_autre), perso);
+        EXPECT_EQ(chemin_conf_port_lecture(), perso);
+        val_tempo = 6;
+        EXPECT_EQ(sauve_conf_port(c_autre), perso);
+        EXPECT_NE(test::lit_fichier(perso).find("_TEMPO 6\n"), std::string::npos);
+    }
+    std::filesystem::create_directories(maison.fichier("korval-1.2"));
+    test::ecrit_fichier(perso, "_TEMPO 4\n");
+    EXPECT_EQ(chemin_conf_port_lecture(), perso);
+    unsetenv("XDG_CONFIG_HOME");
+}
+
+} // namespace
