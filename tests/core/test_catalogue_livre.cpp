@@ -197,9 +197,9 @@ TEST_F(Catalogue_livre, SerialEepromsMatchTheirProtocols) {
         EXPECT_EQ(pic(nom).algo, -3);
     }
     const std::pair<const char*, int> spi[] = {
-        {"25LC010", 128},   {"25LC020", 256},  {"25LC040", 512},  {"25LC080", 1024},
-        {"25LC160", 2048},  {"25LC320", 4096}, {"25LC640", 8192}, {"25LC128", 16384},
-        {"25LC256", 32768}, {"25LC512", 65536}};
+        {"25C010", 128},   {"25C020", 256},  {"25C040", 512},  {"25C080", 1024},
+        {"25C160", 2048},  {"25C320", 4096}, {"25C640", 8192}, {"25C128", 16384},
+        {"25C256", 32768}, {"25C512", 65536}};
     for (auto [nom, taille] : spi) {
         SCOPED_TRACE(nom);
         EXPECT_EQ(pic(nom).taille_donnee, taille);
@@ -215,7 +215,7 @@ TEST_F(Catalogue_livre, UntestedFlags) {
           "PIC16C642", "PIC16C662", "PIC12C671", "PIC12CE674"})
         EXPECT_EQ(pic(nom).teste, 0) << nom;
     for (const char* nom : {"PIC16C84", "PIC16F84", "PIC16F84A", "PIC16C74A", "PIC16C711",
-                            "PIC16C715", "PIC12C508", "PIC16C505", "24C16", "93C66", "25LC040"})
+                            "PIC16C715", "PIC12C508", "PIC16C505", "24C16", "93C66", "25C040"})
         EXPECT_EQ(pic(nom).teste, 1) << nom;
 }
 
