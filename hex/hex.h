@@ -19,6 +19,11 @@ struct Lecture_hex {
     uint32_t adresse_haute = 0; // upper 16 address bits, from the last type 04 record
 };
 
+// The readers always return a new image (blank, configuration word 0x03FF, when the file cannot
+// be opened). A line is given without its line break; the result is 1 for a record, 0 for a
+// comment line (";"), -1 for a bad line, whose message has been posted. The writers replace the
+// file whole or leave it as it was.
+
 // PIC layout; the selected device decides where IDs and configuration sit.
 std::unique_ptr<Memoire_PIC> Lire_Fichier_Hex_PIC(const std::string& chemin);
 int Lire_ligne_Hex_PIC(const std::string& ligne, Memoire_PIC& m, Lecture_hex& etat);

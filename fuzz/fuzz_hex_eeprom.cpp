@@ -1,0 +1,87 @@
+// EEPROM HEX line reader on arbitrary lines; for a few inputs, the image written and read back.
+#include "core/catalogue.h"
+#include "core/etat.h"
+#include "core/messages.h"
+#include "hex/hex.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+
+#include <unistd.h>
+
+namespace {
+
+// A directory of its own for the round trips, removed at exit.
+struct Repertoire {
+    std::filesystem::path chemin;
+    Repertoire() {
+        std::string modele =
+            (std::filesystem::temp_directory_path() / "fuzz_hex_eeprom.XXXXXX").string();
+        if (!::mkdtemp(modele.data())) std::abort();
+        chemin = modele;
+    }
+    ~Repertoire() {
+        std::error_code ec;
+        std::filesystem::remove_all(chemin, ec);
+    }
+};
+
+void prepare() {
+    static const bool fait = [] {
+        installe_puits_message([](const std::string&, int) {});
+        tab_pic.clear();
+        Desc_PIC p;
+        p.nom = "24C16";
+        p.taille_donnee = 2048;
+        p.algo = -1;
+        tab_pic.push_back(p);
+        p.nom = "24C1024";
+        p.taille_donnee = 131072;
+        p.algo = -2;
+        tab_pic.push_back(p);
+        p.nom = "93C46";
+        p.taille_donnee = 20; // not a multiple of a record
+        p.algo = -3;
+        tab_pic.push_back(p);
+        return true;
+    }();
+    (void)fait;
+}
+
+void aller_retour(const Memoire_PIC& m) {
+    static Repertoire rep;
+    const std::string chemin = (rep.chemin / "image.hex").string();
+    Ecrire_Fichier_Hex_EEPROM(chemin, m);
+    auto lue = Lire_Fichier_Hex_EEPROM(chemin);
+    const Desc_PIC* p = pic_courant();
+    const auto d = static_cast<std::ptrdiff_t>(p ? p->taille_donnee : 0);
+    if (!std::equal(m.donnee.begin(), m.donnee.begin() + d, lue->donnee.begin())) std::abort();
+    if (lue->config != 0x03FF || lue->prog != std::vector<uint16_t>(TAILLE_PROG_MAX, 0xFFFF))
+        std::abort();
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    prepare();
+    if (size == 0) return 0;
+    // First byte: the device (index 3: none) and whether to write and read back.
+    pic_select = data[0] & 3;
+    const bool ecrire = (data[0] & 0xFC) == 0xA8;
+
+    Memoire_PIC m(0x03FF);
+    Lecture_hex etat;
+    const std::string texte(reinterpret_cast<const char*>(data) + 1, size - 1);
+    for (std::size_t debut = 0; debut <= texte.size();) {
+        std::size_t fin = texte.find('\n', debut);
+        if (fin == std::string::npos) fin = texte.size();
+        const int r = Lire_ligne_Hex_EEPROM(texte.substr(debut, fin - debut), m, etat);
+        if (r < -1 || r > 1) std::abort();
+        debut = fin + 1;
+    }
+    if (m.donnee.size() != TAILLE_DONNEE_MAX || m.config != 0x03FF) std::abort();
+    if (ecrire) aller_retour(m);
+    return 0;
+}

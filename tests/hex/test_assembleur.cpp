@@ -1,0 +1,113 @@
+// Files that the gputils assembler writes from the sources in tests/fixtures.
+#include "commun/outils.h"
+
+#include "core/catalogue.h"
+#include "core/etat.h"
+#include "hex/hex.h"
+
+#include <cstdlib>
+#include <optional>
+
+namespace {
+
+void choisit_pic(const char* nom, int taille_prog, int taille_donnee, int algo) {
+    Desc_PIC p;
+    p.nom = nom;
+    p.taille_prog = taille_prog;
+    p.taille_donnee = taille_donnee;
+    p.algo = algo;
+    tab_pic.push_back(p);
+    pic_select = static_cast<int>(tab_pic.size()) - 1;
+}
+
+bool gpasm_present() {
+    return std::system("command -v gpasm > /dev/null 2>&1") == 0;
+}
+
+class Assembleur : public test::Etat_propre {
+  protected:
+    void SetUp() override {
+        Etat_propre::SetUp();
+        journal.emplace();
+    }
+    void TearDown() override {
+        journal.reset();
+        Etat_propre::TearDown();
+    }
+
+    // Assembles the fixture into the temporary directory; the path of the .hex, or "" after a
+    // recorded failure.
+    std::string assemble(const std::string& source, const std::string& format, bool dos) {
+        if (!gpasm_present()) {
+            ADD_FAILURE() << "gpasm not found: install gputils to run the assembler tests";
+            return "";
+        }
+        const std::string hex = rep.fichier(format + ".hex");
+        const std::string commande = "gpasm -q -a " + format + (dos ? " -n" : "") + " -o '" + hex +
+                                     "' '" + test::fichier_source("tests/fixtures/" + source) +
+                                     "' > '" + rep.fichier("gpasm.log") + "' 2>&1";
+        if (std::system(commande.c_str()) != 0) {
+            ADD_FAILURE() << commande << "\n" << test::lit_fichier(rep.fichier("gpasm.log"));
+            return "";
+        }
+        return hex;
+    }
+
+    std::optional<test::Enregistreur_messages> journal;
+    test::Repertoire_temp rep;
+};
+
+TEST_F(Assembleur, PIC16F84EnInhx8mEtInhx32) {
+    choisit_pic("PIC16F84", 1024, 64, 1);
+    for (auto [format, dos] : {std::pair{"inhx8m", true}, std::pair{"inhx32", false}}) {
+        SCOPED_TRACE(format);
+        const std::string hex = assemble("pic16f84.asm", format, dos);
+        if (hex.empty()) return;
+        auto m = Lire_Fichier_Hex_PIC(hex);
+        EXPECT_TRUE(journal->messages().empty()) << journal->messages()[0].texte;
+
+        std::vector<uint16_t> attendu(8192, 0xFFFF);
+        attendu[0x000] = 0x2805; // goto debut
+        attendu[0x004] = 0x0009; // retfie
+        attendu[0x005] = 0x3055; // movlw 0x55
+        attendu[0x006] = 0x0086; // movwf 0x06
+        attendu[0x007] = 0x0185; // clrf 0x05
+        attendu[0x008] = 0x0B8C; // decfsz 0x0C, f
+        attendu[0x009] = 0x2808; // goto boucle
+        attendu[0x00A] = 0x0063; // sleep
+        EXPECT_EQ(m->prog, attendu);
+        EXPECT_EQ(std::vector<uint8_t>(m->id, m->id + 4), (std::vector<uint8_t>{1, 2, 3, 4}));
+        EXPECT_EQ(m->config, 0x3FF1);
+        EXPECT_EQ(m->donnee[0], 0x12);
+        EXPECT_EQ(m->donnee[1], 0x34);
+        EXPECT_EQ(m->donnee[2], 0xFF);
+    }
+}
+
+TEST_F(Assembleur, PIC12C508EnInhx8mEtInhx32) {
+    choisit_pic("PIC12C508", 512, 0, 3);
+    for (auto [format, dos] : {std::pair{"inhx8m", false}, std::pair{"inhx32", true}}) {
+        SCOPED_TRACE(format);
+        const std::string hex = assemble("pic12c508.asm", format, dos);
+        if (hex.empty()) return;
+        auto m = Lire_Fichier_Hex_PIC(hex);
+        EXPECT_TRUE(journal->messages().empty()) << journal->messages()[0].texte;
+
+        std::vector<uint16_t> attendu(8192, 0xFFFF);
+        attendu[0x000] = 0x0025; // movwf 0x05
+        attendu[0x001] = 0x0A10; // goto debut
+        attendu[0x010] = 0x0C3E; // movlw 0x3E
+        attendu[0x011] = 0x0006; // tris 6
+        attendu[0x012] = 0x0066; // clrf 0x06
+        attendu[0x013] = 0x02E7; // decfsz 0x07, f
+        attendu[0x014] = 0x0A13; // goto boucle
+        attendu[0x015] = 0x0003; // sleep
+        EXPECT_EQ(m->prog, attendu);
+        EXPECT_EQ(std::vector<uint8_t>(m->id, m->id + 4),
+                  (std::vector<uint8_t>{0x0A, 0x0B, 0x0C, 0x0D}));
+        EXPECT_EQ(m->config, 0x0FEA);
+        EXPECT_EQ(m->donnee, std::vector<uint8_t>(131072, 0xFF));
+    }
+}
+
+} // namespace

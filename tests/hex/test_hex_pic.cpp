@@ -1,0 +1,588 @@
+#include "commun/outils.h"
+
+#include "core/catalogue.h"
+#include "core/etat.h"
+#include "hex/hex.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <optional>
+#include <random>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+const std::string MSG_LIGNE = "Une ligne du fichier n'est pas correcte";
+const std::string MSG_ECRITURE = "Un problème est survenue \npendant l'ouverture du fichier à "
+                                 "l'ecriture";
+const std::string STDOUT_ECRITURE =
+    "Un problème est survenue pendant l'ouverture du fichier à l'ecriture\n";
+
+void choisit_pic(const char* nom, int taille_prog, int taille_donnee, int algo) {
+    Desc_PIC p;
+    p.nom = nom;
+    p.taille_prog = taille_prog;
+    p.taille_donnee = taille_donnee;
+    p.algo = algo;
+    tab_pic.push_back(p);
+    pic_select = static_cast<int>(tab_pic.size()) - 1;
+}
+
+// Image as the readers build it before the first line.
+Memoire_PIC image_vierge() {
+    return Memoire_PIC(0x03FF);
+}
+
+bool memes_images(const Memoire_PIC& a, const Memoire_PIC& b) {
+    return a.prog == b.prog && a.donnee == b.donnee && a.config == b.config &&
+           std::equal(a.id, a.id + 4, b.id);
+}
+
+class Hex_PIC : public test::Etat_propre {
+  protected:
+    void SetUp() override {
+        Etat_propre::SetUp();
+        journal.emplace();
+    }
+    void TearDown() override {
+        journal.reset();
+        Etat_propre::TearDown();
+    }
+
+    std::vector<std::string> messages() const {
+        std::vector<std::string> t;
+        for (const auto& msg : journal->messages()) t.push_back(msg.texte);
+        return t;
+    }
+
+    int lit(const std::string& ligne) { return Lire_ligne_Hex_PIC(ligne, m, etat); }
+
+    // Writes m with the selected device; returns the file's bytes.
+    std::string ecrit() {
+        Ecrire_Fichier_Hex_PIC(rep.fichier("sortie.hex"), m);
+        return test::lit_fichier(rep.fichier("sortie.hex"));
+    }
+
+    std::optional<test::Enregistreur_messages> journal;
+    test::Repertoire_temp rep;
+    Memoire_PIC m = image_vierge();
+    Lecture_hex etat;
+};
+
+// --- ui2Hex
+
+TEST(Ui2Hex, RemplitAvecDesZerosEtRefuseCeQuiDeborde) {
+    EXPECT_EQ(ui2Hex(0x3F, 4), "003F");
+    EXPECT_EQ(ui2Hex(0x1FFE, 2), "");
+    EXPECT_EQ(ui2Hex(0xFFFF, 4), "FFFF");
+    EXPECT_EQ(ui2Hex(0x10000, 4), "");
+    EXPECT_EQ(ui2Hex(0xabc, 3), "ABC");
+    EXPECT_EQ(ui2Hex(0, 1), "0");
+    EXPECT_EQ(ui2Hex(0, 2), "00");
+    EXPECT_EQ(ui2Hex(0x12, 10), "0000000012");
+}
+
+TEST(Ui2Hex, ValeurNegativeEnComplementADeux) {
+    EXPECT_EQ(ui2Hex(-1, 8), "FFFFFFFF");
+    EXPECT_EQ(ui2Hex(-2, 10), "00FFFFFFFE");
+    EXPECT_EQ(ui2Hex(-1, 7), "");
+}
+
+TEST(Ui2Hex, FormeTamponRendLeTampon) {
+    char buf[8] = "xxxxxxx";
+    EXPECT_EQ(ui2Hex(0x3F, buf, 4), buf);
+    EXPECT_STREQ(buf, "003F");
+    EXPECT_EQ(ui2Hex(0x1FFE, buf, 2), buf);
+    EXPECT_STREQ(buf, "");
+    // Nothing beyond longueur + 1 characters is touched.
+    char borne[4] = {'a', 'b', 'c', 'd'};
+    ui2Hex(0xA, borne, 2);
+    EXPECT_STREQ(borne, "0A");
+    EXPECT_EQ(borne[3], 'd');
+}
+
+// --- reading, 14-bit core
+
+TEST_F(Hex_PIC, FichierAvecSeulementLaFinDonneLImageVierge) {
+    choisit_pic("PIC16F84", 1024, 64, 1);
+    test::ecrit_fichier(rep.fichier("fin.hex"), ":00000001FF\r\n");
+    auto lue = Lire_Fichier_Hex_PIC(rep.fichier("fin.hex"));
+    ASSERT_TRUE(lue);
+    EXPECT_TRUE(memes_images(*lue, image_vierge()));
+    EXPECT_EQ(lue->config, 0x03FF);
+    EXPECT_EQ(lue->prog.size(), 8192u);
+    EXPECT_EQ(lue->donnee.size(), 131072u);
+    EXPECT_TRUE(messages().empty());
+}
+
+TEST_F(Hex_PIC, FichierIntrouvableDonneLeMessageEtLImageVierge) {
+    choisit_pic("PIC16F84", 1024, 64, 1);
+    const std::string chemin = rep.fichier("absent.hex");
+    auto lue = Lire_Fichier_Hex_PIC(chemin);
+    ASSERT_TRUE(lue);
+    EXPECT_TRUE(memes_images(*lue, image_vierge()));
+    ASSERT_EQ(journal->messages().size(), 1u);
+    EXPECT_EQ(journal->messages()[0].texte,
+              "Un problème est survenue \npendant l'ouverture du fichier " + chemin + "\n");
+    EXPECT_EQ(journal->messages()[0].fin, 0);
+
+    journal->vide();
+    auto repertoire = Lire_Fichier_Hex_PIC(rep.chemin().string());
+    EXPECT_TRUE(memes_images(*repertoire, image_vierge()));
+    EXPECT_EQ(messages().size(), 1u);
+}
+
+TEST_F(Hex_PIC, MotsDeProgrammePoidsFaibleDabord) {
+    choisit_pic("PIC16F84", 1024, 64, 1);
+    EXPECT_EQ(lit(":020000000428D2"), 1);
+    EXPECT_EQ(m.prog[0], 0x2804);
+    EXPECT_EQ(lit(":0400000005280000CF"), 1);
+    EXPECT_EQ(m.prog[0], 0x2805);
+    EXPECT_EQ(m.prog[1], 0x0000);
+    EXPECT_EQ(m.prog[2], 0xFFFF);
+    // Digits of either case.
+    EXPECT_EQ(lit(":020010003412a8"), 1);
+    EXPECT_EQ(m.prog[8], 0x1234);
+    EXPECT_TRUE(messages().empty());
+}
+
+TEST_F(Hex_PIC, NombreImpairLaisseTomberLeDernierOctet) {
+    choisit_pic("PIC16F84", 1024, 64, 1);
+    EXPECT_EQ(lit(":03000000AABBCCCC"), 1);
+    EXPECT_EQ(m.prog[0], 0xBBAA);
+    EXPECT_EQ(m.prog[1], 0xFFFF);
+}
+
+TEST_F(Hex_PIC, MotsAuDelaDuTamponNeSontPasRanges) {
+    choisit_pic("PIC16F877", 8192, 256, 1);
+    EXPECT_EQ(lit(":083FFC000100020003000400B3"), 1);
+    EXPECT_EQ(m.prog[0x1FFE], 0x0001);
+    EXPECT_EQ(m.prog[0x1FFF], 0x0002);
+    Memoire_PIC attendu = image_vierge();
+    attendu.prog[0x1FFE] = 0x0001;
+    attendu.prog[0x1FFF] = 0x0002;
+    EXPECT_TRUE(memes_images(m, attendu));
+}
+
+TEST_F(Hex_PIC, ErreurDeSommeSignaleeEtDonneesRangees) {
+    choisit_pic("PIC16F84", 1024, 64, 1);
+    EXPECT_EQ(lit(":020000000428D3"), 1);
+    EXPECT_EQ(m.prog[0], 0x2804);
+    ASSERT_EQ(journal->messages().size(), 1u);
+    EXPECT_EQ(journal->messages()[0].texte,
+              "Une erreur de cheksum est survenue sur la ligne :\n020000000428D3\n");
+    EXPECT_EQ(journal->messages()[0].fin, 0);
+}
+
+TEST_F(Hex_PIC, CommentairesEtLignesQuiNeSontPasDesEnregistrements) {
+    choisit_pic("PIC16F84", 1024, 64, 1);
+    EXPECT_EQ(lit("; un commentaire :020000000428D2"), 0);
+    EXPECT_EQ(lit(";"), 0);
+    EXPECT_TRUE(messages().empty());
+    EXPECT_EQ(lit(""), -1);
+    EXPECT_EQ(lit(" :020000000428D2"), -1);
+    EXPECT_EQ(lit("020000000428D2"), -1);
+    EXPECT_EQ(messages(), std::vector<std::string>(3, MSG_LIGNE));
+    EXPECT_TRUE(memes_images(m, image_vierge()));
+}
+
+TEST_F(Hex_PIC, EnregistrementsMalFormes) {
+    choisit_pic("PIC16F84", 1024, 64, 1);
+    const char* lignes[] = {
+        ":",                   // nothing
+        ":00",                 // too short for a record
+        ":00000001F",          // odd number of digits
+        ":0400000005280000",   // shorter than its count says
+        ":020000000428D200",   // longer than its count says
+        ":020000000428D2 ",    // trailing blank
+        ":0200000004G8D2",     // not a digit
+        ":02000000-428D2",     // sign
+        ":FF000000AABB",       // count far beyond the line
+        ":020000040001",       // type 04 cut short
+        ":0400000400010000F7", // type 04 with four bytes
+    };
+    for (const char* l : lignes) {
+        journal->vide();
+        EXPECT_EQ(lit(l), -1) << l;
+        EXPECT_EQ(messages(), std::vector<std::string>{MSG_LIGNE}) << l;
+    }
+    EXPECT_TRUE(memes_images(m, image_vierge()));
+    EXPECT_EQ(etat.adresse_haute, 0u);
+}
+
+TEST_F(Hex_PIC, IdentifiantsConfigurationEtZoneIgnoree) {
+    choisit_pic("PIC16F84", 1024, 64, 1);
+    EXPECT_EQ(lit(":02400E00F13F80"), 1);
+    EXPECT_EQ(m.config, 0x3FF1);
+
+    // IDs take the low byte; a configuration word inside a record that starts elsewhere is not
+    // taken.
+    m.config = 0x1234;
+    EXPECT_EQ(lit(":104000000100020003000400000000000000F13F76"), 1);
+    EXPECT_EQ(m.config, 0x1234);
+    EXPECT_EQ(m.id[0], 0x01);
+    EXPECT_EQ(m.id[3], 0x04);
+
+    // A record from word 0x2002 reaches id[2] and id[3] only.
+    EXPECT_EQ(lit(":04400400330144023E"), 1);
+    EXPECT_EQ(std::vector<uint8_t>(m.id, m.id + 4), (std::vector<uint8_t>{1, 2, 0x33, 0x44}));
+
+    // Word 0x2004, the gap below the data EEPROM and a configuration record too short for a
+    // word change nothing.
+    const Memoire_PIC avant = m;
+    EXPECT_EQ(lit(":01400E00555C"), 1);
+    EXPECT_EQ(lit(":02400800550061"), 1);
+    EXPECT_EQ(lit(":02410000550068"), 1);
+    EXPECT_TRUE(memes_images(m, avant));
+    EXPECT_TRUE(messages().empty());
+}
+
+TEST_F(Hex_PIC, EepromDeDonneesUnOctetParMot) {
+    choisit_pic("PIC16F84", 1024, 64, 1);
+    EXPECT_EQ(lit(":04420000AB00CD0042"), 1);
+    EXPECT_EQ(m.donnee[0], 0xAB);
+    EXPECT_EQ(m.donnee[1], 0xCD);
+    EXPECT_EQ(m.donnee[2], 0xFF);
+    EXPECT_EQ(lit(":10421000FF00FF00FF00FF00FF00FF00FF00FF00A6"), 1);
+    EXPECT_EQ(m.donnee[8], 0xFF);
+    EXPECT_EQ(lit(":044210000102030400"), 1); // bad checksum: stored all the same
+    EXPECT_EQ(m.donnee[8], 0x01);
+    EXPECT_EQ(m.donnee[9], 0x03);
+}
+
+TEST_F(Hex_PIC, SansComposantLaCarteQuatorzeBits) {
+    ASSERT_EQ(pic_courant(), nullptr);
+    EXPECT_EQ(lit(":02400E00F13F80"), 1);
+    EXPECT_EQ(m.config, 0x3FF1);
+    EXPECT_EQ(lit(":020000000428D2"), 1);
+    EXPECT_EQ(m.prog[0], 0x2804);
+    pic_select = 5; // no such entry
+    EXPECT_EQ(lit(":02400000550069"), 1);
+    EXPECT_EQ(m.id[0], 0x55);
+}
+
+// --- reading, 12-bit core
+
+TEST_F(Hex_PIC, DouzeBitsIdentifiantsApresLeProgrammeEtConfigEn1FFE) {
+    choisit_pic("PIC12C508", 512, 0, 3);
+    EXPECT_EQ(lit(":0804000011002200330044004A"), 1);
+    EXPECT_EQ(m.id[0], 0x11);
+    EXPECT_EQ(m.id[3], 0x44);
+    EXPECT_EQ(lit(":021FFE00EA0FE8"), 1);
+    EXPECT_EQ(m.config, 0x0FEA);
+    EXPECT_EQ(lit(":020000003412B8"), 1);
+    EXPECT_EQ(m.prog[0], 0x1234);
+    EXPECT_EQ(lit(":0204060055009F"), 1); // the last ID word on its own
+    EXPECT_EQ(m.id[3], 0x55);
+
+    // Nothing of the 14-bit map, nothing after the IDs.
+    const Memoire_PIC avant = m;
+    EXPECT_EQ(lit(":0204080055009D"), 1);
+    EXPECT_EQ(lit(":02400000550069"), 1);
+    EXPECT_EQ(lit(":02400E00F13F80"), 1);
+    EXPECT_EQ(lit(":04420000AB00CD0042"), 1);
+    EXPECT_TRUE(memes_images(m, avant));
+    EXPECT_TRUE(messages().empty());
+}
+
+TEST_F(Hex_PIC, DouzeBitsLesMotsDuProgrammeSuiventLAdresseDeDebut) {
+    choisit_pic("PIC12C509", 1024, 0, 3);
+    EXPECT_EQ(lit(":0804000011002200330044004A"), 1); // below 2 x 1024: program words
+    EXPECT_EQ(m.prog[0x200], 0x0011);
+    EXPECT_EQ(m.id[0], 0xFF);
+}
+
+// --- extended linear address and other record types
+
+TEST_F(Hex_PIC, AdresseLineaireZeroAccepteeAutresSegmentsRefuses) {
+    choisit_pic("PIC16F84", 1024, 64, 1);
+    EXPECT_EQ(lit(":020000040000FA"), 1);
+    EXPECT_TRUE(messages().empty());
+    EXPECT_EQ(lit(":020000000428D2"), 1);
+    EXPECT_EQ(m.prog[0], 0x2804);
+
+    EXPECT_EQ(lit(":020000040001F9"), -1);
+    EXPECT_EQ(messages(), std::vector<std::string>{MSG_LIGNE});
+    const Memoire_PIC avant = m;
+    EXPECT_EQ(lit(":02000000AABB99"), 1);
+    EXPECT_EQ(lit(":02400E00F13F80"), 1);
+    EXPECT_TRUE(memes_images(m, avant));
+    EXPECT_EQ(messages().size(), 1u);
+
+    EXPECT_EQ(lit(":020000040000FA"), 1);
+    EXPECT_EQ(lit(":02000000AABB99"), 1);
+    EXPECT_EQ(m.prog[0], 0xBBAA);
+}
+
+TEST_F(Hex_PIC, AutresTypesIgnores) {
+    choisit_pic("PIC16F84", 1024, 64, 1);
+    EXPECT_EQ(lit(":021000021234A6"), 1);
+    EXPECT_EQ(lit(":0400000300001234B3"), 1);
+    EXPECT_EQ(lit(":0400000500001234B1"), 1);
+    EXPECT_EQ(lit(":00000001FF"), 1);
+    EXPECT_TRUE(memes_images(m, image_vierge()));
+    EXPECT_TRUE(messages().empty());
+}
+
+// --- lines of a file
+
+TEST_F(Hex_PIC, FinsDeLigneEtDerniereLigneSansSaut) {
+    choisit_pic("PIC16F84", 1024, 64, 1);
+    test::ecrit_fichier(rep.fichier("a.hex"), "; lf\n:020000000428D2\r\n:02400E00F13F80");
+    auto lue = Lire_Fichier_Hex_PIC(rep.fichier("a.hex"));
+    EXPECT_EQ(lue->prog[0], 0x2804);
+    EXPECT_EQ(lue->config, 0x3FF1);
+    EXPECT_TRUE(messages().empty());
+}
+
+TEST_F(Hex_PIC, LeCaractereApresUnRetourChariotEstPerdu) {
+    choisit_pic("PIC16F84", 1024, 64, 1);
+    // CR alone: the ":" of the next line goes with it, which leaves a bad line.
+    test::ecrit_fichier(rep.fichier("cr.hex"), ":020000000428D2\r:02400E00F13F80\r\n\n");
+    auto lue = Lire_Fichier_Hex_PIC(rep.fichier("cr.hex"));
+    EXPECT_EQ(lue->prog[0], 0x2804);
+    EXPECT_EQ(lue->config, 0x03FF);
+    // "02400E00F13F80" and the empty line.
+    EXPECT_EQ(messages(), std::vector<std::string>(2, MSG_LIGNE));
+}
+
+TEST_F(Hex_PIC, LigneLongueLueEntiere) {
+    choisit_pic("PIC16F877", 8192, 256, 1);
+    // 254 data bytes: words 0 to 126, far beyond a 255-character line.
+    std::string ligne = ":FE000000";
+    unsigned somme = 0xFE;
+    for (int j = 0; j < 127; ++j) {
+        ligne += ui2Hex(j, 2) + "30";
+        somme += static_cast<unsigned>(j) + 0x30;
+    }
+    ligne += ui2Hex(static_cast<int>((0x100 - (somme & 0xFF)) & 0xFF), 2);
+    ASSERT_EQ(ligne.size(), 1 + 2 * (5 + 254u));
+    test::ecrit_fichier(rep.fichier("long.hex"), ligne + "\r\n:00000001FF\r\n");
+    auto lue = Lire_Fichier_Hex_PIC(rep.fichier("long.hex"));
+    for (int j = 0; j < 127; ++j) EXPECT_EQ(lue->prog[j], 0x3000 + j) << j;
+    EXPECT_EQ(lue->prog[127], 0xFFFF);
+    EXPECT_TRUE(messages().empty());
+}
+
+// --- writing
+
+TEST_F(Hex_PIC, EcritureExempleQuatorzeBits) {
+    choisit_pic("PIC16C84", 1024, 0, 1);
+    m = Memoire_PIC();
+    m.prog[0] = 0x2805;
+    m.prog[1] = 0x0000;
+    m.config = 0x3FF1;
+    EXPECT_EQ(ecrit(), ":0400000005280000CF\r\n"
+                       ":08400000FF00FF00FF00FF00BC\r\n"
+                       ":02400E00F13F80\r\n"
+                       ":00000001FF\r\n");
+    EXPECT_TRUE(messages().empty());
+}
+
+TEST_F(Hex_PIC, EcritureMotsVidesEtGroupesDeHuit) {
+    choisit_pic("PIC16C84", 1024, 0, 1);
+    const std::string queue = ":08400000FF00FF00FF00FF00BC\r\n:02400E00FF03AE\r\n:00000001FF\r\n";
+
+    m.prog[0] = 0x0001;
+    m.prog[2] = 0x0003;
+    m.prog[3] = 0x0004;
+    EXPECT_EQ(ecrit(), ":020000000100FD\r\n:06000200FFFF03000400F3\r\n" + queue);
+
+    m = image_vierge();
+    m.prog[8] = 0x1234;
+    EXPECT_EQ(ecrit(), ":020010003412A8\r\n" + queue);
+
+    // A record stops at an 8-word boundary; the 0xFFFF before a word of its own group starts
+    // the record, the 0xFFFF before the next group is not written.
+    m = image_vierge();
+    m.prog[6] = 7;
+    m.prog[7] = 8;
+    m.prog[8] = 9;
+    EXPECT_EQ(ecrit(), ":06000A00FFFF07000800E3\r\n:020010000900E5\r\n" + queue);
+    m.prog[7] = 0xFFFF;
+    m.prog[6] = 0xFFFF;
+    m.prog[3] = 4;
+    EXPECT_EQ(ecrit(), ":04000400FFFF0400F6\r\n:020010000900E5\r\n" + queue);
+}
+
+TEST_F(Hex_PIC, EcritureImageLueDuComposantEnRecordsPleins) {
+    choisit_pic("PIC16C84", 16, 0, 1);
+    for (int i = 0; i < 16; ++i) m.prog[i] = 0x3FFF;
+    m.prog[16] = 0x0000; // beyond the device: not written
+    EXPECT_EQ(ecrit(), ":10000000FF3FFF3FFF3FFF3FFF3FFF3FFF3FFF3F00\r\n"
+                       ":10001000FF3FFF3FFF3FFF3FFF3FFF3FFF3FFF3FF0\r\n"
+                       ":08400000FF00FF00FF00FF00BC\r\n:02400E00FF03AE\r\n:00000001FF\r\n");
+}
+
+TEST_F(Hex_PIC, EcritureSArreteALaTailleDuComposant) {
+    choisit_pic("essai", 4, 0, 1);
+    m.prog[3] = 0x0004;
+    m.prog[4] = 0x0005;
+    m.prog[5] = 0x0006;
+    const std::string f = ecrit();
+    EXPECT_EQ(f.substr(0, f.find("\r\n")), ":04000400FFFF0400F6");
+    EXPECT_EQ(f.find(":020008"), std::string::npos);
+}
+
+TEST_F(Hex_PIC, EcritureIdentifiantsConfigEtEepromDeDonnees) {
+    choisit_pic("PIC16F84", 1024, 64, 1);
+    for (int i = 0; i < 4; ++i) m.id[i] = static_cast<uint8_t>(1 + i);
+    m.config = 0x3FF1;
+    m.donnee[0] = 0x12;
+    m.donnee[1] = 0x34;
+    m.donnee[64] = 0x00; // beyond the device
+    std::string attendu = ":084000000100020003000400AE\r\n:02400E00F13F80\r\n"
+                          ":1042000012003400FF00FF00FF00FF00FF00FF006E\r\n";
+    const char* sommes[] = {"A6", "96", "86", "76", "66", "56", "46"};
+    for (int i = 1; i < 8; ++i)
+        attendu += ":1042" + ui2Hex(i * 16, 2) + "00FF00FF00FF00FF00FF00FF00FF00FF00" +
+                   sommes[i - 1] + "\r\n";
+    attendu += ":00000001FF\r\n";
+    EXPECT_EQ(ecrit(), attendu);
+}
+
+TEST_F(Hex_PIC, EcritureEepromDeDonneesDeTailleNonMultipleDeHuit) {
+    choisit_pic("essai", 0, 12, 1);
+    const std::string f = ecrit();
+    EXPECT_NE(f.find(":10421000"), std::string::npos);
+    EXPECT_EQ(f.find(":10422000"), std::string::npos);
+}
+
+TEST_F(Hex_PIC, EcritureGrandeEepromDeDonneesBorneeAuxAdressesSeizeBits) {
+    choisit_pic("essai", 0, 131072, 1);
+    m.donnee[0x5EFF] = 0x42; // last byte below address 0x10000
+    m.donnee[0x5F00] = 0x43;
+    const std::string f = ecrit();
+    EXPECT_NE(f.find(":10FFF000"), std::string::npos);
+    std::size_t lignes = 0;
+    for (char c : f) lignes += c == '\n';
+    EXPECT_EQ(lignes, 2 + (0x10000 - 0x4200) / 16 + 1);
+    auto lue = Lire_Fichier_Hex_PIC(rep.fichier("sortie.hex"));
+    EXPECT_EQ(lue->donnee[0x5EFF], 0x42);
+    EXPECT_EQ(lue->donnee[0x5F00], 0xFF);
+    EXPECT_TRUE(messages().empty());
+}
+
+TEST_F(Hex_PIC, EcritureDouzeBits) {
+    choisit_pic("PIC12C508", 512, 0, 3);
+    m.prog[0] = 0x0025;
+    for (int i = 0; i < 4; ++i) m.id[i] = static_cast<uint8_t>(0x0A + i);
+    m.config = 0x0FEA;
+    EXPECT_EQ(ecrit(), ":020000002500D9\r\n:080400000A000B000C000D00C6\r\n:021FFE00EA0FE8\r\n"
+                       ":00000001FF\r\n");
+}
+
+TEST_F(Hex_PIC, EcritureSansComposant) {
+    m.prog[0] = 0x0001; // no program memory to write
+    m.donnee[0] = 0x00;
+    EXPECT_EQ(ecrit(), ":08400000FF00FF00FF00FF00BC\r\n:02400E00FF03AE\r\n:00000001FF\r\n");
+}
+
+TEST_F(Hex_PIC, EchecDEcritureMessagesEtCibleIntacte) {
+    choisit_pic("PIC16F84", 1024, 64, 1);
+    const std::string cibles[] = {rep.fichier("absent/sortie.hex"), rep.chemin().string()};
+    for (const std::string& cible : cibles) {
+        journal->vide();
+        testing::internal::CaptureStdout();
+        Ecrire_Fichier_Hex_PIC(cible, m);
+        EXPECT_EQ(testing::internal::GetCapturedStdout(), STDOUT_ECRITURE) << cible;
+        ASSERT_EQ(journal->messages().size(), 1u) << cible;
+        EXPECT_EQ(journal->messages()[0].texte, MSG_ECRITURE);
+        EXPECT_EQ(journal->messages()[0].fin, 0);
+    }
+    EXPECT_TRUE(std::filesystem::is_directory(rep.chemin()));
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(rep.chemin()), {}), 0);
+}
+
+TEST_F(Hex_PIC, EchecDansUnRepertoireEnLectureSeuleLaisseLAncienFichier) {
+    if (::geteuid() == 0) GTEST_SKIP() << "root writes into read-only directories";
+    choisit_pic("PIC16F84", 1024, 64, 1);
+    const std::string cible = rep.fichier("ancien.hex");
+    test::ecrit_fichier(cible, "ancien");
+    ::chmod(rep.chemin().c_str(), 0555);
+    testing::internal::CaptureStdout();
+    Ecrire_Fichier_Hex_PIC(cible, m);
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), STDOUT_ECRITURE);
+    ::chmod(rep.chemin().c_str(), 0755);
+    EXPECT_EQ(test::lit_fichier(cible), "ancien");
+    EXPECT_EQ(messages(), std::vector<std::string>{MSG_ECRITURE});
+}
+
+TEST_F(Hex_PIC, RemplacementEntierSansFichierTemporaireEtDroitsGardes) {
+    choisit_pic("PIC16C84", 1024, 0, 1);
+    const std::string cible = rep.fichier("sortie.hex");
+    test::ecrit_fichier(cible, std::string(10000, 'x'));
+    ::chmod(cible.c_str(), 0640);
+    const std::string f = ecrit();
+    EXPECT_EQ(f, ":08400000FF00FF00FF00FF00BC\r\n:02400E00FF03AE\r\n:00000001FF\r\n");
+    struct stat st;
+    ASSERT_EQ(::stat(cible.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0640u);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(rep.chemin()), {}), 1);
+
+    // Through a link, the file it names is replaced and the link stays.
+    const std::string lien = rep.fichier("lien.hex");
+    std::filesystem::create_symlink(cible, lien);
+    m.config = 0x3FF1;
+    Ecrire_Fichier_Hex_PIC(lien, m);
+    EXPECT_TRUE(std::filesystem::is_symlink(lien));
+    EXPECT_NE(test::lit_fichier(cible).find(":02400E00F13F80\r\n"), std::string::npos);
+    EXPECT_TRUE(messages().empty());
+}
+
+// --- round trips
+
+Memoire_PIC image_au_hasard(unsigned graine, uint16_t masque_mot) {
+    std::mt19937 alea(graine);
+    Memoire_PIC img = image_vierge();
+    for (auto& w : img.prog) {
+        const auto r = alea() % 10;
+        // blank words alone and in runs, to cross the record rules
+        w = r < 3 ? uint16_t{0xFFFF} : static_cast<uint16_t>(alea() & masque_mot);
+    }
+    for (auto& b : img.donnee) b = static_cast<uint8_t>(alea());
+    for (auto& i : img.id) i = static_cast<uint8_t>(alea());
+    img.config = static_cast<uint16_t>(alea() & masque_mot);
+    return img;
+}
+
+// Same program words within T, IDs, configuration word and data within D; nothing else.
+void verifie_aller_retour(const Memoire_PIC& source, const Memoire_PIC& lue, std::size_t t,
+                          std::size_t d) {
+    for (std::size_t i = 0; i < t; ++i) ASSERT_EQ(lue.prog[i], source.prog[i]) << i;
+    for (std::size_t i = t; i < lue.prog.size(); ++i) ASSERT_EQ(lue.prog[i], 0xFFFF) << i;
+    for (std::size_t i = 0; i < d; ++i) ASSERT_EQ(lue.donnee[i], source.donnee[i]) << i;
+    for (std::size_t i = d; i < lue.donnee.size(); ++i) ASSERT_EQ(lue.donnee[i], 0xFF) << i;
+    EXPECT_TRUE(std::equal(lue.id, lue.id + 4, source.id));
+    EXPECT_EQ(lue.config, source.config);
+}
+
+TEST_F(Hex_PIC, AllerRetourQuatorzeBits) {
+    for (auto [t, d] : {std::pair{1024, 64}, std::pair{8192, 256}}) {
+        SCOPED_TRACE(t);
+        tab_pic.clear();
+        choisit_pic("essai", t, d, 1);
+        m = image_au_hasard(static_cast<unsigned>(t), 0x3FFF);
+        ecrit();
+        auto lue = Lire_Fichier_Hex_PIC(rep.fichier("sortie.hex"));
+        verifie_aller_retour(m, *lue, static_cast<std::size_t>(t), static_cast<std::size_t>(d));
+    }
+    EXPECT_TRUE(messages().empty());
+}
+
+TEST_F(Hex_PIC, AllerRetourDouzeBits) {
+    for (int t : {512, 1024, 2048}) {
+        SCOPED_TRACE(t);
+        tab_pic.clear();
+        choisit_pic("essai", t, 0, 3);
+        m = image_au_hasard(static_cast<unsigned>(t), 0x0FFF);
+        ecrit();
+        auto lue = Lire_Fichier_Hex_PIC(rep.fichier("sortie.hex"));
+        verifie_aller_retour(m, *lue, static_cast<std::size_t>(t), 0);
+    }
+    EXPECT_TRUE(messages().empty());
+}
+
+} // namespace
