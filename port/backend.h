@@ -37,3 +37,15 @@ void installe_backend(std::unique_ptr<Backend_port> b);
 Backend_port& backend();
 // Takes the installed backend back (for a wrapper such as the trace).
 std::unique_ptr<Backend_port> retire_backend();
+
+// Changes each time a backend is installed or taken back (init_port then opens the new one).
+unsigned generation_backend();
+
+// A backend without a port: never opens, drops every write, reads the status register as 0xFF
+// (what an absent port gives on the bus), keeps the real monotonic clock. backend() returns one
+// until a front end installs another.
+std::unique_ptr<Backend_port> cree_backend_ferme();
+
+// CLOCK_MONOTONIC in nanoseconds: the clock of the real backends. A wall-clock step must not cut a
+// programming wait short.
+int64_t horloge_monotone_ns();

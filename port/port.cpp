@@ -1,0 +1,114 @@
+#include "port/port.h"
+
+#include "core/catalogue.h"
+#include "core/etat.h"
+#include "port/backend.h"
+
+uint8_t port_donnee = 0;
+
+namespace {
+
+// What init_port last opened: the base and the backend it was opened on.
+int base_ouverte = -1;
+unsigned generation_ouverte = 0;
+
+// Step 2 of the line rule: logical level into the shadow, polarity from the current c_u.
+void met_ligne(Num_ligne ligne, bool niveau) {
+    const Ligne& l = c_u.l[ligne];
+    if (niveau != (l.inverse != 0))
+        port_donnee = static_cast<uint8_t>(port_donnee | l.masque);
+    else
+        port_donnee = static_cast<uint8_t>(port_donnee & ~l.masque);
+}
+
+// The whole byte goes out, changed or not.
+void ecrit_port() {
+    backend().ecrit_donnee(port_donnee);
+}
+
+void pilote(Num_ligne ligne, bool niveau) {
+    met_ligne(ligne, niveau);
+    ecrit_port();
+}
+
+} // namespace
+
+void data_a_1() {
+    pilote(L_DATA_OUT, true);
+}
+void data_a_0() {
+    pilote(L_DATA_OUT, false);
+}
+void clock_a_1() {
+    pilote(L_CLK, true);
+}
+void clock_a_0() {
+    pilote(L_CLK, false);
+}
+void Power_on() {
+    pilote(L_VCC, true);
+}
+void Power_off() {
+    pilote(L_VCC, false);
+}
+void s_a_1() {
+    pilote(L_SELECT, true);
+}
+void s_a_0() {
+    pilote(L_SELECT, false);
+}
+void data_93_a_1() {
+    pilote(L_DATA_93, true);
+}
+void data_93_a_0() {
+    pilote(L_DATA_93, false);
+}
+
+void Vtest_Mode_a_1() {
+    // No selected device: no way to tell which VPP line is meant, so neither is raised.
+    if (const Desc_PIC* p = pic_courant()) met_ligne(p->vpp40 != 0 ? L_VPP2 : L_VPP1, true);
+    ecrit_port();
+}
+
+void Vtest_Mode_a_0() {
+    if (const Desc_PIC* p = pic_courant()) {
+        met_ligne(p->vpp40 != 0 ? L_VPP2 : L_VPP1, false);
+    } else {
+        met_ligne(L_VPP2, false);
+        met_ligne(L_VPP1, false);
+    }
+    ecrit_port();
+}
+
+int get_b_data() {
+    const uint8_t etat = backend().lit_etat();
+    const Ligne& l = c_u.l[L_DATA_IN];
+    const bool tous = (etat & l.masque) == l.masque;
+    return (l.inverse != 0 ? !tous : tous) ? 1 : 0;
+}
+
+void init_port() {
+    port_donnee = 0;
+
+    const int base = PORT_PARA & 0xFFFF;
+    Backend_port& b = backend();
+    if (!b.ouvert() || base != base_ouverte || generation_ouverte != generation_backend()) {
+        base_ouverte = base;
+        generation_ouverte = generation_backend();
+        // A refusal has posted its message; the backend then drops every access.
+        b.ouvre(base);
+    }
+
+    data_a_0();
+    clock_a_0();
+    Power_off();
+    met_ligne(L_VPP2, false);
+    met_ligne(L_VPP1, false);
+    ecrit_port();
+}
+
+void attente(int n) {
+    Backend_port& b = backend();
+    const int64_t debut = b.horloge_ns();
+    b.attend(debut, (int64_t{n} + val_tempo) * 1000);
+}
