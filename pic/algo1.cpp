@@ -1,0 +1,166 @@
+#include "pic/algorithmes.h"
+#include "pic/passe.h"
+
+#include "port/port.h"
+
+using namespace algo;
+
+int Algo1_Charge_tout_vers_PM(const uint16_t* prog) {
+    if (!composant_choisi()) return -1;
+    debut_passe();
+    bool fini = parcours_programme(0, taille_prog, [&](int i) {
+        const uint16_t w = prog[i];
+        if (w == 0xFFFF) return true;
+        if (Read_Data_From_Program_Memory() == w) return true;
+        Load_Data_For_Program_Memory(w & 0x3FFF);
+        Begin_Programming();
+        const uint16_t lu = Read_Data_From_Program_Memory();
+        if ((lu & 0x3FFF) != (w & 0x3FFF)) {
+            prog_erreur(static_cast<unsigned>(i), w, lu, "Programme : ");
+            return false;
+        }
+        return true;
+    });
+    if (!fini) return -1;
+    fin_passe();
+    return 0;
+}
+
+uint16_t* Algo1_Lit_tout_de_PM(uint16_t* prog) {
+    if (!composant_choisi()) return prog;
+    debut_passe();
+    parcours_programme(1, taille_prog, [&](int i) {
+        prog[i] = Read_Data_From_Program_Memory();
+        return true;
+    });
+    fin_passe();
+    return prog;
+}
+
+int Algo1_Charge_tout_vers_DM(const uint8_t* donnee) {
+    if (!composant_choisi()) return -1;
+    debut_passe();
+    bool fini = parcours_donnees(2, [&](int i) {
+        const uint8_t b = donnee[i];
+        Load_Data_For_Data_Memory(b);
+        Begin_Programming();
+        const uint16_t lu = Read_Data_From_Data_Memory();
+        if ((lu & 0xFF) != b) {
+            prog_erreur(static_cast<unsigned>(i), b, lu, "Programme : ");
+            return false;
+        }
+        return true;
+    });
+    if (!fini) return -1;
+    fin_passe();
+    return 0;
+}
+
+uint8_t* Algo1_Lit_tout_de_DM(uint8_t* donnee) {
+    if (!composant_choisi()) return donnee;
+    debut_passe();
+    parcours_donnees(3, [&](int i) {
+        donnee[i] = static_cast<uint8_t>(Read_Data_From_Data_Memory() & 0xFF);
+        return true;
+    });
+    fin_passe();
+    return donnee;
+}
+
+void Efface_DM_et_PM() {
+    const Desc_PIC* p = composant_choisi();
+    if (!p) return;
+    const Fusibles& f = tab_fuses[static_cast<std::size_t>(p->famille)];
+
+    debut_passe();
+    Load_Configuration(0x3FFF);
+    for (int k = 0; k < 7; ++k) Increment_Adress();
+    const uint16_t config = Read_Data_From_Program_Memory();
+    Fini_Prog_Mode(); // the supply stays on
+
+    bool protege = false;
+    for (int n : {F_CP0, F_CP1, F_DP, F_CPD})
+        if ((config & f.masque[n]) == 0) protege = true;
+    if (protege) {
+        Commence_Prog_Mode();
+        Load_Configuration(0x3FFF);
+        for (int k = 0; k < 7; ++k) Increment_Adress();
+        Commande_1();
+        Commande_7();
+        Begin_Programming();
+        Commande_1();
+        Commande_7();
+        Fini_Prog_Mode();
+    }
+
+    Commence_Prog_Mode();
+    if (le_data_enable != 0) {
+        Bulk_Erase_Data_Memory();
+        Begin_Programming();
+        Load_Data_For_Data_Memory(0x3FFF);
+        Begin_Programming();
+    }
+    if (le_prog_enable != 0) {
+        Bulk_Erase_Program_Memory();
+        Begin_Programming();
+        Load_Data_For_Program_Memory(0x3FFF);
+        Begin_Programming();
+    }
+    fin_passe();
+}
+
+int Algo1_Charge_ID_Config(const Memoire_PIC& m) {
+    if (!composant_choisi()) return -1;
+    init_port();
+    if (le_ID_enable != 0) {
+        Power_on();
+        Commence_Prog_Mode();
+        Load_Configuration(0x3FFF);
+        static const char* const prefixes[4] = {"ID0 : ", "ID1 : ", "ID2 : ", "ID3 : "};
+        for (unsigned k = 0; k < 4; ++k) {
+            const uint8_t v = m.id[k];
+            Load_Data_For_Program_Memory(v);
+            Begin_Programming();
+            const uint16_t lu = Read_Data_From_Program_Memory();
+            if ((lu & 0x7F) != (v & 0x7F)) {
+                prog_erreur(k, v, lu, prefixes[k]);
+                return -1;
+            }
+            if (k < 3) Increment_Adress();
+        }
+        fin_passe();
+        attente(1);
+    }
+    if (le_config_enable == 0) return 0;
+    Power_on();
+    Commence_Prog_Mode();
+    Load_Configuration(m.config);
+    for (int k = 0; k < 7; ++k) Increment_Adress();
+    Begin_Programming();
+    const uint16_t lu = Read_Data_From_Program_Memory();
+    if (lu != m.config) {
+        prog_erreur(0x2007, m.config, lu, "Mot de Configuration :\n");
+        return -1;
+    }
+    fin_passe();
+    return 0;
+}
+
+void Algo1_Lit_ID_Config(Memoire_PIC& m) {
+    if (!composant_choisi()) return;
+    debut_passe();
+    Load_Configuration(0x3FF);
+    if (le_ID_enable != 0) {
+        for (int k = 0; k < 4; ++k) {
+            m.id[k] = static_cast<uint8_t>(Read_Data_From_Program_Memory() & 0xFF);
+            if (k < 3) Increment_Adress();
+        }
+    } else {
+        for (int k = 0; k < 3; ++k) Increment_Adress();
+    }
+    if (le_config_enable != 0) {
+        for (int k = 0; k < 4; ++k) Increment_Adress();
+        m.config = Read_Data_From_Program_Memory();
+    }
+    fin_passe();
+}

@@ -1,0 +1,81 @@
+#include "pic/algorithmes.h"
+#include "pic/passe.h"
+
+#include "port/port.h"
+
+using namespace algo;
+
+namespace {
+
+// Pulses with valeur until the word read back matches on the bits of masque, at most max_impulsions
+// times. Returns the number of pulses given, or 0 when it never matched (lu holds the last word).
+int programme_mot(uint16_t valeur, uint16_t attendu, unsigned masque, int max_impulsions,
+                  uint16_t& lu) {
+    for (int n = 1; n <= max_impulsions; ++n) {
+        impulsion(valeur);
+        lu = Read_Data_From_Program_Memory();
+        if ((lu & masque) == (attendu & masque)) return n;
+    }
+    return 0;
+}
+
+} // namespace
+
+int Algo2_Charge_tout_vers_PM(const uint16_t* prog) {
+    if (!composant_choisi()) return -1;
+    debut_passe();
+    bool fini = parcours_programme(0, taille_ecriture_prog, [&](int i) {
+        const uint16_t w = prog[i];
+        if (w == 0xFFFF || Read_Data_From_Program_Memory() == w) return true;
+        uint16_t lu = 0;
+        const uint16_t valeur = w & 0x3FFF;
+        if (programme_mot(valeur, w, 0x3FFF, 25, lu) == 0) {
+            prog_erreur(static_cast<unsigned>(i), w, lu, "Programme : ");
+            return false;
+        }
+        for (int k = 0; k < 3; ++k) impulsion(valeur);
+        return true;
+    });
+    if (!fini) return -1;
+    fin_passe();
+    return 0;
+}
+
+uint16_t* Algo2_Lit_tout_de_PM(uint16_t* prog) {
+    return Algo1_Lit_tout_de_PM(prog);
+}
+
+int Algo2_Charge_ID_Config(const Memoire_PIC& m) {
+    if (!composant_choisi()) return -1;
+    debut_passe();
+    Load_Configuration(0x3FF);
+    if (le_ID_enable != 0) {
+        for (unsigned k = 0; k < 4; ++k) {
+            const uint8_t v = m.id[k];
+            uint16_t lu = 0;
+            if (programme_mot(v & 0x0F, v, 0x0F, 25, lu) == 0) {
+                prog_erreur(k, v, lu, "ID : ");
+                return -1;
+            }
+            for (int p = 0; p < 3; ++p) impulsion(v);
+            if (k < 3) Increment_Adress();
+        }
+    } else {
+        for (int k = 0; k < 3; ++k) Increment_Adress();
+    }
+    if (le_config_enable != 0) {
+        for (int k = 0; k < 4; ++k) Increment_Adress();
+        for (int p = 0; p < 100; ++p) impulsion(m.config);
+        const uint16_t lu = Read_Data_From_Program_Memory();
+        if (lu != m.config) {
+            prog_erreur(0x2007, m.config, lu, "Mot de configuation :\n");
+            return -1;
+        }
+    }
+    fin_passe();
+    return 0;
+}
+
+void Algo2_Lit_ID_Config(Memoire_PIC& m) {
+    Algo1_Lit_ID_Config(m);
+}

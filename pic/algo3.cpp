@@ -1,0 +1,101 @@
+#include "pic/algorithmes.h"
+#include "pic/passe.h"
+
+#include "port/port.h"
+
+using namespace algo;
+
+namespace {
+
+// Up to 8 pulses until the word read matches on masque; then 11 more per pulse used.
+// Returns false when it never matched (lu holds the last word read).
+bool programme_mot(uint16_t valeur, uint16_t attendu, unsigned masque, uint16_t& lu) {
+    for (int n = 1; n <= 8; ++n) {
+        impulsion(valeur);
+        lu = Read_Data_From_Program_Memory();
+        if ((lu & masque) == (attendu & masque)) {
+            for (int p = 0; p < 11 * n; ++p) impulsion(valeur);
+            return true;
+        }
+    }
+    return false;
+}
+
+} // namespace
+
+uint16_t* Algo3_Lit_tout_de_PM(uint16_t* prog) {
+    if (!composant_choisi()) return prog;
+    debut_passe();
+    Increment_Adress(); // from the configuration word to address 0
+    parcours_programme(1, taille_prog, [&](int i) {
+        prog[i] = Read_Data_From_Program_Memory();
+        return true;
+    });
+    fin_passe();
+    return prog;
+}
+
+int Algo3_Charge_tout_vers_PM(const uint16_t* prog) {
+    if (!composant_choisi()) return -1;
+    debut_passe();
+    Increment_Adress();
+    bool fini = parcours_programme(0, taille_ecriture_prog, [&](int i) {
+        const uint16_t w = prog[i];
+        if (w == 0xFFFF || Read_Data_From_Program_Memory() == w) return true;
+        uint16_t lu = 0;
+        if (!programme_mot(w & 0x3FFF, w, 0x3FFF, lu)) {
+            prog_erreur(static_cast<unsigned>(i), w, lu, "Programme : ");
+            return false;
+        }
+        return true;
+    });
+    if (!fini) return -1;
+    fin_passe();
+    return 0;
+}
+
+int Algo3_Charge_ID_Config(const Memoire_PIC& m) {
+    if (!composant_choisi()) return -1;
+    init_port();
+    if (le_ID_enable != 0) {
+        Power_on();
+        Commence_Prog_Mode();
+        for (int k = 0; k < taille_prog() + 1; ++k) Increment_Adress();
+        for (unsigned k = 0; k < 4; ++k) {
+            const uint8_t v = m.id[k];
+            uint16_t lu = 0;
+            if (!programme_mot(v, v, 0x7F, lu)) {
+                prog_erreur(k, v, lu, "ID : ");
+                return -1;
+            }
+            Increment_Adress();
+        }
+        fin_passe();
+        attente(10);
+    }
+    if (le_config_enable == 0) return 0;
+    Power_on();
+    Commence_Prog_Mode(); // the counter stands at the configuration word
+    for (int p = 0; p < 100; ++p) impulsion(m.config);
+    const uint16_t lu = Read_Data_From_Program_Memory();
+    if (lu != m.config) {
+        prog_erreur(0xFFF, m.config, lu, "Mot de configuration :\n");
+        return -1;
+    }
+    fin_passe();
+    return 0;
+}
+
+void Algo3_Lit_ID_Config(Memoire_PIC& m) {
+    if (!composant_choisi()) return;
+    debut_passe();
+    if (le_config_enable != 0) m.config = Read_Data_From_Program_Memory();
+    if (le_ID_enable != 0) {
+        for (int k = 0; k < taille_prog() + 1; ++k) Increment_Adress();
+        for (int k = 0; k < 4; ++k) {
+            m.id[k] = static_cast<uint8_t>(Read_Data_From_Program_Memory() & 0xFF);
+            if (k < 3) Increment_Adress();
+        }
+    }
+    fin_passe();
+}

@@ -1,0 +1,58 @@
+// Serial programming protocol of the PICs: bit framing, one function per command, program mode,
+// programmer detection and the common verification failure report.
+#pragma once
+
+#include "core/messages.h"
+
+#include <cstdint>
+
+struct Desc_PIC;
+
+void put_command(unsigned code);
+void put_data(unsigned valeur);
+uint16_t get_data();
+void bit_stop();
+
+void Load_Configuration(uint16_t valeur);
+void Commande_1();
+void Load_Data_For_Program_Memory(uint16_t valeur);
+void Load_Data_For_Data_Memory(uint16_t valeur);
+uint16_t Read_Data_From_Program_Memory();
+uint16_t Read_Data_From_Data_Memory();
+void Increment_Adress();
+void Commande_7();
+void Begin_Programming();       // self-timed 10 ms write cycle
+void Algo2_Begin_Programming(); // starts a 100 µs pulse
+void Bulk_Erase_Program_Memory();
+void Bulk_Erase_Data_Memory();
+void End_Programming();
+
+void Commence_Prog_Mode();
+void Fini_Prog_Mode();
+int Detect_Programmateur();
+
+// Reports a verification failure, then leaves program mode and switches the supply off.
+void prog_erreur(unsigned adresse, unsigned envoye, unsigned recu, const char* prefixe);
+
+// The selected device, or null after posting a message when there is none.
+const Desc_PIC* composant_choisi();
+
+// Address walk over one memory area: first and last address (negative values count as 0), the
+// size read again at each word, the progress kind. pas(i) handles word i and returns false to
+// stop the walk (the failure was reported). Returns false when stopped.
+template <class Taille, class Pas>
+bool parcours_adresses(int deb, int fin, int n, int kind, Taille taille, Pas pas);
+
+template <class Taille, class Pas>
+bool parcours_adresses(int deb, int fin, int n, int kind, Taille taille, Pas pas) {
+    if (deb < 0) deb = 0;
+    if (fin < 0) fin = 0;
+    for (int k = 0; k < deb; ++k) Increment_Adress();
+    const int pas_progression = n / 100 + 1;
+    for (int i = deb; i < taille() && i <= fin; ++i) {
+        if (!pas(i)) return false;
+        Increment_Adress();
+        if (i % pas_progression == 0) gestion_bar(i, n, kind);
+    }
+    return true;
+}

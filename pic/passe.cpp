@@ -1,0 +1,40 @@
+#include "pic/passe.h"
+
+#include "port/port.h"
+
+namespace algo {
+
+void debut_passe() {
+    init_port();
+    Power_on();
+    Commence_Prog_Mode();
+}
+
+void fin_passe() {
+    Fini_Prog_Mode();
+    Power_off();
+}
+
+void impulsion(uint16_t valeur) {
+    Load_Data_For_Program_Memory(valeur);
+    Algo2_Begin_Programming();
+    End_Programming();
+}
+
+int taille_prog() {
+    const Desc_PIC* p = pic_courant();
+    return p ? p->taille_prog : 0;
+}
+
+int taille_donnee() {
+    const Desc_PIC* p = pic_courant();
+    return p ? p->taille_donnee : 0;
+}
+
+int taille_ecriture_prog() {
+    const Desc_PIC* p = pic_courant();
+    if (!p) return 0;
+    return p->osc_cal != 0 && osc_int_enable == 0 ? p->taille_prog - 1 : p->taille_prog;
+}
+
+} // namespace algo

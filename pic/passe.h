@@ -1,0 +1,32 @@
+// Pieces shared by the programming algorithms: the pass, the address walks, the pulse.
+#pragma once
+
+#include "core/catalogue.h"
+#include "core/etat.h"
+#include "pic/commandes.h"
+
+namespace algo {
+
+// Opens a programming pass: port, supply, program mode.
+void debut_passe();
+// Closes it: program mode off, supply off.
+void fin_passe();
+// One programming pulse of Algorithms 2 and 3: load, begin (100 µs), end.
+void impulsion(uint16_t valeur);
+
+// Size of the selected device's program or data memory, read afresh (0 without a device).
+int taille_prog();
+int taille_donnee();
+// Program words that may be written: one short of taille_prog when the last word holds the
+// calibration value and writing it is not allowed.
+int taille_ecriture_prog();
+
+template <class Taille, class Pas> bool parcours_programme(int kind, Taille taille, Pas pas) {
+    return parcours_adresses(le_prog_deb, le_prog_fin, taille_prog(), kind, taille, pas);
+}
+
+template <class Pas> bool parcours_donnees(int kind, Pas pas) {
+    return parcours_adresses(le_data_deb, le_data_fin, taille_donnee(), kind, taille_donnee, pas);
+}
+
+} // namespace algo
