@@ -99,6 +99,13 @@ void init_port() {
         b.ouvre(base);
     }
 
+    // With active-low lines a cleared shadow means supply and programming voltage on: put the
+    // power lines at rest in the shadow before the first write, so no write ever powers the chip.
+    met_ligne(L_VCC, false);
+    met_ligne(L_VPP2, false);
+    met_ligne(L_VPP1, false);
+    met_ligne(L_CLK, false);
+    met_ligne(L_DATA_OUT, false);
     data_a_0();
     clock_a_0();
     Power_off();

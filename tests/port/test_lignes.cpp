@@ -206,9 +206,10 @@ TEST_F(Pilote, InitPortOctetsEcritsSelonLeBrochage) {
     autre.l[L_VPP2] = {0x02, 1}; // shares VPP1's bit: VPP1 is set last and wins
     autre.l[L_SELECT] = {0x04, 1};
     const Cas cas[] = {
-        {"KORVAL", brochage_korval, {0x01, 0x03, 0x07, 0x1F}},
-        {"P16Pro", brochage_p16pro, {0x01, 0x03, 0x03, 0x03}},
-        {"Autres", autre, {0x00, 0x40, 0x60, 0x60}},
+        // Every write already has supply, programming voltages, clock and data at rest.
+        {"KORVAL", brochage_korval, {0x1F, 0x1F, 0x1F, 0x1F}},
+        {"P16Pro", brochage_p16pro, {0x03, 0x03, 0x03, 0x03}},
+        {"Autres", autre, {0x60, 0x60, 0x60, 0x60}},
     };
     for (const Cas& c : cas) {
         c_u = c.b;
