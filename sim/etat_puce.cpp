@@ -1,0 +1,120 @@
+#include "sim/etat_puce.h"
+
+#include "core/messages.h"
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+void demarre_vierge(const std::string& raison, const Modele_puce& puce) {
+    message_erreur(raison + " : la puce simulée " + puce.description().nom + " démarre vierge.", 0);
+}
+
+// Mode for a new file: the old file's when there is one, else what the umask allows.
+mode_t mode_fichier(const std::string& chemin) {
+    struct stat st;
+    if (::stat(chemin.c_str(), &st) == 0) return st.st_mode & 07777;
+    mode_t masque = ::umask(0);
+    ::umask(masque);
+    return 0666 & ~masque;
+}
+
+bool ecrit_tout(int fd, const std::string& texte) {
+    const char* p = texte.data();
+    std::size_t reste = texte.size();
+    while (reste > 0) {
+        ssize_t n = ::write(fd, p, reste);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            return false;
+        }
+        p += n;
+        reste -= static_cast<std::size_t>(n);
+    }
+    return true;
+}
+
+} // namespace
+
+std::string nom_puce_etat(const std::string& texte) {
+    static const std::string entete = "; puce ";
+    if (texte.compare(0, entete.size(), entete) != 0) return "";
+    std::size_t fin = texte.find_first_of("\r\n", entete.size());
+    std::string nom = texte.substr(entete.size(), fin == std::string::npos ? std::string::npos
+                                                                           : fin - entete.size());
+    while (!nom.empty() && (nom.back() == ' ' || nom.back() == '\t')) nom.pop_back();
+    return nom;
+}
+
+bool charge_etat_puce(Modele_puce& puce, const std::string& chemin) {
+    std::error_code ec;
+    fs::file_status st = fs::status(chemin, ec);
+    if (st.type() == fs::file_type::not_found) return false;
+
+    std::ifstream f;
+    if (st.type() == fs::file_type::regular) f.open(chemin, std::ios::binary);
+    std::ostringstream lu;
+    if (f) lu << f.rdbuf();
+    if (!f.is_open() || f.bad()) {
+        demarre_vierge("Impossible de lire le fichier d'état " + chemin, puce);
+        return false;
+    }
+    std::string texte = lu.str();
+
+    const std::string& attendu = puce.description().nom;
+    std::string nom = nom_puce_etat(texte);
+    if (nom.empty()) {
+        demarre_vierge("Le fichier d'état " + chemin + " ne nomme aucune puce", puce);
+        return false;
+    }
+    if (nom != attendu) {
+        demarre_vierge("Le fichier d'état " + chemin + " est celui d'une " + nom + ", pas d'une " +
+                           attendu,
+                       puce);
+        return false;
+    }
+    std::string vierge = puce.etat_hex();
+    if (!puce.charge_etat_hex(texte)) {
+        // The model may have taken part of the text before giving up.
+        puce.charge_etat_hex(vierge);
+        demarre_vierge("Le fichier d'état " + chemin + " est illisible", puce);
+        return false;
+    }
+    return true;
+}
+
+bool sauve_etat_puce(const Modele_puce& puce, const std::string& chemin) {
+    std::string texte = puce.etat_hex();
+    std::string modele_temp = chemin + ".XXXXXX";
+    mode_t mode = mode_fichier(chemin);
+    int fd = ::mkstemp(modele_temp.data());
+    bool ok = fd >= 0;
+    int erreur = ok ? 0 : errno;
+    if (ok) {
+        ok = ::fchmod(fd, mode) == 0 && ecrit_tout(fd, texte) && ::fsync(fd) == 0;
+        if (!ok) erreur = errno;
+        if (::close(fd) != 0 && ok) {
+            ok = false;
+            erreur = errno;
+        }
+        if (ok && ::rename(modele_temp.c_str(), chemin.c_str()) != 0) {
+            ok = false;
+            erreur = errno;
+        }
+        if (!ok) ::unlink(modele_temp.c_str());
+    }
+    if (!ok)
+        message_erreur("Impossible d'enregistrer l'état de la puce simulée dans " + chemin + " : " +
+                           std::strerror(erreur),
+                       0);
+    return ok;
+}

@@ -1,0 +1,28 @@
+// Silicon facts of the PIC models that the catalogue does not carry: device ID, entry order,
+// command width, write-cycle times, erase behaviour.
+#pragma once
+
+#include "core/catalogue.h"
+
+#include <cstdint>
+
+// How a flash/EEPROM part (class 1) erases.
+enum class Variante_flash {
+    pic16f84,  // 16C84, 16F83, 16F84: 9 and 11 arm an erase run by the next 8
+    pic16f84a, // 9 and 11 erase at once
+    pic16f62x, // as 16F84, 6-bit commands, 0x18 programs without erase
+    pic16f87x, // no 9 or 11 (erase by 1/7/8/1/7), 6-bit commands, 0x18
+};
+
+struct Caracteristiques_pic {
+    int id_composant = -1;        // device ID at 0x2006 (upper 9 bits), -1 when the part has none
+    bool vpp_avant_vdd = false;   // also enters programming mode when VDD rises under VPP
+    bool commande_6_bits = false; // decodes all 6 command bits (else the low 4)
+    Variante_flash variante = Variante_flash::pic16f84;
+    int64_t t_ecriture_typique_ns = 4'000'000; // class 1 self-timed cycle
+    int64_t t_ecriture_max_ns = 10'000'000;
+};
+
+// Facts of the catalogue device d, by name; a name the table does not know gets the defaults of
+// its class.
+Caracteristiques_pic caracteristiques_pic(const Desc_PIC& d);

@@ -1,0 +1,12 @@
+// Builds the chip model for a catalogue device.
+#pragma once
+
+#include "sim/puces/puce.h"
+#include "sim/puces/puce_pic.h"
+
+#include <memory>
+
+// A model for a PIC of algorithm class 1, 2 or 3 (a Puce_pic); nullptr for other kinds.
+std::unique_ptr<Modele_puce> cree_puce(const Desc_PIC& d, const Pannes_puce& p);
+std::unique_ptr<Modele_puce> cree_puce(const Desc_PIC& d, const Pannes_puce& p,
+                                       const Options_puce& o);
