@@ -219,8 +219,12 @@ bool remplace_fichier(const std::string& chemin, const std::string& contenu) {
     if (existe && (!S_ISREG(st.st_mode) || ::access(cible.c_str(), W_OK) != 0)) return false;
 
     const fs::path rep = cible.has_parent_path() ? cible.parent_path() : fs::path(".");
-    const std::string prefixe =
-        (rep / ("." + cible.filename().string() + ".")).string() + std::to_string(::getpid()) + ".";
+    std::string cache = ".";
+    cache += cible.filename().string();
+    cache += '.';
+    std::string prefixe = (rep / cache).string();
+    prefixe += std::to_string(::getpid());
+    prefixe += '.';
     std::string temp;
     int fd = -1;
     for (int essai = 0; essai < 100 && fd < 0; ++essai) {

@@ -89,7 +89,11 @@ Trace_vcd::~Trace_vcd() {
     if (!sortie) return;
     // A last time stamp, so that viewers show how long the final levels lasted.
     const int64_t fin = interne->horloge_ns() - origine_ns;
-    if (fin > dernier_temps) tampon += "#" + std::to_string(fin) + "\n";
+    if (fin > dernier_temps) {
+        tampon += '#';
+        tampon += std::to_string(fin);
+        tampon += '\n';
+    }
     vide_tampon();
     std::fclose(sortie);
 }

@@ -57,6 +57,24 @@ std::string fichier_source(const std::string& relatif) {
     return repertoire_source() + "/" + relatif;
 }
 
+std::string assemble(const std::string& source, const std::string& format, const Repertoire_temp& rep,
+                     bool dos) {
+    if (std::system("command -v gpasm > /dev/null 2>&1") != 0) {
+        ADD_FAILURE() << "gpasm not found: install gputils to run the assembler tests";
+        return "";
+    }
+    const std::string hex = rep.fichier(source + "." + format + ".hex");
+    const std::string journal = rep.fichier("gpasm.log");
+    const std::string commande = "gpasm -q -a " + format + (dos ? " -n" : "") + " -o '" + hex +
+                                 "' '" + fichier_source("tests/fixtures/" + source) + "' > '" +
+                                 journal + "' 2>&1";
+    if (std::system(commande.c_str()) != 0) {
+        ADD_FAILURE() << commande << "\n" << lit_fichier(journal);
+        return "";
+    }
+    return hex;
+}
+
 void Etat_propre::SetUp() {
     // The message sink is left alone: a fixture member may have installed a recorder already.
     remise_a_zero_etat();

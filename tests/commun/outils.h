@@ -45,6 +45,11 @@ void ecrit_fichier(const std::string& chemin, const std::string& contenu);
 std::string repertoire_source();
 std::string fichier_source(const std::string& relatif);
 
+// Assembles tests/fixtures/source with gpasm into rep (format inhx8m or inhx32, CR LF lines when
+// dos); the path of the .hex, or "" after recording a test failure (gpasm missing or failing).
+std::string assemble(const std::string& source, const std::string& format, const Repertoire_temp& rep,
+                     bool dos = false);
+
 // Base fixture: global state back to its start values before and after each test.
 class Etat_propre : public ::testing::Test {
   protected:

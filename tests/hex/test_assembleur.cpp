@@ -20,10 +20,6 @@ void choisit_pic(const char* nom, int taille_prog, int taille_donnee, int algo) 
     pic_select = static_cast<int>(tab_pic.size()) - 1;
 }
 
-bool gpasm_present() {
-    return std::system("command -v gpasm > /dev/null 2>&1") == 0;
-}
-
 class Assembleur : public test::Etat_propre {
   protected:
     void SetUp() override {
@@ -35,22 +31,8 @@ class Assembleur : public test::Etat_propre {
         Etat_propre::TearDown();
     }
 
-    // Assembles the fixture into the temporary directory; the path of the .hex, or "" after a
-    // recorded failure.
     std::string assemble(const std::string& source, const std::string& format, bool dos) {
-        if (!gpasm_present()) {
-            ADD_FAILURE() << "gpasm not found: install gputils to run the assembler tests";
-            return "";
-        }
-        const std::string hex = rep.fichier(format + ".hex");
-        const std::string commande = "gpasm -q -a " + format + (dos ? " -n" : "") + " -o '" + hex +
-                                     "' '" + test::fichier_source("tests/fixtures/" + source) +
-                                     "' > '" + rep.fichier("gpasm.log") + "' 2>&1";
-        if (std::system(commande.c_str()) != 0) {
-            ADD_FAILURE() << commande << "\n" << test::lit_fichier(rep.fichier("gpasm.log"));
-            return "";
-        }
-        return hex;
+        return test::assemble(source, format, rep, dos);
     }
 
     std::optional<test::Enregistreur_messages> journal;
