@@ -1,5 +1,6 @@
 #include "sim/puces/fabrique.h"
 
+#include "sim/eeproms/eeprom_simulee.h"
 #include "sim/puces/puce_eprom.h"
 #include "sim/puces/puce_flash.h"
 
@@ -9,6 +10,7 @@ std::unique_ptr<Modele_puce> cree_puce(const Desc_PIC& d, const Pannes_puce& p) 
 
 std::unique_ptr<Modele_puce> cree_puce(const Desc_PIC& d, const Pannes_puce& p,
                                        const Options_puce& o) {
+    if (est_eeprom(d)) return cree_eeprom(d, p);
     if (d.taille_prog <= 0) return nullptr;
     switch (d.algo) {
     case 1:

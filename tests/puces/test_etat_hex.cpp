@@ -139,7 +139,10 @@ TEST_F(Etat_hex, FabriqueParClasse) {
         eeprom.taille_donnee = 2048;
         eeprom.algo = algo;
         eeprom.famille = 31;
-        EXPECT_EQ(cree_puce(eeprom, {}), nullptr) << algo;
+        std::unique_ptr<Modele_puce> m = cree_puce(eeprom, {});
+        ASSERT_NE(m, nullptr) << algo;
+        EXPECT_EQ(dynamic_cast<Puce_pic*>(m.get()), nullptr) << algo; // a serial EEPROM model
+        EXPECT_EQ(m->description().taille_donnee, 2048);
     }
 }
 

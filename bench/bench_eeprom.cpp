@@ -1,0 +1,99 @@
+// A 24C256 (32768 bytes) written whole, then read whole, through the I2C protocol on the
+// simulated board: wall time per operation, and the virtual time the same traffic and waits would
+// take on a real programmer (5 ms write cycles, acknowledge polling, 1 us per port access).
+#include "core/catalogue.h"
+#include "core/etat.h"
+#include "eeprom/eeprom.h"
+#include "port/backend.h"
+#include "sim/carte_simulee.h"
+#include "sim/eeproms/eeprom_simulee.h"
+
+#include <benchmark/benchmark.h>
+#include <memory>
+#include <vector>
+
+namespace {
+
+constexpr int TAILLE = 32768;
+
+struct Banc {
+    Carte_simulee* carte;
+    Eeprom_simulee* puce;
+};
+
+Banc prepare() {
+    remise_a_zero_etat();
+    Desc_PIC d;
+    d.nom = "24C256";
+    d.taille_donnee = TAILLE;
+    d.algo = -2;
+    d.famille = 31;
+    d.teste = 1;
+    tab_pic = {d};
+    pic_select = 0;
+    auto modele = cree_eeprom(tab_pic[0], {});
+    auto* puce = dynamic_cast<Eeprom_simulee*>(modele.get());
+    auto carte = std::make_unique<Carte_simulee>(std::move(modele));
+    Banc b{carte.get(), puce};
+    installe_backend(std::move(carte));
+    return b;
+}
+
+std::vector<uint8_t> image() {
+    std::vector<uint8_t> v(131072, 0xFF);
+    for (int a = 0; a < TAILLE; ++a)
+        v[static_cast<std::size_t>(a)] = static_cast<uint8_t>(a * 7 + (a >> 8));
+    return v;
+}
+
+void compteurs(benchmark::State& state, int64_t ns_virtuelles, int64_t acces) {
+    double n = static_cast<double>(state.iterations());
+    state.counters["s_virtuelles"] = static_cast<double>(ns_virtuelles) / 1e9 / n;
+    state.counters["acces_port"] = static_cast<double>(acces) / n;
+    state.counters["octets_par_s"] = benchmark::Counter(TAILLE * n, benchmark::Counter::kIsRate);
+}
+
+void BM_ecriture_24C256(benchmark::State& state) {
+    auto source = image();
+    int64_t virtuel = 0, acces = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        Banc b = prepare();
+        state.ResumeTiming();
+        if (Charge_EEPROM_I2C(source.data()) != 0) state.SkipWithError("écriture refusée");
+        state.PauseTiming();
+        if (!std::equal(b.puce->contenu().begin(), b.puce->contenu().end(), source.begin()))
+            state.SkipWithError("contenu de la puce faux");
+        virtuel += b.carte->temps_ecoule_ns();
+        acces += b.carte->nb_acces();
+        installe_backend(nullptr);
+        state.ResumeTiming();
+    }
+    compteurs(state, virtuel, acces);
+}
+
+void BM_lecture_24C256(benchmark::State& state) {
+    auto source = image();
+    std::vector<uint8_t> tampon(131072, 0);
+    int64_t virtuel = 0, acces = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        Banc b = prepare();
+        b.puce->remplit(std::vector<uint8_t>(source.begin(), source.begin() + TAILLE));
+        state.ResumeTiming();
+        benchmark::DoNotOptimize(Lire_EEPROM_I2C(tampon.data()));
+        state.PauseTiming();
+        if (!std::equal(tampon.begin(), tampon.begin() + TAILLE, source.begin()))
+            state.SkipWithError("lecture fausse");
+        virtuel += b.carte->temps_ecoule_ns();
+        acces += b.carte->nb_acces();
+        installe_backend(nullptr);
+        state.ResumeTiming();
+    }
+    compteurs(state, virtuel, acces);
+}
+
+} // namespace
+
+BENCHMARK(BM_ecriture_24C256)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_lecture_24C256)->Unit(benchmark::kMillisecond)->UseRealTime();

@@ -1,0 +1,25 @@
+// Pieces shared by the three EEPROM protocols (not part of their interface).
+#pragma once
+
+#include "core/catalogue.h"
+
+namespace eeprom_interne {
+
+// The selected device when its whole array lies within portee bytes; otherwise the refusal is
+// reported (message_erreur) and the result is null.
+const Desc_PIC* composant_accepte(int portee);
+
+// First address of the range (le_data_deb, a negative value counting as 0).
+int premiere_adresse();
+
+// Address a is in the range: a <= le_data_fin, below the selected device's size as it is now and
+// below portee.
+bool dans_plage(int a, int portee);
+
+// Progress call at k = a + 1 every n / 100 + 1 addresses.
+void progression(int a, int n, int kind);
+
+// Text on standard output, flushed.
+void affiche(const char* texte);
+
+} // namespace eeprom_interne

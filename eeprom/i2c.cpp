@@ -1,0 +1,183 @@
+// I2C (24xx) EEPROMs, one byte per transaction with acknowledge polling.
+#include "core/catalogue.h"
+#include "eeprom/commun.h"
+#include "eeprom/eeprom.h"
+#include "port/port.h"
+
+using namespace eeprom_interne;
+
+namespace {
+
+constexpr int ESSAIS_ACK = 10000;
+
+const char* const ACK_ADRESSE1 = "Un problème avec l'ack pour l'addresse1\n";
+const char* const ACK_ADRESSE2 = "Un problème avec l'ack pour l'addresse2\n";
+const char* const ACK_ADRESSE3 = "Un problème avec l'ack pour l'addresse3\n";
+const char* const ACK_DONNEES = "Un problème avec l'ack pour les donnees\n";
+
+int algo_courant() {
+    const Desc_PIC* p = pic_courant();
+    return p ? p->algo : 0;
+}
+
+int portee_courante() {
+    return portee_I2C(algo_courant());
+}
+
+// Address bits 8..10 ride in control bits 1..3 for algo -1.
+int controle_ecriture(int algo, int a) {
+    return algo == -2 ? 0xA0 : 0xA0 | ((a >> 7) & 0x0E);
+}
+
+int controle_lecture(int algo, int a) {
+    return algo == -2 ? 0xA1 : 0xA0 + ((a >> 7) | 1);
+}
+
+void no_ack_maitre() {
+    clock_a_0();
+    attente(1);
+    data_a_1();
+    attente(1);
+    clock_a_1();
+    attente(1);
+}
+
+// Control byte (polled until acknowledged) and address bytes; the failure text, or null.
+const char* phase_adresse(int a, bool lecture) {
+    int algo = algo_courant();
+    bool acquitte = false;
+    for (int essai = 0; essai < ESSAIS_ACK && !acquitte; ++essai) {
+        if (algo == -2 && lecture) I2C_bit_stop();
+        I2C_bit_start();
+        envoie_I2C(controle_ecriture(algo, a));
+        acquitte = Ack_I2C() == 0;
+    }
+    if (!acquitte) return ACK_ADRESSE1;
+    if (algo == -2) {
+        envoie_I2C((a >> 8) & 0xFF);
+        if (Ack_I2C() != 0) return ACK_ADRESSE2;
+    }
+    envoie_I2C(a & 0xFF);
+    if (Ack_I2C() != 0) return ACK_ADRESSE2;
+    return nullptr;
+}
+
+void echec(const char* texte) {
+    affiche(texte);
+    eeprom_erreur();
+}
+
+} // namespace
+
+void I2C_bit_start() {
+    clock_a_0();
+    attente(1);
+    data_a_1();
+    attente(1);
+    clock_a_1();
+    attente(1);
+    data_a_0();
+    attente(1);
+    clock_a_0();
+    attente(1);
+}
+
+void I2C_bit_stop() {
+    clock_a_0();
+    attente(1);
+    data_a_0();
+    attente(1);
+    clock_a_1();
+    attente(1);
+    data_a_1();
+    attente(1);
+}
+
+void envoie_I2C(int octet) {
+    for (int i = 7; i >= 0; --i) {
+        clock_a_0();
+        if ((octet >> i) & 1)
+            data_a_1();
+        else
+            data_a_0();
+        attente(1);
+        clock_a_1();
+        attente(1);
+    }
+}
+
+int Ack_I2C() {
+    clock_a_0();
+    attente(1);
+    data_a_1();
+    attente(1);
+    clock_a_1();
+    attente(1);
+    return get_b_data();
+}
+
+uint8_t recoit_I2C() {
+    int valeur = 0;
+    for (int i = 0; i < 8; ++i) {
+        valeur <<= 1;
+        clock_a_0();
+        attente(1);
+        data_a_1();
+        attente(1);
+        clock_a_1();
+        attente(1);
+        valeur += get_b_data();
+    }
+    return static_cast<uint8_t>(valeur);
+}
+
+uint8_t* Lire_EEPROM_I2C(uint8_t* tampon) {
+    const Desc_PIC* p = composant_accepte(portee_courante());
+    if (!p) return tampon;
+    int n = p->taille_donnee;
+    init_port();
+    Power_on();
+    for (int a = premiere_adresse(); dans_plage(a, portee_courante()); ++a) {
+        if (const char* erreur = phase_adresse(a, true)) {
+            echec(erreur);
+            return tampon;
+        }
+        I2C_bit_start();
+        envoie_I2C(controle_lecture(algo_courant(), a));
+        if (Ack_I2C() != 0) {
+            echec(ACK_ADRESSE3);
+            return tampon;
+        }
+        tampon[a] = recoit_I2C();
+        progression(a, n, 3);
+        no_ack_maitre();
+        I2C_bit_stop();
+    }
+    Power_off();
+    return tampon;
+}
+
+int Charge_EEPROM_I2C(const uint8_t* source) {
+    const Desc_PIC* p = composant_accepte(portee_courante());
+    if (!p) return -1;
+    int n = p->taille_donnee;
+    init_port();
+    Power_on();
+    for (int a = premiere_adresse(); dans_plage(a, portee_courante()); ++a) {
+        if (const char* erreur = phase_adresse(a, false)) {
+            echec(erreur);
+            return -1;
+        }
+        envoie_I2C(source[a]);
+        if (Ack_I2C() != 0) {
+            echec(ACK_DONNEES);
+            return -1;
+        }
+        I2C_bit_stop();
+        progression(a, n, 2);
+    }
+    // The last byte's write cycle ends while the chip is still powered.
+    attente(10000);
+    Power_off();
+    return 0;
+}

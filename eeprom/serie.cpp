@@ -1,0 +1,167 @@
+// Microwire (93xx, x8) EEPROMs, one command per byte; the bit primitives serve SPI as well.
+#include "core/catalogue.h"
+#include "eeprom/commun.h"
+#include "eeprom/eeprom.h"
+#include "port/port.h"
+
+using namespace eeprom_interne;
+
+namespace {
+
+constexpr int IMPULSIONS_PRET = 10000;
+
+// Fresh deselect and select; the rising clock takes the start bit.
+void debut_commande() {
+    data_a_1();
+    s_a_0();
+    clock_a_0();
+    attente(1);
+    data_93_a_1();
+    s_a_1();
+    attente(1);
+    clock_a_1();
+    attente(1);
+}
+
+// Deselect, then a clock pulse with the chip deselected.
+void fin_commande() {
+    s_a_0();
+    attente(1);
+    clock_a_0();
+    attente(1);
+    clock_a_1();
+    attente(1);
+}
+
+// Clock pulses until DO reads 1; false when it still reads 0 after the last one.
+bool attend_pret() {
+    int impulsions = 0;
+    while (get_b_data() == 0) {
+        if (impulsions == IMPULSIONS_PRET) return false;
+        clock_a_0();
+        attente(1);
+        clock_a_1();
+        attente(1);
+        ++impulsions;
+    }
+    return true;
+}
+
+} // namespace
+
+int envoie_serie(int valeur, int nb_bits) {
+    unsigned bits = static_cast<unsigned>(valeur) & 0xFFFF;
+    for (int i = nb_bits - 1; i >= 0; --i) {
+        clock_a_0();
+        if (i < 16 && ((bits >> i) & 1))
+            data_93_a_1();
+        else
+            data_93_a_0();
+        attente(1);
+        clock_a_1();
+        attente(1);
+    }
+    return nb_bits;
+}
+
+uint8_t recoit_serie() {
+    data_a_1();
+    int valeur = 0;
+    for (int i = 0; i < 8; ++i) {
+        valeur <<= 1;
+        clock_a_0();
+        attente(1);
+        int bit = get_b_data();
+        clock_a_1();
+        attente(1);
+        valeur += bit;
+    }
+    return static_cast<uint8_t>(valeur);
+}
+
+void enable_write_serie(int w) {
+    debut_commande();
+    envoie_serie(3, 4);
+    envoie_serie(0, w - 2);
+    data_93_a_0();
+    attente(1);
+    s_a_0();
+    attente(1);
+}
+
+void disable_write_serie(int w) {
+    data_a_1();
+    s_a_1();
+    attente(1);
+    clock_a_0();
+    attente(1);
+    data_93_a_1();
+    attente(1);
+    clock_a_1();
+    attente(1);
+    envoie_serie(0, 4);
+    envoie_serie(0, w - 2);
+    s_a_0();
+    attente(1);
+}
+
+uint8_t* Lire_EEPROM_serie(uint8_t* tampon, int w) {
+    int portee = portee_serie(w);
+    const Desc_PIC* p = composant_accepte(portee);
+    if (!p) return tampon;
+    int n = p->taille_donnee;
+    init_port();
+    Power_on();
+    for (int a = premiere_adresse(); dans_plage(a, portee); ++a) {
+        debut_commande();
+        envoie_serie(2, 2);
+        envoie_serie(a, w);
+        // The clock after A0 brings out the first data bit behind the chip's dummy 0.
+        data_93_a_0();
+        clock_a_0();
+        attente(1);
+        clock_a_1();
+        attente(1);
+        tampon[a] = recoit_serie();
+        fin_commande();
+        progression(a, n, 3);
+    }
+    Power_off();
+    return tampon;
+}
+
+int Charge_EEPROM_serie(const uint8_t* source, int w) {
+    int portee = portee_serie(w);
+    const Desc_PIC* p = composant_accepte(portee);
+    if (!p) return -1;
+    int n = p->taille_donnee;
+    init_port();
+    Power_on();
+    enable_write_serie(w);
+    for (int a = premiere_adresse(); dans_plage(a, portee); ++a) {
+        debut_commande();
+        envoie_serie(1, 2);
+        envoie_serie(a, w);
+        envoie_serie(source[a], 8);
+        // Deselecting starts the self-timed write; selecting again shows busy/ready on DO.
+        clock_a_0();
+        data_93_a_0();
+        attente(1);
+        s_a_0();
+        attente(1);
+        s_a_1();
+        attente(1);
+        clock_a_1();
+        attente(1);
+        if (!attend_pret()) {
+            affiche("erreur : serie toujours busy\n");
+            eeprom_erreur();
+            return -1;
+        }
+        fin_commande();
+        progression(a, n, 2);
+    }
+    disable_write_serie(w);
+    Power_off();
+    return 0;
+}

@@ -1,0 +1,103 @@
+// SPI (25xx) EEPROMs, one write enable and one instruction per byte, fixed 10 ms write wait.
+#include "core/catalogue.h"
+#include "eeprom/commun.h"
+#include "eeprom/eeprom.h"
+#include "port/port.h"
+
+using namespace eeprom_interne;
+
+namespace {
+
+// Selects the chip and clocks the instruction's first bit (always 0).
+void debut_instruction() {
+    clock_a_0();
+    attente(1);
+    data_a_1();
+    s_a_0();
+    data_93_a_0();
+    attente(1);
+    clock_a_1();
+    attente(1);
+}
+
+void fin_instruction() {
+    clock_a_0();
+    attente(1);
+    s_a_1();
+    attente(1);
+}
+
+// Last 7 bits of READ (3) or WRITE (2), address bit 8 in bit 3 when p = 9, then the address.
+void instruction_adresse(int code, int a, int p) {
+    envoie_serie(0, 3);
+    envoie_serie(p == 9 ? (a >> 8) & 1 : 0, 1);
+    envoie_serie(code, 3);
+    envoie_serie(a, p & 0x18);
+}
+
+} // namespace
+
+void enable_write_SPI() {
+    s_a_1();
+    debut_instruction();
+    envoie_serie(6, 7);
+    fin_instruction();
+}
+
+void disable_protection_SPI() {
+    // The status register only takes a write while the write-enable latch is set, and the write
+    // is a self-timed cycle during which the chip ignores every other instruction.
+    enable_write_SPI();
+    s_a_1();
+    debut_instruction();
+    envoie_serie(1, 7);
+    envoie_serie(0, 8);
+    fin_instruction();
+    attente(10000);
+}
+
+uint8_t* Lire_EEPROM_SPI(uint8_t* tampon, int p) {
+    int portee = portee_SPI(p);
+    const Desc_PIC* d = composant_accepte(portee);
+    if (!d) return tampon;
+    int n = d->taille_donnee;
+    init_port();
+    Power_on();
+    attente(1);
+    s_a_1();
+    attente(1);
+    for (int a = premiere_adresse(); dans_plage(a, portee); ++a) {
+        debut_instruction();
+        instruction_adresse(3, a, p);
+        tampon[a] = recoit_serie();
+        fin_instruction();
+        progression(a, n, 3);
+    }
+    Power_off();
+    return tampon;
+}
+
+int Charge_EEPROM_SPI(const uint8_t* source, int p) {
+    int portee = portee_SPI(p);
+    const Desc_PIC* d = composant_accepte(portee);
+    if (!d) return -1;
+    int n = d->taille_donnee;
+    init_port();
+    Power_on();
+    attente(1);
+    disable_protection_SPI();
+    for (int a = premiere_adresse(); dans_plage(a, portee); ++a) {
+        enable_write_SPI();
+        debut_instruction();
+        instruction_adresse(2, a, p);
+        envoie_serie(source[a], 8);
+        // Raising CS right after the data byte starts the write cycle.
+        clock_a_0();
+        attente(1);
+        s_a_1();
+        attente(10000);
+        progression(a, n, 2);
+    }
+    Power_off();
+    return 0;
+}

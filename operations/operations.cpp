@@ -1,0 +1,130 @@
+#include "operations/operations.h"
+
+#include "core/catalogue.h"
+#include "core/etat.h"
+#include "core/messages.h"
+#include "pic/algorithmes.h"
+#include "pic/commandes.h"
+#include "pic/dispatch.h"
+
+#include <cstdio>
+#include <vector>
+
+const char* const texte_programmateur_absent = "Attention : le programmateur n'a pas été détecté";
+
+namespace {
+
+bool programmateur_present() {
+    if (Detect_Programmateur() != 0) return true;
+    message_erreur(texte_programmateur_absent, 0);
+    return false;
+}
+
+template <class... T> void ajoute(std::string& rapport, const char* format, T... valeurs) {
+    char ligne[256];
+    std::snprintf(ligne, sizeof ligne, format, valeurs...);
+    rapport += ligne;
+}
+
+const char* const ligne_difference =
+    " ne correspondent pas :\nPour le mot n°%XH on a : %XH dans le PIC au lieu de %XH\n";
+
+// First address below taille where chip and image differ (compte(i) says whether it counts),
+// then the matching line.
+template <class Lu, class Image>
+bool compare_zone(std::string& rapport, const Lu* lu, const Image* image, int taille,
+                  bool (*compte)(Image), const char* sujet, const char* egal) {
+    for (int i = 0; i < taille; ++i) {
+        const std::size_t k = static_cast<std::size_t>(i);
+        if (compte(image[k]) && lu[k] != image[k]) {
+            rapport += sujet;
+            ajoute(rapport, ligne_difference, static_cast<unsigned>(i),
+                   static_cast<unsigned>(lu[k]), static_cast<unsigned>(image[k]));
+            return true;
+        }
+    }
+    rapport += egal;
+    return false;
+}
+
+bool mot_compte(uint16_t w) {
+    return w != 0xFFFF;
+}
+bool octet_compte(uint8_t) {
+    return true;
+}
+
+} // namespace
+
+Resultat_operation ecrit_image(const Memoire_PIC& m) {
+    if (!programmateur_present()) return PROGRAMMATEUR_ABSENT;
+    if (Charge_tout_vers_DM(m.donnee.data()) != 0) return OPERATION_ECHOUEE;
+    if (Charge_tout_vers_PM(m.prog.data()) != 0) return OPERATION_ECHOUEE;
+    if (Charge_ID_Config(m) != 0) return OPERATION_ECHOUEE;
+    return OPERATION_REUSSIE;
+}
+
+Resultat_operation lit_image(Memoire_PIC& m) {
+    if (!programmateur_present()) return PROGRAMMATEUR_ABSENT;
+    Lit_tout_de_DM(m.donnee.data());
+    Lit_tout_de_PM(m.prog.data());
+    Lit_ID_Config(m);
+    return OPERATION_REUSSIE;
+}
+
+Resultat_operation efface_puce() {
+    if (!programmateur_present()) return PROGRAMMATEUR_ABSENT;
+    Efface_DM_et_PM();
+    return OPERATION_REUSSIE;
+}
+
+std::optional<Rapport_comparaison> compare_image(const Memoire_PIC& m) {
+    if (!programmateur_present()) return std::nullopt;
+    Rapport_comparaison r;
+    const Desc_PIC* p = pic_courant();
+    if (!p) return r;
+    std::vector<uint8_t> donnees = tampon_donnee_vierge();
+    if (p->algo > 0) {
+        // IDs and configuration left unread (area disabled) compare equal.
+        Memoire_PIC lu(m.config);
+        for (int k = 0; k < 4; ++k) lu.id[k] = m.id[k];
+        Lit_ID_Config(lu);
+        for (int k = 0; k < 4; ++k) {
+            if (lu.id[k] == m.id[k]) {
+                ajoute(r.texte, "ID%d identiques\n", k);
+            } else {
+                ajoute(r.texte, "ID%d différents : On a %XH dans le PIC au lieu de %XH\n", k,
+                       static_cast<unsigned>(lu.id[k]), static_cast<unsigned>(m.id[k]));
+                r.difference = true;
+            }
+        }
+        if (lu.config == m.config) {
+            r.texte += "Les mot de configurations du PIC et de la mémoire sont identiques\n";
+        } else {
+            ajoute(r.texte,
+                   "Les mot de configuration du PIC et de la mémoire sont différents : On a %XH "
+                   "dans le PIC au lieu de %XH\n",
+                   static_cast<unsigned>(lu.config), static_cast<unsigned>(m.config));
+            r.difference = true;
+        }
+        if ((lu.config & 0x3F00) == 0) r.texte += "La mémoire est protégée\n";
+
+        std::vector<uint16_t> prog = tampon_prog_vierge();
+        Lit_tout_de_PM(prog.data());
+        r.difference |= compare_zone(r.texte, prog.data(), m.prog.data(), p->taille_prog,
+                                     mot_compte, "Le programme du PIC et celui en mémoire",
+                                     "Le programme du PIC correspond à celui en mémoire\n");
+        if (p->taille_donnee > 0) {
+            Lit_tout_de_DM(donnees.data());
+            r.difference |= compare_zone(r.texte, donnees.data(), m.donnee.data(), p->taille_donnee,
+                                         octet_compte, "Les données du PIC et celles en mémoire",
+                                         "Les données du PIC correspondent à celles en mémoire\n");
+        }
+    } else {
+        Lit_tout_de_DM(donnees.data());
+        r.difference |= compare_zone(r.texte, donnees.data(), m.donnee.data(), p->taille_donnee,
+                                     octet_compte, "Les données de l'EEPROM et celles en mémoire",
+                                     "Les données de l'EEPROM correspondent à celles en mémoire\n");
+    }
+    return r;
+}

@@ -1,0 +1,118 @@
+#include "pic/dispatch.h"
+
+#include "core/catalogue.h"
+#include "core/etat.h"
+#include "eeprom/eeprom.h"
+#include "pic/algorithmes.h"
+#include "pic/commandes.h"
+
+int Charge_tout_vers_PM(const uint16_t* prog) {
+    if (le_prog_enable == 0) return 0;
+    const Desc_PIC* p = composant_choisi();
+    if (!p) return -1;
+    switch (p->algo) {
+    case 1:
+        return Algo1_Charge_tout_vers_PM(prog);
+    case 2:
+        return Algo2_Charge_tout_vers_PM(prog);
+    case 3:
+        return Algo3_Charge_tout_vers_PM(prog);
+    default:
+        return 0;
+    }
+}
+
+int Charge_tout_vers_DM(const uint8_t* donnee) {
+    if (le_data_enable == 0) return 0;
+    const Desc_PIC* p = composant_choisi();
+    if (!p) return -1;
+    switch (p->algo) {
+    case 1:
+        return Algo1_Charge_tout_vers_DM(donnee);
+    case -1:
+    case -2:
+        return Charge_EEPROM_I2C(donnee);
+    case -3:
+        return Charge_EEPROM_serie(donnee, bits_adresse_serie(p->taille_donnee));
+    case -4:
+        return Charge_EEPROM_SPI(donnee, bits_adresse_SPI(p->taille_donnee));
+    default:
+        return 0;
+    }
+}
+
+uint16_t* Lit_tout_de_PM(uint16_t* prog) {
+    if (le_prog_enable == 0) return prog;
+    const Desc_PIC* p = composant_choisi();
+    if (!p) return prog;
+    switch (p->algo) {
+    case 1:
+        return Algo1_Lit_tout_de_PM(prog);
+    case 2:
+        return Algo2_Lit_tout_de_PM(prog);
+    case 3:
+        return Algo3_Lit_tout_de_PM(prog);
+    default:
+        return prog;
+    }
+}
+
+uint8_t* Lit_tout_de_DM(uint8_t* donnee) {
+    if (le_data_enable == 0) return donnee;
+    const Desc_PIC* p = composant_choisi();
+    if (!p) return donnee;
+    switch (p->algo) {
+    case 1:
+        return Algo1_Lit_tout_de_DM(donnee);
+    case -1:
+    case -2:
+        return Lire_EEPROM_I2C(donnee);
+    case -3:
+        return Lire_EEPROM_serie(donnee, bits_adresse_serie(p->taille_donnee));
+    case -4:
+        return Lire_EEPROM_SPI(donnee, bits_adresse_SPI(p->taille_donnee));
+    default:
+        return donnee;
+    }
+}
+
+int Charge_ID_Config(const Memoire_PIC& m) {
+    const Desc_PIC* p = composant_choisi();
+    if (!p) return -1;
+    switch (p->algo) {
+    case 1:
+        return Algo1_Charge_ID_Config(m);
+    case 2:
+        return Algo2_Charge_ID_Config(m);
+    case 3:
+        return Algo3_Charge_ID_Config(m);
+    default:
+        return 0;
+    }
+}
+
+void Lit_ID_Config(Memoire_PIC& m) {
+    const Desc_PIC* p = composant_choisi();
+    if (!p) return;
+    switch (p->algo) {
+    case 1:
+        Algo1_Lit_ID_Config(m);
+        break;
+    case 2:
+        Algo2_Lit_ID_Config(m);
+        break;
+    case 3:
+        Algo3_Lit_ID_Config(m);
+        break;
+    default:
+        break;
+    }
+}
+
+std::vector<uint16_t> tampon_prog_vierge() {
+    return std::vector<uint16_t>(TAILLE_PROG_MAX, 0xFFFF);
+}
+
+std::vector<uint8_t> tampon_donnee_vierge() {
+    return std::vector<uint8_t>(TAILLE_DONNEE_MAX, 0xFF);
+}

@@ -1,0 +1,20 @@
+// Area operations: program memory, data memory, IDs and configuration, routed by the selected
+// device's algo to a PIC algorithm or a serial EEPROM protocol.
+#pragma once
+
+#include "core/memoire.h"
+
+#include <cstdint>
+#include <vector>
+
+int Charge_tout_vers_PM(const uint16_t* prog);
+int Charge_tout_vers_DM(const uint8_t* donnee);
+// Fill the given buffer (TAILLE_PROG_MAX words, TAILLE_DONNEE_MAX bytes) and return it.
+uint16_t* Lit_tout_de_PM(uint16_t* prog);
+uint8_t* Lit_tout_de_DM(uint8_t* donnee);
+int Charge_ID_Config(const Memoire_PIC& m);
+void Lit_ID_Config(Memoire_PIC& m);
+
+// Fresh buffers for a read: every word 0xFFFF, every byte 0xFF.
+std::vector<uint16_t> tampon_prog_vierge();
+std::vector<uint8_t> tampon_donnee_vierge();

@@ -1,0 +1,385 @@
+// I2C protocol end to end: the line driver on the simulated board with a 24xx model.
+#include "banc_eeprom.h"
+
+#include "core/etat.h"
+#include "core/messages.h"
+#include "eeprom/eeprom.h"
+
+namespace {
+
+using test_eeprom::Banc;
+using test_eeprom::jetons_I2C;
+using test_eeprom::motif;
+
+const std::string ERREUR = "Une erreur est survenue lors de la communication avec l'eeprom";
+const std::string ACK1 = "Un problème avec l'ack pour l'addresse1\n";
+const std::string ACK2 = "Un problème avec l'ack pour l'addresse2\n";
+const std::string ACK3 = "Un problème avec l'ack pour l'addresse3\n";
+const std::string ACK_DONNEES = "Un problème avec l'ack pour les donnees\n";
+
+// Passes a 24xx through, but withholds the acknowledge of one byte: byte `octet` after the
+// `segment`-th START of a transaction (0: first START, 1: the repeated one), in every transaction
+// from number `a_partir` on (transactions counted from 0, each begun by a START after a STOP).
+class Refus_ack : public Modele_puce {
+  public:
+    Refus_ack(std::unique_ptr<Modele_puce> p, int seg, int oct, int depuis)
+        : interne(std::move(p)), segment(seg), octet(oct), a_partir(depuis) {}
+    void broches(const Broches& b, int64_t t) override {
+        if (b.vcc && prec.vcc && prec.clk && b.clk && prec.data != b.data) {
+            if (!b.data) {
+                if (ouverte) {
+                    ++seg_courant;
+                } else {
+                    ++transaction;
+                    seg_courant = 0;
+                }
+                ouverte = true;
+            } else {
+                ouverte = false;
+            }
+            montees = 0;
+        } else if (b.vcc && !prec.clk && b.clk) {
+            ++montees;
+        }
+        prec = b;
+        interne->broches(b, t);
+    }
+    bool sortie(int64_t t) override {
+        bool refuse = ouverte && transaction >= a_partir && seg_courant == segment &&
+                      montees == 9 * (octet + 1) && prec.clk;
+        return refuse || interne->sortie(t);
+    }
+    const Desc_PIC& description() const override { return interne->description(); }
+    std::string etat_hex() const override { return interne->etat_hex(); }
+    bool charge_etat_hex(const std::string& t) override { return interne->charge_etat_hex(t); }
+
+  private:
+    std::unique_ptr<Modele_puce> interne;
+    int segment, octet, a_partir;
+    Broches prec;
+    bool ouverte = false;
+    int transaction = -1, seg_courant = 0, montees = 0;
+};
+
+// Acknowledges nothing before its n-th START, then answers as the 24xx inside.
+class Reveil_tardif : public Modele_puce {
+  public:
+    Reveil_tardif(std::unique_ptr<Modele_puce> p, int n) : interne(std::move(p)), n_depart(n) {}
+    void broches(const Broches& b, int64_t t) override {
+        if (b.vcc && prec.vcc && prec.clk && b.clk && prec.data && !b.data) ++departs;
+        prec = b;
+        interne->broches(b, t);
+    }
+    bool sortie(int64_t t) override { return departs < n_depart || interne->sortie(t); }
+    const Desc_PIC& description() const override { return interne->description(); }
+    std::string etat_hex() const override { return interne->etat_hex(); }
+    bool charge_etat_hex(const std::string& t) override { return interne->charge_etat_hex(t); }
+    int departs = 0;
+
+  private:
+    std::unique_ptr<Modele_puce> interne;
+    int n_depart;
+    Broches prec;
+};
+
+std::unique_ptr<Modele_puce> modele(const std::string& nom, Pannes_puce p = {}) {
+    return cree_eeprom(tab_pic[static_cast<std::size_t>(cherche_pic(nom))], p);
+}
+
+class I2C : public Banc {
+  protected:
+    // The failure path: the text on standard output, the error window, the supply off, and the
+    // operation stopped without a STOP.
+    void verifie_echec(const std::string& sortie, const std::string& attendu,
+                       bool puce_presente = true) {
+        EXPECT_EQ(sortie, attendu);
+        ASSERT_EQ(journal->messages().size(), 1u);
+        EXPECT_EQ(journal->messages()[0].texte, ERREUR);
+        EXPECT_EQ(journal->messages()[0].fin, 0);
+        EXPECT_FALSE(carte->broches_support().vcc);
+        if (!puce_presente) return;
+        auto jetons = jetons_I2C(espion->journal);
+        ASSERT_FALSE(jetons.empty());
+        EXPECT_NE(jetons.back(), "P");
+    }
+};
+
+struct Cas_puce {
+    const char* nom;
+    int64_t duree_ecriture_ns; // -1: the part's own
+};
+
+class I2C_puce_complete : public I2C, public testing::WithParamInterface<Cas_puce> {};
+
+TEST_P(I2C_puce_complete, EcritPuisLitToutLaPuce) {
+    Options_eeprom o;
+    o.duree_ecriture_ns = GetParam().duree_ecriture_ns;
+    auto& p = monte(GetParam().nom, o);
+    espion->enregistre = false;
+    int n = p.taille();
+    auto source = motif(n, 11);
+    testing::internal::CaptureStdout();
+    EXPECT_EQ(ecrit(source), 0);
+    EXPECT_EQ(p.contenu(), source);
+    EXPECT_EQ(p.cycles_termines(), n);
+    EXPECT_FALSE(carte->broches_support().vcc);
+
+    auto autre = motif(n, 12);
+    p.remplit(autre);
+    auto lu = lit(0x55);
+    EXPECT_TRUE(std::equal(autre.begin(), autre.end(), lu.begin()));
+    EXPECT_TRUE(std::all_of(lu.begin() + n, lu.end(), [](uint8_t v) { return v == 0x55; }));
+    EXPECT_FALSE(carte->broches_support().vcc);
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
+    EXPECT_TRUE(textes().empty());
+}
+
+// The larger parts get a short write cycle to keep the run fast; acknowledge polling still waits.
+INSTANTIATE_TEST_SUITE_P(Puces, I2C_puce_complete,
+                         testing::Values(Cas_puce{"24C02", -1}, Cas_puce{"24C16", 30'000},
+                                         Cas_puce{"24C256", 30'000}),
+                         [](const auto& i) { return std::string("P") + i.param.nom; });
+
+std::string hex2(int v) {
+    char t[3];
+    std::snprintf(t, sizeof t, "%02X", v & 0xFF);
+    return t;
+}
+
+using Jetons = std::vector<std::string>;
+
+TEST_F(I2C, OctetsDeControleEtAdressesSurLeBus) {
+    // algo -1, address 0x5A3: control 0xAA, address byte 0xA3, read control 0xAB.
+    auto& p16 = monte("24C16");
+    le_data_deb = le_data_fin = 0x5A3;
+    auto source = motif(2048, 1);
+    EXPECT_EQ(ecrit(source), 0);
+    EXPECT_EQ(jetons_I2C(espion->journal), (Jetons{"S", "AA", "A3", hex2(source[0x5A3]), "P"}));
+    EXPECT_EQ(p16.contenu()[0x5A3], source[0x5A3]);
+    espion->journal.clear();
+    EXPECT_EQ(lit()[0x5A3], source[0x5A3]);
+    // The master's view of the data byte read is its released line: FF.
+    EXPECT_EQ(jetons_I2C(espion->journal), (Jetons{"S", "AA", "A3", "Sr", "AB", "FF", "P"}));
+
+    // algo -2, address 0x1234: A0 12 34, and for a read a STOP before each attempt and A1 after
+    // the repeated START.
+    auto& p256 = monte("24C256");
+    le_data_deb = le_data_fin = 0x1234;
+    source = motif(32768, 2);
+    EXPECT_EQ(ecrit(source), 0);
+    EXPECT_EQ(jetons_I2C(espion->journal),
+              (Jetons{"S", "A0", "12", "34", hex2(source[0x1234]), "P"}));
+    EXPECT_EQ(p256.contenu()[0x1234], source[0x1234]);
+    espion->journal.clear();
+    EXPECT_EQ(lit()[0x1234], source[0x1234]);
+    EXPECT_EQ(jetons_I2C(espion->journal),
+              (Jetons{"P", "S", "A0", "12", "34", "Sr", "A1", "FF", "P"}));
+}
+
+TEST_F(I2C, LaScrutationDeLAcquittementAttendLeCycleDEcriture) {
+    auto& p = monte("24C02");
+    le_data_deb = 0;
+    le_data_fin = 1;
+    EXPECT_EQ(ecrit({0x12, 0x34}), 0);
+    EXPECT_EQ(p.contenu()[0], 0x12);
+    EXPECT_EQ(p.contenu()[1], 0x34);
+    // The second byte's control byte went unanswered while the first byte was being written:
+    // several START + A0 attempts, then the address and the data.
+    auto j = jetons_I2C(espion->journal);
+    int tentatives = static_cast<int>(std::count(j.begin(), j.end(), "S") +
+                                      std::count(j.begin(), j.end(), "Sr"));
+    EXPECT_GT(tentatives, 10);
+    // At least the 5 ms write cycle, at most a few attempts more.
+    EXPECT_GE(carte->temps_ecoule_ns(), 5'000'000 + 10'000'000);
+    EXPECT_LT(carte->temps_ecoule_ns(), 5'200'000 + 10'200'000);
+}
+
+TEST_F(I2C, PlagesDAdresses) {
+    auto& p = monte("24C02");
+    auto m = motif(256, 3);
+    p.remplit(m);
+    le_data_deb = 16;
+    le_data_fin = 31;
+    auto lu = lit(0x55);
+    for (int a = 0; a < 256; ++a)
+        EXPECT_EQ(lu[static_cast<std::size_t>(a)],
+                  a >= 16 && a <= 31 ? m[static_cast<std::size_t>(a)] : 0x55)
+            << a;
+
+    auto source = motif(256, 4);
+    EXPECT_EQ(ecrit(source), 0);
+    for (int a = 0; a < 256; ++a)
+        EXPECT_EQ(p.contenu()[static_cast<std::size_t>(a)],
+                  a >= 16 && a <= 31 ? source[static_cast<std::size_t>(a)]
+                                     : m[static_cast<std::size_t>(a)])
+            << a;
+
+    // A negative start counts as 0.
+    le_data_deb = -5;
+    le_data_fin = 2;
+    lu = lit(0x55);
+    EXPECT_EQ(lu[0], m[0]);
+    EXPECT_EQ(lu[2], m[2]);
+    EXPECT_EQ(lu[3], 0x55);
+}
+
+TEST_F(I2C, PlageVideAlimenteQuandMemeEtAttendDixMillisecondesEnEcriture) {
+    struct Plage {
+        int deb, fin;
+    };
+    for (Plage pl : {Plage{5, 4}, Plage{256, 300}, Plage{0, -1}, Plage{-3, -2}}) {
+        SCOPED_TRACE(std::to_string(pl.deb) + ".." + std::to_string(pl.fin));
+        monte("24C02");
+        le_data_deb = pl.deb;
+        le_data_fin = pl.fin;
+        auto lu = lit(0x55);
+        EXPECT_TRUE(std::all_of(lu.begin(), lu.end(), [](uint8_t v) { return v == 0x55; }));
+        EXPECT_TRUE(jetons_I2C(espion->journal).empty());
+        int64_t t_lecture = carte->temps_ecoule_ns();
+        EXPECT_LT(t_lecture, 1'000'000);
+        EXPECT_EQ(ecrit(std::vector<uint8_t>(256, 0)), 0);
+        EXPECT_TRUE(jetons_I2C(espion->journal).empty());
+        EXPECT_GE(carte->temps_ecoule_ns() - t_lecture, 10'000'000);
+        EXPECT_EQ(puce->contenu(), std::vector<uint8_t>(256, 0xFF));
+        // Supply on, then off, for each operation.
+        int allumages = 0;
+        for (std::size_t i = 1; i < espion->journal.size(); ++i)
+            allumages += espion->journal[i].b.vcc && !espion->journal[i - 1].b.vcc;
+        EXPECT_EQ(allumages, 2);
+        EXPECT_FALSE(carte->broches_support().vcc);
+    }
+}
+
+TEST_F(I2C, AcquittementALaDixMillemeTentative) {
+    for (int n : {10000, 10001}) {
+        SCOPED_TRACE(n);
+        auto r = std::make_unique<Reveil_tardif>(modele("24C02"), n);
+        auto* reveil = r.get();
+        journal->vide();
+        monte_puce("24C02", std::move(r));
+        le_data_deb = le_data_fin = 7;
+        testing::internal::CaptureStdout();
+        auto lu = lit(0x55);
+        std::string sortie = testing::internal::GetCapturedStdout();
+        if (n == 10000) {
+            EXPECT_EQ(lu[7], 0xFF);
+            EXPECT_EQ(sortie, "");
+            EXPECT_TRUE(textes().empty());
+            EXPECT_EQ(reveil->departs, 10001); // plus the repeated START
+        } else {
+            EXPECT_EQ(lu[7], 0x55);
+            verifie_echec(sortie, ACK1);
+            EXPECT_EQ(reveil->departs, 10000);
+        }
+    }
+}
+
+TEST_F(I2C, PannesDeLAcquittement) {
+    struct Cas {
+        const char* nom;
+        bool lecture;
+        int segment, octet;
+        const std::string& texte;
+    };
+    const Cas cas[] = {
+        {"24C02", true, 0, 1, ACK2},         {"24C256", true, 0, 1, ACK2},
+        {"24C256", true, 0, 2, ACK2},        {"24C02", true, 1, 0, ACK3},
+        {"24C02", false, 0, 1, ACK2},        {"24C256", false, 0, 2, ACK2},
+        {"24C02", false, 0, 2, ACK_DONNEES}, {"24C256", false, 0, 3, ACK_DONNEES},
+    };
+    for (const Cas& c : cas) {
+        SCOPED_TRACE(std::string(c.nom) + (c.lecture ? " lecture " : " écriture ") +
+                     std::to_string(c.segment) + "/" + std::to_string(c.octet));
+        journal->vide();
+        // No write cycle: one attempt per address phase, so transactions are easy to count.
+        Options_eeprom o;
+        o.duree_ecriture_ns = 0;
+        auto m = cree_eeprom(tab_pic[static_cast<std::size_t>(cherche_pic(c.nom))], {}, o);
+        auto* p = dynamic_cast<Eeprom_simulee*>(m.get());
+        auto initial = motif(p->taille(), 5);
+        p->remplit(initial);
+        // Transactions 0 and 1 go through; the third address fails.
+        monte_puce(c.nom, std::make_unique<Refus_ack>(std::move(m), c.segment, c.octet, 2));
+        le_data_deb = 0;
+        le_data_fin = 9;
+        auto source = motif(p->taille(), 6);
+        testing::internal::CaptureStdout();
+        if (c.lecture) {
+            auto lu = lit(0x55);
+            EXPECT_EQ(lu[0], initial[0]);
+            EXPECT_EQ(lu[1], initial[1]);
+            EXPECT_EQ(lu[2], 0x55);
+        } else {
+            EXPECT_EQ(ecrit(source), -1);
+            EXPECT_EQ(p->contenu()[0], source[0]);
+            EXPECT_EQ(p->contenu()[1], source[1]);
+            EXPECT_EQ(p->contenu()[3], initial[3]);
+        }
+        verifie_echec(testing::internal::GetCapturedStdout(), c.texte);
+    }
+}
+
+TEST_F(I2C, SupportVideOuPuceToujoursOccupee) {
+    Pannes_simulateur vide;
+    vide.sans_puce = true;
+    monte("24C02", {}, vide);
+    testing::internal::CaptureStdout();
+    auto lu = lit(0x55);
+    EXPECT_TRUE(std::all_of(lu.begin(), lu.end(), [](uint8_t v) { return v == 0x55; }));
+    verifie_echec(testing::internal::GetCapturedStdout(), ACK1, false);
+
+    journal->vide();
+    testing::internal::CaptureStdout();
+    EXPECT_EQ(ecrit(std::vector<uint8_t>(256, 0)), -1);
+    verifie_echec(testing::internal::GetCapturedStdout(), ACK1, false);
+
+    // The first write cycle never ends: the second address fails after 10000 attempts.
+    journal->vide();
+    Pannes_simulateur occupee;
+    occupee.puce.occupee = true;
+    auto& p = monte("24C02", {}, occupee);
+    testing::internal::CaptureStdout();
+    EXPECT_EQ(ecrit(std::vector<uint8_t>(256, 0)), -1);
+    verifie_echec(testing::internal::GetCapturedStdout(), ACK1);
+    EXPECT_EQ(p.contenu(), std::vector<uint8_t>(256, 0xFF));
+}
+
+TEST_F(I2C, UnePuceDUneAutreTailleDansLeSupport) {
+    // 24C16 selected, 24C02 in the socket: its chip-select bits refuse the block bits of 0x100.
+    auto& p = monte("24C16", {}, {}, "24C02");
+    le_data_deb = 0xFE;
+    le_data_fin = 0x101;
+    auto source = motif(2048, 7);
+    testing::internal::CaptureStdout();
+    EXPECT_EQ(ecrit(source), -1);
+    verifie_echec(testing::internal::GetCapturedStdout(), ACK1);
+    EXPECT_EQ(p.contenu()[0xFE], source[0xFE]);
+    EXPECT_EQ(p.contenu()[0xFF], source[0xFF]);
+}
+
+TEST_F(I2C, CelluleLenteAttendueCelluleMorteEtBitColle) {
+    Pannes_simulateur lente;
+    lente.puce.cellule_lente = true;
+    auto& p = monte("24C02", {}, lente);
+    auto source = motif(256, 8);
+    EXPECT_EQ(ecrit(source), 0);
+    EXPECT_EQ(p.contenu(), source); // acknowledge polling waits for the slow cell
+
+    Pannes_simulateur morte;
+    morte.puce.cellule_morte = true;
+    auto& q = monte("24C02", {}, morte);
+    EXPECT_EQ(ecrit(source), 0); // nothing checks a written byte here
+    EXPECT_EQ(q.contenu()[128], 0xFF);
+    auto lu = lit();
+    EXPECT_EQ(lu[128], 0xFF);
+    EXPECT_EQ(lu[127], source[127]);
+
+    Pannes_simulateur colle;
+    colle.puce.bit_colle = true;
+    auto& r = monte("24C02", {}, colle);
+    r.remplit(std::vector<uint8_t>(256, 0xFF));
+    lu = lit();
+    EXPECT_TRUE(std::all_of(lu.begin(), lu.begin() + 256, [](uint8_t v) { return v == 0xFE; }));
+}
+
+} // namespace

@@ -1,0 +1,194 @@
+// Microwire protocol end to end: the line driver on the simulated board with a 93xx model.
+#include "banc_eeprom.h"
+
+#include "core/etat.h"
+#include "core/messages.h"
+#include "eeprom/eeprom.h"
+
+namespace {
+
+using test_eeprom::Banc;
+using test_eeprom::motif;
+using test_eeprom::trames_microwire;
+
+const std::string ERREUR = "Une erreur est survenue lors de la communication avec l'eeprom";
+const std::string BUSY = "erreur : serie toujours busy\n";
+
+std::string binaire(int v, int n) {
+    std::string s;
+    for (int i = n - 1; i >= 0; --i) s += ((v >> i) & 1) ? '1' : '0';
+    return s;
+}
+
+// A chip that only answers the status check: DO stays 0 in each CS-high frame until it has seen
+// `pret_apres` rising clocks with DI at 0 in that frame.
+class Pret_apres : public Modele_puce {
+  public:
+    explicit Pret_apres(int n) : pret_apres(n) { desc.nom = "93C46"; }
+    void broches(const Broches& b, int64_t) override {
+        if (b.select && !prec.select) montees = 0;
+        if (b.select && b.clk && !prec.clk && !b.data_93) ++montees;
+        if (b.select && b.clk && !prec.clk && b.data_93) montees = -1000000; // a command frame
+        prec = b;
+    }
+    bool sortie(int64_t) override { return !prec.select || montees < 0 || montees >= pret_apres; }
+    const Desc_PIC& description() const override { return desc; }
+    std::string etat_hex() const override { return ""; }
+    bool charge_etat_hex(const std::string&) override { return false; }
+
+  private:
+    int pret_apres;
+    int montees = 0;
+    Broches prec;
+    Desc_PIC desc;
+};
+
+class Microwire : public Banc {};
+
+struct Cas_puce {
+    const char* nom;
+    int64_t duree_ecriture_ns; // -1: the part's own
+};
+
+class Microwire_puce_complete : public Microwire, public testing::WithParamInterface<Cas_puce> {};
+
+TEST_P(Microwire_puce_complete, EcritPuisLitToutLaPuce) {
+    Options_eeprom o;
+    o.duree_ecriture_ns = GetParam().duree_ecriture_ns;
+    auto& p = monte(GetParam().nom, o);
+    espion->enregistre = false;
+    int n = p.taille();
+    auto source = motif(n, 21);
+    testing::internal::CaptureStdout();
+    EXPECT_EQ(ecrit(source), 0);
+    EXPECT_EQ(p.contenu(), source);
+    EXPECT_EQ(p.cycles_termines(), n);
+    EXPECT_FALSE(carte->broches_support().vcc);
+
+    auto autre = motif(n, 22);
+    p.remplit(autre);
+    auto lu = lit(0x55);
+    EXPECT_TRUE(std::equal(autre.begin(), autre.end(), lu.begin()));
+    EXPECT_TRUE(std::all_of(lu.begin() + n, lu.end(), [](uint8_t v) { return v == 0x55; }));
+    EXPECT_FALSE(carte->broches_support().vcc);
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
+    EXPECT_TRUE(textes().empty());
+}
+
+// The larger parts get a short write cycle to keep the run fast; ready polling still waits.
+INSTANTIATE_TEST_SUITE_P(Puces, Microwire_puce_complete,
+                         testing::Values(Cas_puce{"93C46", -1}, Cas_puce{"93C56", 30'000},
+                                         Cas_puce{"93C66", 30'000}, Cas_puce{"93C86", 30'000}),
+                         [](const auto& i) { return std::string("P") + i.param.nom; });
+
+TEST_F(Microwire, SuitesDeBits) {
+    // 128-byte chip, address 0x45: start bit, 1, 0, seven address bits, one extra clock, then 8.
+    auto& p = monte("93C46");
+    auto m = motif(128, 1);
+    p.remplit(m);
+    le_data_deb = le_data_fin = 0x45;
+    EXPECT_EQ(lit()[0x45], m[0x45]);
+    EXPECT_EQ(trames_microwire(espion->journal),
+              std::vector<std::string>{"1" + std::string("10") + "1000101" + "0" + "00000000"});
+
+    // Write of 0xC3 at 0x12: enable, the write frame, the status frame, disable.
+    espion->journal.clear();
+    le_data_deb = le_data_fin = 0x12;
+    std::vector<uint8_t> source(128, 0);
+    source[0x12] = 0xC3;
+    EXPECT_EQ(ecrit(source), 0);
+    EXPECT_EQ(p.contenu()[0x12], 0xC3);
+    auto t = trames_microwire(espion->journal);
+    ASSERT_EQ(t.size(), 4u);
+    EXPECT_EQ(t[0], "1" + std::string("0011") + "00000");
+    EXPECT_EQ(t[1], "1" + std::string("01") + binaire(0x12, 7) + binaire(0xC3, 8));
+    // Status frame: one rising clock, then one pulse per busy poll (6 ms write cycle).
+    EXPECT_EQ(t[2].find('1'), std::string::npos);
+    EXPECT_GT(t[2].size(), 100u);
+    EXPECT_EQ(t[3], "1" + std::string("0000") + "00000");
+}
+
+TEST_F(Microwire, ActivationEtDesactivationAvecNeufBits) {
+    monte("93C66");
+    le_data_deb = 1;
+    le_data_fin = 0; // empty range: enable and disable are still sent
+    EXPECT_EQ(ecrit(std::vector<uint8_t>(512, 0)), 0);
+    EXPECT_EQ(trames_microwire(espion->journal),
+              (std::vector<std::string>{"100110000000", "1" + std::string(11, '0')}));
+    EXPECT_FALSE(carte->broches_support().vcc);
+}
+
+TEST_F(Microwire, PuceToujoursOccupee) {
+    Pannes_simulateur occupee;
+    occupee.puce.occupee = true;
+    auto& p = monte("93C46", {}, occupee);
+    testing::internal::CaptureStdout();
+    EXPECT_EQ(ecrit(std::vector<uint8_t>(128, 0)), -1);
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), BUSY);
+    EXPECT_EQ(textes(), std::vector<std::string>{ERREUR});
+    EXPECT_EQ(journal->messages()[0].fin, 0);
+    EXPECT_FALSE(carte->broches_support().vcc);
+    EXPECT_EQ(p.contenu()[0], 0xFF);
+    // Enable, write, then the status frame with its 10000 pulses; no disable.
+    auto t = trames_microwire(espion->journal);
+    ASSERT_EQ(t.size(), 3u);
+    EXPECT_EQ(t[2], std::string(1 + 10000, '0'));
+}
+
+TEST_F(Microwire, PretALaDerniereScrutation) {
+    for (int n : {10001, 10002}) {
+        SCOPED_TRACE(n);
+        journal->vide();
+        monte_puce("93C46", std::make_unique<Pret_apres>(n));
+        le_data_deb = le_data_fin = 0;
+        testing::internal::CaptureStdout();
+        int r = ecrit(std::vector<uint8_t>(128, 0));
+        std::string sortie = testing::internal::GetCapturedStdout();
+        if (n == 10001) {
+            EXPECT_EQ(r, 0);
+            EXPECT_EQ(sortie, "");
+        } else {
+            EXPECT_EQ(r, -1);
+            EXPECT_EQ(sortie, BUSY);
+            EXPECT_EQ(textes(), std::vector<std::string>{ERREUR});
+        }
+        EXPECT_FALSE(carte->broches_support().vcc);
+    }
+}
+
+TEST_F(Microwire, SupportVideLigneAUn) {
+    Pannes_simulateur vide;
+    vide.sans_puce = true;
+    monte("93C46", {}, vide);
+    // DATA_IN floats at 1: every write looks ready at once, every byte reads 0xFF.
+    testing::internal::CaptureStdout();
+    EXPECT_EQ(ecrit(std::vector<uint8_t>(128, 0)), 0);
+    auto lu = lit(0x55);
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
+    EXPECT_TRUE(std::all_of(lu.begin(), lu.begin() + 128, [](uint8_t v) { return v == 0xFF; }));
+    EXPECT_EQ(lu[128], 0x55);
+    EXPECT_TRUE(textes().empty());
+}
+
+TEST_F(Microwire, PlagesEtCelluleLente) {
+    Pannes_simulateur lente;
+    lente.puce.cellule_lente = true;
+    auto& p = monte("93C66", {}, lente);
+    auto source = motif(512, 23);
+    le_data_deb = 250;
+    le_data_fin = 270;
+    EXPECT_EQ(ecrit(source), 0); // ready polling waits for the slow cell at 256
+    for (int a = 0; a < 512; ++a)
+        EXPECT_EQ(p.contenu()[static_cast<std::size_t>(a)],
+                  a >= 250 && a <= 270 ? source[static_cast<std::size_t>(a)] : 0xFF)
+            << a;
+    le_data_deb = -4;
+    le_data_fin = 251;
+    auto lu = lit(0x55);
+    EXPECT_EQ(lu[0], 0xFF);
+    EXPECT_EQ(lu[250], source[250]);
+    EXPECT_EQ(lu[251], source[251]);
+    EXPECT_EQ(lu[252], 0x55);
+}
+
+} // namespace
