@@ -137,13 +137,7 @@ int Algo1_Charge_ID_Config(const Memoire_PIC& m) {
     Load_Configuration(m.config);
     for (int k = 0; k < 7; ++k) Increment_Adress();
     Begin_Programming();
-    const uint16_t lu = Read_Data_From_Program_Memory();
-    if (lu != m.config) {
-        prog_erreur(0x2007, m.config, lu, "Mot de Configuration :\n");
-        return -1;
-    }
-    fin_passe();
-    return 0;
+    return verifie_config_et_termine(m.config, 0x2007, "Mot de Configuration :\n");
 }
 
 void Algo1_Lit_ID_Config(Memoire_PIC& m) {

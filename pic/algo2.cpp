@@ -63,17 +63,13 @@ int Algo2_Charge_ID_Config(const Memoire_PIC& m) {
     } else {
         for (int k = 0; k < 3; ++k) Increment_Adress();
     }
-    if (le_config_enable != 0) {
-        for (int k = 0; k < 4; ++k) Increment_Adress();
-        for (int p = 0; p < 100; ++p) impulsion(m.config);
-        const uint16_t lu = Read_Data_From_Program_Memory();
-        if (lu != m.config) {
-            prog_erreur(0x2007, m.config, lu, "Mot de configuation :\n");
-            return -1;
-        }
+    if (le_config_enable == 0) {
+        fin_passe();
+        return 0;
     }
-    fin_passe();
-    return 0;
+    for (int k = 0; k < 4; ++k) Increment_Adress();
+    for (int p = 0; p < 100; ++p) impulsion(m.config);
+    return verifie_config_et_termine(m.config, 0x2007, "Mot de configuation :\n");
 }
 
 void Algo2_Lit_ID_Config(Memoire_PIC& m) {

@@ -77,13 +77,7 @@ int Algo3_Charge_ID_Config(const Memoire_PIC& m) {
     Power_on();
     Commence_Prog_Mode(); // the counter stands at the configuration word
     for (int p = 0; p < 100; ++p) impulsion(m.config);
-    const uint16_t lu = Read_Data_From_Program_Memory();
-    if (lu != m.config) {
-        prog_erreur(0xFFF, m.config, lu, "Mot de configuration :\n");
-        return -1;
-    }
-    fin_passe();
-    return 0;
+    return verifie_config_et_termine(m.config, 0xFFF, "Mot de configuration :\n");
 }
 
 void Algo3_Lit_ID_Config(Memoire_PIC& m) {

@@ -21,6 +21,16 @@ void impulsion(uint16_t valeur) {
     End_Programming();
 }
 
+int verifie_config_et_termine(uint16_t config, unsigned adresse, const char* prefixe) {
+    const uint16_t lu = Read_Data_From_Program_Memory();
+    if (lu != config) {
+        prog_erreur(adresse, config, lu, prefixe);
+        return -1;
+    }
+    fin_passe();
+    return 0;
+}
+
 int taille_prog() {
     const Desc_PIC* p = pic_courant();
     return p ? p->taille_prog : 0;

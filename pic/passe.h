@@ -14,6 +14,10 @@ void fin_passe();
 // One programming pulse of Algorithms 2 and 3: load, begin (100 µs), end.
 void impulsion(uint16_t valeur);
 
+// Reads the configuration word back and closes the pass: 0 when it equals config on 16 bits,
+// else -1 after reporting the difference at adresse with prefixe.
+int verifie_config_et_termine(uint16_t config, unsigned adresse, const char* prefixe);
+
 // Size of the selected device's program or data memory, read afresh (0 without a device).
 int taille_prog();
 int taille_donnee();
