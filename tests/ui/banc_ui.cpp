@@ -1,0 +1,76 @@
+#include "banc_ui.h"
+
+#include "core/repertoire_conf.h"
+
+namespace test_ui {
+
+const char* const catalogue =
+    "1  CP0 CP0 CP0 CP0 CP0 CP0 CP0 CP0 CP0 CP0 PWRTE/ WDTE FOSC1 FOSC0\n"
+    "3  CP1 CP0 DEB/ - WRT CPD LVP BODEN CP1 CP0 PWRTE/ WDTE FOSC1 FOSC0\n"
+    "8  CP1 CP0 CP1 CP0 CP1 CP0 MCLRE CP1 CP0 PWRTE/ WDTE FOSC2 FOSC1 FOSC0\n"
+    "16 0 0 - - - - - - - MCLRE CP0 WDTE FOSC1 FOSC0\n"
+    "PIC16F84   1024 64  1  1  0 1 0\n"
+    "PIC16F876  8192 256 3  1  1 0 0\n"
+    "PIC16C84   1024 64  1  1  0 0 0\n"
+    "PIC12C671  1024 0   8  2  0 0 1\n"
+    "PIC12C508  512  0   16 3  0 1 1\n"
+    "93C46      0    128 31 -3 0 1 0\n"
+    "24C16      0    2048 31 -1 0 1 0\n"
+    "25C040     0    512 31 -4 0 1 0\n";
+
+std::string reglages(int dernier_pic, const std::string& dernier_fichier) {
+    std::string t = "_PORT 378\n_TYPE_P 0\n";
+    if (dernier_pic >= 0) t += "_DERNIER_PIC " + std::to_string(dernier_pic) + "\n";
+    if (!dernier_fichier.empty()) t += "_DERNIER_FICHIER " + dernier_fichier + "\n";
+    return t;
+}
+
+void pompe() {
+    while (gtk_events_pending()) gtk_main_iteration();
+}
+
+std::string texte(GtkWidget* w) {
+    if (GTK_IS_LABEL(w)) return gtk_label_get_text(GTK_LABEL(w));
+    if (GTK_IS_ENTRY(w)) return gtk_entry_get_text(GTK_ENTRY(w));
+    if (GTK_IS_BIN(w)) return texte(gtk_bin_get_child(GTK_BIN(w)));
+    return {};
+}
+
+std::string texte_vue(GtkWidget* vue) {
+    GtkTextBuffer* b = gtk_text_view_get_buffer(GTK_TEXT_VIEW(vue));
+    GtkTextIter debut, fin;
+    gtk_text_buffer_get_bounds(b, &debut, &fin);
+    gchar* t = gtk_text_buffer_get_text(b, &debut, &fin, FALSE);
+    std::string s = t;
+    g_free(t);
+    return s;
+}
+
+bool visible(GtkWidget* w) {
+    return gtk_widget_get_visible(w) != FALSE;
+}
+bool sensible(GtkWidget* w) {
+    return gtk_widget_get_sensitive(w) != FALSE;
+}
+
+void Interface::demarre(const std::string& conf_PICS, const std::string& conf_port, bool simule) {
+    if (!conf_PICS.empty()) test::ecrit_fichier(rep.fichier("conf_PICS"), conf_PICS);
+    if (!conf_port.empty()) test::ecrit_fichier(rep.fichier("conf_port"), conf_port);
+    force_repertoire_conf(rep.chemin().string());
+    options.avec_simulateur = simule;
+    options.simulateur = rep.fichier("puce.etat");
+    demarre_interface(options, false);
+    demarree = true;
+    pompe();
+}
+
+void Interface::TearDown() {
+    if (demarree) arrete_interface();
+    test::Etat_propre::TearDown();
+}
+
+void Interface::choisit(const char* nom) {
+    gtk_entry_set_text(champ_combo(boutons.combo_pic), nom);
+}
+
+} // namespace test_ui

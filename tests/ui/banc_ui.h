@@ -1,0 +1,48 @@
+// Test bench of the graphical program: a private configuration directory, the simulated
+// programmer, and the whole interface built as at start-up (without the timer).
+#pragma once
+
+#include "commun/outils.h"
+#include "core/catalogue.h"
+#include "core/etat.h"
+#include "core/memoire.h"
+#include "ui/interface.h"
+
+#include <gtk/gtk.h>
+
+#include <string>
+
+namespace test_ui {
+
+// A catalogue with one device of each kind the tests need, in this order:
+// 0 PIC16F84 (algo 1, family 1), 1 PIC16F876 (8192 words, family 3), 2 PIC16C84 (untested),
+// 3 PIC12C671 (algo 2, family 8 with FOSC2), 4 PIC12C508 (algo 3, family 16 with "0" and "-"),
+// 5 93C46 (Microwire), 6 24C16 (I2C), 7 25C040 (SPI).
+extern const char* const catalogue;
+
+// Settings with the given remembered device and file (no line when negative / empty).
+std::string reglages(int dernier_pic, const std::string& dernier_fichier = "");
+
+// Every pending event.
+void pompe();
+
+// Text of a label, of an entry, of a text view.
+std::string texte(GtkWidget* w);
+std::string texte_vue(GtkWidget* vue);
+bool visible(GtkWidget* w);
+bool sensible(GtkWidget* w);
+
+class Interface : public test::Etat_propre {
+  protected:
+    // Writes the files (an empty text leaves a file out), then starts the interface.
+    void demarre(const std::string& conf_PICS = catalogue,
+                 const std::string& conf_port = reglages(0), bool simule = true);
+    void TearDown() override;
+    void choisit(const char* nom);
+
+    test::Repertoire_temp rep;
+    Options_korval options;
+    bool demarree = false;
+};
+
+} // namespace test_ui

@@ -1,0 +1,201 @@
+// The main window's widgets and texts, and the dialog windows.
+#include "banc_ui.h"
+
+using namespace test_ui;
+
+namespace {
+
+// Byte index of the underlined character in a label, -1 when none.
+int lettre_soulignee(GtkWidget* label) {
+    PangoAttrList* attrs = pango_layout_get_attributes(gtk_label_get_layout(GTK_LABEL(label)));
+    if (!attrs) return -1;
+    PangoAttrIterator* it = pango_attr_list_get_iterator(attrs);
+    int indice = -1;
+    do {
+        PangoAttribute* a = pango_attr_iterator_get(it, PANGO_ATTR_UNDERLINE);
+        if (a && reinterpret_cast<PangoAttrInt*>(a)->value != PANGO_UNDERLINE_NONE) {
+            indice = static_cast<int>(a->start_index);
+            break;
+        }
+    } while (pango_attr_iterator_next(it));
+    pango_attr_iterator_destroy(it);
+    return indice;
+}
+
+std::vector<std::string> liste_combo(GtkWidget* combo) {
+    std::vector<std::string> l;
+    GtkTreeModel* m = gtk_combo_box_get_model(GTK_COMBO_BOX(combo));
+    GtkTreeIter it;
+    for (gboolean ok = gtk_tree_model_get_iter_first(m, &it); ok;
+         ok = gtk_tree_model_iter_next(m, &it)) {
+        gchar* t = nullptr;
+        gtk_tree_model_get(m, &it, gtk_combo_box_get_entry_text_column(GTK_COMBO_BOX(combo)), &t,
+                           -1);
+        l.push_back(t);
+        g_free(t);
+    }
+    return l;
+}
+
+std::string titre(GtkWidget* f) {
+    return gtk_window_get_title(GTK_WINDOW(f));
+}
+
+void cellule(GtkWidget* w, int gauche, int droite, int haut, int bas) {
+    GtkWidget* g = gtk_widget_get_parent(w);
+    while (g && !GTK_IS_GRID(g)) {
+        w = g;
+        g = gtk_widget_get_parent(w);
+    }
+    ASSERT_NE(g, nullptr);
+    int l, t, wi, h;
+    gtk_container_child_get(GTK_CONTAINER(g), w, "left-attach", &l, "top-attach", &t, "width", &wi,
+                            "height", &h, nullptr);
+    EXPECT_EQ(l, gauche);
+    EXPECT_EQ(l + wi, droite);
+    EXPECT_EQ(t, haut);
+    EXPECT_EQ(t + h, bas);
+}
+
+} // namespace
+
+TEST_F(Interface, fenetre_principale_textes_cellules_et_soulignements) {
+    demarre();
+    struct {
+        GtkWidget* bouton;
+        const char* texte;
+        int souligne;
+        int haut;
+    } attendus[] = {
+        {boutons.charger, "Charger dans le PIC", 0, 2},
+        {boutons.lire, "Lire le PIC", 0, 3},
+        {boutons.sauver_hex, "Sauver vers un Fichier HEX", 0, 4},
+        {boutons.lire_hex, "Lire un Fichier HEX", 2, 5},
+        {boutons.effacer, "Effacer PIC", 0, 6},
+        {boutons.comparer, "Comparer", 2, 7},
+        {boutons.options, "Options", 0, 8},
+        {boutons.aide, "Aide", 0, 9},
+        {boutons.quitter, "Quitter", 0, 10},
+    };
+    for (const auto& a : attendus) {
+        SCOPED_TRACE(a.texte);
+        GtkWidget* l = gtk_bin_get_child(GTK_BIN(a.bouton));
+        EXPECT_EQ(texte(l), a.texte);
+        EXPECT_EQ(lettre_soulignee(l), a.souligne);
+        cellule(a.bouton, 7, 11, a.haut, a.haut + 1);
+    }
+    EXPECT_EQ(lettre_soulignee(gtk_bin_get_child(GTK_BIN(boutons.modifier_prog))), -1);
+    EXPECT_EQ(texte(boutons.modifier_prog), "Modifier Prog");
+    EXPECT_EQ(texte(boutons.modifier_donnee), "Modifier Donnee");
+    EXPECT_EQ(texte(boutons.combo_base), "Hexa");
+    EXPECT_EQ(liste_combo(boutons.combo_base),
+              (std::vector<std::string>{"Hexa", "Decimale", "Binaire"}));
+    EXPECT_FALSE(gtk_editable_get_editable(GTK_EDITABLE(champ_combo(boutons.combo_base))));
+    EXPECT_FALSE(gtk_editable_get_editable(GTK_EDITABLE(champ_combo(boutons.combo_pic))));
+    EXPECT_EQ(liste_combo(boutons.combo_pic),
+              (std::vector<std::string>{"PIC16F84", "PIC16F876", "PIC16C84", "PIC12C671",
+                                        "PIC12C508", "93C46", "24C16", "25C040"}));
+    cellule(boutons.combo_pic, 11, 14, 9, 10);
+    cellule(type_PIC, 6, 12, 0, 1);
+    cellule(Fichier, 2, 11, 1, 2);
+    cellule(boutons.modifier_prog, 0, 2, 10, 11);
+    cellule(boutons.combo_base, 2, 5, 10, 11);
+    cellule(boutons.modifier_donnee, 5, 7, 10, 11);
+    cellule(entry_ID, 1, 2, 16, 17);
+    cellule(check_aff_CPC, 0, 2, 15, 16);
+    EXPECT_EQ(gtk_entry_get_max_length(GTK_ENTRY(entry_ID)), 8);
+    EXPECT_EQ(texte(check_aff_PWRTE_barre), "Power Up Timer");
+    EXPECT_EQ(texte(check_aff_DEB_barre), "Debugger");
+    EXPECT_EQ(texte(check_aff_WDTE), "Chien de garde");
+    EXPECT_EQ(texte(conf_fuses), "Type d'horloge : ");
+    EXPECT_TRUE(gtk_grid_get_row_homogeneous(GTK_GRID(gtk_widget_get_parent(boutons.charger))));
+    EXPECT_TRUE(gtk_grid_get_column_homogeneous(GTK_GRID(gtk_widget_get_parent(boutons.charger))));
+    // The view's text widgets are read-only.
+    EXPECT_FALSE(gtk_text_view_get_editable(GTK_TEXT_VIEW(texte_P)));
+    EXPECT_FALSE(gtk_text_view_get_editable(GTK_TEXT_VIEW(texte_D)));
+}
+
+TEST_F(Interface, fenetres_secondaires_cachees_avec_leurs_textes) {
+    demarre();
+    EXPECT_TRUE(visible(fenetre_principale));
+    struct {
+        GtkWidget* f;
+        const char* titre;
+    } fenetres[] = {{error_box, "Erreur"},
+                    {prep_lect_ecr, "Lecture"},
+                    {lire_file_box, "Lire un fichier Hex"},
+                    {ecrire_file_box, "Enregistrer un fichier Hex"},
+                    {prepare_PIC_box, "Insertion du PIC"},
+                    {modif_box, "Modification"},
+                    {en_prog_box, "*****  En cours...  *****"},
+                    {Options_window, "Options"}};
+    for (const auto& f : fenetres) {
+        SCOPED_TRACE(f.titre);
+        EXPECT_EQ(titre(f.f), f.titre);
+        EXPECT_FALSE(visible(f.f));
+    }
+    EXPECT_EQ(gtk_file_chooser_get_action(GTK_FILE_CHOOSER(lire_file_box)),
+              GTK_FILE_CHOOSER_ACTION_OPEN);
+    EXPECT_EQ(gtk_file_chooser_get_action(GTK_FILE_CHOOSER(ecrire_file_box)),
+              GTK_FILE_CHOOSER_ACTION_SAVE);
+    EXPECT_EQ(texte(util_label), "Ecriture");
+    EXPECT_EQ(gtk_entry_get_max_length(GTK_ENTRY(modif_adresse)), 4);
+    EXPECT_EQ(gtk_entry_get_max_length(GTK_ENTRY(modif_donnee)), 16);
+    cellule(modif_adresse, 2, 6, 0, 1);
+    cellule(progress_bar, 0, 1, 1, 2);
+}
+
+TEST_F(Interface, fermer_une_fenetre_la_cache_et_la_garde) {
+    demarre();
+    gtk_entry_set_text(GTK_ENTRY(modif_donnee), "3FFF");
+    for (GtkWidget* f :
+         {error_box, prep_lect_ecr, prepare_PIC_box, modif_box, en_prog_box, lire_file_box}) {
+        gtk_widget_show(f);
+        GdkEvent* e = gdk_event_new(GDK_DELETE);
+        e->any.window = GDK_WINDOW(g_object_ref(gtk_widget_get_window(f)));
+        gboolean traite = FALSE;
+        g_signal_emit_by_name(f, "delete-event", e, &traite);
+        gdk_event_free(e);
+        EXPECT_TRUE(traite);
+        EXPECT_FALSE(visible(f));
+    }
+    EXPECT_EQ(texte(modif_donnee), "3FFF");
+    // The Options window stays open.
+    gtk_widget_show(Options_window);
+    GdkEvent* e = gdk_event_new(GDK_DELETE);
+    e->any.window = GDK_WINDOW(g_object_ref(gtk_widget_get_window(Options_window)));
+    gboolean traite = FALSE;
+    g_signal_emit_by_name(Options_window, "delete-event", e, &traite);
+    gdk_event_free(e);
+    EXPECT_TRUE(traite);
+    EXPECT_TRUE(visible(Options_window));
+}
+
+TEST_F(Interface, insertion_les_titres_par_operation) {
+    demarre();
+    struct {
+        void (*f)(GtkWidget*, gpointer);
+        int etat;
+        const char* titre;
+    } ops[] = {{prepare_PIC_l, 0, "Insertion du PIC - Lecture"},
+               {prepare_PIC_e, 1, "Insertion du PIC - Ecriture"},
+               {prepare_PIC_r, 2, "Insertion du PIC - Effacement"},
+               {prepare_PIC_c, 3, "Insertion du PIC - Comparaison"}};
+    for (const auto& o : ops) {
+        o.f(nullptr, prepare_PIC_box);
+        EXPECT_EQ(ecrire_pic, o.etat);
+        EXPECT_EQ(titre(prepare_PIC_box), o.titre);
+        EXPECT_TRUE(visible(prepare_PIC_box));
+    }
+    // The buttons are connected to the same handlers.
+    gtk_widget_hide(prepare_PIC_box);
+    gtk_button_clicked(GTK_BUTTON(boutons.lire));
+    EXPECT_EQ(ecrire_pic, 0);
+    gtk_button_clicked(GTK_BUTTON(boutons.charger));
+    EXPECT_EQ(ecrire_pic, 1);
+    gtk_button_clicked(GTK_BUTTON(boutons.effacer));
+    EXPECT_EQ(ecrire_pic, 2);
+    gtk_button_clicked(GTK_BUTTON(boutons.comparer));
+    EXPECT_EQ(ecrire_pic, 3);
+    EXPECT_TRUE(visible(prepare_PIC_box));
+}

@@ -1,0 +1,238 @@
+// Device operations on the simulated programmer: insertion dialog, timer, progress, and what the
+// user may do while an operation runs.
+#include "banc_ui.h"
+
+#include "core/messages.h"
+#include "hex/hex.h"
+
+#include <algorithm>
+#include <functional>
+
+using namespace test_ui;
+
+namespace {
+
+Memoire_PIC exemple() {
+    Memoire_PIC m;
+    for (int i = 0; i < 1024; ++i)
+        m.prog[static_cast<std::size_t>(i)] = static_cast<uint16_t>((i * 7 + 0x100) & 0x3FFF);
+    for (int i = 0; i < 64; ++i)
+        m.donnee[static_cast<std::size_t>(i)] = static_cast<uint8_t>(0xA0 ^ i);
+    m.config = 0x3FF1;
+    const uint8_t id[4] = {0x01, 0x02, 0x0F, 0x0A};
+    std::copy(id, id + 4, m.id);
+    return m;
+}
+
+// Confirms an operation in the insertion dialog and lets the timer run it.
+void lance(void (*prepare)(GtkWidget*, gpointer)) {
+    prepare(nullptr, prepare_PIC_box);
+    ok_prepare_PIC_box(nullptr, prepare_PIC_box);
+    timeout(nullptr);
+}
+
+void attend_egal(const Memoire_PIC& lu, const Memoire_PIC& attendu) {
+    EXPECT_TRUE(std::equal(lu.prog.begin(), lu.prog.begin() + 1024, attendu.prog.begin()));
+    EXPECT_TRUE(std::equal(lu.donnee.begin(), lu.donnee.begin() + 64, attendu.donnee.begin()));
+    EXPECT_EQ(lu.config, attendu.config);
+    EXPECT_TRUE(std::equal(lu.id, lu.id + 4, attendu.id));
+}
+
+} // namespace
+
+TEST_F(Interface, ecriture_puis_lecture_d_une_puce_simulee_par_les_boutons) {
+    demarre();
+    const Memoire_PIC m = exemple();
+    *m_pic = m;
+    affiche_pic_mem();
+
+    gtk_button_clicked(GTK_BUTTON(boutons.charger));
+    EXPECT_EQ(ecrire_pic, 1);
+    ok_prepare_PIC_box(nullptr, prepare_PIC_box);
+    EXPECT_EQ(ecrire_pic, 11);
+    EXPECT_FALSE(visible(prepare_PIC_box));
+    EXPECT_TRUE(visible(en_prog_box));
+    EXPECT_EQ(texte(util_label), "Ecriture en cours...");
+    EXPECT_EQ(gtk_progress_bar_get_fraction(GTK_PROGRESS_BAR(progress_bar)), 0.0);
+    timeout(nullptr);
+    EXPECT_EQ(ecrire_pic, -1);
+    EXPECT_TRUE(visible(en_prog_box));
+    EXPECT_FALSE(visible(error_box)) << texte(error_msg);
+    EXPECT_GT(gtk_progress_bar_get_fraction(GTK_PROGRESS_BAR(progress_bar)), 0.5);
+    timeout(nullptr);
+    EXPECT_FALSE(visible(en_prog_box));
+
+    // Read the chip back into a blank image.
+    m_pic = std::make_unique<Memoire_PIC>();
+    gtk_button_clicked(GTK_BUTTON(boutons.lire));
+    gtk_button_clicked(GTK_BUTTON(gtk_grid_get_child_at(
+        GTK_GRID(gtk_bin_get_child(GTK_BIN(prepare_PIC_box))), 5, 5))); // "Ok"
+    EXPECT_EQ(ecrire_pic, 10);
+    EXPECT_EQ(texte(util_label), "Lecture en cours...");
+    timeout(nullptr);
+    EXPECT_FALSE(visible(error_box)) << texte(error_msg);
+    attend_egal(*m_pic, m);
+    EXPECT_EQ(texte_vue(texte_P).substr(0, 16), "0000: 0100 0107 ");
+    EXPECT_EQ(texte(entry_ID), "01020F0A");
+}
+
+TEST_F(Interface, effacement_puis_lecture_donne_une_puce_vierge) {
+    demarre();
+    *m_pic = exemple();
+    lance(prepare_PIC_e);
+    lance(prepare_PIC_r);
+    EXPECT_FALSE(visible(error_box)) << texte(error_msg);
+    m_pic = std::make_unique<Memoire_PIC>(0);
+    lance(prepare_PIC_l);
+    EXPECT_TRUE(std::all_of(m_pic->prog.begin(), m_pic->prog.begin() + 1024,
+                            [](uint16_t w) { return w == 0x3FFF; }));
+    EXPECT_TRUE(std::all_of(m_pic->donnee.begin(), m_pic->donnee.begin() + 64,
+                            [](uint8_t o) { return o == 0xFF; }));
+}
+
+TEST_F(Interface, annuler_l_insertion_ne_lance_rien) {
+    demarre();
+    prepare_PIC_e(nullptr, prepare_PIC_box);
+    GtkWidget* annuler =
+        gtk_grid_get_child_at(GTK_GRID(gtk_bin_get_child(GTK_BIN(prepare_PIC_box))), 6, 5);
+    EXPECT_EQ(texte(annuler), "Annuler");
+    gtk_button_clicked(GTK_BUTTON(annuler));
+    EXPECT_FALSE(visible(prepare_PIC_box));
+    timeout(nullptr);
+    EXPECT_EQ(ecrire_pic, 1);
+    EXPECT_FALSE(visible(en_prog_box));
+}
+
+TEST_F(Interface, programmateur_absent_le_message_et_rien_d_autre) {
+    options.pannes = {"sans-programmateur"};
+    demarre();
+    m_pic->prog[0] = 0x1234;
+    lance(prepare_PIC_l);
+    EXPECT_TRUE(visible(error_box));
+    EXPECT_EQ(texte(error_msg), "Attention : le programmateur n'a pas été détecté");
+    EXPECT_EQ(m_pic->prog[0], 0x1234);
+    lance(prepare_PIC_e);
+    EXPECT_EQ(texte(error_msg), "Attention : le programmateur n'a pas été détecté");
+}
+
+TEST_F(Interface, progression_barre_et_legende) {
+    demarre();
+    gestion_bar(50, 100, 3);
+    EXPECT_DOUBLE_EQ(gtk_progress_bar_get_fraction(GTK_PROGRESS_BAR(progress_bar)), 0.5);
+    EXPECT_EQ(texte(util_label), "Lecture des données");
+    gestion_bar(1, 4, 0);
+    EXPECT_DOUBLE_EQ(gtk_progress_bar_get_fraction(GTK_PROGRESS_BAR(progress_bar)), 0.25);
+    EXPECT_EQ(texte(util_label), "Ecriture du programme");
+}
+
+TEST_F(Interface, lecture_de_fichier_pendant_une_ecriture_differee_sans_corrompre) {
+    demarre();
+    const Memoire_PIC m = exemple();
+    *m_pic = m;
+    Memoire_PIC autre;
+    autre.prog[0] = 0x0AAA;
+    const std::string hex = rep.fichier("autre.hex");
+    Ecrire_Fichier_Hex_PIC(hex, autre);
+
+    const Memoire_PIC* pendant = nullptr;
+    bool deja = false;
+    bool lire_hex_sensible = true, liste_sensible = true, charger_sensible = false;
+    bool modif_sensible = true, id_sensible = true;
+    installe_puits_progression([&](float f, const char* l, int k) {
+        progression_ui(f, l, k);
+        if (deja) return;
+        deja = true;
+        lire_hex_sensible = sensible(boutons.lire_hex);
+        liste_sensible = sensible(boutons.combo_pic);
+        charger_sensible = sensible(boutons.charger);
+        modif_sensible = sensible(gtk_bin_get_child(GTK_BIN(modif_box)));
+        id_sensible = sensible(entry_ID);
+        // What a user could still reach: the chooser already open, its file dialog, a device
+        // name typed by a keyboard shortcut.
+        lire_hex_clicked(nullptr, prep_lect_ecr);
+        prep_lect_ecr_pic(nullptr, prep_lect_ecr);
+        gtk_file_chooser_set_filename(GTK_FILE_CHOOSER(lire_file_box), hex.c_str());
+        pompe();
+        gtk_dialog_response(GTK_DIALOG(lire_file_box), GTK_RESPONSE_ACCEPT);
+        choisit("24C16");
+        gtk_entry_set_text(GTK_ENTRY(entry_ID), "FFFFFFFF");
+        pendant = m_pic.get();
+    });
+    const Memoire_PIC* avant = m_pic.get();
+    lance(prepare_PIC_e);
+    EXPECT_TRUE(deja);
+    EXPECT_FALSE(lire_hex_sensible);
+    EXPECT_FALSE(liste_sensible);
+    EXPECT_FALSE(modif_sensible);
+    EXPECT_FALSE(id_sensible);
+    EXPECT_TRUE(charger_sensible); // another operation may still be chosen
+    EXPECT_EQ(pendant, avant);     // the image was not replaced while written
+    EXPECT_EQ(pic_select, 0);
+    EXPECT_EQ(texte(boutons.combo_pic), "PIC16F84");
+    EXPECT_FALSE(visible(error_box)) << texte(error_msg);
+    // Once the write has ended, the file asked for is read.
+    EXPECT_EQ(m_pic->prog[0], 0x0AAA);
+    EXPECT_EQ(lastFile, hex);
+    EXPECT_TRUE(sensible(boutons.lire_hex));
+
+    // The chip holds the image as it was when the write began.
+    installe_puits_progression(progression_ui);
+    m_pic = std::make_unique<Memoire_PIC>();
+    lance(prepare_PIC_l);
+    Memoire_PIC attendu = m;
+    attend_egal(*m_pic, attendu);
+}
+
+TEST_F(Interface, operation_confirmee_pendant_une_autre_part_apres_elle) {
+    demarre();
+    *m_pic = exemple();
+    bool deja = false;
+    installe_puits_progression([&](float f, const char* l, int k) {
+        progression_ui(f, l, k);
+        if (deja) return;
+        deja = true;
+        prepare_PIC_l(nullptr, prepare_PIC_box); // read, number 10: before the running write
+        ok_prepare_PIC_box(nullptr, prepare_PIC_box);
+    });
+    lance(prepare_PIC_e);
+    EXPECT_EQ(ecrire_pic, 10); // waits for the next tick
+    installe_puits_progression(progression_ui);
+    m_pic->prog[0] = 0;
+    timeout(nullptr);
+    EXPECT_EQ(ecrire_pic, -1);
+    EXPECT_EQ(m_pic->prog[0], 0x0100);
+}
+
+TEST_F(Interface, quitter_pendant_une_lecture_sans_dessiner_dans_une_fenetre_detruite) {
+    demarre();
+    bool deja = false;
+    installe_puits_progression([&](float f, const char* l, int k) {
+        progression_ui(f, l, k);
+        if (deja) return;
+        deja = true;
+        gtk_button_clicked(GTK_BUTTON(boutons.quitter));
+    });
+    lance(prepare_PIC_l); // the read ends with a refresh of the view
+    EXPECT_TRUE(deja);
+    EXPECT_TRUE(fin_demandee());
+    EXPECT_EQ(fenetre_principale, nullptr);
+    EXPECT_EQ(texte_P, nullptr);
+    EXPECT_NE(test::lit_fichier(rep.fichier("conf_port")).find("_DERNIER_PIC 0"),
+              std::string::npos);
+}
+
+TEST_F(Interface, eeprom_serie_ecrite_puis_relue_par_les_boutons) {
+    options.puce = "24C16";
+    demarre(catalogue, reglages(6));
+    EXPECT_EQ(texte(bouton_charger), "Charger dans EEPORM");
+    for (int i = 0; i < 2048; ++i)
+        m_pic->donnee[static_cast<std::size_t>(i)] = static_cast<uint8_t>(i * 13 + 1);
+    const std::vector<uint8_t> ecrit(m_pic->donnee.begin(), m_pic->donnee.begin() + 2048);
+    lance(prepare_PIC_e);
+    EXPECT_FALSE(visible(error_box)) << texte(error_msg);
+    m_pic = std::make_unique<Memoire_PIC>();
+    lance(prepare_PIC_l);
+    EXPECT_FALSE(visible(error_box)) << texte(error_msg);
+    EXPECT_TRUE(std::equal(ecrit.begin(), ecrit.end(), m_pic->donnee.begin()));
+    EXPECT_EQ(texte_vue(texte_D).substr(0, 12), "0000: 01 0E ");
+}

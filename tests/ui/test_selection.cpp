@@ -1,0 +1,100 @@
+// Device selection and the configuration editor.
+#include "banc_ui.h"
+
+#include <algorithm>
+
+using namespace test_ui;
+
+TEST_F(Interface, changer_d_appareil_blanchit_au_dela_et_remet_la_configuration) {
+    demarre();
+    std::fill(m_pic->prog.begin(), m_pic->prog.end(), 0x0123);
+    std::fill(m_pic->donnee.begin(), m_pic->donnee.end(), 0x45);
+    m_pic->config = 0x1234;
+    // The same device again (GTK 3 emits nothing for an unchanged text: call the handler).
+    combo_pic_changed(champ_combo(boutons.combo_pic), boutons.effacer);
+    EXPECT_EQ(m_pic->config, 0x1234);
+    EXPECT_EQ(m_pic->prog[1023], 0x0123);
+    EXPECT_EQ(m_pic->prog[1024], 0xFFFF);
+    EXPECT_EQ(m_pic->donnee[63], 0x45);
+    EXPECT_EQ(m_pic->donnee[64], 0xFF);
+
+    choisit("PIC16F876"); // 1024 -> 8192 words: words 1024 to 8191 are blank
+    EXPECT_EQ(pic_select, 1);
+    EXPECT_EQ(m_pic->config, 0x3FFF);
+    EXPECT_TRUE(std::all_of(m_pic->prog.begin() + 1024, m_pic->prog.end(),
+                            [](uint16_t w) { return w == 0xFFFF; }));
+    EXPECT_EQ(m_pic->prog[1023], 0x0123);
+    std::fill(m_pic->prog.begin(), m_pic->prog.end(), 0x0321);
+    choisit("PIC16F84"); // 8192 -> 1024: nothing beyond 8192 to blank, the words stay
+    EXPECT_EQ(m_pic->prog[5000], 0x0321);
+    // A text that names no device only refreshes.
+    choisit("");
+    EXPECT_EQ(pic_select, 0);
+}
+
+TEST_F(Interface, boutons_et_etiquettes_suivent_l_appareil) {
+    demarre();
+    EXPECT_TRUE(visible(boutons.effacer));
+    choisit("PIC16C84");
+    EXPECT_EQ(texte(type_PIC), "PIC16C84 (ATTENTION : NON TESTE )");
+    EXPECT_TRUE(visible(boutons.effacer));
+    testing::internal::CaptureStdout();
+    choisit("24C16");
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
+    EXPECT_EQ(texte(type_PIC), "24C16");
+    EXPECT_EQ(texte(bouton_charger), "Charger dans EEPORM");
+    EXPECT_EQ(texte(bouton_lire), "Lire l'EEPROM");
+    EXPECT_FALSE(visible(boutons.effacer));
+    testing::internal::CaptureStdout();
+    choisit("PIC12C671");
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "algo 2, FOSC2 4\n");
+    EXPECT_EQ(texte(bouton_charger), "Charger dans le PIC");
+    EXPECT_EQ(texte(bouton_lire), "Lire le PIC");
+    EXPECT_FALSE(visible(boutons.effacer));
+    GtkTreeModel* m = gtk_combo_box_get_model(GTK_COMBO_BOX(combo_aff_clock));
+    EXPECT_EQ(gtk_tree_model_iter_n_children(m, nullptr), 8);
+    choisit("PIC16F84");
+    m = gtk_combo_box_get_model(GTK_COMBO_BOX(combo_aff_clock));
+    EXPECT_EQ(gtk_tree_model_iter_n_children(m, nullptr), 4);
+    // The pattern survives the relabelling.
+    choisit("93C46");
+    choisit("PIC16F84");
+    EXPECT_TRUE(visible(boutons.effacer));
+}
+
+TEST_F(Interface, cases_oscillateur_et_ID_modifient_l_image) {
+    demarre();
+    m_pic->config = 0x3FFF;
+    affiche_pic_mem();
+    // Family 1: CP0 covers bits 13 to 4.
+    gtk_button_clicked(GTK_BUTTON(check_aff_CP0)); // ticked: protected
+    EXPECT_EQ(m_pic->config, 0x000F);
+    gtk_button_clicked(GTK_BUTTON(check_aff_CP0));
+    EXPECT_EQ(m_pic->config, 0x3FFF);
+    gtk_button_clicked(GTK_BUTTON(check_aff_PWRTE_barre)); // ticked: timer on, bit 3 at 0
+    EXPECT_EQ(m_pic->config, 0x3FF7);
+    gtk_button_clicked(GTK_BUTTON(check_aff_WDTE)); // was ticked: off
+    EXPECT_EQ(m_pic->config, 0x3FF3);
+    gtk_entry_set_text(champ_combo(combo_aff_clock), "XT");
+    EXPECT_EQ(m_pic->config, 0x3FF1);
+
+    choisit("PIC12C671");
+    m_pic->config = 0x3FF8;
+    gtk_entry_set_text(champ_combo(combo_aff_clock), "INTRC/CLKOUT");
+    EXPECT_EQ(m_pic->config, 0x3FFD);
+    gtk_entry_set_text(champ_combo(combo_aff_clock), "XT");
+    EXPECT_EQ(m_pic->config, 0x3FF9);
+    gtk_button_clicked(GTK_BUTTON(check_aff_MCLRE));
+    const bool mclre = gtk_toggle_button_get_active(GTK_TOGGLE_BUTTON(check_aff_MCLRE));
+    EXPECT_EQ((m_pic->config & 0x0080) != 0, mclre);
+
+    gtk_entry_set_text(GTK_ENTRY(entry_ID), "0102FFA0");
+    EXPECT_EQ(m_pic->id[0], 0x01);
+    EXPECT_EQ(m_pic->id[2], 0xFF);
+    EXPECT_EQ(m_pic->id[3], 0xA0);
+    gtk_entry_set_text(GTK_ENTRY(entry_ID), "ABC");
+    EXPECT_EQ(m_pic->id[0], 0xAB);
+    EXPECT_EQ(m_pic->id[1], 0xC0);
+    // The editor does not refresh the view.
+    EXPECT_EQ(texte(entry_ID), "ABC");
+}

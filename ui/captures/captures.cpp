@@ -1,0 +1,135 @@
+// Opens each window of korval on the simulated programmer with an example loaded and saves a PNG
+// of it: korval-captures DIR [--conf REP]. Run it under Xvfb (scripts/captures).
+#include "core/catalogue.h"
+#include "core/etat.h"
+#include "core/memoire.h"
+#include "core/messages.h"
+#include "core/repertoire_conf.h"
+#include "hex/hex.h"
+#include "ui/interface.h"
+
+#include <cstdio>
+#include <string>
+
+namespace {
+
+std::string dossier;
+
+void laisse_dessiner() {
+    for (int k = 0; k < 30; ++k) {
+        while (gtk_events_pending()) gtk_main_iteration();
+        g_usleep(10000);
+    }
+}
+
+bool capture(GtkWidget* fenetre, const std::string& nom) {
+    gtk_widget_show(fenetre);
+    gtk_window_present(GTK_WINDOW(fenetre));
+    laisse_dessiner();
+    GdkWindow* w = gtk_widget_get_window(fenetre);
+    if (!w) return false;
+    GdkPixbuf* image =
+        gdk_pixbuf_get_from_window(w, 0, 0, gdk_window_get_width(w), gdk_window_get_height(w));
+    if (!image) return false;
+    const std::string chemin = dossier + "/" + nom + ".png";
+    GError* erreur = nullptr;
+    const bool ok = gdk_pixbuf_save(image, chemin.c_str(), "png", &erreur, nullptr);
+    if (!ok) {
+        std::fprintf(stderr, "%s : %s\n", chemin.c_str(), erreur->message);
+        g_error_free(erreur);
+    } else {
+        std::printf("%s\n", chemin.c_str());
+    }
+    g_object_unref(image);
+    return ok;
+}
+
+void choisit(const char* nom) {
+    gtk_entry_set_text(champ_combo(boutons.combo_pic), nom);
+}
+
+// A small program with data, IDs and a configuration word, written as a HEX file.
+std::string exemple(const std::string& rep) {
+    Memoire_PIC m;
+    for (int i = 0; i < 200; ++i)
+        m.prog[static_cast<std::size_t>(i)] = static_cast<uint16_t>((0x3000 + i * 37) & 0x3FFF);
+    for (int i = 0; i < 64; ++i)
+        m.donnee[static_cast<std::size_t>(i)] = static_cast<uint8_t>(i * 5);
+    m.config = 0x3FF1;
+    const uint8_t id[4] = {1, 2, 3, 4};
+    for (int i = 0; i < 4; ++i) m.id[i] = id[i];
+    const std::string chemin = rep + "/exemple.hex";
+    Ecrire_Fichier_Hex_PIC(chemin, m);
+    return chemin;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    gtk_init(&argc, &argv);
+    if (argc < 2) {
+        std::fprintf(stderr, "Usage : korval-captures DOSSIER [--conf REP]\n");
+        return 2;
+    }
+    dossier = argv[1];
+    g_mkdir_with_parents(dossier.c_str(), 0755);
+    Options_korval o;
+    o.avec_simulateur = true;
+    o.conf = argc >= 4 && std::string(argv[2]) == "--conf" ? argv[3] : KORVAL_DATA_DIR;
+    gchar* tmp = g_dir_make_tmp("korval-captures-XXXXXX", nullptr);
+    const std::string rep_tmp = tmp;
+    g_free(tmp);
+    // A private copy of the settings, so that the captures leave the caller's settings alone.
+    gchar* contenu = nullptr;
+    if (g_file_get_contents((o.conf + "/conf_PICS").c_str(), &contenu, nullptr, nullptr)) {
+        g_file_set_contents((rep_tmp + "/conf_PICS").c_str(), contenu, -1, nullptr);
+        g_free(contenu);
+    }
+    force_repertoire_conf(rep_tmp);
+    o.simulateur = rep_tmp + "/puce.etat";
+    demarre_interface(o, false);
+    gtk_widget_hide(error_box); // the missing private conf_port
+
+    choisit("PIC16F84");
+    const std::string hex = exemple(rep_tmp);
+    lastFile = hex;
+    lit_fichier_hex(hex, 0);
+    int echecs = 0;
+    echecs += !capture(fenetre_principale, "principale_pic16f84");
+
+    message_erreur("Une ligne du fichier n'est pas correcte", 0);
+    echecs += !capture(error_box, "erreur");
+    gtk_widget_hide(error_box);
+
+    lire_hex_clicked(nullptr, prep_lect_ecr);
+    echecs += !capture(prep_lect_ecr, "choix_lecture");
+    prep_lect_ecr_pic(nullptr, prep_lect_ecr);
+    echecs += !capture(lire_file_box, "lire_fichier");
+    gtk_widget_hide(lire_file_box);
+    ecrire_hex_clicked(nullptr, prep_lect_ecr);
+    prep_lect_ecr_pic(nullptr, prep_lect_ecr);
+    echecs += !capture(ecrire_file_box, "ecrire_fichier");
+    gtk_widget_hide(ecrire_file_box);
+
+    prepare_PIC_e(nullptr, prepare_PIC_box);
+    echecs += !capture(prepare_PIC_box, "insertion");
+    gtk_widget_hide(prepare_PIC_box);
+    echecs += !capture(modif_box, "modification");
+    gtk_widget_hide(modif_box);
+    gtk_label_set_text(GTK_LABEL(util_label), legende_progression(0));
+    gtk_progress_bar_set_fraction(GTK_PROGRESS_BAR(progress_bar), 0.5);
+    echecs += !capture(en_prog_box, "progression");
+    gtk_widget_hide(en_prog_box);
+    echecs += !capture(Options_window, "options");
+    gtk_widget_hide(Options_window);
+
+    choisit("PIC12C671");
+    echecs += !capture(fenetre_principale, "principale_pic12c671");
+    donnee_en_binaire = 1;
+    choisit("24C16");
+    echecs += !capture(fenetre_principale, "principale_24c16_binaire");
+    donnee_en_binaire = 0;
+
+    arrete_interface();
+    return echecs == 0 ? 0 : 1;
+}

@@ -1,0 +1,198 @@
+// Main window: layout, widgets and signal connections.
+#include "core/catalogue.h"
+#include "ui/grille.h"
+#include "ui/interface.h"
+#include "vue/vue_memoire.h"
+
+GtkWidget* fenetre_principale = nullptr;
+GtkWidget* type_PIC = nullptr;
+GtkWidget* Fichier = nullptr;
+GtkWidget* bouton_charger = nullptr;
+GtkWidget* bouton_lire = nullptr;
+GtkWidget* texte_P = nullptr;
+GtkWidget* texte_D = nullptr;
+GtkWidget* conf_fuses = nullptr;
+GtkWidget* combo_aff_clock = nullptr;
+GtkWidget* check_aff_CP0 = nullptr;
+GtkWidget* check_aff_CP1 = nullptr;
+GtkWidget* check_aff_DP = nullptr;
+GtkWidget* check_aff_WDTE = nullptr;
+GtkWidget* check_aff_PWRTE = nullptr;
+GtkWidget* check_aff_PWRTE_barre = nullptr;
+GtkWidget* check_aff_BODEN = nullptr;
+GtkWidget* check_aff_CPD = nullptr;
+GtkWidget* check_aff_DEB_barre = nullptr;
+GtkWidget* check_aff_LVP = nullptr;
+GtkWidget* check_aff_WRT = nullptr;
+GtkWidget* check_aff_RESV = nullptr;
+GtkWidget* check_aff_MCLRE = nullptr;
+GtkWidget* check_aff_CPC = nullptr;
+GtkWidget* label_ID = nullptr;
+GtkWidget* entry_ID = nullptr;
+Boutons_principaux boutons;
+
+namespace {
+
+GtkWidget** const cases[NB_CASES_FUSIBLES] = {
+    &check_aff_CP0,       &check_aff_CP1,         &check_aff_DP,    &check_aff_WDTE,
+    &check_aff_PWRTE,     &check_aff_PWRTE_barre, &check_aff_BODEN, &check_aff_CPD,
+    &check_aff_DEB_barre, &check_aff_LVP,         &check_aff_WRT,   &check_aff_RESV,
+    &check_aff_MCLRE,     &check_aff_CPC,
+};
+
+// Read-only text view with an outside vertical scroll bar on its adjustment.
+GtkWidget* vue_texte(GtkWidget** vue) {
+    GtkWidget* defilement = gtk_scrolled_window_new(nullptr, nullptr);
+    gtk_scrolled_window_set_policy(GTK_SCROLLED_WINDOW(defilement), GTK_POLICY_NEVER,
+                                   GTK_POLICY_EXTERNAL);
+    gtk_scrolled_window_set_min_content_height(GTK_SCROLLED_WINDOW(defilement), 120);
+    *vue = gtk_text_view_new();
+    gtk_text_view_set_editable(GTK_TEXT_VIEW(*vue), FALSE);
+    gtk_text_view_set_cursor_visible(GTK_TEXT_VIEW(*vue), FALSE);
+    gtk_text_view_set_monospace(GTK_TEXT_VIEW(*vue), TRUE);
+    gtk_container_add(GTK_CONTAINER(defilement), *vue);
+    return defilement;
+}
+
+GtkWidget* barre_de(GtkWidget* vue) {
+    return gtk_scrollbar_new(GTK_ORIENTATION_VERTICAL,
+                             gtk_scrollable_get_vadjustment(GTK_SCROLLABLE(vue)));
+}
+
+void clique(GtkWidget* b, GCallback f, gpointer data) {
+    g_signal_connect(b, "clicked", f, data);
+}
+
+void detruit_fenetre(GtkWidget*, gpointer fenetre) {
+    gtk_widget_destroy(GTK_WIDGET(fenetre));
+}
+
+} // namespace
+
+GtkWidget* case_fusible(int index) {
+    if (index < 0 || index >= NB_CASES_FUSIBLES) return nullptr;
+    return *cases[index];
+}
+
+GtkEntry* champ_combo(GtkWidget* combo) {
+    return GTK_ENTRY(gtk_bin_get_child(GTK_BIN(combo)));
+}
+
+void construit_fenetre_principale(const char* titre) {
+    fenetre_principale = gtk_window_new(GTK_WINDOW_TOPLEVEL);
+    gtk_window_set_title(GTK_WINDOW(fenetre_principale), titre);
+    g_signal_connect(fenetre_principale, "destroy", G_CALLBACK(destroy), nullptr);
+}
+
+void construit_contenu_principal() {
+    GtkWidget* t = gtk_grid_new();
+    gtk_grid_set_row_homogeneous(GTK_GRID(t), TRUE);
+    gtk_grid_set_column_homogeneous(GTK_GRID(t), TRUE);
+    gtk_container_add(GTK_CONTAINER(fenetre_principale), t);
+
+    GtkWidget* l = gtk_label_new("Programmateur pour : ");
+    attache_fill(t, l, 4, 7, 0, 1, 0, 0);
+    type_PIC = gtk_label_new("PIC16F84");
+    attache_fill(t, type_PIC, 6, 12, 0, 1, 0, 0);
+    Fichier = gtk_label_new("");
+    attache_fill(t, Fichier, 2, 11, 1, 2, 0, 0);
+
+    boutons.charger = bouton_souligne("Charger dans le PIC", "_", &bouton_charger);
+    attache_fill(t, boutons.charger, 7, 11, 2, 3, 4, 0);
+    clique(boutons.charger, G_CALLBACK(prepare_PIC_e), prepare_PIC_box);
+    boutons.lire = bouton_souligne("Lire le PIC", "_", &bouton_lire);
+    attache_fill(t, boutons.lire, 7, 11, 3, 4, 4, 0);
+    clique(boutons.lire, G_CALLBACK(prepare_PIC_l), prepare_PIC_box);
+    boutons.sauver_hex = bouton_souligne("Sauver vers un Fichier HEX", "_");
+    attache_fill(t, boutons.sauver_hex, 7, 11, 4, 5, 4, 0);
+    clique(boutons.sauver_hex, G_CALLBACK(ecrire_hex_clicked), prep_lect_ecr);
+    boutons.lire_hex = bouton_souligne("Lire un Fichier HEX", "  _");
+    attache_fill(t, boutons.lire_hex, 7, 11, 5, 6, 4, 0);
+    clique(boutons.lire_hex, G_CALLBACK(lire_hex_clicked), prep_lect_ecr);
+    boutons.comparer = bouton_souligne("Comparer", "  _");
+    attache_fill(t, boutons.comparer, 7, 11, 7, 8, 4, 0);
+    clique(boutons.comparer, G_CALLBACK(prepare_PIC_c), prepare_PIC_box);
+    // "Options" opens the Options window, whose handlers come with the Options dialog.
+    boutons.options = bouton_souligne("Options", "_");
+    attache_fill(t, boutons.options, 7, 11, 8, 9, 4, 0);
+    boutons.aide = bouton_souligne("Aide", "_");
+    attache_fill(t, boutons.aide, 7, 11, 9, 10, 4, 0);
+    clique(boutons.aide, G_CALLBACK(aide_clicked), nullptr);
+    boutons.quitter = bouton_souligne("Quitter", "_");
+    attache_fill(t, boutons.quitter, 7, 11, 10, 11, 4, 0);
+    clique(boutons.quitter, G_CALLBACK(detruit_fenetre), fenetre_principale);
+    boutons.effacer = bouton_souligne("Effacer PIC", "_");
+    attache_fill(t, boutons.effacer, 7, 11, 6, 7, 4, 0);
+    clique(boutons.effacer, G_CALLBACK(prepare_PIC_r), prepare_PIC_box);
+    gtk_widget_set_no_show_all(boutons.effacer, TRUE);
+    gtk_widget_show(gtk_bin_get_child(GTK_BIN(boutons.effacer)));
+
+    // Device list: the names in catalogue order; "changed" only once the list is in.
+    boutons.combo_pic = gtk_combo_box_text_new_with_entry();
+    for (const Desc_PIC& p : tab_pic)
+        gtk_combo_box_text_append_text(GTK_COMBO_BOX_TEXT(boutons.combo_pic), p.nom.c_str());
+    GtkEntry* champ_pic = champ_combo(boutons.combo_pic);
+    g_signal_connect(champ_pic, "changed", G_CALLBACK(combo_pic_changed), boutons.effacer);
+    gtk_editable_set_editable(GTK_EDITABLE(champ_pic), FALSE);
+    attache_fill(t, boutons.combo_pic, 11, 14, 9, 10, 0, 0);
+
+    // Memory view.
+    GtkWidget* m = gtk_grid_new();
+    attache(t, m, 0, 7, 2, 10, A_EXPAND | A_FILL, A_EXPAND | A_FILL, 0, 0);
+    attache(m, gtk_label_new("Programme :"), 0, 2, 0, 1, A_RIEN, A_RIEN, 0, 0);
+    attache(m, vue_texte(&texte_P), 0, 1, 1, 3, A_SHRINK | A_FILL, A_EXPAND | A_SHRINK | A_FILL, 0,
+            0);
+    attache(m, barre_de(texte_P), 1, 2, 1, 3, A_FILL, A_EXPAND | A_SHRINK | A_FILL, 0, 0);
+    attache(m, gtk_label_new("Données :"), 0, 2, 3, 4, A_RIEN, A_RIEN, 0, 0);
+    attache(m, vue_texte(&texte_D), 0, 1, 4, 6, A_EXPAND | A_SHRINK | A_FILL,
+            A_EXPAND | A_SHRINK | A_FILL, 0, 0);
+    attache(m, barre_de(texte_D), 1, 2, 4, 6, A_FILL, A_EXPAND | A_SHRINK | A_FILL, 0, 0);
+    GtkTextBuffer* tampon = gtk_text_view_get_buffer(GTK_TEXT_VIEW(texte_P));
+    // Every view shares one tag table: the fixed font for all lines, red for odd ones.
+    GtkTextTagTable* tags = gtk_text_buffer_get_tag_table(tampon);
+    gtk_text_buffer_create_tag(tampon, "fixe", "family", "monospace", nullptr);
+    gtk_text_buffer_create_tag(tampon, "rouge", "foreground", "#FF0000", nullptr);
+    GtkTextBuffer* tampon_d = gtk_text_buffer_new(tags);
+    gtk_text_view_set_buffer(GTK_TEXT_VIEW(texte_D), tampon_d);
+    g_object_unref(tampon_d);
+
+    // Configuration editor.
+    GtkWidget* c = gtk_grid_new();
+    attache(t, c, 11, 14, 3, 9, A_EXPAND | A_FILL, A_EXPAND | A_FILL, 0, 0);
+    conf_fuses = gtk_label_new("Type d'Horloge");
+    gtk_label_set_xalign(GTK_LABEL(conf_fuses), 0.0f);
+    attache_fill(c, conf_fuses, 0, 2, 0, 1, 0, 0);
+    combo_aff_clock = gtk_combo_box_text_new_with_entry();
+    attache_fill(c, combo_aff_clock, 0, 2, 1, 2, 0, 0);
+    g_signal_connect(champ_combo(combo_aff_clock), "changed", G_CALLBACK(combo_conf_change),
+                     nullptr);
+    for (int i = 0; i < NB_CASES_FUSIBLES; ++i) {
+        GtkWidget* b = gtk_check_button_new_with_label(libelle_case[i]);
+        *cases[i] = b;
+        gtk_widget_set_no_show_all(b, TRUE);
+        gtk_widget_show(gtk_bin_get_child(GTK_BIN(b)));
+        attache_fill(c, b, 0, 2, 2 + i, 3 + i, 0, 0);
+        g_signal_connect(b, "clicked", G_CALLBACK(check_conf_change), GINT_TO_POINTER(i));
+    }
+    label_ID = gtk_label_new("ID : ");
+    attache_fill(c, label_ID, 0, 1, 16, 17, 0, 0);
+    entry_ID = gtk_entry_new();
+    gtk_entry_set_max_length(GTK_ENTRY(entry_ID), 8);
+    gtk_entry_set_width_chars(GTK_ENTRY(entry_ID), 8);
+    attache_fill(c, entry_ID, 1, 2, 16, 17, 0, 0);
+    g_signal_connect(entry_ID, "changed", G_CALLBACK(entry_ID_change), nullptr);
+
+    // The edit buttons and the number-base list lead to the memory edit dialog's handlers.
+    boutons.modifier_prog = gtk_button_new_with_label("Modifier Prog");
+    attache_fill(t, boutons.modifier_prog, 0, 2, 10, 11, 0, 0);
+    boutons.modifier_donnee = gtk_button_new_with_label("Modifier Donnee");
+    attache_fill(t, boutons.modifier_donnee, 5, 7, 10, 11, 0, 0);
+    static const char* const bases[] = {"Hexa", "Decimale", "Binaire"};
+    boutons.combo_base = combo_fixe(bases, 3);
+    gtk_entry_set_text(champ_combo(boutons.combo_base), "Hexa");
+    gtk_entry_set_width_chars(champ_combo(boutons.combo_base), 8);
+    attache(t, boutons.combo_base, 2, 5, 10, 11, A_RIEN, A_RIEN, 0, 0);
+
+    gtk_widget_show_all(fenetre_principale);
+    met_a_jour_sensibilite();
+}

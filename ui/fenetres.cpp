@@ -1,0 +1,168 @@
+// Dialog windows: error window, file-kind chooser, file selections, insertion dialog, modify
+// dialog, progress window, and the Options window's shell.
+#include "core/etat.h"
+#include "ui/grille.h"
+#include "ui/interface.h"
+
+GtkWidget* error_box = nullptr;
+GtkWidget* error_msg = nullptr;
+GtkWidget* prep_lect_ecr = nullptr;
+GtkWidget* lire_file_box = nullptr;
+GtkWidget* ecrire_file_box = nullptr;
+GtkWidget* prepare_PIC_box = nullptr;
+GtkWidget* modif_box = nullptr;
+GtkWidget* modif_adresse = nullptr;
+GtkWidget* modif_donnee = nullptr;
+GtkWidget* en_prog_box = nullptr;
+GtkWidget* util_label = nullptr;
+GtkWidget* progress_bar = nullptr;
+GtkWidget* Options_window = nullptr;
+
+namespace {
+
+GtkWidget* fenetre(const char* titre, bool centree) {
+    GtkWidget* f = gtk_window_new(GTK_WINDOW_TOPLEVEL);
+    if (centree) gtk_window_set_position(GTK_WINDOW(f), GTK_WIN_POS_CENTER);
+    gtk_window_set_title(GTK_WINDOW(f), titre);
+    g_signal_connect(f, "delete-event", G_CALLBACK(gtk_widget_hide_on_delete), nullptr);
+    return f;
+}
+
+GtkWidget* grille_dans(GtkWidget* f) {
+    GtkWidget* t = gtk_grid_new();
+    gtk_container_add(GTK_CONTAINER(f), t);
+    return t;
+}
+
+void cache(GtkWidget*, gpointer w) {
+    gtk_widget_hide(GTK_WIDGET(w));
+}
+
+void reponse_fichier(GtkDialog* d, gint reponse, gpointer ok) {
+    if (reponse == GTK_RESPONSE_ACCEPT)
+        reinterpret_cast<void (*)(GtkWidget*, gpointer)>(ok)(nullptr, d);
+    else if (reponse == GTK_RESPONSE_CANCEL)
+        cache_file_box(nullptr, d);
+}
+
+GtkWidget* selection_fichier(const char* titre, GtkFileChooserAction action, const char* ok,
+                             void (*sur_ok)(GtkWidget*, gpointer)) {
+    GtkWidget* d = gtk_file_chooser_dialog_new(
+        titre, nullptr, action, "_Annuler", GTK_RESPONSE_CANCEL, ok, GTK_RESPONSE_ACCEPT, nullptr);
+    gtk_dialog_set_default_response(GTK_DIALOG(d), GTK_RESPONSE_ACCEPT);
+    g_signal_connect(d, "delete-event", G_CALLBACK(gtk_widget_hide_on_delete), nullptr);
+    g_signal_connect(d, "response", G_CALLBACK(reponse_fichier),
+                     reinterpret_cast<gpointer>(sur_ok));
+    GtkFileFilter* hex = gtk_file_filter_new();
+    gtk_file_filter_set_name(hex, "Fichiers HEX");
+    gtk_file_filter_add_pattern(hex, "*.hex");
+    gtk_file_filter_add_pattern(hex, "*.HEX");
+    GtkFileFilter* tous = gtk_file_filter_new();
+    gtk_file_filter_set_name(tous, "Tous les fichiers");
+    gtk_file_filter_add_pattern(tous, "*");
+    gtk_file_chooser_add_filter(GTK_FILE_CHOOSER(d), tous);
+    gtk_file_chooser_add_filter(GTK_FILE_CHOOSER(d), hex);
+    return d;
+}
+
+} // namespace
+
+void propose_fichier(GtkWidget* dialogue, const std::string& nom) {
+    if (nom.empty()) return;
+    GtkFileChooser* fc = GTK_FILE_CHOOSER(dialogue);
+    if (g_file_test(nom.c_str(), G_FILE_TEST_EXISTS)) {
+        gtk_file_chooser_set_filename(fc, nom.c_str());
+        return;
+    }
+    gchar* rep = g_path_get_dirname(nom.c_str());
+    if (g_file_test(rep, G_FILE_TEST_IS_DIR)) gtk_file_chooser_set_current_folder(fc, rep);
+    g_free(rep);
+    if (gtk_file_chooser_get_action(fc) == GTK_FILE_CHOOSER_ACTION_SAVE) {
+        gchar* base = g_path_get_basename(nom.c_str());
+        gchar* affiche = g_filename_display_name(base);
+        gtk_file_chooser_set_current_name(fc, affiche);
+        g_free(affiche);
+        g_free(base);
+    }
+}
+
+void construit_error_box() {
+    error_box = fenetre("Erreur", false);
+    GtkWidget* t = grille_dans(error_box);
+    error_msg = gtk_label_new("");
+    attache_fill(t, error_msg, 0, 2, 0, 1, 10, 10);
+    GtkWidget* ok = gtk_button_new_with_label("Ok");
+    attache_fill(t, ok, 0, 2, 1, 2, 10, 10);
+    g_signal_connect(ok, "clicked", G_CALLBACK(error_ok_clicked), nullptr);
+    gtk_widget_show_all(t);
+}
+
+void construit_fenetres_secondaires() {
+    prep_lect_ecr = fenetre("Lecture", true);
+    GtkWidget* t = grille_dans(prep_lect_ecr);
+    GtkWidget* b = bouton_souligne("Programme + Donnees", "_");
+    attache_fill(t, b, 0, 1, 0, 1, 10, 10);
+    g_signal_connect(b, "clicked", G_CALLBACK(prep_lect_ecr_pic), prep_lect_ecr);
+    b = bouton_souligne("Donnees", "_");
+    attache_fill(t, b, 0, 1, 1, 2, 10, 10);
+    g_signal_connect(b, "clicked", G_CALLBACK(prep_lect_ecr_eeprom), prep_lect_ecr);
+    b = gtk_button_new_with_label("Annuler");
+    attache_fill(t, b, 0, 1, 2, 3, 10, 10);
+    g_signal_connect(b, "clicked", G_CALLBACK(cache), prep_lect_ecr);
+    gtk_widget_show_all(t);
+
+    lire_file_box = selection_fichier("Lire un fichier Hex", GTK_FILE_CHOOSER_ACTION_OPEN,
+                                      "_Ouvrir", lire_file_ok_sel);
+    propose_fichier(lire_file_box, lastFile);
+    ecrire_file_box = selection_fichier("Enregistrer un fichier Hex", GTK_FILE_CHOOSER_ACTION_SAVE,
+                                        "_Enregistrer", ecrire_file_ok_sel);
+    propose_fichier(ecrire_file_box, lastFile);
+
+    prepare_PIC_box = fenetre("Insertion du PIC", true);
+    t = grille_dans(prepare_PIC_box);
+    GtkWidget* l =
+        gtk_label_new("Inserer le PIC ou l'EEPROM\n en verifiant qu'il est au bon endroit "
+                      "et dans le bon sens,\n et que le programmateur est allumé\n (voir "
+                      "l'aide pour plus de détails)");
+    attache_fill(t, l, 0, 10, 0, 5, 10, 10);
+    GtkWidget* ok = gtk_button_new_with_label("Ok");
+    attache_fill(t, ok, 5, 6, 5, 6, 10, 10);
+    g_signal_connect(ok, "clicked", G_CALLBACK(ok_prepare_PIC_box), prepare_PIC_box);
+    b = gtk_button_new_with_label("Annuler");
+    attache_fill(t, b, 6, 7, 5, 6, 10, 10);
+    g_signal_connect(b, "clicked", G_CALLBACK(cache), prepare_PIC_box);
+    gtk_widget_set_can_default(ok, TRUE);
+    gtk_widget_grab_default(ok);
+    gtk_widget_show_all(t);
+
+    // Modify dialog: its address, value and "Modifier" handlers come with the memory edit dialog.
+    modif_box = fenetre("Modification", true);
+    t = grille_dans(modif_box);
+    attache_fill(t, gtk_label_new("Adresse :"), 0, 2, 0, 1, 10, 0);
+    attache_fill(t, gtk_label_new("Donnee : "), 0, 2, 1, 2, 10, 0);
+    modif_adresse = gtk_entry_new();
+    gtk_entry_set_max_length(GTK_ENTRY(modif_adresse), 4);
+    attache_fill(t, modif_adresse, 2, 6, 0, 1, 10, 5);
+    modif_donnee = gtk_entry_new();
+    gtk_entry_set_max_length(GTK_ENTRY(modif_donnee), 16);
+    attache_fill(t, modif_donnee, 2, 6, 1, 2, 10, 5);
+    b = gtk_button_new_with_label("Modifier");
+    gtk_widget_set_can_default(b, TRUE);
+    attache_fill(t, b, 0, 3, 3, 4, 0, 5);
+    b = gtk_button_new_with_label("Fermer");
+    attache_fill(t, b, 3, 6, 3, 4, 0, 5);
+    g_signal_connect(b, "clicked", G_CALLBACK(cache), modif_box);
+    gtk_widget_show_all(t);
+
+    en_prog_box = fenetre("*****  En cours...  *****", true);
+    t = grille_dans(en_prog_box);
+    gtk_grid_set_row_homogeneous(GTK_GRID(t), TRUE);
+    gtk_grid_set_column_homogeneous(GTK_GRID(t), TRUE);
+    util_label = gtk_label_new("Ecriture");
+    attache_fill(t, util_label, 0, 1, 0, 1, 10, 10);
+    progress_bar = gtk_progress_bar_new();
+    attache_fill(t, progress_bar, 0, 1, 1, 2, 10, 10);
+    gtk_widget_show_all(t);
+
+    construit_Options_window();
+}

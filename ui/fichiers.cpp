@@ -1,0 +1,178 @@
+// Error window, HEX files through the chooser and the file selections, help.
+#include "core/catalogue.h"
+#include "core/etat.h"
+#include "core/memoire.h"
+#include "hex/hex.h"
+#include "pic/commandes.h"
+#include "port/port.h"
+#include "ui/interface.h"
+
+#include <optional>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#ifndef KORVAL_AIDE_DIR
+#define KORVAL_AIDE_DIR ""
+#endif
+
+namespace {
+
+constexpr std::size_t LASTFILE_MAX = 255;
+
+struct Lecture_attente {
+    std::string nom;
+    int eeprom;
+};
+std::optional<Lecture_attente> en_attente;
+
+std::string nom_choisi(gpointer dialogue) {
+    gchar* n = gtk_file_chooser_get_filename(GTK_FILE_CHOOSER(dialogue));
+    std::string nom = n ? n : "";
+    g_free(n);
+    return nom;
+}
+
+// lastFile holds at most 255 characters: a longer name is used but not remembered.
+void retient(const std::string& nom) {
+    if (nom.size() <= LASTFILE_MAX) lastFile = nom;
+}
+
+void montre_fichier(const std::string& nom) {
+    if (Fichier) gtk_label_set_text(GTK_LABEL(Fichier), nom_affichable(nom).c_str());
+}
+
+void ouvre_selection(gpointer choix) {
+    gtk_widget_hide(GTK_WIDGET(choix));
+    propose_fichier(lire_file_box, lastFile);
+    gtk_widget_show(lire_hex == 1 ? lire_file_box : ecrire_file_box);
+}
+
+} // namespace
+
+std::string nom_affichable(const std::string& nom) {
+    gchar* t = g_filename_display_name(nom.c_str());
+    std::string s = t;
+    g_free(t);
+    return s;
+}
+
+void affiche_message(const std::string& texte, int fin) {
+    if (!error_box) return;
+    gchar* valide = g_utf8_make_valid(texte.c_str(), static_cast<gssize>(texte.size()));
+    gtk_label_set_text(GTK_LABEL(error_msg), valide);
+    g_free(valide);
+    erreur_fin = fin;
+    gtk_widget_show(error_box);
+}
+
+void error_ok_clicked(GtkWidget*, gpointer) {
+    gtk_widget_hide(error_box);
+    if (erreur_fin != 0) {
+        Fini_Prog_Mode();
+        Power_off();
+        quitte_boucle();
+    }
+}
+
+void lire_hex_clicked(GtkWidget*, gpointer choix) {
+    lire_hex = 1;
+    gtk_window_set_title(GTK_WINDOW(choix), "Lecture");
+    gtk_widget_hide(GTK_WIDGET(choix));
+    gtk_widget_show(GTK_WIDGET(choix));
+}
+
+void ecrire_hex_clicked(GtkWidget*, gpointer choix) {
+    lire_hex = 0;
+    gtk_window_set_title(GTK_WINDOW(choix), "Ecrire");
+    gtk_widget_hide(GTK_WIDGET(choix));
+    gtk_widget_show(GTK_WIDGET(choix));
+}
+
+void prep_lect_ecr_pic(GtkWidget*, gpointer choix) {
+    juste_donnee = 0;
+    ouvre_selection(choix);
+}
+
+void prep_lect_ecr_eeprom(GtkWidget*, gpointer choix) {
+    juste_donnee = 1;
+    ouvre_selection(choix);
+}
+
+void lit_fichier_hex(const std::string& nom, int eeprom) {
+    m_pic.reset();
+    m_pic = eeprom == 1 ? Lire_Fichier_Hex_EEPROM(nom) : Lire_Fichier_Hex_PIC(nom);
+    if (!m_pic) m_pic = std::make_unique<Memoire_PIC>();
+    montre_fichier(nom);
+    affiche_pic_mem();
+}
+
+void lire_file_ok_sel(GtkWidget*, gpointer dialogue) {
+    const std::string nom = nom_choisi(dialogue);
+    if (nom.empty()) return; // nothing chosen yet: the dialog stays
+    retient(nom);
+    gtk_widget_hide(GTK_WIDGET(dialogue));
+    // A running operation holds the image: the file is read once it has ended.
+    if (operation_en_cours()) {
+        en_attente = Lecture_attente{nom, juste_donnee};
+        return;
+    }
+    lit_fichier_hex(nom, juste_donnee);
+}
+
+void lecture_differee() {
+    if (!en_attente || operation_en_cours()) return;
+    const Lecture_attente l = *en_attente;
+    en_attente.reset();
+    lit_fichier_hex(l.nom, l.eeprom);
+}
+
+void ecrire_file_ok_sel(GtkWidget*, gpointer dialogue) {
+    const std::string nom = nom_choisi(dialogue);
+    if (nom.empty()) return;
+    retient(nom);
+    gtk_widget_hide(GTK_WIDGET(dialogue));
+    if (juste_donnee == 1)
+        Ecrire_Fichier_Hex_EEPROM(nom, *m_pic);
+    else
+        Ecrire_Fichier_Hex_PIC(nom, *m_pic);
+    montre_fichier(nom);
+}
+
+void cache_file_box(GtkWidget*, gpointer dialogue) {
+    gtk_widget_hide(GTK_WIDGET(dialogue));
+}
+
+std::string adresse_aide() {
+    std::string rep;
+    if (const char* pwd = std::getenv("PWD"); pwd && *pwd) {
+        rep = pwd;
+    } else {
+        gchar* cwd = g_get_current_dir();
+        rep = cwd;
+        g_free(cwd);
+    }
+    const std::string page = "/aide/aide_sommaire.htm";
+    if (!g_file_test((rep + page).c_str(), G_FILE_TEST_IS_REGULAR) && *KORVAL_AIDE_DIR) {
+        const std::string installee = std::string(KORVAL_AIDE_DIR) + "/aide_sommaire.htm";
+        if (g_file_test(installee.c_str(), G_FILE_TEST_IS_REGULAR)) return "file:" + installee;
+    }
+    return "file:" + rep + page;
+}
+
+void aide_clicked(GtkWidget*, gpointer) {
+    const std::string adresse = adresse_aide();
+    // The browser runs in a grandchild: the intermediate child ends at once and is collected, so
+    // the program neither waits for the browser nor leaves a zombie behind.
+    const pid_t enfant = fork();
+    if (enfant < 0) return;
+    if (enfant == 0) {
+        if (fork() == 0) {
+            execlp("kdehelp", "kdehelp", adresse.c_str(), static_cast<char*>(nullptr));
+            execlp("xdg-open", "xdg-open", adresse.c_str(), static_cast<char*>(nullptr));
+            _exit(127);
+        }
+        _exit(0);
+    }
+    int statut;
+    waitpid(enfant, &statut, 0);
+}

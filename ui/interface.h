@@ -1,0 +1,157 @@
+// The graphical front end: windows, shared widget handles and handlers.
+#pragma once
+
+#include <gtk/gtk.h>
+
+#include <string>
+#include <vector>
+
+// Windows, built once at start-up.
+extern GtkWidget* error_box;
+extern GtkWidget* fenetre_principale;
+extern GtkWidget* prep_lect_ecr;
+extern GtkWidget* lire_file_box;
+extern GtkWidget* ecrire_file_box;
+extern GtkWidget* prepare_PIC_box;
+extern GtkWidget* modif_box;
+extern GtkWidget* en_prog_box;
+extern GtkWidget* Options_window;
+
+// Widgets shared between handlers.
+extern GtkWidget* error_msg;
+extern GtkWidget* util_label;
+extern GtkWidget* progress_bar;
+extern GtkWidget* modif_adresse;
+extern GtkWidget* modif_donnee;
+extern GtkWidget* type_PIC;
+extern GtkWidget* Fichier;
+extern GtkWidget* bouton_charger; // label inside "Charger dans le PIC"
+extern GtkWidget* bouton_lire;    // label inside "Lire le PIC"
+extern GtkWidget* texte_P;
+extern GtkWidget* texte_D;
+extern GtkWidget* conf_fuses;
+extern GtkWidget* combo_aff_clock;
+extern GtkWidget* check_aff_CP0;
+extern GtkWidget* check_aff_CP1;
+extern GtkWidget* check_aff_DP;
+extern GtkWidget* check_aff_WDTE;
+extern GtkWidget* check_aff_PWRTE;
+extern GtkWidget* check_aff_PWRTE_barre;
+extern GtkWidget* check_aff_BODEN;
+extern GtkWidget* check_aff_CPD;
+extern GtkWidget* check_aff_DEB_barre;
+extern GtkWidget* check_aff_LVP;
+extern GtkWidget* check_aff_WRT;
+extern GtkWidget* check_aff_RESV;
+extern GtkWidget* check_aff_MCLRE;
+extern GtkWidget* check_aff_CPC;
+extern GtkWidget* label_ID;
+extern GtkWidget* entry_ID;
+
+// Main-window widgets without a handle of their own in the original layout, kept here so that
+// their sensitivity can follow the catalogue and the running operation.
+struct Boutons_principaux {
+    GtkWidget* charger = nullptr;
+    GtkWidget* lire = nullptr;
+    GtkWidget* sauver_hex = nullptr;
+    GtkWidget* lire_hex = nullptr;
+    GtkWidget* comparer = nullptr;
+    GtkWidget* options = nullptr;
+    GtkWidget* aide = nullptr;
+    GtkWidget* quitter = nullptr;
+    GtkWidget* effacer = nullptr;
+    GtkWidget* combo_pic = nullptr; // device list
+    GtkWidget* modifier_prog = nullptr;
+    GtkWidget* modifier_donnee = nullptr;
+    GtkWidget* combo_base = nullptr; // number-base list
+};
+extern Boutons_principaux boutons;
+
+// The fuse check buttons by index (0 to 13, the order of fusible_de_case).
+GtkWidget* case_fusible(int index);
+
+// Text field of a combo box built with an entry.
+GtkEntry* champ_combo(GtkWidget* combo);
+
+// Building (ui/fenetres.cpp, ui/fenetre_principale.cpp).
+void construit_error_box();
+void construit_fenetre_principale(const char* titre); // the shell, start-up step 5
+void construit_fenetres_secondaires();                // step 7
+void construit_contenu_principal();                   // step 8
+void construit_Options_window();
+void put_options();
+
+// Start-up and ending (ui/demarrage.cpp).
+struct Options_korval {
+    std::string simulateur; // state file of the simulated programmer; "" = real port
+    bool avec_simulateur = false;
+    std::string puce;
+    std::vector<std::string> pannes;
+    std::string ppdev;
+    std::string conf;
+    std::string trace;
+};
+// Takes the program's own options out of argv (GTK's are left); false with a message on
+// standard error for an option without its value.
+bool lit_options(int& argc, char** argv, Options_korval& o);
+const char* titre_principal(bool simule);
+// Start-up steps 3 to 13 after GTK is initialised; avec_minuterie false leaves out the timer.
+void demarre_interface(const Options_korval& o, bool avec_minuterie = true);
+// Destroys every window (without running destroy) and forgets the handles.
+void arrete_interface();
+void destroy(GtkWidget* w, gpointer data);
+// Quits the main loop, or notes the request when no loop runs.
+void quitte_boucle();
+bool fin_demandee();
+int korval_main(int argc, char** argv);
+
+// Memory view (ui/vue_memoire.cpp).
+void affiche_pic_mem();
+
+// Device selection and configuration editor (ui/selection.cpp).
+void combo_pic_changed(GtkEntry* champ, gpointer effacer);
+void check_conf_change(GtkToggleButton* bouton, gpointer index);
+void combo_conf_change(GtkEntry* champ, gpointer data);
+void entry_ID_change(GtkEntry* champ, gpointer data);
+
+// Device operations (ui/operations.cpp).
+void prepare_PIC_e(GtkWidget* w, gpointer boite);
+void prepare_PIC_l(GtkWidget* w, gpointer boite);
+void prepare_PIC_r(GtkWidget* w, gpointer boite);
+void prepare_PIC_c(GtkWidget* w, gpointer boite);
+void ok_prepare_PIC_box(GtkWidget* w, gpointer boite);
+gboolean timeout(gpointer data);
+void envoie_vers_PIC();
+void recoit_du_PIC();
+void effacement_du_PIC();
+void comparaison_du_PIC();
+// Progress sink: bar, caption, then every pending event.
+void progression_ui(float fraction, const char* legende, int kind);
+// True while the timer runs a device operation.
+bool operation_en_cours();
+// Sensitivity of the main window's widgets from the catalogue and the running operation.
+void met_a_jour_sensibilite();
+unsigned minuterie();
+
+// Files, messages and help (ui/fichiers.cpp).
+void affiche_message(const std::string& texte, int fin);
+void error_ok_clicked(GtkWidget* w, gpointer data);
+void lire_hex_clicked(GtkWidget* w, gpointer choix);
+void ecrire_hex_clicked(GtkWidget* w, gpointer choix);
+void prep_lect_ecr_pic(GtkWidget* w, gpointer choix);
+void prep_lect_ecr_eeprom(GtkWidget* w, gpointer choix);
+void lire_file_ok_sel(GtkWidget* w, gpointer dialogue);
+void ecrire_file_ok_sel(GtkWidget* w, gpointer dialogue);
+void cache_file_box(GtkWidget* w, gpointer dialogue);
+void aide_clicked(GtkWidget* w, gpointer data);
+// Address of the help pages: file:$PWD/aide/aide_sommaire.htm, or the installed copy when the
+// start directory holds none.
+std::string adresse_aide();
+// Reads a HEX file into a new image (the current one is released) and shows it.
+void lit_fichier_hex(const std::string& nom, int eeprom);
+// A file read asked for during an operation, done once it has ended.
+void lecture_differee();
+// Pre-sets a file selection to a file-system name (its folder, and its name when saving).
+void propose_fichier(GtkWidget* dialogue, const std::string& nom);
+// Text of the file label for a file-system name.
+std::string nom_affichable(const std::string& nom);

@@ -1,0 +1,5 @@
+#include "ui/interface.h"
+
+int main(int argc, char** argv) {
+    return korval_main(argc, argv);
+}

@@ -1,0 +1,141 @@
+// Device operations: insertion dialog, timer, write / read / erase bodies and progress.
+#include "core/catalogue.h"
+#include "core/etat.h"
+#include "core/memoire.h"
+#include "ui/interface.h"
+
+#include "operations/operations.h"
+
+namespace {
+
+bool en_cours = false;
+
+void choisit(int operation, const char* titre, gpointer boite) {
+    // Without a device (empty catalogue) no operation can be chosen.
+    if (!pic_courant()) return;
+    ecrire_pic = operation;
+    gtk_window_set_title(GTK_WINDOW(boite), titre);
+    gtk_widget_show(GTK_WIDGET(boite));
+}
+
+// The device list shows the selected device again if its text was changed while it was held.
+void resynchronise_liste() {
+    const Desc_PIC* p = pic_courant();
+    if (!p || !boutons.combo_pic) return;
+    GtkEntry* champ = champ_combo(boutons.combo_pic);
+    if (p->nom == gtk_entry_get_text(champ)) return;
+    g_signal_handlers_block_by_func(champ, reinterpret_cast<gpointer>(combo_pic_changed),
+                                    boutons.effacer);
+    gtk_entry_set_text(champ, p->nom.c_str());
+    g_signal_handlers_unblock_by_func(champ, reinterpret_cast<gpointer>(combo_pic_changed),
+                                      boutons.effacer);
+}
+
+// Runs one operation body with the image and the device held still.
+void execute(void (*corps)()) {
+    en_cours = true;
+    met_a_jour_sensibilite();
+    corps();
+    en_cours = false;
+    met_a_jour_sensibilite();
+    resynchronise_liste();
+    lecture_differee();
+}
+
+} // namespace
+
+bool operation_en_cours() {
+    return en_cours;
+}
+
+void met_a_jour_sensibilite() {
+    if (!boutons.charger) return;
+    const bool pic = pic_courant() != nullptr;
+    for (GtkWidget* w :
+         {boutons.charger, boutons.lire, boutons.comparer, boutons.effacer, boutons.sauver_hex})
+        gtk_widget_set_sensitive(w, pic);
+    // What would free or replace what the operation uses waits for its end.
+    for (GtkWidget* w :
+         {boutons.lire_hex, boutons.combo_pic, boutons.modifier_prog, boutons.modifier_donnee})
+        gtk_widget_set_sensitive(w, pic && !en_cours);
+    gtk_widget_set_sensitive(combo_aff_clock, !en_cours);
+    gtk_widget_set_sensitive(entry_ID, !en_cours);
+    for (int i = 0; i < 14; ++i) gtk_widget_set_sensitive(case_fusible(i), !en_cours);
+    // The modify dialog edits the image: held too while it may be open.
+    if (modif_box) gtk_widget_set_sensitive(gtk_bin_get_child(GTK_BIN(modif_box)), !en_cours);
+}
+
+void prepare_PIC_l(GtkWidget*, gpointer boite) {
+    choisit(0, "Insertion du PIC - Lecture", boite);
+}
+void prepare_PIC_e(GtkWidget*, gpointer boite) {
+    choisit(1, "Insertion du PIC - Ecriture", boite);
+}
+void prepare_PIC_r(GtkWidget*, gpointer boite) {
+    choisit(2, "Insertion du PIC - Effacement", boite);
+}
+void prepare_PIC_c(GtkWidget*, gpointer boite) {
+    choisit(3, "Insertion du PIC - Comparaison", boite);
+}
+
+void ok_prepare_PIC_box(GtkWidget*, gpointer boite) {
+    gtk_widget_hide(GTK_WIDGET(boite));
+    gtk_widget_show(en_prog_box);
+    const char* legende = "";
+    switch (ecrire_pic) {
+    case 0:
+        legende = "Lecture en cours...";
+        break;
+    case 1:
+        legende = "Ecriture en cours...";
+        break;
+    case 2:
+        legende = "Effacement en cours...";
+        break;
+    case 3:
+        legende = "Comparaison en cours...";
+        break;
+    default:
+        break;
+    }
+    if (*legende) gtk_label_set_text(GTK_LABEL(util_label), legende);
+    gtk_progress_bar_set_fraction(GTK_PROGRESS_BAR(progress_bar), 0.0);
+    while (gtk_events_pending()) gtk_main_iteration();
+    if (ecrire_pic <= 9) ecrire_pic += 10;
+}
+
+gboolean timeout(gpointer) {
+    if (ecrire_pic == -1) gtk_widget_hide(en_prog_box);
+    static void (*const corps[4])() = {recoit_du_PIC, envoie_vers_PIC, effacement_du_PIC,
+                                       comparaison_du_PIC};
+    for (int k = 0; k < 4; ++k) {
+        if (ecrire_pic != 10 + k) continue;
+        if (!pic_courant()) {
+            ecrire_pic = -1;
+            continue;
+        }
+        ecrire_pic = -1;
+        execute(corps[k]);
+        gtk_widget_show(en_prog_box);
+    }
+    return G_SOURCE_CONTINUE;
+}
+
+// The sequences themselves are shared with the command-line front end.
+void envoie_vers_PIC() {
+    ecrit_image(*m_pic);
+}
+
+void recoit_du_PIC() {
+    if (lit_image(*m_pic) == OPERATION_REUSSIE) affiche_pic_mem();
+}
+
+void effacement_du_PIC() {
+    efface_puce();
+}
+
+void progression_ui(float fraction, const char* legende, int) {
+    if (progress_bar) gtk_progress_bar_set_fraction(GTK_PROGRESS_BAR(progress_bar), fraction);
+    if (util_label) gtk_label_set_text(GTK_LABEL(util_label), legende);
+    while (gtk_events_pending()) gtk_main_iteration();
+}

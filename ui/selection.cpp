@@ -1,0 +1,79 @@
+// Device selection and configuration-word editor.
+#include "core/catalogue.h"
+#include "core/etat.h"
+#include "core/memoire.h"
+#include "ui/interface.h"
+#include "vue/edition_config.h"
+#include "vue/vue_memoire.h"
+
+#include <algorithm>
+#include <cstdio>
+
+namespace {
+
+// Blanks what lies beyond the device selected until now.
+void blanchit_au_dela(const Desc_PIC& ancien) {
+    const auto tp = static_cast<std::size_t>(std::clamp(ancien.taille_prog, 0, TAILLE_PROG_MAX));
+    const auto td =
+        static_cast<std::size_t>(std::clamp(ancien.taille_donnee, 0, TAILLE_DONNEE_MAX));
+    std::fill(m_pic->prog.begin() + static_cast<std::ptrdiff_t>(tp), m_pic->prog.end(), 0xFFFF);
+    std::fill(m_pic->donnee.begin() + static_cast<std::ptrdiff_t>(td), m_pic->donnee.end(), 0xFF);
+}
+
+void texte_pic(const Desc_PIC& p) {
+    std::string t = p.nom;
+    if (p.teste == 0) t += " (ATTENTION : NON TESTE )";
+    gtk_label_set_text(GTK_LABEL(type_PIC), t.c_str());
+}
+
+} // namespace
+
+void combo_pic_changed(GtkEntry* champ, gpointer effacer) {
+    // The device list is insensitive while an operation runs: the operation uses the device.
+    if (operation_en_cours() || !m_pic) return;
+    const std::string texte = gtk_entry_get_text(champ);
+    if (const Desc_PIC* ancien = pic_courant()) blanchit_au_dela(*ancien);
+    const int i = cherche_pic(texte);
+    if (i >= 0) {
+        const Desc_PIC& p = tab_pic[static_cast<std::size_t>(i)];
+        texte_pic(p);
+        if (i != pic_select) m_pic->config = 0x3FFF;
+        pic_select = i;
+        gtk_widget_set_visible(GTK_WIDGET(effacer), p.algo == 1);
+        if (p.algo > 0) {
+            const Fusibles& f = fusibles_de(p);
+            const std::vector<std::string> liste = liste_oscillateur(f);
+            GtkComboBoxText* c = GTK_COMBO_BOX_TEXT(combo_aff_clock);
+            gtk_combo_box_text_remove_all(c);
+            for (std::size_t k = 0; k < 3; ++k) gtk_combo_box_text_append_text(c, liste[k].c_str());
+            std::printf("algo %d, FOSC2 %u\n", p.algo, static_cast<unsigned>(f.masque[F_FOSC2]));
+            std::fflush(stdout);
+            for (std::size_t k = 3; k < liste.size(); ++k)
+                gtk_combo_box_text_append_text(c, liste[k].c_str());
+            gtk_label_set_text(GTK_LABEL(bouton_charger), "Charger dans le PIC");
+            gtk_label_set_text(GTK_LABEL(bouton_lire), "Lire le PIC");
+        } else {
+            gtk_label_set_text(GTK_LABEL(bouton_charger), "Charger dans EEPORM");
+            gtk_label_set_text(GTK_LABEL(bouton_lire), "Lire l'EEPROM");
+        }
+    }
+    affiche_pic_mem();
+}
+
+void check_conf_change(GtkToggleButton* bouton, gpointer index) {
+    const Desc_PIC* p = pic_courant();
+    if (!p || !m_pic) return;
+    m_pic->config = applique_case(m_pic->config, GPOINTER_TO_INT(index),
+                                  gtk_toggle_button_get_active(bouton) != FALSE, fusibles_de(*p));
+}
+
+void combo_conf_change(GtkEntry* champ, gpointer) {
+    const Desc_PIC* p = pic_courant();
+    if (!p || !m_pic) return;
+    m_pic->config = applique_oscillateur(m_pic->config, gtk_entry_get_text(champ), fusibles_de(*p));
+}
+
+void entry_ID_change(GtkEntry* champ, gpointer) {
+    if (!m_pic) return;
+    lit_ID(gtk_entry_get_text(champ), m_pic->id);
+}

@@ -1,0 +1,14 @@
+// Fixed-width number formatters of the memory view and the modify dialog.
+#pragma once
+
+#include <string>
+
+// The low `longueur` bits of the 16-bit value, most significant first ("0"/"1" each); bits above
+// bit 15 show as 0. buf holds at least longueur + 1 characters. Returns buf.
+char* ui2Bin(unsigned valeur, char* buf, int longueur);
+std::string ui2Bin(unsigned valeur, int longueur);
+
+// The 16-bit value in decimal, left-padded with "0" to exactly longueur characters; the empty
+// string when it needs more digits. buf holds at least longueur + 1 characters. Returns buf.
+char* ui2Dec(unsigned valeur, char* buf, unsigned longueur);
+std::string ui2Dec(unsigned valeur, unsigned longueur);

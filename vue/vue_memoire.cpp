@@ -1,0 +1,200 @@
+#include "vue/vue_memoire.h"
+
+#include "hex/hex.h"
+#include "vue/formats.h"
+
+namespace {
+
+// Fills lines of `par_ligne` values; `valeur(i, buf)` appends value i.
+template <class Valeur> std::vector<Ligne_vue> lignes(int taille, int par_ligne, Valeur valeur) {
+    std::vector<Ligne_vue> resultat;
+    if (taille <= 0) return resultat;
+    resultat.reserve(static_cast<std::size_t>(taille / par_ligne + 1));
+    std::string tampon;
+    for (int debut = 0; debut < taille; debut += par_ligne) {
+        tampon = texte_adresse(debut);
+        tampon += ": ";
+        const int fin = debut + par_ligne < taille ? debut + par_ligne : taille;
+        for (int i = debut; i < fin; ++i) {
+            valeur(i, tampon);
+            tampon += ' ';
+        }
+        tampon += '\n';
+        const bool rouge = resultat.size() % 2 == 1;
+        resultat.push_back({tampon, rouge});
+    }
+    return resultat;
+}
+
+} // namespace
+
+const Fusibles& fusibles_de(const Desc_PIC& p) {
+    static const Fusibles aucun{};
+    if (p.famille < 0 || p.famille >= NB_FAMILLES) return aucun;
+    return tab_fuses[static_cast<std::size_t>(p.famille)];
+}
+
+int octets_par_ligne(int base) {
+    if (base == 0) return 16;
+    if (base == 2) return 8;
+    return 4;
+}
+
+std::string texte_adresse(int adresse) {
+    return ui2Hex(adresse, adresse > 0xFFFF ? 5u : 4u);
+}
+
+std::vector<Ligne_vue> lignes_programme(const Memoire_PIC& m, int taille_prog) {
+    const int taille = taille_prog < static_cast<int>(m.prog.size())
+                           ? taille_prog
+                           : static_cast<int>(m.prog.size());
+    char buf[8];
+    return lignes(taille, MOTS_PAR_LIGNE, [&](int i, std::string& t) {
+        t += ui2Hex(m.prog[static_cast<std::size_t>(i)], buf, 4);
+    });
+}
+
+std::vector<Ligne_vue> lignes_donnees(const Memoire_PIC& m, int taille_donnee, int base) {
+    const int taille = taille_donnee < static_cast<int>(m.donnee.size())
+                           ? taille_donnee
+                           : static_cast<int>(m.donnee.size());
+    char buf[12];
+    return lignes(taille, octets_par_ligne(base), [&](int i, std::string& t) {
+        const unsigned v = m.donnee[static_cast<std::size_t>(i)];
+        if (base == 0)
+            t += ui2Hex(static_cast<int>(v), buf, 2);
+        else if (base == 2)
+            t += ui2Dec(v, buf, 3);
+        else
+            t += ui2Bin(v, buf, 8);
+    });
+}
+
+std::string texte_lignes(const std::vector<Ligne_vue>& lignes) {
+    std::string t;
+    for (const Ligne_vue& l : lignes) t += l.texte;
+    return t;
+}
+
+std::string description_eeprom(const Desc_PIC& p) {
+    std::string t = "EEPROM " + p.nom + "\nMemoire : " + std::to_string(p.taille_donnee) +
+                    " octets\nPROTOCOLE : ";
+    if (p.algo >= -2)
+        t += "I2C";
+    else if (p.algo == -3)
+        t += "Série";
+    else if (p.algo == -4)
+        t += "SPI";
+    return t;
+}
+
+const Num_fuse fusible_de_case[NB_CASES_FUSIBLES] = {
+    F_CP0, F_CP1,  F_DP,  F_WDTE, F_PWRTE, F_PWRTE_, F_BODEN,
+    F_CPD, F_DEB_, F_LVP, F_WRT,  F_RESV,  F_MCLRE,  F_CPC,
+};
+
+const char* const libelle_case[NB_CASES_FUSIBLES] = {
+    "Protection CP0",
+    "Protection CP1",
+    "Protection DP",
+    "Chien de garde",
+    "Power Up Timer",
+    "Power Up Timer",
+    "BODEN",
+    "CPD",
+    "Debugger",
+    "LVP",
+    "WRT",
+    "RESV",
+    "MCLRE",
+    "CPC",
+};
+
+bool case_active_a_zero(int index) {
+    switch (fusible_de_case[index]) {
+    case F_CP0:
+    case F_CP1:
+    case F_DP:
+    case F_PWRTE_:
+    case F_CPD:
+    case F_DEB_:
+    case F_CPC:
+        return true;
+    default:
+        return false;
+    }
+}
+
+std::array<Etat_case, NB_CASES_FUSIBLES> etats_cases(uint16_t config, const Fusibles& f) {
+    std::array<Etat_case, NB_CASES_FUSIBLES> etats{};
+    for (int i = 0; i < NB_CASES_FUSIBLES; ++i) {
+        const uint32_t masque = f.masque[fusible_de_case[i]];
+        const bool a_un = (config & masque) != 0;
+        etats[static_cast<std::size_t>(i)] = {masque != 0, case_active_a_zero(i) ? !a_un : a_un};
+    }
+    return etats;
+}
+
+std::optional<std::string> texte_oscillateur(uint16_t config, const Fusibles& f) {
+    const uint32_t v = config & (f.masque[F_FOSC0] | f.masque[F_FOSC1] | f.masque[F_FOSC2]);
+    switch (v) {
+    case 0:
+        return "LP";
+    case 1:
+        return "XT";
+    case 2:
+        return "HS";
+    case 3:
+        return f.masque[F_FOSC2] != 0 ? "Invalide" : "RC";
+    case 4:
+        return "INTRC/GP4";
+    case 5:
+        return "INTRC/CLKOUT";
+    case 6:
+        return "EXTRC/GP4";
+    case 7:
+        return "EXTRC/CLKOUT";
+    default:
+        return std::nullopt;
+    }
+}
+
+uint16_t normalise_config(uint16_t config, const Fusibles& f) {
+    uint32_t c = config;
+    if (f.masque[F_ZERO] != 0) c &= ~f.masque[F_ZERO];
+    if (f.masque[F_TIRET] != 0) c |= f.masque[F_TIRET];
+    return static_cast<uint16_t>(c);
+}
+
+std::string texte_ID(const uint8_t id[4]) {
+    std::string t;
+    char buf[4];
+    for (int i = 0; i < 4; ++i) t += ui2Hex(id[i], buf, 2);
+    return t;
+}
+
+std::vector<std::string> resume_configuration(const Memoire_PIC& m, const Desc_PIC& p) {
+    std::vector<std::string> r;
+    if (est_eeprom(p)) {
+        const std::string d = description_eeprom(p);
+        std::size_t debut = 0;
+        for (std::size_t fin; (fin = d.find('\n', debut)) != std::string::npos; debut = fin + 1)
+            r.push_back(d.substr(debut, fin - debut));
+        r.push_back(d.substr(debut));
+        return r;
+    }
+    const Fusibles& f = fusibles_de(p);
+    const uint16_t config = normalise_config(m.config, f);
+    r.push_back("Configuration : " + ui2Hex(config, 4));
+    if (auto osc = texte_oscillateur(config, f)) r.push_back("Type d'horloge : " + *osc);
+    const auto etats = etats_cases(config, f);
+    for (int i = 0; i < NB_CASES_FUSIBLES; ++i) {
+        const Etat_case& e = etats[static_cast<std::size_t>(i)];
+        if (!e.visible) continue;
+        std::string nom = libelle_case[i];
+        if (fusible_de_case[i] == F_PWRTE_) nom += " (PWRTE/)";
+        r.push_back(nom + " : " + (e.cochee ? "oui" : "non"));
+    }
+    r.push_back("ID : " + texte_ID(m.id));
+    return r;
+}
