@@ -1,0 +1,266 @@
+#include "cli/options.h"
+
+#include "sim/pannes.h"
+
+#include <cstring>
+
+namespace {
+
+struct Desc_commande {
+    Commande commande;
+    const char* nom;
+    bool avec_fichier;
+};
+
+const Desc_commande commandes[] = {
+    {Commande::composants, "composants", false}, {Commande::lire, "lire", true},
+    {Commande::ecrire, "ecrire", true},          {Commande::comparer, "comparer", true},
+    {Commande::effacer, "effacer", false},       {Commande::afficher, "afficher", true},
+};
+
+const Desc_commande* cherche_commande(const std::string& nom) {
+    for (const Desc_commande& c : commandes)
+        if (nom == c.nom) return &c;
+    return nullptr;
+}
+
+struct Option_valeur {
+    const char* longue;
+    char courte; // 0 when none
+};
+
+const Option_valeur options_valeur[] = {
+    {"composant", 'c'}, {"conf", 0},  {"simulateur", 0}, {"puce", 0},
+    {"panne", 0},       {"ppdev", 0}, {"trace", 0},      {"base", 0},
+};
+
+struct Drapeau {
+    const char* longue;
+    char courte;
+};
+
+const Drapeau drapeaux[] = {{"donnees", 'd'}, {"silencieux", 'q'}, {"help", 'h'}, {"version", 0}};
+
+bool range_valeur(const std::string& nom, const std::string& valeur, Options_cli& o,
+                  std::string& erreur) {
+    if (nom == "composant") {
+        o.composant = valeur;
+    } else if (nom == "conf") {
+        o.conf = valeur;
+    } else if (nom == "simulateur") {
+        o.avec_simulateur = true;
+        o.simulateur = valeur;
+    } else if (nom == "puce") {
+        o.puce = valeur;
+    } else if (nom == "panne") {
+        o.pannes.push_back(valeur);
+    } else if (nom == "ppdev") {
+        o.ppdev = valeur;
+    } else if (nom == "trace") {
+        o.trace = valeur;
+    } else if (nom == "base") {
+        if (valeur == "hexa") {
+            o.base = 0;
+        } else if (valeur == "decimale") {
+            o.base = 2;
+        } else if (valeur == "binaire") {
+            o.base = 1;
+        } else {
+            erreur = "base inconnue : " + valeur + " (hexa, decimale ou binaire)";
+            return false;
+        }
+    }
+    if (valeur.empty() && nom != "simulateur") {
+        erreur = "l'option --" + nom + " demande une valeur non vide";
+        return false;
+    }
+    return true;
+}
+
+void range_drapeau(const std::string& nom, Options_cli& o) {
+    if (nom == "donnees") o.octets = true;
+    if (nom == "silencieux") o.silencieux = true;
+    if (nom == "help") o.aide = true;
+    if (nom == "version") o.version = true;
+}
+
+} // namespace
+
+bool lit_options(int argc, const char* const* argv, Options_cli& o, std::string& erreur) {
+    std::vector<std::string> positionnels;
+    bool fin_options = false;
+    for (int i = 1; i < argc; ++i) {
+        const std::string a = argv[i];
+        if (fin_options || a.size() < 2 || a[0] != '-') {
+            positionnels.push_back(a);
+            continue;
+        }
+        if (a == "--") {
+            fin_options = true;
+            continue;
+        }
+        if (a.compare(0, 2, "--") == 0) {
+            const std::size_t egal = a.find('=');
+            const std::string nom =
+                a.substr(2, egal == std::string::npos ? std::string::npos : egal - 2);
+            bool trouve = false;
+            for (const Option_valeur& ov : options_valeur) {
+                if (nom != ov.longue) continue;
+                trouve = true;
+                std::string valeur;
+                if (egal != std::string::npos) {
+                    valeur = a.substr(egal + 1);
+                } else if (i + 1 < argc) {
+                    valeur = argv[++i];
+                } else {
+                    erreur = "l'option --" + nom + " demande une valeur";
+                    return false;
+                }
+                if (!range_valeur(nom, valeur, o, erreur)) return false;
+            }
+            for (const Drapeau& d : drapeaux) {
+                if (nom != d.longue) continue;
+                if (egal != std::string::npos) {
+                    erreur = "l'option --" + nom + " ne prend pas de valeur";
+                    return false;
+                }
+                trouve = true;
+                range_drapeau(nom, o);
+            }
+            if (!trouve) {
+                erreur = "option inconnue : " + a;
+                return false;
+            }
+            continue;
+        }
+        // Short options, grouped or not: "-dq", "-cPIC16F84", "-c PIC16F84".
+        for (std::size_t k = 1; k < a.size(); ++k) {
+            const char c = a[k];
+            bool trouve = false;
+            for (const Drapeau& d : drapeaux) {
+                if (d.courte != c) continue;
+                trouve = true;
+                range_drapeau(d.longue, o);
+            }
+            if (trouve) continue;
+            for (const Option_valeur& ov : options_valeur) {
+                if (ov.courte != c) continue;
+                std::string valeur;
+                if (k + 1 < a.size()) {
+                    valeur = a.substr(k + 1);
+                } else if (i + 1 < argc) {
+                    valeur = argv[++i];
+                } else {
+                    erreur = std::string("l'option -") + c + " demande une valeur";
+                    return false;
+                }
+                if (!range_valeur(ov.longue, valeur, o, erreur)) return false;
+                k = a.size();
+                trouve = true;
+            }
+            if (!trouve) {
+                erreur = std::string("option inconnue : -") + c;
+                return false;
+            }
+        }
+    }
+    if (o.aide || o.version) return true;
+
+    if (positionnels.empty()) {
+        erreur = "commande manquante";
+        return false;
+    }
+    const Desc_commande* c = cherche_commande(positionnels[0]);
+    if (!c) {
+        erreur = "commande inconnue : " + positionnels[0];
+        return false;
+    }
+    o.commande = c->commande;
+    const std::size_t attendus = c->avec_fichier ? 2 : 1;
+    if (positionnels.size() < attendus) {
+        erreur = std::string("la commande ") + c->nom + " demande un FICHIER";
+        return false;
+    }
+    if (positionnels.size() > attendus) {
+        erreur = "argument en trop : " + positionnels[attendus];
+        return false;
+    }
+    if (c->avec_fichier) o.fichier = positionnels[1];
+
+    if (!o.avec_simulateur && (!o.puce.empty() || !o.pannes.empty())) {
+        erreur = "--puce et --panne ne s'emploient qu'avec --simulateur";
+        return false;
+    }
+    if (o.avec_simulateur && !o.ppdev.empty()) {
+        erreur = "--simulateur et --ppdev ne s'emploient pas ensemble";
+        return false;
+    }
+    return true;
+}
+
+bool utilise_programmateur(Commande c) {
+    return c == Commande::lire || c == Commande::ecrire || c == Commande::comparer ||
+           c == Commande::effacer;
+}
+
+const char* nom_commande(Commande c) {
+    for (const Desc_commande& d : commandes)
+        if (d.commande == c) return d.nom;
+    return "";
+}
+
+std::string texte_aide() {
+    std::string t =
+        "Usage : korval-cli [OPTIONS] COMMANDE [FICHIER]\n"
+        "Programme les PIC de Microchip et les EEPROM série avec un programmateur branché sur\n"
+        "le port parallèle, ou avec le programmateur simulé.\n"
+        "\n"
+        "Commandes :\n"
+        "  composants          le catalogue : numéro, nom, mots de programme, octets de\n"
+        "                      données, algorithme ou protocole, testé ou non\n"
+        "  lire FICHIER        lit la puce dans FICHIER (Intel HEX)\n"
+        "  ecrire FICHIER      écrit FICHIER dans la puce (données, programme, puis ID et\n"
+        "                      configuration), chaque mot vérifié\n"
+        "  comparer FICHIER    compare la puce avec FICHIER et affiche le rapport\n"
+        "  effacer             efface la puce (composants de l'algorithme 1 seulement)\n"
+        "  afficher FICHIER    affiche FICHIER comme la vue mémoire du programme graphique,\n"
+        "                      sans toucher au programmateur\n"
+        "\n"
+        "Options :\n"
+        "  -c, --composant NOM    composant du catalogue (par défaut : celui retenu dans les\n"
+        "                         réglages)\n"
+        "  -d, --donnees          fichier en octets simples (image d'EEPROM) ; par défaut :\n"
+        "                         disposition PIC pour un PIC, octets pour une EEPROM série.\n"
+        "                         Pour un PIC, seule la mémoire de données est alors touchée\n"
+        "  --conf REP             répertoire de conf_PICS et conf_port (par défaut\n"
+        "                         /etc/korval-1.2/, ou KORVAL_CONF)\n"
+        "  --simulateur FICHIER   programmateur simulé ; FICHIER garde la puce simulée d'une\n"
+        "                         fois sur l'autre\n"
+        "  --puce NOM             autre composant dans le support simulé\n"
+        "  --panne NOM            panne simulée (répétable, liste ci-dessous)\n"
+        "  --ppdev PERIPH         port parallèle par ppdev (par exemple /dev/parport0) au lieu\n"
+        "                         de l'accès direct, qui demande root\n"
+        "  --trace FICHIER        trace VCD de toutes les lignes du programmateur\n"
+        "  --base hexa|decimale|binaire\n"
+        "                         base des données pour afficher (par défaut hexa)\n"
+        "  -q, --silencieux       pas d'affichage de la progression\n"
+        "  -h, --help             cette aide\n"
+        "  --version              version du programme\n"
+        "\n"
+        "Les réglages (conf_port) donnent le port, le type de programmateur, le brochage, les\n"
+        "plages et les zones à programmer ; la ligne de commande ne les réécrit jamais.\n"
+        "\n"
+        "Pannes du programmateur simulé :\n";
+    for (const Desc_panne& p : liste_pannes()) {
+        std::string nom = p.nom;
+        if (nom.size() < 20) nom.resize(20, ' ');
+        t += "  " + nom + " " + p.description + "\n";
+    }
+    t += "\n"
+         "Codes de sortie :\n"
+         "  0  réussite\n"
+         "  1  l'opération sur la puce a échoué, ou la comparaison a trouvé une différence\n"
+         "  2  mauvaise utilisation, composant inconnu, fichier illisible ou impossible à écrire\n"
+         "  3  programmateur non détecté, ou accès au port refusé\n";
+    return t;
+}

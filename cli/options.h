@@ -1,0 +1,45 @@
+// Command line of korval-cli: commands, options and the help text.
+#pragma once
+
+#include <string>
+#include <vector>
+
+enum class Commande { aucune, composants, lire, ecrire, comparer, effacer, afficher };
+
+// Exit statuses, documented in the help text and the man page.
+enum Code_sortie : int {
+    SORTIE_REUSSIE = 0,
+    SORTIE_ECHEC = 1, // the chip operation failed, or the comparison found a difference
+    SORTIE_USAGE = 2, // bad usage, unknown device, file that cannot be read or written
+    SORTIE_PORT = 3,  // no programmer detected, or port access refused
+};
+
+struct Options_cli {
+    Commande commande = Commande::aucune;
+    std::string fichier;
+    std::string composant; // "" = the device remembered in the settings
+    bool octets = false;   // -d: plain byte layout
+    std::string conf;
+    bool avec_simulateur = false;
+    std::string simulateur; // state file of the simulated chip
+    std::string puce;
+    std::vector<std::string> pannes;
+    std::string ppdev;
+    std::string trace;
+    int base = 0; // donnee_en_binaire: 0 hexadecimal, 1 binary, 2 decimal
+    bool silencieux = false;
+    bool aide = false;
+    bool version = false;
+};
+
+// Reads argv into o. False with the reason in erreur (French, one line) for bad usage.
+bool lit_options(int argc, const char* const* argv, Options_cli& o, std::string& erreur);
+
+// Whether the command drives the programmer (lire, ecrire, comparer, effacer).
+bool utilise_programmateur(Commande c);
+
+// Name of a command as typed on the command line.
+const char* nom_commande(Commande c);
+
+// The whole --help text, with the simulator's faults and the exit statuses.
+std::string texte_aide();

@@ -1,0 +1,671 @@
+// korval-cli run as a user runs it, mostly on the simulated programmer.
+#include "commun/outils.h"
+#include "core/catalogue.h"
+#include "core/etat.h"
+#include "hex/hex.h"
+#include "sim/pannes.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <fcntl.h>
+#include <fstream>
+#include <pty.h>
+#include <sstream>
+#include <sys/wait.h>
+#include <termios.h>
+#include <unistd.h>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+struct Resultat {
+    int code = -1;
+    std::string sortie;
+    std::string erreurs;
+};
+
+std::string entre_quotes(const std::string& s) {
+    std::string t = "'";
+    for (char c : s) t += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return t + "'";
+}
+
+std::vector<std::string> lignes(const std::string& t) {
+    std::vector<std::string> l;
+    std::istringstream in(t);
+    for (std::string s; std::getline(in, s);) l.push_back(s);
+    return l;
+}
+
+bool contient(const std::string& t, const std::string& motif) {
+    return t.find(motif) != std::string::npos;
+}
+
+// One Intel HEX data record.
+std::string enregistrement(unsigned adresse, std::initializer_list<unsigned> octets) {
+    unsigned somme = static_cast<unsigned>(octets.size()) + (adresse >> 8) + (adresse & 0xFF);
+    char t[16];
+    std::string l = ":";
+    std::snprintf(t, sizeof t, "%02X%04X00", static_cast<unsigned>(octets.size()), adresse);
+    l += t;
+    for (unsigned o : octets) {
+        std::snprintf(t, sizeof t, "%02X", o);
+        l += t;
+        somme += o;
+    }
+    std::snprintf(t, sizeof t, "%02X", (0x100 - (somme & 0xFF)) & 0xFF);
+    return l + t + "\n";
+}
+
+// The file with extra records just before its end record: they override what came before.
+void ajoute_avant_fin(const std::string& source, const std::string& cible,
+                      const std::string& enregistrements) {
+    std::string t = test::lit_fichier(source);
+    const std::size_t fin = t.find(":00000001FF");
+    ASSERT_NE(fin, std::string::npos);
+    t.insert(fin, enregistrements);
+    test::ecrit_fichier(cible, t);
+}
+
+class Cli : public test::Etat_propre {
+  protected:
+    test::Repertoire_temp rep;
+    std::string conf;
+    std::string programme; // tests/fixtures/pic16f84.asm assembled
+
+    void SetUp() override {
+        test::Etat_propre::SetUp();
+        conf = rep.fichier("conf");
+        fs::create_directory(conf);
+        for (const char* f : {"conf_PICS", "conf_port"})
+            fs::copy_file(std::string(KORVAL_DATA_DIR) + "/" + f, conf + "/" + f);
+        programme = test::assemble("pic16f84.asm", "inhx32", rep);
+        ASSERT_FALSE(programme.empty());
+    }
+
+    Resultat lance(const std::vector<std::string>& args, const std::string& prefixe = "") {
+        std::string commande = prefixe + entre_quotes(KORVAL_CLI);
+        for (const std::string& a : args) commande += " " + entre_quotes(a);
+        const std::string sortie = rep.fichier("stdout");
+        const std::string erreurs = rep.fichier("stderr");
+        commande += " </dev/null >" + entre_quotes(sortie) + " 2>" + entre_quotes(erreurs);
+        const int etat = std::system(commande.c_str());
+        Resultat r;
+        r.code = WIFEXITED(etat) ? WEXITSTATUS(etat) : -1;
+        r.sortie = test::lit_fichier(sortie);
+        r.erreurs = test::lit_fichier(erreurs);
+        return r;
+    }
+
+    // Options and command on the simulated programmer, the chip kept in etat.
+    Resultat sim(const std::string& composant, std::vector<std::string> args,
+                 const std::string& etat = "puce.etat") {
+        std::vector<std::string> tout = {"--conf",          conf, "--simulateur",
+                                         rep.fichier(etat), "-c", composant};
+        tout.insert(tout.end(), args.begin(), args.end());
+        return lance(tout);
+    }
+
+    // The catalogue in this process, the device selected, for reading HEX files here.
+    void choisit(const std::string& nom) {
+        ASSERT_TRUE(lire_catalogue_fichier(conf + "/conf_PICS"));
+        pic_select = cherche_pic(nom);
+        ASSERT_GE(pic_select, 0);
+    }
+};
+
+std::string exemple(const std::string& nom) {
+    return std::string(KORVAL_EXEMPLES_DIR) + "/" + nom;
+}
+
+} // namespace
+
+// --- Usage ------------------------------------------------------------------------------------
+
+TEST_F(Cli, mauvais_usages_sortent_en_2_avec_la_raison) {
+    struct Cas {
+        std::vector<std::string> args;
+        const char* raison;
+    };
+    const Cas cas[] = {
+        {{}, "commande manquante"},
+        {{"graver", "f.hex"}, "commande inconnue : graver"},
+        {{"lire"}, "la commande lire demande un FICHIER"},
+        {{"effacer", "f.hex"}, "argument en trop : f.hex"},
+        {{"--bavard", "composants"}, "option inconnue : --bavard"},
+        {{"composants", "-x"}, "option inconnue : -x"},
+        {{"composants", "--conf"}, "l'option --conf demande une valeur"},
+        {{"--base", "octale", "afficher", "f.hex"}, "base inconnue : octale"},
+        {{"--panne", "occupee", "effacer"},
+         "--puce et --panne ne s'emploient qu'avec --simulateur"},
+        {{"--simulateur", "e", "--ppdev", "/dev/parport0", "effacer"},
+         "--simulateur et --ppdev ne s'emploient pas ensemble"},
+        {{"--version=2", "composants"}, "l'option --version ne prend pas de valeur"},
+    };
+    for (const Cas& c : cas) {
+        const Resultat r = lance(c.args);
+        EXPECT_EQ(r.code, 2) << c.raison;
+        EXPECT_TRUE(contient(r.erreurs, std::string("korval-cli : ") + c.raison)) << r.erreurs;
+        EXPECT_TRUE(contient(r.erreurs, "korval-cli --help")) << r.erreurs;
+        EXPECT_EQ(r.sortie, "") << c.raison;
+    }
+}
+
+TEST_F(Cli, aide_et_version) {
+    const Resultat r = lance({"--help"});
+    EXPECT_EQ(r.code, 0);
+    for (const char* mot : {"composants", "lire FICHIER", "ecrire FICHIER", "comparer FICHIER",
+                            "effacer", "afficher FICHIER", "--composant", "--donnees", "--conf",
+                            "--simulateur", "--puce", "--panne", "--ppdev", "--trace",
+                            "--base hexa|decimale|binaire", "--silencieux", "--version"})
+        EXPECT_TRUE(contient(r.sortie, mot)) << mot;
+    for (const Desc_panne& p : liste_pannes()) {
+        EXPECT_TRUE(contient(r.sortie, std::string(p.nom) + " ")) << p.nom;
+        EXPECT_TRUE(contient(r.sortie, p.description)) << p.nom;
+    }
+    for (const char* code : {"  0  ", "  1  ", "  2  ", "  3  "})
+        EXPECT_TRUE(contient(r.sortie, code)) << code;
+    EXPECT_EQ(lance({"-h"}).sortie, r.sortie);
+
+    const Resultat v = lance({"--version"});
+    EXPECT_EQ(v.code, 0);
+    EXPECT_EQ(v.sortie.rfind("korval-cli ", 0), 0u) << v.sortie;
+}
+
+// --- Catalogue and device names ---------------------------------------------------------------
+
+TEST_F(Cli, composants_une_ligne_par_composant) {
+    const Resultat r = lance({"--conf", conf, "composants"});
+    ASSERT_EQ(r.code, 0) << r.erreurs;
+    ASSERT_TRUE(lire_catalogue_fichier(conf + "/conf_PICS"));
+    const auto l = lignes(r.sortie);
+    ASSERT_EQ(l.size(), tab_pic.size() + 1) << r.sortie; // a header line, then the devices
+    auto ligne_de = [&](const std::string& nom) {
+        for (const std::string& s : l)
+            if (contient(s, "  " + nom + " ")) return s;
+        return std::string();
+    };
+    auto mots = [](const std::string& s) {
+        std::istringstream in(s);
+        std::vector<std::string> m;
+        for (std::string w; in >> w;) m.push_back(w);
+        return m;
+    };
+    const std::vector<std::string> f84 = {
+        std::to_string(cherche_pic("PIC16F84")), "PIC16F84", "1024", "64", "1", "oui"};
+    EXPECT_EQ(mots(ligne_de("PIC16F84")), f84);
+    const std::vector<std::string> f628 = {
+        std::to_string(cherche_pic("PIC16F628")), "PIC16F628", "2048", "128", "1", "non"};
+    EXPECT_EQ(mots(ligne_de("PIC16F628")), f628);
+    EXPECT_EQ(mots(ligne_de("24C16")),
+              (std::vector<std::string>{std::to_string(cherche_pic("24C16")), "24C16", "0", "2048",
+                                        "I2C", "oui"}));
+    EXPECT_EQ(mots(ligne_de("93C46"))[4], "Microwire");
+    EXPECT_EQ(mots(ligne_de("25C160"))[4], "SPI");
+    EXPECT_EQ(mots(ligne_de("PIC12C508"))[4], "3");
+}
+
+TEST_F(Cli, composant_inconnu_sort_en_2_avec_les_noms_proches) {
+    const Resultat r = sim("16F84", {"effacer"});
+    EXPECT_EQ(r.code, 2);
+    EXPECT_TRUE(contient(r.erreurs, "korval-cli : composant inconnu : 16F84")) << r.erreurs;
+    const std::size_t proches = r.erreurs.find("Noms les plus proches : ");
+    ASSERT_NE(proches, std::string::npos) << r.erreurs;
+    EXPECT_EQ(r.erreurs.compare(proches + 24, 8, "PIC16F84"), 0) << r.erreurs; // closest first
+    EXPECT_TRUE(contient(r.erreurs, "PIC16F84A")) << r.erreurs;
+    EXPECT_FALSE(fs::exists(rep.fichier("puce.etat"))); // no programmer touched
+
+    const Resultat e = sim("24C61", {"afficher", programme});
+    EXPECT_EQ(e.code, 2);
+    EXPECT_TRUE(contient(e.erreurs, "24C16")) << e.erreurs;
+    EXPECT_FALSE(contient(e.erreurs, "PIC16F84")) << e.erreurs;
+
+    const Resultat loin = sim("XYZZY-9000", {"afficher", programme});
+    EXPECT_EQ(loin.code, 2);
+    EXPECT_FALSE(contient(loin.erreurs, "Noms les plus proches")) << loin.erreurs;
+
+    const Resultat puce = sim("PIC16F84", {"--puce", "PIC16F8", "effacer"});
+    EXPECT_EQ(puce.code, 2);
+    EXPECT_TRUE(contient(puce.erreurs, "composant inconnu : PIC16F8")) << puce.erreurs;
+
+    // The letter case of a catalogue name does not matter.
+    EXPECT_EQ(sim("pic16f84", {"ecrire", programme}).code, 0);
+}
+
+// --- Write, compare, read ----------------------------------------------------------------------
+
+TEST_F(Cli, ecrire_puis_comparer_sort_en_0) {
+    const Resultat e = sim("PIC16F84", {"ecrire", programme});
+    ASSERT_EQ(e.code, 0) << e.erreurs;
+    EXPECT_EQ(e.sortie, "");
+    EXPECT_TRUE(contient(e.erreurs, "Durée sur un vrai programmateur : ")) << e.erreurs;
+
+    const Resultat c = sim("PIC16F84", {"comparer", programme});
+    EXPECT_EQ(c.code, 0) << c.erreurs;
+    EXPECT_EQ(c.sortie, "ID0 identiques\n"
+                        "ID1 identiques\n"
+                        "ID2 identiques\n"
+                        "ID3 identiques\n"
+                        "Les mot de configurations du PIC et de la mémoire sont identiques\n"
+                        "Le programme du PIC correspond à celui en mémoire\n"
+                        "Les données du PIC correspondent à celles en mémoire\n");
+}
+
+TEST_F(Cli, une_difference_sort_en_1_avec_son_adresse) {
+    ASSERT_EQ(sim("PIC16F84", {"ecrire", programme}).code, 0);
+
+    // Word 5 (movlw 0x55, 3055H) becomes 3056H in the file.
+    const std::string mot = rep.fichier("mot.hex");
+    ajoute_avant_fin(programme, mot, enregistrement(0x000A, {0x56, 0x30}));
+    const Resultat p = sim("PIC16F84", {"comparer", mot});
+    EXPECT_EQ(p.code, 1) << p.erreurs;
+    EXPECT_TRUE(contient(p.sortie,
+                         "Le programme du PIC et celui en mémoire ne correspondent pas :\n"
+                         "Pour le mot n°5H on a : 3055H dans le PIC au lieu de 3056H\n"))
+        << p.sortie;
+    EXPECT_TRUE(contient(p.sortie, "Les données du PIC correspondent à celles en mémoire\n"));
+
+    // Data byte 1 (34H) becomes 35H.
+    const std::string donnee = rep.fichier("donnee.hex");
+    ajoute_avant_fin(programme, donnee, enregistrement(0x4202, {0x35, 0x00}));
+    const Resultat d = sim("PIC16F84", {"comparer", donnee});
+    EXPECT_EQ(d.code, 1);
+    EXPECT_TRUE(contient(d.sortie, "Le programme du PIC correspond à celui en mémoire\n"));
+    EXPECT_TRUE(contient(d.sortie,
+                         "Les données du PIC et celles en mémoire ne correspondent pas :\n"
+                         "Pour le mot n°1H on a : 34H dans le PIC au lieu de 35H\n"))
+        << d.sortie;
+
+    // ID 2 (3) and the configuration word.
+    const std::string id = rep.fichier("id.hex");
+    ajoute_avant_fin(programme, id,
+                     enregistrement(0x4004, {0x07, 0x00}) + enregistrement(0x400E, {0xF5, 0x3F}));
+    const Resultat i = sim("PIC16F84", {"comparer", id});
+    EXPECT_EQ(i.code, 1);
+    EXPECT_TRUE(contient(i.sortie, "ID2 différents : On a 3H dans le PIC au lieu de 7H\n"))
+        << i.sortie;
+    EXPECT_TRUE(contient(i.sortie, "Les mot de configuration du PIC et de la mémoire sont "
+                                   "différents : On a 3FF1H dans le PIC au lieu de 3FF5H\n"))
+        << i.sortie;
+}
+
+TEST_F(Cli, lire_donne_un_fichier_hex_qui_relit_la_puce) {
+    ASSERT_EQ(sim("PIC16F84", {"ecrire", programme}).code, 0);
+    const std::string lu = rep.fichier("lu.hex");
+    const Resultat r = sim("PIC16F84", {"lire", lu});
+    ASSERT_EQ(r.code, 0) << r.erreurs;
+    EXPECT_EQ(r.sortie, "");
+    EXPECT_EQ(sim("PIC16F84", {"comparer", lu}).code, 0);
+
+    choisit("PIC16F84");
+    const auto source = Lire_Fichier_Hex_PIC(programme);
+    const auto relu = Lire_Fichier_Hex_PIC(lu);
+    for (std::size_t i = 0; i < 1024; ++i) {
+        // A word the program does not set reads blank (14 bits) from the chip.
+        const uint16_t attendu = source->prog[i] == 0xFFFF ? 0x3FFF : source->prog[i];
+        ASSERT_EQ(relu->prog[i], attendu) << "mot " << i;
+    }
+    EXPECT_EQ(relu->prog[5], 0x3055);
+    EXPECT_EQ(relu->config, 0x3FF1);
+    EXPECT_EQ(std::vector<uint8_t>(relu->id, relu->id + 4), (std::vector<uint8_t>{1, 2, 3, 4}));
+    EXPECT_EQ(relu->donnee[0], 0x12);
+    EXPECT_EQ(relu->donnee[1], 0x34);
+    EXPECT_EQ(std::count(relu->donnee.begin() + 2, relu->donnee.begin() + 64, 0xFF), 62);
+    // Intel HEX as the writer makes it: CR LF lines, the end record last.
+    const std::string texte = test::lit_fichier(lu);
+    EXPECT_EQ(texte.substr(texte.size() - 13), ":00000001FF\r\n");
+}
+
+TEST_F(Cli, fichier_octets_pour_un_pic_ne_touche_que_les_donnees) {
+    ASSERT_EQ(sim("PIC16F84", {"ecrire", programme}).code, 0);
+    const std::string octets = rep.fichier("octets.hex");
+    test::ecrit_fichier(octets, enregistrement(0, {0xAB, 0xCD}) + ":00000001FF\n");
+    ASSERT_EQ(sim("PIC16F84", {"-d", "ecrire", octets}).code, 0);
+    EXPECT_EQ(sim("PIC16F84", {"--donnees", "comparer", octets}).code, 0);
+
+    // Program, IDs and configuration are still those of the program file.
+    const Resultat c = sim("PIC16F84", {"comparer", programme});
+    EXPECT_EQ(c.code, 1);
+    EXPECT_TRUE(contient(c.sortie, "Le programme du PIC correspond à celui en mémoire\n"));
+    EXPECT_TRUE(contient(c.sortie, "Les mot de configurations du PIC et de la mémoire sont "
+                                   "identiques\n"));
+    EXPECT_TRUE(contient(c.sortie, "ID3 identiques\n"));
+    EXPECT_TRUE(contient(c.sortie, "Pour le mot n°0H on a : ABH dans le PIC au lieu de 12H\n"))
+        << c.sortie;
+
+    // Reading in bytes gives the data memory only, in the plain layout.
+    const std::string lu = rep.fichier("lu.hex");
+    ASSERT_EQ(sim("PIC16F84", {"-d", "lire", lu}).code, 0);
+    choisit("PIC16F84");
+    const auto m = Lire_Fichier_Hex_EEPROM(lu);
+    EXPECT_EQ(m->donnee[0], 0xAB);
+    EXPECT_EQ(m->donnee[1], 0xCD);
+    EXPECT_EQ(m->donnee[2], 0xFF);
+    EXPECT_FALSE(contient(test::lit_fichier(lu), ":02400E00")); // no configuration record
+}
+
+// --- Erasing -----------------------------------------------------------------------------------
+
+TEST_F(Cli, effacer_une_puce_de_l_algorithme_1) {
+    ASSERT_EQ(sim("PIC16F84", {"ecrire", programme}).code, 0);
+    const Resultat e = sim("PIC16F84", {"effacer"});
+    ASSERT_EQ(e.code, 0) << e.erreurs;
+    const Resultat c = sim("PIC16F84", {"comparer", programme});
+    EXPECT_EQ(c.code, 1);
+    EXPECT_TRUE(contient(c.sortie, "Pour le mot n°0H on a : 3FFFH dans le PIC au lieu de 2805H\n"))
+        << c.sortie;
+    EXPECT_TRUE(contient(c.sortie, "Pour le mot n°0H on a : FFH dans le PIC au lieu de 12H\n"))
+        << c.sortie;
+}
+
+TEST_F(Cli, effacer_refuse_pour_les_autres_composants) {
+    for (const char* nom : {"PIC16C61", "PIC12C508", "24C16"}) {
+        const Resultat r = sim(nom, {"effacer"});
+        EXPECT_EQ(r.code, 2) << nom;
+        EXPECT_TRUE(
+            contient(r.erreurs, "effacer ne s'applique qu'aux composants de l'algorithme 1"))
+            << r.erreurs;
+        EXPECT_TRUE(contient(r.erreurs, std::string(nom) + " ne peut pas être effacé"))
+            << r.erreurs;
+        EXPECT_FALSE(fs::exists(rep.fichier("puce.etat"))) << nom; // no programmer touched
+    }
+}
+
+// --- Programmer faults and port access ----------------------------------------------------------
+
+TEST_F(Cli, sans_programmateur_sort_en_3) {
+    const std::string lu = rep.fichier("lu.hex");
+    const std::vector<std::vector<std::string>> commandes = {
+        {"ecrire", programme}, {"lire", lu}, {"comparer", programme}, {"effacer"}};
+    for (const auto& commande : commandes) {
+        std::vector<std::string> args = {"--panne", "sans-programmateur"};
+        args.insert(args.end(), commande.begin(), commande.end());
+        const Resultat r = sim("PIC16F84", args);
+        EXPECT_EQ(r.code, 3) << commande[0];
+        EXPECT_TRUE(contient(r.erreurs, "Attention : le programmateur n'a pas été détecté\n"))
+            << r.erreurs;
+        EXPECT_EQ(r.sortie, "") << commande[0];
+    }
+    EXPECT_FALSE(fs::exists(lu));
+}
+
+TEST_F(Cli, echec_de_verification_sort_en_1_panne_inconnue_en_2) {
+    const Resultat r = sim("PIC16F84", {"--panne", "cellule-morte", "ecrire", programme});
+    EXPECT_EQ(r.code, 1) << r.erreurs;
+    EXPECT_TRUE(contient(r.erreurs, "Un problème est survenu")) << r.erreurs;
+    EXPECT_FALSE(
+        contient(r.erreurs, "Ecriture du programme  [##############################] 100 %"))
+        << r.erreurs;
+
+    const Resultat p = sim("PIC16F84", {"--panne", "court-circuit", "effacer"});
+    EXPECT_EQ(p.code, 2);
+    EXPECT_TRUE(contient(p.erreurs, "panne inconnue : court-circuit")) << p.erreurs;
+    EXPECT_TRUE(contient(p.erreurs, "sans-programmateur")) << p.erreurs;
+}
+
+TEST_F(Cli, ppdev_absent_sort_en_3) {
+    const Resultat r = lance({"--conf", conf, "-c", "PIC16F84", "--ppdev", rep.fichier("parport9"),
+                              "ecrire", programme});
+    EXPECT_EQ(r.code, 3) << r.erreurs;
+    EXPECT_TRUE(contient(r.erreurs, rep.fichier("parport9"))) << r.erreurs;
+}
+
+TEST_F(Cli, controle_root_seulement_pour_l_acces_direct) {
+    // Run as an ordinary user: as root, direct access would drive a real port.
+    std::string prefixe;
+    if (::geteuid() == 0) {
+        if (std::system("command -v setpriv >/dev/null 2>&1") != 0)
+            GTEST_SKIP() << "setpriv is needed to run the program as an ordinary user";
+        fs::permissions(rep.chemin(), fs::perms::all, fs::perm_options::add);
+        prefixe = "setpriv --reuid=65534 --regid=65534 --clear-groups ";
+    }
+    const Resultat r = lance({"--conf", conf, "-c", "PIC16F84", "ecrire", programme}, prefixe);
+    EXPECT_EQ(r.code, 3) << r.erreurs;
+    EXPECT_TRUE(contient(r.erreurs, "Erreur : vous devez etre en root, ou il faut que le bit "
+                                    "set-UID soit mis à 1\n"))
+        << r.erreurs;
+
+    const Resultat a = lance({"--conf", conf, "-c", "PIC16F84", "afficher", programme}, prefixe);
+    EXPECT_EQ(a.code, 0) << a.erreurs;
+    const Resultat s = lance({"--conf", conf, "--simulateur", rep.fichier("nobody.etat"), "-c",
+                              "PIC16F84", "ecrire", programme},
+                             prefixe);
+    EXPECT_EQ(s.code, 0) << s.erreurs;
+}
+
+// --- Files
+// ----------------------------------------------------------------------------------------
+
+TEST_F(Cli, fichiers_illisibles_ou_impossibles_a_ecrire_sortent_en_2) {
+    const Resultat absent = sim("PIC16F84", {"ecrire", rep.fichier("absent.hex")});
+    EXPECT_EQ(absent.code, 2);
+    EXPECT_TRUE(
+        contient(absent.erreurs, "pendant l'ouverture du fichier " + rep.fichier("absent.hex")))
+        << absent.erreurs;
+    EXPECT_FALSE(fs::exists(rep.fichier("puce.etat"))); // nothing written
+
+    const std::string abime = rep.fichier("abime.hex");
+    test::ecrit_fichier(abime, ":020000000528D1\nceci n'est pas du HEX\n:00000001FF\n");
+    const Resultat a = sim("PIC16F84", {"ecrire", abime});
+    EXPECT_EQ(a.code, 2);
+    EXPECT_TRUE(contient(a.erreurs, "Une ligne du fichier n'est pas correcte")) << a.erreurs;
+    EXPECT_TRUE(contient(a.erreurs, "rien n'a été fait")) << a.erreurs;
+    EXPECT_EQ(sim("PIC16F84", {"comparer", abime}).code, 2);
+    EXPECT_EQ(sim("PIC16F84", {"afficher", abime}).code, 2);
+    EXPECT_FALSE(fs::exists(rep.fichier("puce.etat")));
+
+    const Resultat l = sim("PIC16F84", {"lire", rep.fichier("pas/de/dossier/lu.hex")});
+    EXPECT_EQ(l.code, 2);
+    EXPECT_TRUE(contient(l.erreurs, "rien n'a été lu")) << l.erreurs;
+    EXPECT_EQ(sim("PIC16F84", {"lire", rep.chemin().string()}).code, 2);
+
+    const Resultat t =
+        sim("PIC16F84", {"--trace", rep.fichier("pas/de/dossier/t.vcd"), "ecrire", programme});
+    EXPECT_EQ(t.code, 2);
+    EXPECT_TRUE(contient(t.erreurs, "la trace")) << t.erreurs;
+
+    const Resultat e = sim("PIC16F84", {"ecrire", programme}, "pas/de/dossier/puce.etat");
+    EXPECT_EQ(e.code, 2);
+    EXPECT_TRUE(contient(e.erreurs, "Impossible d'enregistrer l'état de la puce simulée"))
+        << e.erreurs;
+
+    const Resultat c = lance({"--conf", rep.fichier("vide"), "composants"});
+    EXPECT_EQ(c.code, 2);
+    EXPECT_TRUE(contient(c.erreurs, "Le fichier conf_PICS n'existe pas")) << c.erreurs;
+}
+
+TEST_F(Cli, les_reglages_ne_sont_jamais_reecrits) {
+    const std::string avant = test::lit_fichier(conf + "/conf_port");
+    const auto date = fs::last_write_time(conf + "/conf_port");
+    ASSERT_EQ(sim("PIC16C61", {"comparer", programme}).code, 1);
+    ASSERT_EQ(sim("PIC16F84", {"ecrire", programme}).code, 0);
+    EXPECT_EQ(test::lit_fichier(conf + "/conf_port"), avant);
+    EXPECT_EQ(fs::last_write_time(conf + "/conf_port"), date);
+    EXPECT_EQ(std::distance(fs::directory_iterator(conf), fs::directory_iterator()), 2);
+}
+
+TEST_F(Cli, composant_par_defaut_celui_des_reglages) {
+    // The shipped settings remember device 2.
+    ASSERT_TRUE(lire_catalogue_fichier(conf + "/conf_PICS"));
+    const std::string nom = tab_pic.at(2).nom;
+    const Resultat r = lance({"--conf", conf, "afficher", programme});
+    ASSERT_EQ(r.code, 0) << r.erreurs;
+    EXPECT_EQ(lignes(r.sortie).at(0), "Programmateur pour : " + nom);
+}
+
+// --- Memory view --------------------------------------------------------------------------------
+
+TEST_F(Cli, afficher_imprime_la_vue_memoire) {
+    const Resultat r = sim("PIC16F84", {"afficher", programme});
+    ASSERT_EQ(r.code, 0) << r.erreurs;
+    const auto l = lignes(r.sortie);
+    // Header, 1024 / 8 program lines, 64 / 16 data lines, configuration summary.
+    ASSERT_EQ(l.size(), 1u + 1 + 128 + 1 + 4 + 6) << r.sortie;
+    EXPECT_EQ(l[0], "Programmateur pour : PIC16F84");
+    EXPECT_EQ(l[1], "Programme :");
+    EXPECT_EQ(l[2], "0000: 2805 FFFF FFFF FFFF 0009 3055 0086 0185 ");
+    EXPECT_EQ(l[3], "0008: 0B8C 2808 0063 FFFF FFFF FFFF FFFF FFFF ");
+    EXPECT_EQ(l[129], "03F8: FFFF FFFF FFFF FFFF FFFF FFFF FFFF FFFF ");
+    EXPECT_EQ(l[130], "Données :");
+    EXPECT_EQ(l[131], "0000: 12 34 FF FF FF FF FF FF FF FF FF FF FF FF FF FF ");
+    EXPECT_EQ(l[134], "0030: FF FF FF FF FF FF FF FF FF FF FF FF FF FF FF FF ");
+    const std::vector<std::string> resume(l.begin() + 135, l.end());
+    EXPECT_EQ(resume, (std::vector<std::string>{"Configuration : 3FF1", "Type d'horloge : XT",
+                                                "Protection CP0 : non", "Chien de garde : non",
+                                                "Power Up Timer (PWRTE/) : oui", "ID : 01020304"}));
+    EXPECT_FALSE(fs::exists(rep.fichier("puce.etat"))); // no programmer touched
+
+    const auto dec = lignes(sim("PIC16F84", {"--base", "decimale", "afficher", programme}).sortie);
+    ASSERT_EQ(dec.size(), l.size() + 4);
+    EXPECT_EQ(dec[131], "0000: 018 052 255 255 255 255 255 255 ");
+    EXPECT_EQ(dec[132], "0008: 255 255 255 255 255 255 255 255 ");
+    const auto bin = lignes(sim("PIC16F84", {"--base=binaire", "afficher", programme}).sortie);
+    ASSERT_EQ(bin.size(), l.size() + 12);
+    EXPECT_EQ(bin[131], "0000: 00010010 00110100 11111111 11111111 ");
+    EXPECT_EQ(bin[132], "0004: 11111111 11111111 11111111 11111111 ");
+}
+
+TEST_F(Cli, afficher_une_image_d_eeprom) {
+    const Resultat r = sim("24C16", {"afficher", exemple("message_24c16.hex")});
+    ASSERT_EQ(r.code, 0) << r.erreurs;
+    const auto l = lignes(r.sortie);
+    ASSERT_EQ(l.size(), 1u + 1 + 128 + 3) << r.sortie;
+    EXPECT_EQ(l[0], "Programmateur pour : 24C16");
+    EXPECT_EQ(l[1], "Données :");
+    EXPECT_EQ(l[2], "0000: 42 6F 6E 6A 6F 75 72 20 21 20 43 65 20 6D 65 73 ");
+    EXPECT_EQ(l[129], "07F0: 4B 4F 52 56 41 4C 20 32 34 43 31 36 20 46 49 4E ");
+    EXPECT_EQ(l[130], "EEPROM 24C16");
+    EXPECT_EQ(l[131], "Memoire : 2048 octets");
+    EXPECT_EQ(l[132], "PROTOCOLE : I2C");
+}
+
+// --- Progress, virtual time and trace -----------------------------------------------------------
+
+TEST_F(Cli, progression_une_ligne_par_zone_hors_terminal) {
+    const Resultat r = sim("PIC16F84", {"ecrire", programme});
+    ASSERT_EQ(r.code, 0) << r.erreurs;
+    EXPECT_EQ(r.erreurs.find('\r'), std::string::npos);
+    const auto l = lignes(r.erreurs);
+    std::vector<std::string> zones;
+    for (const std::string& s : l) {
+        if (!contient(s, "] 100 %  écoulé ")) continue;
+        zones.push_back(s.substr(0, s.find("  ")));
+    }
+    // Data first, then the program, as the graphical program writes them.
+    EXPECT_EQ(zones, (std::vector<std::string>{"Ecriture des données", "Ecriture du programme"}))
+        << r.erreurs;
+
+    const Resultat c = sim("PIC16F84", {"comparer", programme});
+    zones.clear();
+    for (const std::string& s : lignes(c.erreurs))
+        if (contient(s, "] 100 %")) zones.push_back(s.substr(0, s.find("  ")));
+    EXPECT_EQ(zones, (std::vector<std::string>{"Lecture du programme", "Lecture des données"}));
+
+    const Resultat q = sim("PIC16F84", {"-q", "ecrire", programme});
+    EXPECT_EQ(q.code, 0);
+    EXPECT_FALSE(contient(q.erreurs, "Ecriture")) << q.erreurs;
+    EXPECT_TRUE(contient(q.erreurs, "Durée sur un vrai programmateur : ")) << q.erreurs;
+}
+
+TEST_F(Cli, progression_redessinee_sur_un_terminal) {
+    int maitre = -1, esclave = -1;
+    ASSERT_EQ(::openpty(&maitre, &esclave, nullptr, nullptr, nullptr), 0);
+    termios t;
+    ASSERT_EQ(::tcgetattr(esclave, &t), 0);
+    ::cfmakeraw(&t); // line ends as written
+    ASSERT_EQ(::tcsetattr(esclave, TCSANOW, &t), 0);
+    const std::vector<std::string> args = {KORVAL_CLI,     "--conf",         conf,
+                                           "--simulateur", rep.fichier("e"), "-c",
+                                           "PIC16F84",     "ecrire",         programme};
+    const pid_t pid = ::fork();
+    ASSERT_GE(pid, 0);
+    if (pid == 0) {
+        const int nul = ::open("/dev/null", O_RDWR);
+        ::dup2(nul, STDIN_FILENO);
+        ::dup2(nul, STDOUT_FILENO);
+        ::dup2(esclave, STDERR_FILENO);
+        std::vector<char*> argv;
+        for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+        argv.push_back(nullptr);
+        ::execv(argv[0], argv.data());
+        ::_exit(127);
+    }
+    ::close(esclave);
+    std::string vu;
+    char tampon[4096];
+    for (ssize_t n; (n = ::read(maitre, tampon, sizeof tampon)) > 0;)
+        vu.append(tampon, static_cast<std::size_t>(n));
+    ::close(maitre);
+    int etat = 0;
+    ASSERT_EQ(::waitpid(pid, &etat, 0), pid);
+    ASSERT_TRUE(WIFEXITED(etat));
+    EXPECT_EQ(WEXITSTATUS(etat), 0) << vu;
+
+    // One terminal line per area, redrawn many times over itself.
+    std::size_t zone_programme = 0;
+    for (const std::string& l : lignes(vu)) {
+        if (!contient(l, "Ecriture du programme")) continue;
+        ++zone_programme;
+        EXPECT_EQ(l.rfind("\rEcriture du programme", 0), 0u) << l;
+        EXPECT_GT(std::count(l.begin(), l.end(), '\r'), 10) << l;
+        EXPECT_NE(l.find("100 %"), std::string::npos) << l;
+    }
+    EXPECT_EQ(zone_programme, 1u) << vu;
+}
+
+TEST_F(Cli, trace_vcd_de_l_operation) {
+    const std::string vcd = rep.fichier("ecriture.vcd");
+    const Resultat r = sim("PIC16F84", {"--trace", vcd, "ecrire", programme});
+    ASSERT_EQ(r.code, 0) << r.erreurs;
+    const std::string t = test::lit_fichier(vcd);
+    ASSERT_TRUE(contient(t, "$enddefinitions $end")) << t.substr(0, 500);
+    std::string code_clk, code_vcc;
+    for (const std::string& l : lignes(t)) {
+        if (l.rfind("$var wire 1 ", 0) != 0) continue;
+        if (contient(l, " CLK $end")) code_clk = l.substr(12, 1);
+        if (contient(l, " VCC $end")) code_vcc = l.substr(12, 1);
+    }
+    ASSERT_FALSE(code_clk.empty());
+    ASSERT_FALSE(code_vcc.empty());
+    std::size_t fronts = 0, alimentations = 0;
+    long long dernier_temps = 0;
+    for (const std::string& l : lignes(t)) {
+        if (l == "1" + code_clk) ++fronts;
+        if (l == "1" + code_vcc) ++alimentations;
+        if (!l.empty() && l[0] == '#') dernier_temps = std::stoll(l.substr(1));
+    }
+    // Program words, data bytes, IDs and configuration each shift in 14 or more clock pulses.
+    EXPECT_GT(fronts, (20u + 2u + 5u) * 14u);
+    EXPECT_GE(alimentations, 3u); // data, program, IDs and configuration: one pass each
+    // The trace spans the whole operation: at least the 10 ms write cycle of each word.
+    EXPECT_GT(dernier_temps, 20LL * 10'000'000);
+}
+
+// --- Serial EEPROM -------------------------------------------------------------------------------
+
+TEST_F(Cli, eeprom_24c16_ecrire_comparer_lire) {
+    const std::string image = exemple("message_24c16.hex");
+    const Resultat e = sim("24C16", {"ecrire", image}, "24c16.etat");
+    ASSERT_EQ(e.code, 0) << e.erreurs;
+    const Resultat c = sim("24C16", {"comparer", image}, "24c16.etat");
+    EXPECT_EQ(c.code, 0) << c.erreurs;
+    EXPECT_EQ(c.sortie, "Les données de l'EEPROM correspondent à celles en mémoire\n");
+
+    const std::string change = rep.fichier("change.hex");
+    ajoute_avant_fin(image, change, enregistrement(0x0123, {0x5A}));
+    const Resultat d = sim("24C16", {"comparer", change}, "24c16.etat");
+    EXPECT_EQ(d.code, 1);
+    EXPECT_EQ(d.sortie, "Les données de l'EEPROM et celles en mémoire ne correspondent pas :\n"
+                        "Pour le mot n°123H on a : FFH dans le PIC au lieu de 5AH\n");
+
+    const std::string lu = rep.fichier("lu.hex");
+    ASSERT_EQ(sim("24C16", {"lire", lu}, "24c16.etat").code, 0);
+    choisit("24C16");
+    const auto source = Lire_Fichier_Hex_EEPROM(image);
+    const auto relu = Lire_Fichier_Hex_EEPROM(lu);
+    EXPECT_TRUE(
+        std::equal(source->donnee.begin(), source->donnee.begin() + 2048, relu->donnee.begin()));
+}
