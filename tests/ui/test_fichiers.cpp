@@ -23,7 +23,15 @@ void choisit_fichier(GtkWidget* dialogue, const std::string& chemin) {
     } else {
         gtk_file_chooser_set_filename(fc, chemin.c_str());
     }
-    pompe();
+    // The chooser changes folder asynchronously: wait until it names the file (slow under ASan).
+    for (int k = 0; k < 400; ++k) {
+        pompe();
+        gchar* n = gtk_file_chooser_get_filename(fc);
+        const bool pret = n && chemin == n;
+        g_free(n);
+        if (pret) break;
+        g_usleep(5000);
+    }
 }
 
 std::string nom_propose(GtkWidget* dialogue) {
