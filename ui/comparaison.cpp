@@ -1,5 +1,42 @@
-// Comparison report: run by the timer for a confirmed "Comparer". The report window and its
-// lines come with the comparison report itself.
+// Comparison report: run by the timer for a confirmed "Comparer"; each report in a window of its
+// own, destroyed when closed.
+#include "core/memoire.h"
+#include "operations/operations.h"
 #include "ui/interface.h"
 
-void comparaison_du_PIC() {}
+#include <algorithm>
+
+namespace {
+
+std::vector<GtkWidget*> rapports;
+
+void oublie_rapport(GtkWidget* w, gpointer) {
+    rapports.erase(std::remove(rapports.begin(), rapports.end(), w), rapports.end());
+}
+
+} // namespace
+
+const std::vector<GtkWidget*>& rapports_ouverts() {
+    return rapports;
+}
+
+void ferme_rapports() {
+    // Each destroy takes its window out of the list.
+    while (!rapports.empty()) gtk_widget_destroy(rapports.back());
+}
+
+void comparaison_du_PIC() {
+    // No programmer: the message only, no window.
+    const std::optional<Rapport_comparaison> r = compare_image(*m_pic);
+    if (!r) return;
+    GtkWidget* f = gtk_window_new(GTK_WINDOW_TOPLEVEL);
+    gtk_window_set_title(GTK_WINDOW(f), "Résulat de la comparaison");
+    GtkWidget* l = gtk_label_new(r->texte.c_str());
+    gtk_label_set_justify(GTK_LABEL(l), GTK_JUSTIFY_LEFT);
+    gtk_container_set_border_width(GTK_CONTAINER(f), 10);
+    gtk_container_add(GTK_CONTAINER(f), l);
+    rapports.push_back(f);
+    g_signal_connect(f, "destroy", G_CALLBACK(oublie_rapport), nullptr);
+    gtk_widget_show(l);
+    gtk_widget_show(f);
+}

@@ -175,12 +175,15 @@ void arrete_interface() {
                                              reinterpret_cast<gpointer>(destroy), nullptr);
         gtk_widget_destroy(fenetre_principale);
     }
+    ferme_rapports();
+    oublie_options();
     for (GtkWidget** w : {&error_box, &prep_lect_ecr, &lire_file_box, &ecrire_file_box,
                           &prepare_PIC_box, &modif_box, &en_prog_box, &Options_window}) {
         if (*w) gtk_widget_destroy(*w);
         *w = nullptr;
     }
     error_msg = util_label = progress_bar = modif_adresse = modif_donnee = nullptr;
+    modif_buffer = 0;
     installe_puits_message({});
     installe_puits_progression({});
     while (gtk_events_pending()) gtk_main_iteration();

@@ -82,6 +82,7 @@ void construit_fenetre_principale(const char* titre) {
     fenetre_principale = gtk_window_new(GTK_WINDOW_TOPLEVEL);
     gtk_window_set_title(GTK_WINDOW(fenetre_principale), titre);
     g_signal_connect(fenetre_principale, "destroy", G_CALLBACK(destroy), nullptr);
+    g_signal_connect(fenetre_principale, "key-press-event", G_CALLBACK(touche_pressee), nullptr);
 }
 
 void construit_contenu_principal() {
@@ -112,9 +113,9 @@ void construit_contenu_principal() {
     boutons.comparer = bouton_souligne("Comparer", "  _");
     attache_fill(t, boutons.comparer, 7, 11, 7, 8, 4, 0);
     clique(boutons.comparer, G_CALLBACK(prepare_PIC_c), prepare_PIC_box);
-    // "Options" opens the Options window, whose handlers come with the Options dialog.
     boutons.options = bouton_souligne("Options", "_");
     attache_fill(t, boutons.options, 7, 11, 8, 9, 4, 0);
+    clique(boutons.options, G_CALLBACK(Options_clicked), nullptr);
     boutons.aide = bouton_souligne("Aide", "_");
     attache_fill(t, boutons.aide, 7, 11, 9, 10, 4, 0);
     clique(boutons.aide, G_CALLBACK(aide_clicked), nullptr);
@@ -182,16 +183,18 @@ void construit_contenu_principal() {
     attache_fill(c, entry_ID, 1, 2, 16, 17, 0, 0);
     g_signal_connect(entry_ID, "changed", G_CALLBACK(entry_ID_change), nullptr);
 
-    // The edit buttons and the number-base list lead to the memory edit dialog's handlers.
     boutons.modifier_prog = gtk_button_new_with_label("Modifier Prog");
     attache_fill(t, boutons.modifier_prog, 0, 2, 10, 11, 0, 0);
+    clique(boutons.modifier_prog, G_CALLBACK(modif_mem_prog), nullptr);
     boutons.modifier_donnee = gtk_button_new_with_label("Modifier Donnee");
     attache_fill(t, boutons.modifier_donnee, 5, 7, 10, 11, 0, 0);
+    clique(boutons.modifier_donnee, G_CALLBACK(modif_mem_donnee), nullptr);
     static const char* const bases[] = {"Hexa", "Decimale", "Binaire"};
     boutons.combo_base = combo_fixe(bases, 3);
     gtk_entry_set_text(champ_combo(boutons.combo_base), "Hexa");
     gtk_entry_set_width_chars(champ_combo(boutons.combo_base), 8);
     attache(t, boutons.combo_base, 2, 5, 10, 11, A_RIEN, A_RIEN, 0, 0);
+    g_signal_connect(champ_combo(boutons.combo_base), "changed", G_CALLBACK(toggle_b_h), nullptr);
 
     gtk_widget_show_all(fenetre_principale);
     met_a_jour_sensibilite();

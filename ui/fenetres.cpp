@@ -1,5 +1,5 @@
 // Dialog windows: error window, file-kind chooser, file selections, insertion dialog, modify
-// dialog, progress window, and the Options window's shell.
+// dialog and progress window; then the Options window (ui/options.cpp).
 #include "core/etat.h"
 #include "ui/grille.h"
 #include "ui/interface.h"
@@ -32,6 +32,10 @@ GtkWidget* grille_dans(GtkWidget* f) {
     GtkWidget* t = gtk_grid_new();
     gtk_container_add(GTK_CONTAINER(f), t);
     return t;
+}
+
+void au_clavier(GtkWidget* f) {
+    g_signal_connect(f, "key-press-event", G_CALLBACK(touche_pressee), nullptr);
 }
 
 void cache(GtkWidget*, gpointer w) {
@@ -95,6 +99,7 @@ void construit_error_box() {
     attache_fill(t, ok, 0, 2, 1, 2, 10, 10);
     g_signal_connect(ok, "clicked", G_CALLBACK(error_ok_clicked), nullptr);
     gtk_widget_show_all(t);
+    au_clavier(error_box);
 }
 
 void construit_fenetres_secondaires() {
@@ -110,6 +115,7 @@ void construit_fenetres_secondaires() {
     attache_fill(t, b, 0, 1, 2, 3, 10, 10);
     g_signal_connect(b, "clicked", G_CALLBACK(cache), prep_lect_ecr);
     gtk_widget_show_all(t);
+    au_clavier(prep_lect_ecr);
 
     lire_file_box = selection_fichier("Lire un fichier Hex", GTK_FILE_CHOOSER_ACTION_OPEN,
                                       "_Ouvrir", lire_file_ok_sel);
@@ -134,8 +140,8 @@ void construit_fenetres_secondaires() {
     gtk_widget_set_can_default(ok, TRUE);
     gtk_widget_grab_default(ok);
     gtk_widget_show_all(t);
+    au_clavier(prepare_PIC_box);
 
-    // Modify dialog: its address, value and "Modifier" handlers come with the memory edit dialog.
     modif_box = fenetre("Modification", true);
     t = grille_dans(modif_box);
     attache_fill(t, gtk_label_new("Adresse :"), 0, 2, 0, 1, 10, 0);
@@ -143,16 +149,19 @@ void construit_fenetres_secondaires() {
     modif_adresse = gtk_entry_new();
     gtk_entry_set_max_length(GTK_ENTRY(modif_adresse), 4);
     attache_fill(t, modif_adresse, 2, 6, 0, 1, 10, 5);
+    g_signal_connect(modif_adresse, "changed", G_CALLBACK(modif_adresse_changed), nullptr);
     modif_donnee = gtk_entry_new();
     gtk_entry_set_max_length(GTK_ENTRY(modif_donnee), 16);
     attache_fill(t, modif_donnee, 2, 6, 1, 2, 10, 5);
     b = gtk_button_new_with_label("Modifier");
     gtk_widget_set_can_default(b, TRUE);
     attache_fill(t, b, 0, 3, 3, 4, 0, 5);
+    g_signal_connect(b, "clicked", G_CALLBACK(modif_ok), nullptr);
     b = gtk_button_new_with_label("Fermer");
     attache_fill(t, b, 3, 6, 3, 4, 0, 5);
     g_signal_connect(b, "clicked", G_CALLBACK(cache), modif_box);
     gtk_widget_show_all(t);
+    au_clavier(modif_box);
 
     en_prog_box = fenetre("*****  En cours...  *****", true);
     t = grille_dans(en_prog_box);

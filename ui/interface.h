@@ -48,6 +48,36 @@ extern GtkWidget* check_aff_CPC;
 extern GtkWidget* label_ID;
 extern GtkWidget* entry_ID;
 
+// Options window widgets.
+extern GtkWidget* table_autre;
+extern GtkWidget* combo_port;
+extern GtkWidget* combo_type;
+extern GtkWidget* combo_vcc;
+extern GtkWidget* combo_vpp;
+extern GtkWidget* combo_vpp40;
+extern GtkWidget* combo_clk;
+extern GtkWidget* combo_d_o;
+extern GtkWidget* combo_d_i;
+extern GtkWidget* combo_d_93_o;
+extern GtkWidget* combo_sel;
+extern GtkWidget* check_inv_vcc;
+extern GtkWidget* check_inv_vpp;
+extern GtkWidget* check_inv_vpp40;
+extern GtkWidget* check_inv_clk;
+extern GtkWidget* check_inv_d_o;
+extern GtkWidget* check_inv_d_i;
+extern GtkWidget* check_inv_d_93_o;
+extern GtkWidget* check_inv_sel;
+extern GtkWidget* check_le_prog;
+extern GtkWidget* check_le_data;
+extern GtkWidget* check_le_config;
+extern GtkWidget* check_le_ID;
+extern GtkWidget* check_osc_int;
+extern GtkWidget* entry_le_prog_deb;
+extern GtkWidget* entry_le_prog_fin;
+extern GtkWidget* entry_le_data_deb;
+extern GtkWidget* entry_le_data_fin;
+
 // Main-window widgets without a handle of their own in the original layout, kept here so that
 // their sensitivity can follow the catalogue and the running operation.
 struct Boutons_principaux {
@@ -79,7 +109,6 @@ void construit_fenetre_principale(const char* titre); // the shell, start-up ste
 void construit_fenetres_secondaires();                // step 7
 void construit_contenu_principal();                   // step 8
 void construit_Options_window();
-void put_options();
 
 // Start-up and ending (ui/demarrage.cpp).
 struct Options_korval {
@@ -132,6 +161,32 @@ bool operation_en_cours();
 // Sensitivity of the main window's widgets from the catalogue and the running operation.
 void met_a_jour_sensibilite();
 unsigned minuterie();
+
+// Comparison report (ui/comparaison.cpp): the report windows still open.
+const std::vector<GtkWidget*>& rapports_ouverts();
+void ferme_rapports();
+
+// Options (ui/options.cpp).
+void Options_clicked(GtkWidget* w, gpointer data);
+void put_options();
+void combo_type_changed(GtkEntry* champ, gpointer combo);
+void Options_Ok_Clicked(GtkWidget* bouton, gpointer fenetre);
+void Options_Annuler_Clicked(GtkWidget* bouton, gpointer fenetre);
+// An "Ok" given during an operation, carried out once it has ended.
+void confirmation_differee();
+// Forgets the Options widgets (their window is gone) and any waiting confirmation.
+void oublie_options();
+
+// Memory edit dialog and keyboard (ui/modification.cpp, ui/clavier.cpp).
+extern int modif_buffer; // 0 program memory, 1 data memory
+void modif_mem_prog(GtkWidget* w, gpointer data);
+void modif_mem_donnee(GtkWidget* w, gpointer data);
+void modif_adresse_changed(GtkEntry* champ, gpointer data);
+void modif_ok(GtkWidget* w, gpointer data);
+void toggle_b_h(GtkEntry* champ, gpointer data);
+// A view refresh held back during an operation, done once it has ended.
+void affichage_differe();
+gboolean touche_pressee(GtkWidget* fenetre, GdkEventKey* evenement, gpointer data);
 
 // Files, messages and help (ui/fichiers.cpp).
 void affiche_message(const std::string& texte, int fin);

@@ -39,7 +39,10 @@ void execute(void (*corps)()) {
     en_cours = false;
     met_a_jour_sensibilite();
     resynchronise_liste();
+    // What was asked for meanwhile and waited for the end.
     lecture_differee();
+    confirmation_differee();
+    affichage_differe();
 }
 
 } // namespace
@@ -58,6 +61,8 @@ void met_a_jour_sensibilite() {
     for (GtkWidget* w :
          {boutons.lire_hex, boutons.combo_pic, boutons.modifier_prog, boutons.modifier_donnee})
         gtk_widget_set_sensitive(w, pic && !en_cours);
+    // Changing the base redraws the configuration panel, which writes into the image.
+    gtk_widget_set_sensitive(boutons.combo_base, !en_cours);
     gtk_widget_set_sensitive(combo_aff_clock, !en_cours);
     gtk_widget_set_sensitive(entry_ID, !en_cours);
     for (int i = 0; i < 14; ++i) gtk_widget_set_sensitive(case_fusible(i), !en_cours);

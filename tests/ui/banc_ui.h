@@ -11,6 +11,7 @@
 #include <gtk/gtk.h>
 
 #include <string>
+#include <vector>
 
 namespace test_ui {
 
@@ -31,6 +32,17 @@ std::string texte(GtkWidget* w);
 std::string texte_vue(GtkWidget* vue);
 bool visible(GtkWidget* w);
 bool sensible(GtkWidget* w);
+std::string titre(GtkWidget* fenetre);
+
+// The entries of a combo box's list.
+std::vector<std::string> liste_combo(GtkWidget* combo);
+
+// Checks the grid cells of w (or of the ancestor that sits in a grid): columns and rows by
+// boundaries.
+void cellule(GtkWidget* w, int gauche, int droite, int haut, int bas);
+
+// Confirms an operation in the insertion dialog and lets the timer run it.
+void lance(void (*prepare)(GtkWidget*, gpointer));
 
 class Interface : public test::Etat_propre {
   protected:

@@ -22,41 +22,6 @@ int lettre_soulignee(GtkWidget* label) {
     return indice;
 }
 
-std::vector<std::string> liste_combo(GtkWidget* combo) {
-    std::vector<std::string> l;
-    GtkTreeModel* m = gtk_combo_box_get_model(GTK_COMBO_BOX(combo));
-    GtkTreeIter it;
-    for (gboolean ok = gtk_tree_model_get_iter_first(m, &it); ok;
-         ok = gtk_tree_model_iter_next(m, &it)) {
-        gchar* t = nullptr;
-        gtk_tree_model_get(m, &it, gtk_combo_box_get_entry_text_column(GTK_COMBO_BOX(combo)), &t,
-                           -1);
-        l.push_back(t);
-        g_free(t);
-    }
-    return l;
-}
-
-std::string titre(GtkWidget* f) {
-    return gtk_window_get_title(GTK_WINDOW(f));
-}
-
-void cellule(GtkWidget* w, int gauche, int droite, int haut, int bas) {
-    GtkWidget* g = gtk_widget_get_parent(w);
-    while (g && !GTK_IS_GRID(g)) {
-        w = g;
-        g = gtk_widget_get_parent(w);
-    }
-    ASSERT_NE(g, nullptr);
-    int l, t, wi, h;
-    gtk_container_child_get(GTK_CONTAINER(g), w, "left-attach", &l, "top-attach", &t, "width", &wi,
-                            "height", &h, nullptr);
-    EXPECT_EQ(l, gauche);
-    EXPECT_EQ(l + wi, droite);
-    EXPECT_EQ(t, haut);
-    EXPECT_EQ(t + h, bas);
-}
-
 } // namespace
 
 TEST_F(Interface, fenetre_principale_textes_cellules_et_soulignements) {

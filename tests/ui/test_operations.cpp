@@ -24,13 +24,6 @@ Memoire_PIC exemple() {
     return m;
 }
 
-// Confirms an operation in the insertion dialog and lets the timer run it.
-void lance(void (*prepare)(GtkWidget*, gpointer)) {
-    prepare(nullptr, prepare_PIC_box);
-    ok_prepare_PIC_box(nullptr, prepare_PIC_box);
-    timeout(nullptr);
-}
-
 void attend_egal(const Memoire_PIC& lu, const Memoire_PIC& attendu) {
     EXPECT_TRUE(std::equal(lu.prog.begin(), lu.prog.begin() + 1024, attendu.prog.begin()));
     EXPECT_TRUE(std::equal(lu.donnee.begin(), lu.donnee.begin() + 64, attendu.donnee.begin()));

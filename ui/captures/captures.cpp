@@ -44,6 +44,13 @@ bool capture(GtkWidget* fenetre, const std::string& nom) {
     return ok;
 }
 
+// Confirms an operation in the insertion dialog and runs it as the timer would.
+void execute_operation(void (*prepare)(GtkWidget*, gpointer)) {
+    prepare(nullptr, prepare_PIC_box);
+    ok_prepare_PIC_box(nullptr, prepare_PIC_box);
+    timeout(nullptr);
+}
+
 void choisit(const char* nom) {
     gtk_entry_set_text(champ_combo(boutons.combo_pic), nom);
 }
@@ -114,14 +121,36 @@ int main(int argc, char** argv) {
     prepare_PIC_e(nullptr, prepare_PIC_box);
     echecs += !capture(prepare_PIC_box, "insertion");
     gtk_widget_hide(prepare_PIC_box);
+    modif_mem_prog(nullptr, nullptr);
+    gtk_entry_set_text(GTK_ENTRY(modif_adresse), "0010");
     echecs += !capture(modif_box, "modification");
     gtk_widget_hide(modif_box);
     gtk_label_set_text(GTK_LABEL(util_label), legende_progression(0));
     gtk_progress_bar_set_fraction(GTK_PROGRESS_BAR(progress_bar), 0.5);
     echecs += !capture(en_prog_box, "progression");
     gtk_widget_hide(en_prog_box);
+    // A custom map to show: the KORVAL wiring.
+    c_autre = brochage_korval;
+    put_options();
+    Options_clicked(nullptr, nullptr);
     echecs += !capture(Options_window, "options");
-    gtk_widget_hide(Options_window);
+    gtk_entry_set_text(champ_combo(combo_type), "Autres");
+    echecs += !capture(Options_window, "options_autres");
+    Options_Annuler_Clicked(nullptr, Options_window);
+
+    // The example written into the simulated chip, one word changed, then compared.
+    execute_operation(prepare_PIC_e);
+    m_pic->prog[0x20] = 0x3FFF;
+    execute_operation(prepare_PIC_c);
+    gtk_widget_hide(en_prog_box);
+    if (rapports_ouverts().empty()) {
+        std::fprintf(stderr, "pas de rapport de comparaison\n");
+        ++echecs;
+    } else {
+        echecs += !capture(rapports_ouverts().back(), "comparaison");
+    }
+    ferme_rapports();
+    lit_fichier_hex(hex, 0);
 
     choisit("PIC12C671");
     echecs += !capture(fenetre_principale, "principale_pic12c671");

@@ -1,0 +1,174 @@
+// The comparison report on the simulated programmer: its window, its exact lines.
+#include "banc_ui.h"
+
+#include <algorithm>
+
+using namespace test_ui;
+
+namespace {
+
+const char* const titre_rapport = "Résulat de la comparaison";
+
+// Every top-level window titled as a report, whatever the interface keeps track of.
+std::vector<GtkWidget*> fenetres_rapport() {
+    std::vector<GtkWidget*> v;
+    GList* l = gtk_window_list_toplevels();
+    for (GList* p = l; p; p = p->next) {
+        const gchar* t = gtk_window_get_title(GTK_WINDOW(p->data));
+        if (t && std::string(t) == titre_rapport) v.push_back(GTK_WIDGET(p->data));
+    }
+    g_list_free(l);
+    return v;
+}
+
+// Runs "Comparer" and returns the text of the one new report window.
+std::string compare() {
+    const std::vector<GtkWidget*> avant = fenetres_rapport();
+    lance(prepare_PIC_c);
+    const std::vector<GtkWidget*> apres = fenetres_rapport();
+    if (apres.size() != avant.size() + 1) {
+        ADD_FAILURE() << "fenêtres de rapport : " << avant.size() << " puis " << apres.size();
+        return {};
+    }
+    for (GtkWidget* f : apres) {
+        if (std::find(avant.begin(), avant.end(), f) != avant.end()) continue;
+        EXPECT_TRUE(visible(f));
+        GtkWidget* l = gtk_bin_get_child(GTK_BIN(f));
+        EXPECT_TRUE(GTK_IS_LABEL(l));
+        EXPECT_TRUE(visible(l));
+        EXPECT_EQ(gtk_label_get_justify(GTK_LABEL(l)), GTK_JUSTIFY_LEFT);
+        return texte(l);
+    }
+    return {};
+}
+
+Memoire_PIC image_16f84() {
+    Memoire_PIC m;
+    for (int i = 0; i < 1024; ++i)
+        m.prog[static_cast<std::size_t>(i)] = static_cast<uint16_t>((i * 7 + 0x100) & 0x3FFF);
+    for (int i = 0; i < 64; ++i)
+        m.donnee[static_cast<std::size_t>(i)] = static_cast<uint8_t>(0xA0 ^ i);
+    m.config = 0x3FF1;
+    const uint8_t id[4] = {0x01, 0x02, 0x0F, 0x0A};
+    std::copy(id, id + 4, m.id);
+    return m;
+}
+
+// What the window manager's close does: the event goes through GTK's main dispatch.
+void ferme_par_le_gestionnaire(GtkWidget* f) {
+    GdkEvent* e = gdk_event_new(GDK_DELETE);
+    e->any.window = GDK_WINDOW(g_object_ref(gtk_widget_get_window(f)));
+    gtk_main_do_event(e);
+    gdk_event_free(e);
+    pompe();
+}
+
+} // namespace
+
+TEST_F(Interface, comparaison_puce_identique_chaque_rapport_sa_fenetre) {
+    demarre();
+    *m_pic = image_16f84();
+    lance(prepare_PIC_e);
+    ASSERT_FALSE(visible(error_box)) << texte(error_msg);
+    const Memoire_PIC avant = *m_pic;
+    const std::string identique =
+        "ID0 identiques\nID1 identiques\nID2 identiques\nID3 identiques\n"
+        "Les mot de configurations du PIC et de la mémoire sont identiques\n"
+        "Le programme du PIC correspond à celui en mémoire\n"
+        "Les données du PIC correspondent à celles en mémoire\n";
+    EXPECT_EQ(compare(), identique);
+    EXPECT_EQ(texte(util_label), "Lecture des données"); // the reads showed their progress
+    EXPECT_TRUE(m_pic->prog == avant.prog && m_pic->donnee == avant.donnee);
+    EXPECT_EQ(m_pic->config, avant.config);
+    EXPECT_TRUE(std::equal(m_pic->id, m_pic->id + 4, avant.id));
+
+    // A second comparison opens a window of its own; closing one destroys it alone.
+    EXPECT_EQ(compare(), identique);
+    std::vector<GtkWidget*> f = fenetres_rapport();
+    ASSERT_EQ(f.size(), 2u);
+    EXPECT_EQ(rapports_ouverts().size(), 2u);
+    GtkWidget* premiere = f[0];
+    g_object_add_weak_pointer(G_OBJECT(premiere), reinterpret_cast<gpointer*>(&premiere));
+    ferme_par_le_gestionnaire(premiere);
+    EXPECT_EQ(premiere, nullptr);
+    EXPECT_EQ(fenetres_rapport(), std::vector<GtkWidget*>{f[1]});
+    EXPECT_EQ(rapports_ouverts(), std::vector<GtkWidget*>{f[1]});
+}
+
+TEST_F(Interface, comparaison_mot_octet_id_et_configuration_differents) {
+    demarre();
+    *m_pic = image_16f84();
+    lance(prepare_PIC_e);
+    m_pic->prog[5] = 0xFFFF; // never a difference, whatever the chip holds
+    m_pic->prog[0x14] = 0x1235;
+    m_pic->prog[0x30] = 0x0000; // a later difference is not reported
+    m_pic->donnee[3] = 0xA3;    // the same as the chip
+    m_pic->donnee[7] = 0xFF;    // an image byte 0xFF counts
+    m_pic->id[2] = 0x13;
+    m_pic->config = 0x3FF5;
+    EXPECT_EQ(compare(),
+              "ID0 identiques\nID1 identiques\n"
+              "ID2 différents : On a FH dans le PIC au lieu de 13H\nID3 identiques\n"
+              "Les mot de configuration du PIC et de la mémoire sont différents : On a 3FF1H dans "
+              "le PIC au lieu de 3FF5H\n"
+              "Le programme du PIC et celui en mémoire ne correspondent pas :\nPour le mot n°14H "
+              "on a : 18CH dans le PIC au lieu de 1235H\n"
+              "Les données du PIC et celles en mémoire ne correspondent pas :\nPour le mot n°7H on "
+              "a : A7H dans le PIC au lieu de FFH\n");
+}
+
+TEST_F(Interface, comparaison_puce_protegee) {
+    demarre();
+    *m_pic = image_16f84();
+    m_pic->config = 0x000D; // CP0 bits 13 to 4 at 0: program and data read as 0
+    lance(prepare_PIC_e);
+    ASSERT_FALSE(visible(error_box)) << texte(error_msg);
+    EXPECT_EQ(compare(),
+              "ID0 identiques\nID1 identiques\nID2 identiques\nID3 identiques\n"
+              "Les mot de configurations du PIC et de la mémoire sont identiques\n"
+              "La mémoire est protégée\n"
+              "Le programme du PIC et celui en mémoire ne correspondent pas :\nPour le mot n°0H "
+              "on a : 0H dans le PIC au lieu de 100H\n"
+              "Les données du PIC et celles en mémoire ne correspondent pas :\nPour le mot n°0H on "
+              "a : 0H dans le PIC au lieu de A0H\n");
+}
+
+TEST_F(Interface, comparaison_zones_desactivees_et_pic_sans_donnees) {
+    demarre(catalogue, reglages(3)); // PIC12C671: no data memory
+    *m_pic = image_16f84();
+    m_pic->config = 0x3FF8;
+    lance(prepare_PIC_e);
+    ASSERT_FALSE(visible(error_box)) << texte(error_msg);
+    // IDs and configuration not read: compared with themselves; program not read: chip FFFF.
+    le_ID_enable = le_config_enable = le_prog_enable = 0;
+    m_pic->id[0] = 0x77;
+    m_pic->config = 0x1234;
+    EXPECT_EQ(compare(), "ID0 identiques\nID1 identiques\nID2 identiques\nID3 identiques\n"
+                         "Les mot de configurations du PIC et de la mémoire sont identiques\n"
+                         "Le programme du PIC et celui en mémoire ne correspondent pas :\nPour le "
+                         "mot n°0H on a : FFFFH dans le PIC au lieu de 100H\n");
+}
+
+TEST_F(Interface, comparaison_eeprom_une_seule_ligne) {
+    options.puce = "24C16";
+    demarre(catalogue, reglages(6));
+    for (int i = 0; i < 2048; ++i)
+        m_pic->donnee[static_cast<std::size_t>(i)] = static_cast<uint8_t>(i * 13 + 1);
+    lance(prepare_PIC_e);
+    ASSERT_FALSE(visible(error_box)) << texte(error_msg);
+    EXPECT_EQ(compare(), "Les données de l'EEPROM correspondent à celles en mémoire\n");
+    m_pic->donnee[0x7FF] = 0x00;
+    m_pic->donnee[0x28] = 0xFF;
+    EXPECT_EQ(compare(), "Les données de l'EEPROM et celles en mémoire ne correspondent pas :\n"
+                         "Pour le mot n°28H on a : 9H dans le PIC au lieu de FFH\n");
+}
+
+TEST_F(Interface, comparaison_sans_programmateur_le_message_seul) {
+    options.pannes = {"sans-programmateur"};
+    demarre();
+    lance(prepare_PIC_c);
+    EXPECT_TRUE(visible(error_box));
+    EXPECT_EQ(texte(error_msg), "Attention : le programmateur n'a pas été détecté");
+    EXPECT_TRUE(fenetres_rapport().empty());
+    EXPECT_TRUE(rapports_ouverts().empty());
+}

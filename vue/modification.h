@@ -1,0 +1,19 @@
+// Texts of the modify dialog: the hexadecimal address, and a cell's value in the display base.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+// The address, hexadecimal whatever the base, read as far as its digits go; nothing unless the
+// text begins with a hexadecimal digit.
+std::optional<int> lit_adresse_modif(const std::string& texte);
+
+// A cell's value in the display base (0 hexadecimal, 2 decimal, any other binary): 4 or 2
+// hexadecimal digits, 16 or 8 binary ones for a program word or a data byte, plain decimal.
+std::string texte_valeur_modif(unsigned valeur, int base, bool octet);
+
+// The value typed in the display base, modulo 2^32: hexadecimal as "%X" reads it, decimal as
+// "%d", nothing when no number begins the text; binary takes every character, the rightmost
+// being bit 0 and each giving the lowest bit of (its code - 48).
+std::optional<uint32_t> lit_valeur_modif(const std::string& texte, int base);
