@@ -11,9 +11,8 @@
 #include "core/repertoire_conf.h"
 #include "hex/hex.h"
 #include "operations/operations.h"
+#include "operations/programmateur.h"
 #include "port/backend.h"
-#include "port/backend_direct.h"
-#include "port/backend_ppdev.h"
 #include "port/port.h"
 #include "port/privileges.h"
 #include "port/trace_vcd.h"
@@ -230,23 +229,10 @@ class Session_port {
 
     // SORTIE_REUSSIE, or the exit status of the failure (its message given).
     int ouvre(const Options_cli& o) {
-        if (o.avec_simulateur) {
-            Options_simulateur s;
-            s.fichier_etat = o.simulateur;
-            s.puce = o.puce;
-            s.pannes = o.pannes;
-            s.type_carte = type_de_prog;
-            s.cablage = c_u;
-            if (!installe_simulateur(s)) return SORTIE_USAGE;
-            simulateur = true;
-        } else if (!o.ppdev.empty()) {
-            installe_backend(std::make_unique<Backend_ppdev>(o.ppdev));
-        } else {
-            installe_backend(std::make_unique<Backend_direct>());
-        }
+        if (!installe_programmateur(o)) return SORTIE_USAGE;
+        simulateur = o.avec_simulateur;
         installe = true;
         if (!o.trace.empty()) {
-            demarre_trace_vcd(o.trace);
             const auto* trace = dynamic_cast<const Trace_vcd*>(&backend());
             if (!trace || !trace->enregistre()) {
                 erreur("la trace " + o.trace + " n'a pas pu être créée");

@@ -1,6 +1,7 @@
 // Command line of korval-cli: commands, options and the help text.
 #pragma once
 
+#include "operations/programmateur.h"
 #include <string>
 #include <vector>
 
@@ -14,18 +15,12 @@ enum Code_sortie : int {
     SORTIE_PORT = 3,  // no programmer detected, or port access refused
 };
 
-struct Options_cli {
+struct Options_cli : Options_programmateur {
     Commande commande = Commande::aucune;
     std::string fichier;
     std::string composant; // "" = the device remembered in the settings
     bool octets = false;   // -d: plain byte layout
     std::string conf;
-    bool avec_simulateur = false;
-    std::string simulateur; // state file of the simulated chip
-    std::string puce;
-    std::vector<std::string> pannes;
-    std::string ppdev;
-    std::string trace;
     int base = 0; // donnee_en_binaire: 0 hexadecimal, 1 binary, 2 decimal
     bool silencieux = false;
     bool aide = false;

@@ -6,11 +6,8 @@
 #include "core/messages.h"
 #include "core/repertoire_conf.h"
 #include "port/backend.h"
-#include "port/backend_direct.h"
-#include "port/backend_ppdev.h"
 #include "port/port.h"
 #include "port/privileges.h"
-#include "port/trace_vcd.h"
 #include "sim/pannes.h"
 #include "sim/simulateur.h"
 #include "ui/interface.h"
@@ -49,20 +46,7 @@ int port_des_reglages() {
 }
 
 void installe_port(const Options_korval& o) {
-    if (o.avec_simulateur) {
-        Options_simulateur s;
-        s.fichier_etat = o.simulateur;
-        s.puce = o.puce;
-        s.pannes = o.pannes;
-        s.type_carte = type_de_prog;
-        s.cablage = c_u;
-        simulateur_installe = installe_simulateur(s);
-    } else if (!o.ppdev.empty()) {
-        installe_backend(std::make_unique<Backend_ppdev>(o.ppdev));
-    } else {
-        installe_backend(std::make_unique<Backend_direct>());
-    }
-    if (!o.trace.empty()) demarre_trace_vcd(o.trace);
+    simulateur_installe = installe_programmateur(o) && o.avec_simulateur;
 }
 
 const char* const usage =

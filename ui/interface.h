@@ -1,6 +1,7 @@
 // The graphical front end: windows, shared widget handles and handlers.
 #pragma once
 
+#include "operations/programmateur.h"
 #include <gtk/gtk.h>
 
 #include <string>
@@ -111,14 +112,8 @@ void construit_contenu_principal();                   // step 8
 void construit_Options_window();
 
 // Start-up and ending (ui/demarrage.cpp).
-struct Options_korval {
-    std::string simulateur; // state file of the simulated programmer; "" = real port
-    bool avec_simulateur = false;
-    std::string puce;
-    std::vector<std::string> pannes;
-    std::string ppdev;
+struct Options_korval : Options_programmateur {
     std::string conf;
-    std::string trace;
 };
 // Takes the program's own options out of argv (GTK's are left); false with a message on
 // standard error for an option without its value.
