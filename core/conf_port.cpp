@@ -190,21 +190,19 @@ void Lire_Fichier_Conf() {
     if (!pic_courant()) pic_select = 0;
 }
 
+std::vector<std::string> cibles_conf_port() {
+    const std::string systeme = repertoire_conf() + "conf_port";
+    if (repertoire_conf_force_ou_env()) return {systeme};
+    std::vector<std::string> cibles;
+    if (chemin_conf_port_lecture() == systeme) cibles.push_back(systeme);
+    if (std::string perso = chemin_conf_port_utilisateur(); !perso.empty()) cibles.push_back(perso);
+    return cibles;
+}
+
 std::string sauve_conf_port(Brochage b) {
     const std::string texte = texte_conf_port(b);
-    std::vector<std::string> cibles;
-    if (repertoire_conf_force_ou_env()) {
-        cibles.push_back(repertoire_conf() + "conf_port");
-    } else {
-        std::string perso = chemin_conf_port_utilisateur();
-        std::string systeme = repertoire_conf() + "conf_port";
-        // Save where start-up reads: the per-user file once it exists, else the system one, and
-        // the per-user one when the system directory is not writable.
-        if (chemin_conf_port_lecture() == systeme) cibles.push_back(systeme);
-        if (!perso.empty()) cibles.push_back(perso);
-    }
     std::string echecs;
-    for (const std::string& cible : cibles) {
+    for (const std::string& cible : cibles_conf_port()) {
         std::error_code ec;
         std::filesystem::create_directories(std::filesystem::path(cible).parent_path(), ec);
         int erreur = ecrit_atomique(cible, texte);

@@ -5,6 +5,7 @@
 
 #include <istream>
 #include <string>
+#include <vector>
 
 // Reads settings lines into the globals (no defaults set here).
 void lire_conf_port(std::istream& in);
@@ -15,6 +16,10 @@ std::string texte_conf_port(const Brochage& b);
 // Reads conf_port then conf_PICS from the configuration directory, with the defaults and messages
 // of start-up. The front end opens the port afterwards.
 void Lire_Fichier_Conf();
+
+// Files sauve_conf_port tries, in order: the one start-up reads (the system file, or the per-user
+// one once it exists), then the per-user one; only the forced directory's when one is set.
+std::vector<std::string> cibles_conf_port();
 
 // Saves the settings (pin lines from b). Writes atomically; falls back to the per-user file when
 // the system directory cannot be written. Returns the path written, or "" on failure.

@@ -151,7 +151,7 @@ void confirme() {
     for (const Rangee_broche& r : rangees) c_autre.l[r.ligne].inverse = cochee(*r.inverse) ? 1 : 0;
     // The settings take effect even when they cannot be saved.
     if (sauve_conf_port(c_autre).empty())
-        message_erreur(texte_echec_sauvegarde(chemins_conf_port_essayes()), 0);
+        message_erreur(texte_echec_sauvegarde(cibles_conf_port()), 0);
     if (const auto b = brochage_confirme(type_de_prog, c_autre)) c_u = *b;
     init_port();
 }

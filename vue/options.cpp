@@ -120,16 +120,6 @@ std::optional<Brochage> brochage_confirme(int type, const Brochage& autre) {
     }
 }
 
-std::vector<std::string> chemins_conf_port_essayes() {
-    const std::string systeme = repertoire_conf() + "conf_port";
-    if (repertoire_conf_force_ou_env()) return {systeme};
-    std::vector<std::string> chemins;
-    if (chemin_conf_port_lecture() == systeme) chemins.push_back(systeme);
-    if (std::string perso = chemin_conf_port_utilisateur(); !perso.empty())
-        chemins.push_back(perso);
-    return chemins;
-}
-
 std::string texte_echec_sauvegarde(const std::vector<std::string>& chemins) {
     std::string t = "Les options n'ont pas pu être enregistrées";
     if (!chemins.empty()) {

@@ -55,7 +55,5 @@ Plage_lue lit_plage(const std::string& texte);
 // SELECT 0x40 and DATA_93 0x20), the custom map for type 2, nothing for another type.
 std::optional<Brochage> brochage_confirme(int type, const Brochage& autre);
 
-// The files sauve_conf_port tries, in its order.
-std::vector<std::string> chemins_conf_port_essayes();
 // The error window's text when the settings could not be saved there.
 std::string texte_echec_sauvegarde(const std::vector<std::string>& chemins);

@@ -133,20 +133,18 @@ class Chemins_conf : public test::Etat_propre {
 
 TEST_F(Chemins_conf, chemins_essayes_ceux_de_la_sauvegarde) {
     const std::string perso = rep.fichier("xdg") + "/korval-1.2/conf_port";
-    EXPECT_EQ(chemins_conf_port_essayes(),
-              (std::vector<std::string>{"/etc/korval-1.2/conf_port", perso}));
+    EXPECT_EQ(cibles_conf_port(), (std::vector<std::string>{"/etc/korval-1.2/conf_port", perso}));
     // Once the per-user file exists, it alone is written.
     std::filesystem::create_directories(rep.fichier("xdg/korval-1.2"));
     test::ecrit_fichier(rep.fichier("xdg/korval-1.2/conf_port"), "_PORT 278\n");
-    EXPECT_EQ(chemins_conf_port_essayes(), (std::vector<std::string>{perso}));
+    EXPECT_EQ(cibles_conf_port(), (std::vector<std::string>{perso}));
     force_repertoire_conf(rep.fichier("conf"));
-    EXPECT_EQ(chemins_conf_port_essayes(),
-              (std::vector<std::string>{rep.fichier("conf") + "/conf_port"}));
+    EXPECT_EQ(cibles_conf_port(), (std::vector<std::string>{rep.fichier("conf") + "/conf_port"}));
 
     // A directory that cannot exist: the save fails on exactly the paths given.
     force_repertoire_conf(rep.fichier("xdg/korval-1.2/conf_port") + "/sous");
     EXPECT_EQ(sauve_conf_port(c_autre), "");
-    EXPECT_EQ(texte_echec_sauvegarde(chemins_conf_port_essayes()),
+    EXPECT_EQ(texte_echec_sauvegarde(cibles_conf_port()),
               "Les options n'ont pas pu être enregistrées dans :\n" +
                   rep.fichier("xdg/korval-1.2/conf_port") +
                   "/sous/conf_port\nElles restent valables jusqu'à la fin du programme.");
