@@ -92,9 +92,11 @@ std::string Eeprom_simulee::etat_hex() const {
     for (std::size_t a = 0; a < memoire.size(); a += 16) {
         std::size_t n = std::min<std::size_t>(16, memoire.size() - a);
         unsigned somme = static_cast<unsigned>(n + (a >> 8) + (a & 0xFF));
-        texte += ":" + octet_hex(static_cast<unsigned>(n)) +
-                 octet_hex(static_cast<unsigned>(a >> 8)) + octet_hex(static_cast<unsigned>(a)) +
-                 "00";
+        texte += ':';
+        texte += octet_hex(static_cast<unsigned>(n));
+        texte += octet_hex(static_cast<unsigned>(a >> 8));
+        texte += octet_hex(static_cast<unsigned>(a));
+        texte += "00";
         for (std::size_t i = 0; i < n; ++i) {
             texte += octet_hex(memoire[a + i]);
             somme += memoire[a + i];
