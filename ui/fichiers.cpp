@@ -14,6 +14,9 @@
 #ifndef KORVAL_AIDE_DIR
 #define KORVAL_AIDE_DIR ""
 #endif
+#ifndef KORVAL_AIDE_INSTALLEE
+#define KORVAL_AIDE_INSTALLEE ""
+#endif
 
 namespace {
 
@@ -152,9 +155,23 @@ std::string adresse_aide() {
         g_free(cwd);
     }
     const std::string page = "/aide/aide_sommaire.htm";
-    if (!g_file_test((rep + page).c_str(), G_FILE_TEST_IS_REGULAR) && *KORVAL_AIDE_DIR) {
-        const std::string installee = std::string(KORVAL_AIDE_DIR) + "/aide_sommaire.htm";
-        if (g_file_test(installee.c_str(), G_FILE_TEST_IS_REGULAR)) return "file:" + installee;
+    if (g_file_test((rep + page).c_str(), G_FILE_TEST_IS_REGULAR)) return "file:" + rep + page;
+    // Started elsewhere: the installed pages, KORVAL_AIDE_INSTALLEE being relative to the
+    // program's own directory, then those of the source tree.
+    std::string copies[2] = {"", KORVAL_AIDE_DIR};
+    gchar* exe = *KORVAL_AIDE_INSTALLEE ? g_file_read_link("/proc/self/exe", nullptr) : nullptr;
+    if (exe) {
+        gchar* bin = g_path_get_dirname(exe);
+        gchar* aide = g_canonicalize_filename(KORVAL_AIDE_INSTALLEE, bin);
+        copies[0] = aide;
+        g_free(aide);
+        g_free(bin);
+        g_free(exe);
+    }
+    for (const std::string& d : copies) {
+        const std::string copie = d + "/aide_sommaire.htm";
+        if (!d.empty() && g_file_test(copie.c_str(), G_FILE_TEST_IS_REGULAR))
+            return "file:" + copie;
     }
     return "file:" + rep + page;
 }
