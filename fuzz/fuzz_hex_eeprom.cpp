@@ -3,30 +3,13 @@
 #include "core/etat.h"
 #include "core/messages.h"
 #include "hex/hex.h"
+#include "outils_fuzz.h"
 
 #include <algorithm>
 #include <cstdlib>
-#include <filesystem>
 #include <string>
 
-#include <unistd.h>
-
 namespace {
-
-// A directory of its own for the round trips, removed at exit.
-struct Repertoire {
-    std::filesystem::path chemin;
-    Repertoire() {
-        std::string modele =
-            (std::filesystem::temp_directory_path() / "fuzz_hex_eeprom.XXXXXX").string();
-        if (!::mkdtemp(modele.data())) std::abort();
-        chemin = modele;
-    }
-    ~Repertoire() {
-        std::error_code ec;
-        std::filesystem::remove_all(chemin, ec);
-    }
-};
 
 void prepare() {
     static const bool fait = [] {
@@ -51,7 +34,7 @@ void prepare() {
 }
 
 void aller_retour(const Memoire_PIC& m) {
-    static Repertoire rep;
+    static fuzz::Repertoire rep("fuzz_hex_eeprom");
     const std::string chemin = (rep.chemin / "image.hex").string();
     Ecrire_Fichier_Hex_EEPROM(chemin, m);
     auto lue = Lire_Fichier_Hex_EEPROM(chemin);
@@ -72,15 +55,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const bool ecrire = (data[0] & 0xFC) == 0xA8;
 
     Memoire_PIC m(0x03FF);
-    Lecture_hex etat;
-    const std::string texte(reinterpret_cast<const char*>(data) + 1, size - 1);
-    for (std::size_t debut = 0; debut <= texte.size();) {
-        std::size_t fin = texte.find('\n', debut);
-        if (fin == std::string::npos) fin = texte.size();
-        const int r = Lire_ligne_Hex_EEPROM(texte.substr(debut, fin - debut), m, etat);
-        if (r < -1 || r > 1) std::abort();
-        debut = fin + 1;
-    }
+    fuzz::lit_lignes(std::string(reinterpret_cast<const char*>(data) + 1, size - 1), m,
+                     Lire_ligne_Hex_EEPROM);
     if (m.donnee.size() != TAILLE_DONNEE_MAX || m.config != 0x03FF) std::abort();
     if (ecrire) aller_retour(m);
     return 0;
