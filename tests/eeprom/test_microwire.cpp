@@ -45,42 +45,6 @@ class Pret_apres : public Modele_puce {
 
 class Microwire : public Banc {};
 
-struct Cas_puce {
-    const char* nom;
-    int64_t duree_ecriture_ns; // -1: the part's own
-};
-
-class Microwire_puce_complete : public Microwire, public testing::WithParamInterface<Cas_puce> {};
-
-TEST_P(Microwire_puce_complete, EcritPuisLitToutLaPuce) {
-    Options_eeprom o;
-    o.duree_ecriture_ns = GetParam().duree_ecriture_ns;
-    auto& p = monte(GetParam().nom, o);
-    espion->enregistre = false;
-    int n = p.taille();
-    auto source = motif(n, 21);
-    testing::internal::CaptureStdout();
-    EXPECT_EQ(ecrit(source), 0);
-    EXPECT_EQ(p.contenu(), source);
-    EXPECT_EQ(p.cycles_termines(), n);
-    EXPECT_FALSE(carte->broches_support().vcc);
-
-    auto autre = motif(n, 22);
-    p.remplit(autre);
-    auto lu = lit(0x55);
-    EXPECT_TRUE(std::equal(autre.begin(), autre.end(), lu.begin()));
-    EXPECT_TRUE(std::all_of(lu.begin() + n, lu.end(), [](uint8_t v) { return v == 0x55; }));
-    EXPECT_FALSE(carte->broches_support().vcc);
-    EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
-    EXPECT_TRUE(textes().empty());
-}
-
-// The larger parts get a short write cycle to keep the run fast; ready polling still waits.
-INSTANTIATE_TEST_SUITE_P(Puces, Microwire_puce_complete,
-                         testing::Values(Cas_puce{"93C46", -1}, Cas_puce{"93C56", 30'000},
-                                         Cas_puce{"93C66", 30'000}, Cas_puce{"93C86", 30'000}),
-                         [](const auto& i) { return std::string("P") + i.param.nom; });
-
 TEST_F(Microwire, SuitesDeBits) {
     // 128-byte chip, address 0x45: start bit, 1, 0, seven address bits, one extra clock, then 8.
     auto& p = monte("93C46");

@@ -14,35 +14,6 @@ using Trames = std::vector<std::string>;
 
 class SPI : public Banc {};
 
-class SPI_puce_complete : public SPI, public testing::WithParamInterface<const char*> {};
-
-TEST_P(SPI_puce_complete, EcritPuisLitToutLaPuce) {
-    auto& p = monte(GetParam());
-    espion->enregistre = false;
-    int n = p.taille();
-    auto source = motif(n, 31);
-    testing::internal::CaptureStdout();
-    EXPECT_EQ(ecrit(source), 0);
-    EXPECT_EQ(p.contenu(), source);
-    EXPECT_EQ(p.cycles_termines(), n + 1); // the status register write, then one per byte
-    EXPECT_FALSE(carte->broches_support().vcc);
-    // 10 ms for the status write and per byte.
-    EXPECT_GE(carte->temps_ecoule_ns(), int64_t{n + 1} * 10'000'000);
-
-    auto autre = motif(n, 32);
-    p.remplit(autre);
-    auto lu = lit(0x55);
-    EXPECT_TRUE(std::equal(autre.begin(), autre.end(), lu.begin()));
-    EXPECT_TRUE(std::all_of(lu.begin() + n, lu.end(), [](uint8_t v) { return v == 0x55; }));
-    EXPECT_FALSE(carte->broches_support().vcc);
-    EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
-    EXPECT_TRUE(textes().empty());
-}
-
-INSTANTIATE_TEST_SUITE_P(Puces, SPI_puce_complete,
-                         testing::Values("25C010", "25C020", "25C040", "25C640"),
-                         [](const auto& i) { return std::string("P") + i.param; });
-
 TEST_F(SPI, OctetsDInstruction) {
     // 512 bytes (p = 9): read 0x1A5 is 0x0B then 0xA5; write 0x0A5 is 0x02 then 0xA5.
     auto& p040 = monte("25C040");
