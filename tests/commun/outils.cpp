@@ -1,5 +1,6 @@
 #include "commun/outils.h"
 
+#include "core/catalogue.h"
 #include "core/etat.h"
 #include "core/messages.h"
 #include "core/repertoire_conf.h"
@@ -17,6 +18,22 @@ Enregistreur_messages::Enregistreur_messages() {
 
 Enregistreur_messages::~Enregistreur_messages() {
     installe_puits_message({});
+}
+
+std::vector<std::string> Enregistreur_messages::textes() const {
+    std::vector<std::string> t;
+    for (const Message& m : liste) t.push_back(m.texte);
+    return t;
+}
+
+void choisit_composant(const char* nom, int taille_prog, int taille_donnee, int algo) {
+    Desc_PIC p;
+    p.nom = nom;
+    p.taille_prog = taille_prog;
+    p.taille_donnee = taille_donnee;
+    p.algo = algo;
+    tab_pic.push_back(p);
+    pic_select = static_cast<int>(tab_pic.size()) - 1;
 }
 
 Repertoire_temp::Repertoire_temp() {
@@ -57,8 +74,8 @@ std::string fichier_source(const std::string& relatif) {
     return repertoire_source() + "/" + relatif;
 }
 
-std::string assemble(const std::string& source, const std::string& format, const Repertoire_temp& rep,
-                     bool dos) {
+std::string assemble(const std::string& source, const std::string& format,
+                     const Repertoire_temp& rep, bool dos) {
     if (std::system("command -v gpasm > /dev/null 2>&1") != 0) {
         ADD_FAILURE() << "gpasm not found: install gputils to run the assembler tests";
         return "";

@@ -20,6 +20,7 @@ class Enregistreur_messages {
     Enregistreur_messages();
     ~Enregistreur_messages();
     const std::vector<Message>& messages() const { return liste; }
+    std::vector<std::string> textes() const;
     void vide() { liste.clear(); }
 
   private:
@@ -47,8 +48,11 @@ std::string fichier_source(const std::string& relatif);
 
 // Assembles tests/fixtures/source with gpasm into rep (format inhx8m or inhx32, CR LF lines when
 // dos); the path of the .hex, or "" after recording a test failure (gpasm missing or failing).
-std::string assemble(const std::string& source, const std::string& format, const Repertoire_temp& rep,
-                     bool dos = false);
+std::string assemble(const std::string& source, const std::string& format,
+                     const Repertoire_temp& rep, bool dos = false);
+
+// Appends a device to the catalogue and selects it.
+void choisit_composant(const char* nom, int taille_prog, int taille_donnee, int algo);
 
 // Base fixture: global state back to its start values before and after each test.
 class Etat_propre : public ::testing::Test {

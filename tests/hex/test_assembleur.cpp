@@ -6,47 +6,27 @@
 #include "hex/hex.h"
 
 #include <cstdlib>
-#include <optional>
 
 namespace {
 
-void choisit_pic(const char* nom, int taille_prog, int taille_donnee, int algo) {
-    Desc_PIC p;
-    p.nom = nom;
-    p.taille_prog = taille_prog;
-    p.taille_donnee = taille_donnee;
-    p.algo = algo;
-    tab_pic.push_back(p);
-    pic_select = static_cast<int>(tab_pic.size()) - 1;
-}
-
 class Assembleur : public test::Etat_propre {
   protected:
-    void SetUp() override {
-        Etat_propre::SetUp();
-        journal.emplace();
-    }
-    void TearDown() override {
-        journal.reset();
-        Etat_propre::TearDown();
-    }
-
     std::string assemble(const std::string& source, const std::string& format, bool dos) {
         return test::assemble(source, format, rep, dos);
     }
 
-    std::optional<test::Enregistreur_messages> journal;
+    test::Enregistreur_messages journal;
     test::Repertoire_temp rep;
 };
 
 TEST_F(Assembleur, PIC16F84EnInhx8mEtInhx32) {
-    choisit_pic("PIC16F84", 1024, 64, 1);
+    test::choisit_composant("PIC16F84", 1024, 64, 1);
     for (auto [format, dos] : {std::pair{"inhx8m", true}, std::pair{"inhx32", false}}) {
         SCOPED_TRACE(format);
         const std::string hex = assemble("pic16f84.asm", format, dos);
         if (hex.empty()) return;
         auto m = Lire_Fichier_Hex_PIC(hex);
-        EXPECT_TRUE(journal->messages().empty()) << journal->messages()[0].texte;
+        EXPECT_TRUE(journal.messages().empty()) << journal.messages()[0].texte;
 
         std::vector<uint16_t> attendu(8192, 0xFFFF);
         attendu[0x000] = 0x2805; // goto debut
@@ -67,13 +47,13 @@ TEST_F(Assembleur, PIC16F84EnInhx8mEtInhx32) {
 }
 
 TEST_F(Assembleur, PIC12C508EnInhx8mEtInhx32) {
-    choisit_pic("PIC12C508", 512, 0, 3);
+    test::choisit_composant("PIC12C508", 512, 0, 3);
     for (auto [format, dos] : {std::pair{"inhx8m", false}, std::pair{"inhx32", true}}) {
         SCOPED_TRACE(format);
         const std::string hex = assemble("pic12c508.asm", format, dos);
         if (hex.empty()) return;
         auto m = Lire_Fichier_Hex_PIC(hex);
-        EXPECT_TRUE(journal->messages().empty()) << journal->messages()[0].texte;
+        EXPECT_TRUE(journal.messages().empty()) << journal.messages()[0].texte;
 
         std::vector<uint16_t> attendu(8192, 0xFFFF);
         attendu[0x000] = 0x0025; // movwf 0x05

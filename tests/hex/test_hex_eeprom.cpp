@@ -1,24 +1,16 @@
-#include "commun/outils.h"
+#include "banc_hex.h"
 
 #include "core/catalogue.h"
 #include "core/etat.h"
 #include "hex/hex.h"
 
-#include <optional>
 #include <random>
 
 namespace {
 
-const std::string MSG_LIGNE = "Une ligne du fichier n'est pas correcte";
+using Hex_EEPROM = Banc_hex<Lire_ligne_Hex_EEPROM, Ecrire_Fichier_Hex_EEPROM>;
 
-void choisit_eeprom(const char* nom, int taille_donnee, int algo) {
-    Desc_PIC p;
-    p.nom = nom;
-    p.taille_donnee = taille_donnee;
-    p.algo = algo;
-    tab_pic.push_back(p);
-    pic_select = static_cast<int>(tab_pic.size()) - 1;
-}
+const std::string MSG_LIGNE = "Une ligne du fichier n'est pas correcte";
 
 std::vector<std::string> lignes_de(const std::string& texte) {
     std::vector<std::string> lignes;
@@ -28,36 +20,6 @@ std::vector<std::string> lignes_de(const std::string& texte) {
     EXPECT_EQ(debut, texte.size()) << "text after the last CR LF";
     return lignes;
 }
-
-class Hex_EEPROM : public test::Etat_propre {
-  protected:
-    void SetUp() override {
-        Etat_propre::SetUp();
-        journal.emplace();
-    }
-    void TearDown() override {
-        journal.reset();
-        Etat_propre::TearDown();
-    }
-
-    std::vector<std::string> messages() const {
-        std::vector<std::string> t;
-        for (const auto& msg : journal->messages()) t.push_back(msg.texte);
-        return t;
-    }
-
-    int lit(const std::string& ligne) { return Lire_ligne_Hex_EEPROM(ligne, m, etat); }
-
-    std::string ecrit() {
-        Ecrire_Fichier_Hex_EEPROM(rep.fichier("sortie.hex"), m);
-        return test::lit_fichier(rep.fichier("sortie.hex"));
-    }
-
-    std::optional<test::Enregistreur_messages> journal;
-    test::Repertoire_temp rep;
-    Memoire_PIC m{0x03FF};
-    Lecture_hex etat;
-};
 
 TEST_F(Hex_EEPROM, OctetsAuxAdressesDuFichier) {
     EXPECT_EQ(lit(":03001000AABBCCBC"), 1);
@@ -75,7 +37,7 @@ TEST_F(Hex_EEPROM, OctetsAuxAdressesDuFichier) {
 }
 
 TEST_F(Hex_EEPROM, LeComposantNeJouePasALaLecture) {
-    choisit_eeprom("PIC12C508", 0, 3);
+    test::choisit_composant("PIC12C508", 0, 0, 3);
     EXPECT_EQ(lit(":02400E00F13F80"), 1);
     EXPECT_EQ(m.donnee[0x400E], 0xF1);
     EXPECT_EQ(m.donnee[0x400F], 0x3F);
@@ -103,7 +65,7 @@ TEST_F(Hex_EEPROM, SommeFausseEtLignesIncorrectes) {
     EXPECT_EQ(messages(),
               std::vector<std::string>{
                   "Une erreur de cheksum est survenue sur la ligne :\n03001000AABBCCBD\n"});
-    journal->vide();
+    journal.vide();
     const Memoire_PIC avant = m;
     EXPECT_EQ(lit("; commentaire"), 0);
     for (const char* l : {"", "x", ":03001000AABBCC", ":03001000AABBCCBC0", ":03001000AABBCCBCBC",
@@ -176,7 +138,7 @@ TEST_F(Hex_EEPROM, FichierIntrouvable) {
 }
 
 TEST_F(Hex_EEPROM, EcritureExemple) {
-    choisit_eeprom("24C00", 16, -1);
+    test::choisit_composant("24C00", 0, 16, -1);
     for (int i = 0; i < 16; ++i) m.donnee[i] = static_cast<uint8_t>(i);
     m.donnee[16] = 0; // beyond the device
     EXPECT_EQ(ecrit(), ":10000000000102030405060708090A0B0C0D0E0F78\r\n:00000001FF\r\n");
@@ -184,19 +146,19 @@ TEST_F(Hex_EEPROM, EcritureExemple) {
 
 TEST_F(Hex_EEPROM, EcritureSansDonnees) {
     EXPECT_EQ(ecrit(), ":00000001FF\r\n");
-    choisit_eeprom("PIC12C508", 0, 3);
+    test::choisit_composant("PIC12C508", 0, 0, 3);
     EXPECT_EQ(ecrit(), ":00000001FF\r\n");
 }
 
 TEST_F(Hex_EEPROM, EcritureTailleNonMultipleDeSeize) {
-    choisit_eeprom("essai", 20, -1);
+    test::choisit_composant("essai", 0, 20, -1);
     const auto lignes = lignes_de(ecrit());
     ASSERT_EQ(lignes.size(), 3u);
     EXPECT_EQ(lignes[1].substr(0, 9), ":10001000");
 }
 
 TEST_F(Hex_EEPROM, Eeprom2048OctetsEcriteEtRelue) {
-    choisit_eeprom("24C16", 2048, -1);
+    test::choisit_composant("24C16", 0, 2048, -1);
     for (int i = 0; i < 2048; ++i)
         if (i < 0x100 || i >= 0x110) m.donnee[i] = static_cast<uint8_t>(i * 7 + i / 256);
     const auto lignes = lignes_de(ecrit());
@@ -211,7 +173,7 @@ TEST_F(Hex_EEPROM, Eeprom2048OctetsEcriteEtRelue) {
 }
 
 TEST_F(Hex_EEPROM, AllerRetour128KioAvecAdresseEtendue) {
-    choisit_eeprom("essai", 131072, -1);
+    test::choisit_composant("essai", 0, 131072, -1);
     std::mt19937 alea(1234);
     for (auto& b : m.donnee) b = static_cast<uint8_t>(alea());
     for (int i = 0; i < 16; ++i) m.donnee[0x10000 + i] = static_cast<uint8_t>(i);
@@ -232,7 +194,7 @@ TEST_F(Hex_EEPROM, AllerRetour128KioAvecAdresseEtendue) {
 }
 
 TEST_F(Hex_EEPROM, EchecDEcriture) {
-    choisit_eeprom("24C16", 2048, -1);
+    test::choisit_composant("24C16", 0, 2048, -1);
     testing::internal::CaptureStdout();
     Ecrire_Fichier_Hex_EEPROM(rep.fichier("absent/sortie.hex"), m);
     EXPECT_EQ(testing::internal::GetCapturedStdout(),

@@ -1,4 +1,4 @@
-#include "commun/outils.h"
+#include "banc_hex.h"
 
 #include "core/catalogue.h"
 #include "core/etat.h"
@@ -6,7 +6,6 @@
 
 #include <algorithm>
 #include <filesystem>
-#include <optional>
 #include <random>
 
 #include <sys/stat.h>
@@ -14,21 +13,13 @@
 
 namespace {
 
+using Hex_PIC = Banc_hex<Lire_ligne_Hex_PIC, Ecrire_Fichier_Hex_PIC>;
+
 const std::string MSG_LIGNE = "Une ligne du fichier n'est pas correcte";
 const std::string MSG_ECRITURE = "Un problème est survenue \npendant l'ouverture du fichier à "
                                  "l'ecriture";
 const std::string STDOUT_ECRITURE =
     "Un problème est survenue pendant l'ouverture du fichier à l'ecriture\n";
-
-void choisit_pic(const char* nom, int taille_prog, int taille_donnee, int algo) {
-    Desc_PIC p;
-    p.nom = nom;
-    p.taille_prog = taille_prog;
-    p.taille_donnee = taille_donnee;
-    p.algo = algo;
-    tab_pic.push_back(p);
-    pic_select = static_cast<int>(tab_pic.size()) - 1;
-}
 
 // Image as the readers build it before the first line.
 Memoire_PIC image_vierge() {
@@ -39,37 +30,6 @@ bool memes_images(const Memoire_PIC& a, const Memoire_PIC& b) {
     return a.prog == b.prog && a.donnee == b.donnee && a.config == b.config &&
            std::equal(a.id, a.id + 4, b.id);
 }
-
-class Hex_PIC : public test::Etat_propre {
-  protected:
-    void SetUp() override {
-        Etat_propre::SetUp();
-        journal.emplace();
-    }
-    void TearDown() override {
-        journal.reset();
-        Etat_propre::TearDown();
-    }
-
-    std::vector<std::string> messages() const {
-        std::vector<std::string> t;
-        for (const auto& msg : journal->messages()) t.push_back(msg.texte);
-        return t;
-    }
-
-    int lit(const std::string& ligne) { return Lire_ligne_Hex_PIC(ligne, m, etat); }
-
-    // Writes m with the selected device; returns the file's bytes.
-    std::string ecrit() {
-        Ecrire_Fichier_Hex_PIC(rep.fichier("sortie.hex"), m);
-        return test::lit_fichier(rep.fichier("sortie.hex"));
-    }
-
-    std::optional<test::Enregistreur_messages> journal;
-    test::Repertoire_temp rep;
-    Memoire_PIC m = image_vierge();
-    Lecture_hex etat;
-};
 
 // --- ui2Hex
 
@@ -106,7 +66,7 @@ TEST(Ui2Hex, FormeTamponRendLeTampon) {
 // --- reading, 14-bit core
 
 TEST_F(Hex_PIC, FichierAvecSeulementLaFinDonneLImageVierge) {
-    choisit_pic("PIC16F84", 1024, 64, 1);
+    test::choisit_composant("PIC16F84", 1024, 64, 1);
     test::ecrit_fichier(rep.fichier("fin.hex"), ":00000001FF\r\n");
     auto lue = Lire_Fichier_Hex_PIC(rep.fichier("fin.hex"));
     ASSERT_TRUE(lue);
@@ -118,24 +78,24 @@ TEST_F(Hex_PIC, FichierAvecSeulementLaFinDonneLImageVierge) {
 }
 
 TEST_F(Hex_PIC, FichierIntrouvableDonneLeMessageEtLImageVierge) {
-    choisit_pic("PIC16F84", 1024, 64, 1);
+    test::choisit_composant("PIC16F84", 1024, 64, 1);
     const std::string chemin = rep.fichier("absent.hex");
     auto lue = Lire_Fichier_Hex_PIC(chemin);
     ASSERT_TRUE(lue);
     EXPECT_TRUE(memes_images(*lue, image_vierge()));
-    ASSERT_EQ(journal->messages().size(), 1u);
-    EXPECT_EQ(journal->messages()[0].texte,
+    ASSERT_EQ(journal.messages().size(), 1u);
+    EXPECT_EQ(journal.messages()[0].texte,
               "Un problème est survenue \npendant l'ouverture du fichier " + chemin + "\n");
-    EXPECT_EQ(journal->messages()[0].fin, 0);
+    EXPECT_EQ(journal.messages()[0].fin, 0);
 
-    journal->vide();
+    journal.vide();
     auto repertoire = Lire_Fichier_Hex_PIC(rep.chemin().string());
     EXPECT_TRUE(memes_images(*repertoire, image_vierge()));
     EXPECT_EQ(messages().size(), 1u);
 }
 
 TEST_F(Hex_PIC, MotsDeProgrammePoidsFaibleDabord) {
-    choisit_pic("PIC16F84", 1024, 64, 1);
+    test::choisit_composant("PIC16F84", 1024, 64, 1);
     EXPECT_EQ(lit(":020000000428D2"), 1);
     EXPECT_EQ(m.prog[0], 0x2804);
     EXPECT_EQ(lit(":0400000005280000CF"), 1);
@@ -149,14 +109,14 @@ TEST_F(Hex_PIC, MotsDeProgrammePoidsFaibleDabord) {
 }
 
 TEST_F(Hex_PIC, NombreImpairLaisseTomberLeDernierOctet) {
-    choisit_pic("PIC16F84", 1024, 64, 1);
+    test::choisit_composant("PIC16F84", 1024, 64, 1);
     EXPECT_EQ(lit(":03000000AABBCCCC"), 1);
     EXPECT_EQ(m.prog[0], 0xBBAA);
     EXPECT_EQ(m.prog[1], 0xFFFF);
 }
 
 TEST_F(Hex_PIC, MotsAuDelaDuTamponNeSontPasRanges) {
-    choisit_pic("PIC16F877", 8192, 256, 1);
+    test::choisit_composant("PIC16F877", 8192, 256, 1);
     EXPECT_EQ(lit(":083FFC000100020003000400B3"), 1);
     EXPECT_EQ(m.prog[0x1FFE], 0x0001);
     EXPECT_EQ(m.prog[0x1FFF], 0x0002);
@@ -167,17 +127,17 @@ TEST_F(Hex_PIC, MotsAuDelaDuTamponNeSontPasRanges) {
 }
 
 TEST_F(Hex_PIC, ErreurDeSommeSignaleeEtDonneesRangees) {
-    choisit_pic("PIC16F84", 1024, 64, 1);
+    test::choisit_composant("PIC16F84", 1024, 64, 1);
     EXPECT_EQ(lit(":020000000428D3"), 1);
     EXPECT_EQ(m.prog[0], 0x2804);
-    ASSERT_EQ(journal->messages().size(), 1u);
-    EXPECT_EQ(journal->messages()[0].texte,
+    ASSERT_EQ(journal.messages().size(), 1u);
+    EXPECT_EQ(journal.messages()[0].texte,
               "Une erreur de cheksum est survenue sur la ligne :\n020000000428D3\n");
-    EXPECT_EQ(journal->messages()[0].fin, 0);
+    EXPECT_EQ(journal.messages()[0].fin, 0);
 }
 
 TEST_F(Hex_PIC, CommentairesEtLignesQuiNeSontPasDesEnregistrements) {
-    choisit_pic("PIC16F84", 1024, 64, 1);
+    test::choisit_composant("PIC16F84", 1024, 64, 1);
     EXPECT_EQ(lit("; un commentaire :020000000428D2"), 0);
     EXPECT_EQ(lit(";"), 0);
     EXPECT_TRUE(messages().empty());
@@ -189,7 +149,7 @@ TEST_F(Hex_PIC, CommentairesEtLignesQuiNeSontPasDesEnregistrements) {
 }
 
 TEST_F(Hex_PIC, EnregistrementsMalFormes) {
-    choisit_pic("PIC16F84", 1024, 64, 1);
+    test::choisit_composant("PIC16F84", 1024, 64, 1);
     const char* lignes[] = {
         ":",                   // nothing
         ":00",                 // too short for a record
@@ -204,7 +164,7 @@ TEST_F(Hex_PIC, EnregistrementsMalFormes) {
         ":0400000400010000F7", // type 04 with four bytes
     };
     for (const char* l : lignes) {
-        journal->vide();
+        journal.vide();
         EXPECT_EQ(lit(l), -1) << l;
         EXPECT_EQ(messages(), std::vector<std::string>{MSG_LIGNE}) << l;
     }
@@ -213,7 +173,7 @@ TEST_F(Hex_PIC, EnregistrementsMalFormes) {
 }
 
 TEST_F(Hex_PIC, IdentifiantsConfigurationEtZoneIgnoree) {
-    choisit_pic("PIC16F84", 1024, 64, 1);
+    test::choisit_composant("PIC16F84", 1024, 64, 1);
     EXPECT_EQ(lit(":02400E00F13F80"), 1);
     EXPECT_EQ(m.config, 0x3FF1);
 
@@ -240,7 +200,7 @@ TEST_F(Hex_PIC, IdentifiantsConfigurationEtZoneIgnoree) {
 }
 
 TEST_F(Hex_PIC, EepromDeDonneesUnOctetParMot) {
-    choisit_pic("PIC16F84", 1024, 64, 1);
+    test::choisit_composant("PIC16F84", 1024, 64, 1);
     EXPECT_EQ(lit(":04420000AB00CD0042"), 1);
     EXPECT_EQ(m.donnee[0], 0xAB);
     EXPECT_EQ(m.donnee[1], 0xCD);
@@ -266,7 +226,7 @@ TEST_F(Hex_PIC, SansComposantLaCarteQuatorzeBits) {
 // --- reading, 12-bit core
 
 TEST_F(Hex_PIC, DouzeBitsIdentifiantsApresLeProgrammeEtConfigEn1FFE) {
-    choisit_pic("PIC12C508", 512, 0, 3);
+    test::choisit_composant("PIC12C508", 512, 0, 3);
     EXPECT_EQ(lit(":0804000011002200330044004A"), 1);
     EXPECT_EQ(m.id[0], 0x11);
     EXPECT_EQ(m.id[3], 0x44);
@@ -288,7 +248,7 @@ TEST_F(Hex_PIC, DouzeBitsIdentifiantsApresLeProgrammeEtConfigEn1FFE) {
 }
 
 TEST_F(Hex_PIC, DouzeBitsLesMotsDuProgrammeSuiventLAdresseDeDebut) {
-    choisit_pic("PIC12C509", 1024, 0, 3);
+    test::choisit_composant("PIC12C509", 1024, 0, 3);
     EXPECT_EQ(lit(":0804000011002200330044004A"), 1); // below 2 x 1024: program words
     EXPECT_EQ(m.prog[0x200], 0x0011);
     EXPECT_EQ(m.id[0], 0xFF);
@@ -297,7 +257,7 @@ TEST_F(Hex_PIC, DouzeBitsLesMotsDuProgrammeSuiventLAdresseDeDebut) {
 // --- extended linear address and other record types
 
 TEST_F(Hex_PIC, AdresseLineaireZeroAccepteeAutresSegmentsRefuses) {
-    choisit_pic("PIC16F84", 1024, 64, 1);
+    test::choisit_composant("PIC16F84", 1024, 64, 1);
     EXPECT_EQ(lit(":020000040000FA"), 1);
     EXPECT_TRUE(messages().empty());
     EXPECT_EQ(lit(":020000000428D2"), 1);
@@ -317,7 +277,7 @@ TEST_F(Hex_PIC, AdresseLineaireZeroAccepteeAutresSegmentsRefuses) {
 }
 
 TEST_F(Hex_PIC, AutresTypesIgnores) {
-    choisit_pic("PIC16F84", 1024, 64, 1);
+    test::choisit_composant("PIC16F84", 1024, 64, 1);
     EXPECT_EQ(lit(":021000021234A6"), 1);
     EXPECT_EQ(lit(":0400000300001234B3"), 1);
     EXPECT_EQ(lit(":0400000500001234B1"), 1);
@@ -329,7 +289,7 @@ TEST_F(Hex_PIC, AutresTypesIgnores) {
 // --- lines of a file
 
 TEST_F(Hex_PIC, FinsDeLigneEtDerniereLigneSansSaut) {
-    choisit_pic("PIC16F84", 1024, 64, 1);
+    test::choisit_composant("PIC16F84", 1024, 64, 1);
     test::ecrit_fichier(rep.fichier("a.hex"), "; lf\n:020000000428D2\r\n:02400E00F13F80");
     auto lue = Lire_Fichier_Hex_PIC(rep.fichier("a.hex"));
     EXPECT_EQ(lue->prog[0], 0x2804);
@@ -338,7 +298,7 @@ TEST_F(Hex_PIC, FinsDeLigneEtDerniereLigneSansSaut) {
 }
 
 TEST_F(Hex_PIC, LeCaractereApresUnRetourChariotEstPerdu) {
-    choisit_pic("PIC16F84", 1024, 64, 1);
+    test::choisit_composant("PIC16F84", 1024, 64, 1);
     // CR alone: the ":" of the next line goes with it, which leaves a bad line.
     test::ecrit_fichier(rep.fichier("cr.hex"), ":020000000428D2\r:02400E00F13F80\r\n\n");
     auto lue = Lire_Fichier_Hex_PIC(rep.fichier("cr.hex"));
@@ -349,7 +309,7 @@ TEST_F(Hex_PIC, LeCaractereApresUnRetourChariotEstPerdu) {
 }
 
 TEST_F(Hex_PIC, LigneLongueLueEntiere) {
-    choisit_pic("PIC16F877", 8192, 256, 1);
+    test::choisit_composant("PIC16F877", 8192, 256, 1);
     // 254 data bytes: words 0 to 126, far beyond a 255-character line.
     std::string ligne = ":FE000000";
     unsigned somme = 0xFE;
@@ -369,7 +329,7 @@ TEST_F(Hex_PIC, LigneLongueLueEntiere) {
 // --- writing
 
 TEST_F(Hex_PIC, EcritureExempleQuatorzeBits) {
-    choisit_pic("PIC16C84", 1024, 0, 1);
+    test::choisit_composant("PIC16C84", 1024, 0, 1);
     m = Memoire_PIC();
     m.prog[0] = 0x2805;
     m.prog[1] = 0x0000;
@@ -382,7 +342,7 @@ TEST_F(Hex_PIC, EcritureExempleQuatorzeBits) {
 }
 
 TEST_F(Hex_PIC, EcritureMotsVidesEtGroupesDeHuit) {
-    choisit_pic("PIC16C84", 1024, 0, 1);
+    test::choisit_composant("PIC16C84", 1024, 0, 1);
     const std::string queue = ":08400000FF00FF00FF00FF00BC\r\n:02400E00FF03AE\r\n:00000001FF\r\n";
 
     m.prog[0] = 0x0001;
@@ -408,7 +368,7 @@ TEST_F(Hex_PIC, EcritureMotsVidesEtGroupesDeHuit) {
 }
 
 TEST_F(Hex_PIC, EcritureImageLueDuComposantEnRecordsPleins) {
-    choisit_pic("PIC16C84", 16, 0, 1);
+    test::choisit_composant("PIC16C84", 16, 0, 1);
     for (int i = 0; i < 16; ++i) m.prog[i] = 0x3FFF;
     m.prog[16] = 0x0000; // beyond the device: not written
     EXPECT_EQ(ecrit(), ":10000000FF3FFF3FFF3FFF3FFF3FFF3FFF3FFF3F00\r\n"
@@ -417,7 +377,7 @@ TEST_F(Hex_PIC, EcritureImageLueDuComposantEnRecordsPleins) {
 }
 
 TEST_F(Hex_PIC, EcritureSArreteALaTailleDuComposant) {
-    choisit_pic("essai", 4, 0, 1);
+    test::choisit_composant("essai", 4, 0, 1);
     m.prog[3] = 0x0004;
     m.prog[4] = 0x0005;
     m.prog[5] = 0x0006;
@@ -427,7 +387,7 @@ TEST_F(Hex_PIC, EcritureSArreteALaTailleDuComposant) {
 }
 
 TEST_F(Hex_PIC, EcritureIdentifiantsConfigEtEepromDeDonnees) {
-    choisit_pic("PIC16F84", 1024, 64, 1);
+    test::choisit_composant("PIC16F84", 1024, 64, 1);
     for (int i = 0; i < 4; ++i) m.id[i] = static_cast<uint8_t>(1 + i);
     m.config = 0x3FF1;
     m.donnee[0] = 0x12;
@@ -444,14 +404,14 @@ TEST_F(Hex_PIC, EcritureIdentifiantsConfigEtEepromDeDonnees) {
 }
 
 TEST_F(Hex_PIC, EcritureEepromDeDonneesDeTailleNonMultipleDeHuit) {
-    choisit_pic("essai", 0, 12, 1);
+    test::choisit_composant("essai", 0, 12, 1);
     const std::string f = ecrit();
     EXPECT_NE(f.find(":10421000"), std::string::npos);
     EXPECT_EQ(f.find(":10422000"), std::string::npos);
 }
 
 TEST_F(Hex_PIC, EcritureGrandeEepromDeDonneesBorneeAuxAdressesSeizeBits) {
-    choisit_pic("essai", 0, 131072, 1);
+    test::choisit_composant("essai", 0, 131072, 1);
     m.donnee[0x5EFF] = 0x42; // last byte below address 0x10000
     m.donnee[0x5F00] = 0x43;
     const std::string f = ecrit();
@@ -466,7 +426,7 @@ TEST_F(Hex_PIC, EcritureGrandeEepromDeDonneesBorneeAuxAdressesSeizeBits) {
 }
 
 TEST_F(Hex_PIC, EcritureDouzeBits) {
-    choisit_pic("PIC12C508", 512, 0, 3);
+    test::choisit_composant("PIC12C508", 512, 0, 3);
     m.prog[0] = 0x0025;
     for (int i = 0; i < 4; ++i) m.id[i] = static_cast<uint8_t>(0x0A + i);
     m.config = 0x0FEA;
@@ -481,16 +441,16 @@ TEST_F(Hex_PIC, EcritureSansComposant) {
 }
 
 TEST_F(Hex_PIC, EchecDEcritureMessagesEtCibleIntacte) {
-    choisit_pic("PIC16F84", 1024, 64, 1);
+    test::choisit_composant("PIC16F84", 1024, 64, 1);
     const std::string cibles[] = {rep.fichier("absent/sortie.hex"), rep.chemin().string()};
     for (const std::string& cible : cibles) {
-        journal->vide();
+        journal.vide();
         testing::internal::CaptureStdout();
         Ecrire_Fichier_Hex_PIC(cible, m);
         EXPECT_EQ(testing::internal::GetCapturedStdout(), STDOUT_ECRITURE) << cible;
-        ASSERT_EQ(journal->messages().size(), 1u) << cible;
-        EXPECT_EQ(journal->messages()[0].texte, MSG_ECRITURE);
-        EXPECT_EQ(journal->messages()[0].fin, 0);
+        ASSERT_EQ(journal.messages().size(), 1u) << cible;
+        EXPECT_EQ(journal.messages()[0].texte, MSG_ECRITURE);
+        EXPECT_EQ(journal.messages()[0].fin, 0);
     }
     EXPECT_TRUE(std::filesystem::is_directory(rep.chemin()));
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(rep.chemin()), {}), 0);
@@ -498,7 +458,7 @@ TEST_F(Hex_PIC, EchecDEcritureMessagesEtCibleIntacte) {
 
 TEST_F(Hex_PIC, EchecDansUnRepertoireEnLectureSeuleLaisseLAncienFichier) {
     if (::geteuid() == 0) GTEST_SKIP() << "root writes into read-only directories";
-    choisit_pic("PIC16F84", 1024, 64, 1);
+    test::choisit_composant("PIC16F84", 1024, 64, 1);
     const std::string cible = rep.fichier("ancien.hex");
     test::ecrit_fichier(cible, "ancien");
     ::chmod(rep.chemin().c_str(), 0555);
@@ -511,7 +471,7 @@ TEST_F(Hex_PIC, EchecDansUnRepertoireEnLectureSeuleLaisseLAncienFichier) {
 }
 
 TEST_F(Hex_PIC, RemplacementEntierSansFichierTemporaireEtDroitsGardes) {
-    choisit_pic("PIC16C84", 1024, 0, 1);
+    test::choisit_composant("PIC16C84", 1024, 0, 1);
     const std::string cible = rep.fichier("sortie.hex");
     test::ecrit_fichier(cible, std::string(10000, 'x'));
     ::chmod(cible.c_str(), 0640);
@@ -563,7 +523,7 @@ TEST_F(Hex_PIC, AllerRetourQuatorzeBits) {
     for (auto [t, d] : {std::pair{1024, 64}, std::pair{8192, 256}}) {
         SCOPED_TRACE(t);
         tab_pic.clear();
-        choisit_pic("essai", t, d, 1);
+        test::choisit_composant("essai", t, d, 1);
         m = image_au_hasard(static_cast<unsigned>(t), 0x3FFF);
         ecrit();
         auto lue = Lire_Fichier_Hex_PIC(rep.fichier("sortie.hex"));
@@ -576,7 +536,7 @@ TEST_F(Hex_PIC, AllerRetourDouzeBits) {
     for (int t : {512, 1024, 2048}) {
         SCOPED_TRACE(t);
         tab_pic.clear();
-        choisit_pic("essai", t, 0, 3);
+        test::choisit_composant("essai", t, 0, 3);
         m = image_au_hasard(static_cast<unsigned>(t), 0x0FFF);
         ecrit();
         auto lue = Lire_Fichier_Hex_PIC(rep.fichier("sortie.hex"));
