@@ -85,6 +85,15 @@ void construit_fenetre_principale(const char* titre) {
     g_signal_connect(fenetre_principale, "key-press-event", G_CALLBACK(touche_pressee), nullptr);
 }
 
+// A button of the right-hand column at row ligne, its label underlined by motif.
+GtkWidget* bouton_colonne(GtkWidget* t, const char* texte, const char* motif, int ligne,
+                          GCallback f, gpointer data, GtkWidget** label = nullptr) {
+    GtkWidget* b = bouton_souligne(texte, motif, label);
+    attache_fill(t, b, 7, 11, ligne, ligne + 1, 4, 0);
+    clique(b, f, data);
+    return b;
+}
+
 void construit_contenu_principal() {
     GtkWidget* t = gtk_grid_new();
     gtk_grid_set_row_homogeneous(GTK_GRID(t), TRUE);
@@ -98,33 +107,22 @@ void construit_contenu_principal() {
     Fichier = gtk_label_new("");
     attache_fill(t, Fichier, 2, 11, 1, 2, 0, 0);
 
-    boutons.charger = bouton_souligne("Charger dans le PIC", "_", &bouton_charger);
-    attache_fill(t, boutons.charger, 7, 11, 2, 3, 4, 0);
-    clique(boutons.charger, G_CALLBACK(prepare_PIC_e), prepare_PIC_box);
-    boutons.lire = bouton_souligne("Lire le PIC", "_", &bouton_lire);
-    attache_fill(t, boutons.lire, 7, 11, 3, 4, 4, 0);
-    clique(boutons.lire, G_CALLBACK(prepare_PIC_l), prepare_PIC_box);
-    boutons.sauver_hex = bouton_souligne("Sauver vers un Fichier HEX", "_");
-    attache_fill(t, boutons.sauver_hex, 7, 11, 4, 5, 4, 0);
-    clique(boutons.sauver_hex, G_CALLBACK(ecrire_hex_clicked), prep_lect_ecr);
-    boutons.lire_hex = bouton_souligne("Lire un Fichier HEX", "  _");
-    attache_fill(t, boutons.lire_hex, 7, 11, 5, 6, 4, 0);
-    clique(boutons.lire_hex, G_CALLBACK(lire_hex_clicked), prep_lect_ecr);
-    boutons.comparer = bouton_souligne("Comparer", "  _");
-    attache_fill(t, boutons.comparer, 7, 11, 7, 8, 4, 0);
-    clique(boutons.comparer, G_CALLBACK(prepare_PIC_c), prepare_PIC_box);
-    boutons.options = bouton_souligne("Options", "_");
-    attache_fill(t, boutons.options, 7, 11, 8, 9, 4, 0);
-    clique(boutons.options, G_CALLBACK(Options_clicked), nullptr);
-    boutons.aide = bouton_souligne("Aide", "_");
-    attache_fill(t, boutons.aide, 7, 11, 9, 10, 4, 0);
-    clique(boutons.aide, G_CALLBACK(aide_clicked), nullptr);
-    boutons.quitter = bouton_souligne("Quitter", "_");
-    attache_fill(t, boutons.quitter, 7, 11, 10, 11, 4, 0);
-    clique(boutons.quitter, G_CALLBACK(detruit_fenetre), fenetre_principale);
-    boutons.effacer = bouton_souligne("Effacer PIC", "_");
-    attache_fill(t, boutons.effacer, 7, 11, 6, 7, 4, 0);
-    clique(boutons.effacer, G_CALLBACK(prepare_PIC_r), prepare_PIC_box);
+    boutons.charger = bouton_colonne(t, "Charger dans le PIC", "_", 2, G_CALLBACK(prepare_PIC_e),
+                                     prepare_PIC_box, &bouton_charger);
+    boutons.lire = bouton_colonne(t, "Lire le PIC", "_", 3, G_CALLBACK(prepare_PIC_l),
+                                  prepare_PIC_box, &bouton_lire);
+    boutons.sauver_hex = bouton_colonne(t, "Sauver vers un Fichier HEX", "_", 4,
+                                        G_CALLBACK(ecrire_hex_clicked), prep_lect_ecr);
+    boutons.lire_hex = bouton_colonne(t, "Lire un Fichier HEX", "  _", 5,
+                                      G_CALLBACK(lire_hex_clicked), prep_lect_ecr);
+    boutons.comparer =
+        bouton_colonne(t, "Comparer", "  _", 7, G_CALLBACK(prepare_PIC_c), prepare_PIC_box);
+    boutons.options = bouton_colonne(t, "Options", "_", 8, G_CALLBACK(Options_clicked), nullptr);
+    boutons.aide = bouton_colonne(t, "Aide", "_", 9, G_CALLBACK(aide_clicked), nullptr);
+    boutons.quitter =
+        bouton_colonne(t, "Quitter", "_", 10, G_CALLBACK(detruit_fenetre), fenetre_principale);
+    boutons.effacer =
+        bouton_colonne(t, "Effacer PIC", "_", 6, G_CALLBACK(prepare_PIC_r), prepare_PIC_box);
     gtk_widget_set_no_show_all(boutons.effacer, TRUE);
     gtk_widget_show(gtk_bin_get_child(GTK_BIN(boutons.effacer)));
 
