@@ -5,22 +5,6 @@
 
 using namespace algo;
 
-namespace {
-
-// Pulses with valeur until the word read back matches on the bits of masque, at most max_impulsions
-// times. Returns the number of pulses given, or 0 when it never matched (lu holds the last word).
-int programme_mot(uint16_t valeur, uint16_t attendu, unsigned masque, int max_impulsions,
-                  uint16_t& lu) {
-    for (int n = 1; n <= max_impulsions; ++n) {
-        impulsion(valeur);
-        lu = Read_Data_From_Program_Memory();
-        if ((lu & masque) == (attendu & masque)) return n;
-    }
-    return 0;
-}
-
-} // namespace
-
 int Algo2_Charge_tout_vers_PM(const uint16_t* prog) {
     if (!composant_choisi()) return -1;
     debut_passe();
@@ -29,7 +13,7 @@ int Algo2_Charge_tout_vers_PM(const uint16_t* prog) {
         if (w == 0xFFFF || Read_Data_From_Program_Memory() == w) return true;
         uint16_t lu = 0;
         const uint16_t valeur = w & 0x3FFF;
-        if (programme_mot(valeur, w, 0x3FFF, 25, lu) == 0) {
+        if (impulsions_jusqu_a_verification(valeur, w, 0x3FFF, 25, lu) == 0) {
             prog_erreur(static_cast<unsigned>(i), w, lu, "Programme : ");
             return false;
         }
@@ -53,7 +37,7 @@ int Algo2_Charge_ID_Config(const Memoire_PIC& m) {
         for (unsigned k = 0; k < 4; ++k) {
             const uint8_t v = m.id[k];
             uint16_t lu = 0;
-            if (programme_mot(v & 0x0F, v, 0x0F, 25, lu) == 0) {
+            if (impulsions_jusqu_a_verification(v & 0x0F, v, 0x0F, 25, lu) == 0) {
                 prog_erreur(k, v, lu, "ID : ");
                 return -1;
             }

@@ -10,15 +10,9 @@ namespace {
 // Up to 8 pulses until the word read matches on masque; then 11 more per pulse used.
 // Returns false when it never matched (lu holds the last word read).
 bool programme_mot(uint16_t valeur, uint16_t attendu, unsigned masque, uint16_t& lu) {
-    for (int n = 1; n <= 8; ++n) {
-        impulsion(valeur);
-        lu = Read_Data_From_Program_Memory();
-        if ((lu & masque) == (attendu & masque)) {
-            for (int p = 0; p < 11 * n; ++p) impulsion(valeur);
-            return true;
-        }
-    }
-    return false;
+    const int n = impulsions_jusqu_a_verification(valeur, attendu, masque, 8, lu);
+    for (int p = 0; p < 11 * n; ++p) impulsion(valeur);
+    return n > 0;
 }
 
 } // namespace

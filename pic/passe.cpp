@@ -21,6 +21,16 @@ void impulsion(uint16_t valeur) {
     End_Programming();
 }
 
+int impulsions_jusqu_a_verification(uint16_t valeur, uint16_t attendu, unsigned masque,
+                                    int max_impulsions, uint16_t& lu) {
+    for (int n = 1; n <= max_impulsions; ++n) {
+        impulsion(valeur);
+        lu = Read_Data_From_Program_Memory();
+        if ((lu & masque) == (attendu & masque)) return n;
+    }
+    return 0;
+}
+
 int verifie_config_et_termine(uint16_t config, unsigned adresse, const char* prefixe) {
     const uint16_t lu = Read_Data_From_Program_Memory();
     if (lu != config) {

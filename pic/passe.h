@@ -14,6 +14,12 @@ void fin_passe();
 // One programming pulse of Algorithms 2 and 3: load, begin (100 µs), end.
 void impulsion(uint16_t valeur);
 
+// Pulses with valeur until the word read back matches attendu on the bits of masque, at most
+// max_impulsions times. The number of pulses given, or 0 when it never matched (lu then holds
+// the last word read).
+int impulsions_jusqu_a_verification(uint16_t valeur, uint16_t attendu, unsigned masque,
+                                    int max_impulsions, uint16_t& lu);
+
 // Reads the configuration word back and closes the pass: 0 when it equals config on 16 bits,
 // else -1 after reporting the difference at adresse with prefixe.
 int verifie_config_et_termine(uint16_t config, unsigned adresse, const char* prefixe);
