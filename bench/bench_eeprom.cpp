@@ -1,6 +1,7 @@
 // A 24C256 (32768 bytes) written whole, then read whole, through the I2C protocol on the
-// simulated board: wall time per operation, and the virtual time the same traffic and waits would
-// take on a real programmer (5 ms write cycles, acknowledge polling, 1 us per port access).
+// simulated board, and a 25C640 (8192 bytes) written whole through the SPI protocol: wall time per
+// operation, and the virtual time the same traffic and waits would take on a real programmer
+// (5 ms write cycles, acknowledge or status polling, 1 us per port access).
 #include "core/catalogue.h"
 #include "core/etat.h"
 #include "eeprom/eeprom.h"
@@ -15,18 +16,19 @@
 namespace {
 
 constexpr int TAILLE = 32768;
+constexpr int TAILLE_25C640 = 8192;
 
 struct Banc {
     Carte_simulee* carte;
     Eeprom_simulee* puce;
 };
 
-Banc prepare() {
+Banc prepare(const char* nom = "24C256", int taille = TAILLE, int algo = -2) {
     remise_a_zero_etat();
     Desc_PIC d;
-    d.nom = "24C256";
-    d.taille_donnee = TAILLE;
-    d.algo = -2;
+    d.nom = nom;
+    d.taille_donnee = taille;
+    d.algo = algo;
     d.famille = 31;
     d.teste = 1;
     tab_pic = {d};
@@ -46,11 +48,12 @@ std::vector<uint8_t> image() {
     return v;
 }
 
-void compteurs(benchmark::State& state, int64_t ns_virtuelles, int64_t acces) {
+void compteurs(benchmark::State& state, int64_t ns_virtuelles, int64_t acces,
+               int taille = TAILLE) {
     double n = static_cast<double>(state.iterations());
     state.counters["s_virtuelles"] = static_cast<double>(ns_virtuelles) / 1e9 / n;
     state.counters["acces_port"] = static_cast<double>(acces) / n;
-    state.counters["octets_par_s"] = benchmark::Counter(TAILLE * n, benchmark::Counter::kIsRate);
+    state.counters["octets_par_s"] = benchmark::Counter(taille * n, benchmark::Counter::kIsRate);
 }
 
 void BM_ecriture_24C256(benchmark::State& state) {
@@ -93,7 +96,28 @@ void BM_lecture_24C256(benchmark::State& state) {
     compteurs(state, virtuel, acces);
 }
 
+void BM_ecriture_25C640(benchmark::State& state) {
+    auto source = image();
+    int64_t virtuel = 0, acces = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        Banc b = prepare("25C640", TAILLE_25C640, -4);
+        state.ResumeTiming();
+        if (Charge_EEPROM_SPI(source.data(), bits_adresse_SPI(TAILLE_25C640)) != 0)
+            state.SkipWithError("écriture refusée");
+        state.PauseTiming();
+        if (!std::equal(b.puce->contenu().begin(), b.puce->contenu().end(), source.begin()))
+            state.SkipWithError("contenu de la puce faux");
+        virtuel += b.carte->temps_ecoule_ns();
+        acces += b.carte->nb_acces();
+        installe_backend(nullptr);
+        state.ResumeTiming();
+    }
+    compteurs(state, virtuel, acces, TAILLE_25C640);
+}
+
 } // namespace
 
 BENCHMARK(BM_ecriture_24C256)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_lecture_24C256)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_ecriture_25C640)->Unit(benchmark::kMillisecond)->UseRealTime();
