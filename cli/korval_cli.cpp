@@ -183,12 +183,21 @@ std::unique_ptr<Memoire_PIC> charge_fichier(const std::string& chemin, bool octe
 }
 
 // Whether a file can be created or replaced at chemin (the writers go through a temporary file
-// in the same directory).
+// in the same directory as the file a link leads to, and keep an existing file only when it is a
+// writable regular file).
 bool fichier_inscriptible(const std::string& chemin) {
     namespace fs = std::filesystem;
     std::error_code ec;
-    if (fs::is_directory(chemin, ec)) return false;
-    fs::path dossier = fs::path(chemin).parent_path();
+    fs::path cible = chemin;
+    if (fs::is_symlink(cible, ec)) {
+        fs::path lien = fs::canonical(cible, ec);
+        if (!ec) cible = lien;
+    }
+    struct stat st;
+    if (::stat(cible.c_str(), &st) == 0 &&
+        (!S_ISREG(st.st_mode) || ::access(cible.c_str(), W_OK) != 0))
+        return false;
+    fs::path dossier = cible.parent_path();
     if (dossier.empty()) dossier = ".";
     return ::access(dossier.c_str(), W_OK | X_OK) == 0;
 }
@@ -323,12 +332,15 @@ int operation(const Options_cli& o, const Desc_PIC& p) {
         break;
     case Commande::comparer:
         rapport = compare_image(*image);
-        code = rapport ? (rapport->difference ? SORTIE_ECHEC : SORTIE_REUSSIE) : SORTIE_PORT;
+        if (!rapport)
+            code = SORTIE_PORT;
+        else
+            code = rapport->difference || rapport->lecture_echouee ? SORTIE_ECHEC : SORTIE_REUSSIE;
         break;
     default:
         break;
     }
-    affichage.termine(code == SORTIE_REUSSIE || (rapport && code == SORTIE_ECHEC));
+    affichage.termine(code == SORTIE_REUSSIE || (rapport && !rapport->lecture_echouee));
     installe_puits_progression({});
     progression = nullptr;
 

@@ -68,6 +68,23 @@ const Desc_PIC* composant_accepte(int portee) {
     return p;
 }
 
+bool lignes_serie_presentes() {
+    if (c_u.l[L_SELECT].masque != 0 && c_u.l[L_DATA_93].masque != 0) return true;
+    message_erreur("Ce programmateur n'a pas de ligne SELECT ou DATA 93xx : les EEPROM Microwire "
+                   "et SPI ne peuvent pas être programmées",
+                   0);
+    return false;
+}
+
+void erreur_verification(int a, int envoye, int recu) {
+    char texte[128];
+    std::snprintf(texte, sizeof texte, "EEPROM : Adresse %X, Donnee envoyée %X, Donnée reçue %X",
+                  static_cast<unsigned>(a), static_cast<unsigned>(envoye) & 0xFFu,
+                  static_cast<unsigned>(recu) & 0xFFu);
+    message_erreur(texte, 0);
+    Power_off();
+}
+
 int premiere_adresse() {
     return std::max(le_data_deb, 0);
 }

@@ -9,6 +9,14 @@ namespace eeprom_interne {
 // reported (message_erreur) and the result is null.
 const Desc_PIC* composant_accepte(int portee);
 
+// Whether the active pin map has the SELECT and DATA_93 lines that Microwire and SPI need;
+// otherwise the refusal is reported (message_erreur) and nothing is touched.
+bool lignes_serie_presentes();
+
+// A byte read back unlike the byte written: the message (address, byte sent, byte read), then the
+// supply off.
+void erreur_verification(int a, int envoye, int recu);
+
 // First address of the range (le_data_deb, a negative value counting as 0).
 int premiere_adresse();
 

@@ -2,11 +2,13 @@
 // per transaction, every bit driven through the line routines of port/port.h.
 //
 // Each read returns the buffer it was given (index = chip address; bytes outside the range are left
-// as they were); each write returns 0, or -1 after a failure that has already been reported with
-// the supply switched off. The range is le_data_deb..le_data_fin (inclusive) below the selected
-// device's taille_donnee; a negative start counts as 0. With no device selected, or a device larger
-// than its addressing reaches, the operation reports it and does nothing (-1, or the buffer
-// unchanged).
+// as they were), or null after a failure; each write reads every byte back once its write cycle is
+// over and returns 0, or -1 after a failure. A failure has already been reported with the supply
+// switched off; a read that failed leaves in the buffer the bytes read before it. The range is
+// le_data_deb..le_data_fin (inclusive) below the selected device's taille_donnee; a negative start
+// counts as 0. With no device selected, a device larger than its addressing reaches, or (Microwire
+// and SPI) a pin map without SELECT or DATA_93, the operation reports it and does nothing (-1, or
+// null with the buffer unchanged).
 #pragma once
 
 #include <cstdint>
@@ -32,7 +34,7 @@ int Ack_I2C(); // ninth clock: 0 when the chip acknowledged, 1 otherwise
 uint8_t* Lire_EEPROM_I2C(uint8_t* tampon);
 int Charge_EEPROM_I2C(const uint8_t* source);
 
-// Common failure exit of the I2C and Microwire protocols: error window, supply off.
+// Common failure exit of the three protocols: error window, supply off.
 void eeprom_erreur();
 
 // Microwire: CS is SELECT (active at 1), DI is DATA_93, DO is sensed on DATA_IN. w = address bits.
@@ -45,6 +47,9 @@ int Charge_EEPROM_serie(const uint8_t* source, int w);
 
 // SPI: CS is SELECT (active at 0), SI is DATA_93, SO is sensed on DATA_IN. p = 8, 9 or 16.
 void enable_write_SPI();
-void disable_protection_SPI(); // writes 0x00 to the status register
+// Status register (RDSR) read until WIP is 0; false when it is still 1 after 10000 reads.
+bool attend_fin_cycle_SPI();
+// Writes 0x00 to the status register and waits for that write cycle; false as above.
+bool disable_protection_SPI();
 uint8_t* Lire_EEPROM_SPI(uint8_t* tampon, int p);
 int Charge_EEPROM_SPI(const uint8_t* source, int p);

@@ -1,4 +1,5 @@
-// I2C (24xx) EEPROMs, one byte per transaction with acknowledge polling.
+// I2C (24xx) EEPROMs, one byte per transaction with acknowledge polling; each byte written is
+// read back.
 #include "core/catalogue.h"
 #include "eeprom/commun.h"
 #include "eeprom/eeprom.h"
@@ -67,6 +68,27 @@ void echec(const char* texte) {
     eeprom_erreur();
 }
 
+// Random read of address a up to the data byte; false after a failure (reported, supply off).
+bool lit_octet(int a, uint8_t& octet) {
+    if (const char* erreur = phase_adresse(a, true)) {
+        echec(erreur);
+        return false;
+    }
+    I2C_bit_start();
+    envoie_I2C(controle_lecture(algo_courant(), a));
+    if (Ack_I2C() != 0) {
+        echec(ACK_ADRESSE3);
+        return false;
+    }
+    octet = recoit_I2C();
+    return true;
+}
+
+void fin_lecture() {
+    no_ack_maitre();
+    I2C_bit_stop();
+}
+
 } // namespace
 
 void I2C_bit_start() {
@@ -133,25 +155,14 @@ uint8_t recoit_I2C() {
 
 uint8_t* Lire_EEPROM_I2C(uint8_t* tampon) {
     const Desc_PIC* p = composant_accepte(portee_courante());
-    if (!p) return tampon;
+    if (!p) return nullptr;
     int n = p->taille_donnee;
     init_port();
     Power_on();
     for (int a = premiere_adresse(); dans_plage(a, portee_courante()); ++a) {
-        if (const char* erreur = phase_adresse(a, true)) {
-            echec(erreur);
-            return tampon;
-        }
-        I2C_bit_start();
-        envoie_I2C(controle_lecture(algo_courant(), a));
-        if (Ack_I2C() != 0) {
-            echec(ACK_ADRESSE3);
-            return tampon;
-        }
-        tampon[a] = recoit_I2C();
+        if (!lit_octet(a, tampon[a])) return nullptr;
         progression(a, n, 3);
-        no_ack_maitre();
-        I2C_bit_stop();
+        fin_lecture();
     }
     Power_off();
     return tampon;
@@ -174,9 +185,17 @@ int Charge_EEPROM_I2C(const uint8_t* source) {
             return -1;
         }
         I2C_bit_stop();
+        // The read-back's address phase polls the acknowledge until the write cycle is over.
+        uint8_t relu = 0;
+        if (!lit_octet(a, relu)) return -1;
+        fin_lecture();
+        if (relu != source[a]) {
+            erreur_verification(a, source[a], relu);
+            return -1;
+        }
         progression(a, n, 2);
     }
-    // The last byte's write cycle ends while the chip is still powered.
+    // The last byte's read-back has polled its write cycle to its end.
     attente(10000);
     Power_off();
     return 0;

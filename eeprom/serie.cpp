@@ -1,4 +1,5 @@
-// Microwire (93xx, x8) EEPROMs, one command per byte; the bit primitives serve SPI as well.
+// Microwire (93xx, x8) EEPROMs, one command per byte, each byte written read back; the bit
+// primitives serve SPI as well.
 #include "core/catalogue.h"
 #include "eeprom/commun.h"
 #include "eeprom/eeprom.h"
@@ -45,6 +46,22 @@ bool attend_pret() {
         ++impulsions;
     }
     return true;
+}
+
+// READ of address a: the command, the clock that brings out the first data bit behind the chip's
+// dummy 0, the byte, and the deselect.
+uint8_t lit_octet(int a, int w) {
+    debut_commande();
+    envoie_serie(2, 2);
+    envoie_serie(a, w);
+    data_93_a_0();
+    clock_a_0();
+    attente(1);
+    clock_a_1();
+    attente(1);
+    const uint8_t octet = recoit_serie();
+    fin_commande();
+    return octet;
 }
 
 } // namespace
@@ -108,22 +125,12 @@ void disable_write_serie(int w) {
 uint8_t* Lire_EEPROM_serie(uint8_t* tampon, int w) {
     int portee = portee_serie(w);
     const Desc_PIC* p = composant_accepte(portee);
-    if (!p) return tampon;
+    if (!p || !lignes_serie_presentes()) return nullptr;
     int n = p->taille_donnee;
     init_port();
     Power_on();
     for (int a = premiere_adresse(); dans_plage(a, portee); ++a) {
-        debut_commande();
-        envoie_serie(2, 2);
-        envoie_serie(a, w);
-        // The clock after A0 brings out the first data bit behind the chip's dummy 0.
-        data_93_a_0();
-        clock_a_0();
-        attente(1);
-        clock_a_1();
-        attente(1);
-        tampon[a] = recoit_serie();
-        fin_commande();
+        tampon[a] = lit_octet(a, w);
         progression(a, n, 3);
     }
     Power_off();
@@ -133,7 +140,7 @@ uint8_t* Lire_EEPROM_serie(uint8_t* tampon, int w) {
 int Charge_EEPROM_serie(const uint8_t* source, int w) {
     int portee = portee_serie(w);
     const Desc_PIC* p = composant_accepte(portee);
-    if (!p) return -1;
+    if (!p || !lignes_serie_presentes()) return -1;
     int n = p->taille_donnee;
     init_port();
     Power_on();
@@ -159,6 +166,11 @@ int Charge_EEPROM_serie(const uint8_t* source, int w) {
             return -1;
         }
         fin_commande();
+        const uint8_t relu = lit_octet(a, w);
+        if (relu != source[a]) {
+            erreur_verification(a, source[a], relu);
+            return -1;
+        }
         progression(a, n, 2);
     }
     disable_write_serie(w);

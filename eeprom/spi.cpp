@@ -1,4 +1,5 @@
-// SPI (25xx) EEPROMs, one write enable and one instruction per byte, fixed 10 ms write wait.
+// SPI (25xx) EEPROMs, one write enable and one instruction per byte; the status register is
+// polled until the write cycle ends, then the byte is read back.
 #include "core/catalogue.h"
 #include "eeprom/commun.h"
 #include "eeprom/eeprom.h"
@@ -7,6 +8,8 @@
 using namespace eeprom_interne;
 
 namespace {
+
+constexpr int ESSAIS_STATUT = 10000;
 
 // Selects the chip and clocks the instruction's first bit (always 0).
 void debut_instruction() {
@@ -35,6 +38,21 @@ void instruction_adresse(int code, int a, int p) {
     envoie_serie(a, p & 0x18);
 }
 
+// READ of address a: instruction, address and the byte out of the chip.
+uint8_t lit_octet(int a, int p) {
+    debut_instruction();
+    instruction_adresse(3, a, p);
+    const uint8_t octet = recoit_serie();
+    fin_instruction();
+    return octet;
+}
+
+int toujours_occupee() {
+    affiche("erreur : SPI toujours occupée (puce absente, ou cycle d'écriture sans fin)\n");
+    eeprom_erreur();
+    return -1;
+}
+
 } // namespace
 
 void enable_write_SPI() {
@@ -44,7 +62,18 @@ void enable_write_SPI() {
     fin_instruction();
 }
 
-void disable_protection_SPI() {
+bool attend_fin_cycle_SPI() {
+    for (int essai = 0; essai < ESSAIS_STATUT; ++essai) {
+        debut_instruction();
+        envoie_serie(5, 7);
+        const uint8_t statut = recoit_serie();
+        fin_instruction();
+        if ((statut & 1) == 0) return true;
+    }
+    return false;
+}
+
+bool disable_protection_SPI() {
     // The status register only takes a write while the write-enable latch is set, and the write
     // is a self-timed cycle during which the chip ignores every other instruction.
     enable_write_SPI();
@@ -53,13 +82,13 @@ void disable_protection_SPI() {
     envoie_serie(1, 7);
     envoie_serie(0, 8);
     fin_instruction();
-    attente(10000);
+    return attend_fin_cycle_SPI();
 }
 
 uint8_t* Lire_EEPROM_SPI(uint8_t* tampon, int p) {
     int portee = portee_SPI(p);
     const Desc_PIC* d = composant_accepte(portee);
-    if (!d) return tampon;
+    if (!d || !lignes_serie_presentes()) return nullptr;
     int n = d->taille_donnee;
     init_port();
     Power_on();
@@ -67,10 +96,7 @@ uint8_t* Lire_EEPROM_SPI(uint8_t* tampon, int p) {
     s_a_1();
     attente(1);
     for (int a = premiere_adresse(); dans_plage(a, portee); ++a) {
-        debut_instruction();
-        instruction_adresse(3, a, p);
-        tampon[a] = recoit_serie();
-        fin_instruction();
+        tampon[a] = lit_octet(a, p);
         progression(a, n, 3);
     }
     Power_off();
@@ -80,12 +106,12 @@ uint8_t* Lire_EEPROM_SPI(uint8_t* tampon, int p) {
 int Charge_EEPROM_SPI(const uint8_t* source, int p) {
     int portee = portee_SPI(p);
     const Desc_PIC* d = composant_accepte(portee);
-    if (!d) return -1;
+    if (!d || !lignes_serie_presentes()) return -1;
     int n = d->taille_donnee;
     init_port();
     Power_on();
     attente(1);
-    disable_protection_SPI();
+    if (!disable_protection_SPI()) return toujours_occupee();
     for (int a = premiere_adresse(); dans_plage(a, portee); ++a) {
         enable_write_SPI();
         debut_instruction();
@@ -95,7 +121,13 @@ int Charge_EEPROM_SPI(const uint8_t* source, int p) {
         clock_a_0();
         attente(1);
         s_a_1();
-        attente(10000);
+        attente(1);
+        if (!attend_fin_cycle_SPI()) return toujours_occupee();
+        const uint8_t relu = lit_octet(a, p);
+        if (relu != source[a]) {
+            erreur_verification(a, source[a], relu);
+            return -1;
+        }
         progression(a, n, 2);
     }
     Power_off();

@@ -66,8 +66,8 @@ Resultat_operation ecrit_image(const Memoire_PIC& m) {
 
 Resultat_operation lit_image(Memoire_PIC& m) {
     if (!programmateur_present()) return PROGRAMMATEUR_ABSENT;
-    Lit_tout_de_DM(m.donnee.data());
-    Lit_tout_de_PM(m.prog.data());
+    if (!Lit_tout_de_DM(m.donnee.data())) return OPERATION_ECHOUEE;
+    if (!Lit_tout_de_PM(m.prog.data())) return OPERATION_ECHOUEE;
     Lit_ID_Config(m);
     return OPERATION_REUSSIE;
 }
@@ -110,18 +110,27 @@ std::optional<Rapport_comparaison> compare_image(const Memoire_PIC& m) {
         if ((lu.config & 0x3F00) == 0) r.texte += "La mémoire est protégée\n";
 
         std::vector<uint16_t> prog = tampon_prog_vierge();
-        Lit_tout_de_PM(prog.data());
+        if (!Lit_tout_de_PM(prog.data())) {
+            r.lecture_echouee = true;
+            return r;
+        }
         r.difference |= compare_zone(r.texte, prog.data(), m.prog.data(), p->taille_prog,
                                      mot_compte, "Le programme du PIC et celui en mémoire",
                                      "Le programme du PIC correspond à celui en mémoire\n");
         if (p->taille_donnee > 0) {
-            Lit_tout_de_DM(donnees.data());
+            if (!Lit_tout_de_DM(donnees.data())) {
+                r.lecture_echouee = true;
+                return r;
+            }
             r.difference |= compare_zone(r.texte, donnees.data(), m.donnee.data(), p->taille_donnee,
                                          octet_compte, "Les données du PIC et celles en mémoire",
                                          "Les données du PIC correspondent à celles en mémoire\n");
         }
     } else {
-        Lit_tout_de_DM(donnees.data());
+        if (!Lit_tout_de_DM(donnees.data())) {
+            r.lecture_echouee = true;
+            return r;
+        }
         r.difference |= compare_zone(r.texte, donnees.data(), m.donnee.data(), p->taille_donnee,
                                      octet_compte, "Les données de l'EEPROM et celles en mémoire",
                                      "Les données de l'EEPROM correspondent à celles en mémoire\n");

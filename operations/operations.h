@@ -9,24 +9,26 @@
 
 enum Resultat_operation : int {
     OPERATION_REUSSIE = 0,
-    OPERATION_ECHOUEE = -1,    // a verification failed; its message was posted
+    OPERATION_ECHOUEE = -1,    // a verification or a read failed; its message was posted
     PROGRAMMATEUR_ABSENT = -2, // nothing done; the message was posted
 };
 
 // Data memory, program memory, then IDs and configuration, stopping at the first failure, so a
 // chip that fails verification never gets its configuration (and code protection).
 Resultat_operation ecrit_image(const Memoire_PIC& m);
-// Reads the enabled areas and ranges into the image's own buffers.
+// Reads the enabled areas and ranges into the image's own buffers, stopping at the first area
+// that could not be read (the image then holds what was read before).
 Resultat_operation lit_image(Memoire_PIC& m);
 // Erases an Algorithm 1 chip (the operation itself does not look at the device).
 Resultat_operation efface_puce();
 
 struct Rapport_comparaison {
-    std::string texte;       // the report's lines
-    bool difference = false; // an ID, configuration, program or data line reports a difference
+    std::string texte;            // the report's lines
+    bool difference = false;      // an ID, configuration, program or data line reports a difference
+    bool lecture_echouee = false; // an area could not be read: it has no line (message posted)
 };
-// Reads the chip into buffers of its own and compares it with the image; nothing when no
-// programmer answers (the message was posted).
+// Reads the chip into buffers of its own and compares it with the image, stopping at an area that
+// could not be read; nothing when no programmer answers (the message was posted).
 std::optional<Rapport_comparaison> compare_image(const Memoire_PIC& m);
 
 extern const char* const texte_programmateur_absent;

@@ -9,7 +9,8 @@
 
 int Charge_tout_vers_PM(const uint16_t* prog);
 int Charge_tout_vers_DM(const uint8_t* donnee);
-// Fill the given buffer (TAILLE_PROG_MAX words, TAILLE_DONNEE_MAX bytes) and return it.
+// Fill the given buffer (TAILLE_PROG_MAX words, TAILLE_DONNEE_MAX bytes) and return it; null when
+// the EEPROM read failed (already reported).
 uint16_t* Lit_tout_de_PM(uint16_t* prog);
 uint8_t* Lit_tout_de_DM(uint8_t* donnee);
 int Charge_ID_Config(const Memoire_PIC& m);

@@ -26,9 +26,9 @@ void ferme_rapports() {
 }
 
 void comparaison_du_PIC() {
-    // No programmer: the message only, no window.
+    // No programmer, or a chip that could not be read: the message only, no window.
     const std::optional<Rapport_comparaison> r = compare_image(*m_pic);
-    if (!r) return;
+    if (!r || r->lecture_echouee) return;
     GtkWidget* f = gtk_window_new(GTK_WINDOW_TOPLEVEL);
     gtk_window_set_title(GTK_WINDOW(f), "Résulat de la comparaison");
     GtkWidget* l = gtk_label_new(r->texte.c_str());

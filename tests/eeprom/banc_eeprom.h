@@ -113,6 +113,7 @@ class Banc : public test::Etat_propre {
     // them.
     int ecrit(const std::vector<uint8_t>& source);
     std::vector<uint8_t> lit(uint8_t remplissage = 0x55);
+    bool lecture_reussie = false; // the last lit() got its buffer back, not null
 
     std::vector<std::string> textes() const;
 

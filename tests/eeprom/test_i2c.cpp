@@ -112,13 +112,22 @@ std::string hex2(int v) {
 
 using Jetons = std::vector<std::string>;
 
+// The tokens begin with debut and end with fin (polling attempts may come between).
+void encadre(const Jetons& j, const Jetons& debut, const Jetons& fin) {
+    ASSERT_GE(j.size(), debut.size() + fin.size());
+    EXPECT_EQ(Jetons(j.begin(), j.begin() + static_cast<std::ptrdiff_t>(debut.size())), debut);
+    EXPECT_EQ(Jetons(j.end() - static_cast<std::ptrdiff_t>(fin.size()), j.end()), fin);
+}
+
 TEST_F(I2C, OctetsDeControleEtAdressesSurLeBus) {
     // algo -1, address 0x5A3: control 0xAA, address byte 0xA3, read control 0xAB.
     auto& p16 = monte("24C16");
     le_data_deb = le_data_fin = 0x5A3;
     auto source = motif(2048, 1);
     EXPECT_EQ(ecrit(source), 0);
-    EXPECT_EQ(jetons_I2C(espion->journal), (Jetons{"S", "AA", "A3", hex2(source[0x5A3]), "P"}));
+    // The write, then its read-back, polled through the write cycle.
+    encadre(jetons_I2C(espion->journal), {"S", "AA", "A3", hex2(source[0x5A3]), "P", "S", "AA"},
+            {"Sr", "AA", "A3", "Sr", "AB", "FF", "P"});
     EXPECT_EQ(p16.contenu()[0x5A3], source[0x5A3]);
     espion->journal.clear();
     EXPECT_EQ(lit()[0x5A3], source[0x5A3]);
@@ -131,8 +140,9 @@ TEST_F(I2C, OctetsDeControleEtAdressesSurLeBus) {
     le_data_deb = le_data_fin = 0x1234;
     source = motif(32768, 2);
     EXPECT_EQ(ecrit(source), 0);
-    EXPECT_EQ(jetons_I2C(espion->journal),
-              (Jetons{"S", "A0", "12", "34", hex2(source[0x1234]), "P"}));
+    encadre(jetons_I2C(espion->journal),
+            {"S", "A0", "12", "34", hex2(source[0x1234]), "P", "P", "S", "A0"},
+            {"P", "S", "A0", "12", "34", "Sr", "A1", "FF", "P"});
     EXPECT_EQ(p256.contenu()[0x1234], source[0x1234]);
     espion->journal.clear();
     EXPECT_EQ(lit()[0x1234], source[0x1234]);
@@ -147,15 +157,15 @@ TEST_F(I2C, LaScrutationDeLAcquittementAttendLeCycleDEcriture) {
     EXPECT_EQ(ecrit({0x12, 0x34}), 0);
     EXPECT_EQ(p.contenu()[0], 0x12);
     EXPECT_EQ(p.contenu()[1], 0x34);
-    // The second byte's control byte went unanswered while the first byte was being written:
-    // several START + A0 attempts, then the address and the data.
+    // The read-back's control byte went unanswered while each byte was being written: several
+    // START + A0 attempts, then the address and the byte read.
     auto j = jetons_I2C(espion->journal);
     int tentatives = static_cast<int>(std::count(j.begin(), j.end(), "S") +
                                       std::count(j.begin(), j.end(), "Sr"));
     EXPECT_GT(tentatives, 10);
-    // At least the 5 ms write cycle, at most a few attempts more.
-    EXPECT_GE(carte->temps_ecoule_ns(), 5'000'000 + 10'000'000);
-    EXPECT_LT(carte->temps_ecoule_ns(), 5'200'000 + 10'200'000);
+    // Two 5 ms write cycles and the final 10 ms, with a few transactions more.
+    EXPECT_GE(carte->temps_ecoule_ns(), 2 * 5'000'000 + 10'000'000);
+    EXPECT_LT(carte->temps_ecoule_ns(), 2 * 5'500'000 + 10'200'000);
 }
 
 TEST_F(I2C, PlagesDAdresses) {
@@ -225,6 +235,7 @@ TEST_F(I2C, AcquittementALaDixMillemeTentative) {
         testing::internal::CaptureStdout();
         auto lu = lit(0x55);
         std::string sortie = testing::internal::GetCapturedStdout();
+        EXPECT_EQ(lecture_reussie, n == 10000);
         if (n == 10000) {
             EXPECT_EQ(lu[7], 0xFF);
             EXPECT_EQ(sortie, "");
@@ -262,14 +273,17 @@ TEST_F(I2C, PannesDeLAcquittement) {
         auto* p = dynamic_cast<Eeprom_simulee*>(m.get());
         auto initial = motif(p->taille(), 5);
         p->remplit(initial);
-        // Transactions 0 and 1 go through; the third address fails.
-        monte_puce(c.nom, std::make_unique<Refus_ack>(std::move(m), c.segment, c.octet, 2));
+        // Two addresses go through (a write is a write and a read-back transaction per address);
+        // the third address fails.
+        monte_puce(c.nom, std::make_unique<Refus_ack>(std::move(m), c.segment, c.octet,
+                                                      c.lecture ? 2 : 4));
         le_data_deb = 0;
         le_data_fin = 9;
         auto source = motif(p->taille(), 6);
         testing::internal::CaptureStdout();
         if (c.lecture) {
             auto lu = lit(0x55);
+            EXPECT_FALSE(lecture_reussie);
             EXPECT_EQ(lu[0], initial[0]);
             EXPECT_EQ(lu[1], initial[1]);
             EXPECT_EQ(lu[2], 0x55);
@@ -289,6 +303,7 @@ TEST_F(I2C, SupportVideOuPuceToujoursOccupee) {
     monte("24C02", {}, vide);
     testing::internal::CaptureStdout();
     auto lu = lit(0x55);
+    EXPECT_FALSE(lecture_reussie);
     EXPECT_TRUE(std::all_of(lu.begin(), lu.end(), [](uint8_t v) { return v == 0x55; }));
     verifie_echec(testing::internal::GetCapturedStdout(), ACK1, false);
 
@@ -297,7 +312,7 @@ TEST_F(I2C, SupportVideOuPuceToujoursOccupee) {
     EXPECT_EQ(ecrit(std::vector<uint8_t>(256, 0)), -1);
     verifie_echec(testing::internal::GetCapturedStdout(), ACK1, false);
 
-    // The first write cycle never ends: the second address fails after 10000 attempts.
+    // The first write cycle never ends: its read-back fails after 10000 attempts.
     journal->vide();
     Pannes_simulateur occupee;
     occupee.puce.occupee = true;
@@ -329,11 +344,20 @@ TEST_F(I2C, CelluleLenteAttendueCelluleMorteEtBitColle) {
     EXPECT_EQ(ecrit(source), 0);
     EXPECT_EQ(p.contenu(), source); // acknowledge polling waits for the slow cell
 
+    // The byte read back shows the dead cell: the write stops there, supply off.
     Pannes_simulateur morte;
     morte.puce.cellule_morte = true;
     auto& q = monte("24C02", {}, morte);
-    EXPECT_EQ(ecrit(source), 0); // nothing checks a written byte here
+    EXPECT_EQ(ecrit(source), -1);
+    char attendu[80];
+    std::snprintf(attendu, sizeof attendu,
+                  "EEPROM : Adresse 80, Donnee envoyée %X, Donnée reçue FF",
+                  static_cast<unsigned>(source[128]));
+    EXPECT_EQ(textes(), std::vector<std::string>{attendu});
+    EXPECT_FALSE(carte->broches_support().vcc);
+    EXPECT_EQ(q.contenu()[127], source[127]);
     EXPECT_EQ(q.contenu()[128], 0xFF);
+    EXPECT_EQ(q.contenu()[129], 0xFF);
     auto lu = lit();
     EXPECT_EQ(lu[128], 0xFF);
     EXPECT_EQ(lu[127], source[127]);
@@ -344,6 +368,10 @@ TEST_F(I2C, CelluleLenteAttendueCelluleMorteEtBitColle) {
     r.remplit(std::vector<uint8_t>(256, 0xFF));
     lu = lit();
     EXPECT_TRUE(std::all_of(lu.begin(), lu.begin() + 256, [](uint8_t v) { return v == 0xFE; }));
+    journal->vide();
+    EXPECT_EQ(ecrit(std::vector<uint8_t>{0x12, 0x35}), -1);
+    EXPECT_EQ(textes(),
+              std::vector<std::string>{"EEPROM : Adresse 1, Donnee envoyée 35, Donnée reçue 34"});
 }
 
 } // namespace

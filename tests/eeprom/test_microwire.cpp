@@ -55,7 +55,7 @@ TEST_F(Microwire, SuitesDeBits) {
     EXPECT_EQ(trames_microwire(espion->journal),
               std::vector<std::string>{"1" + std::string("10") + "1000101" + "0" + "00000000"});
 
-    // Write of 0xC3 at 0x12: enable, the write frame, the status frame, disable.
+    // Write of 0xC3 at 0x12: enable, the write frame, the status frame, the read-back, disable.
     espion->journal.clear();
     le_data_deb = le_data_fin = 0x12;
     std::vector<uint8_t> source(128, 0);
@@ -63,13 +63,14 @@ TEST_F(Microwire, SuitesDeBits) {
     EXPECT_EQ(ecrit(source), 0);
     EXPECT_EQ(p.contenu()[0x12], 0xC3);
     auto t = trames_microwire(espion->journal);
-    ASSERT_EQ(t.size(), 4u);
+    ASSERT_EQ(t.size(), 5u);
     EXPECT_EQ(t[0], "1" + std::string("0011") + "00000");
     EXPECT_EQ(t[1], "1" + std::string("01") + binaire(0x12, 7) + binaire(0xC3, 8));
     // Status frame: one rising clock, then one pulse per busy poll (6 ms write cycle).
     EXPECT_EQ(t[2].find('1'), std::string::npos);
     EXPECT_GT(t[2].size(), 100u);
-    EXPECT_EQ(t[3], "1" + std::string("0000") + "00000");
+    EXPECT_EQ(t[3], "1" + std::string("10") + binaire(0x12, 7) + "0" + "00000000");
+    EXPECT_EQ(t[4], "1" + std::string("0000") + "00000");
 }
 
 TEST_F(Microwire, ActivationEtDesactivationAvecNeufBits) {
@@ -106,7 +107,8 @@ TEST_F(Microwire, PretALaDerniereScrutation) {
         monte_puce("93C46", std::make_unique<Pret_apres>(n));
         le_data_deb = le_data_fin = 0;
         testing::internal::CaptureStdout();
-        int r = ecrit(std::vector<uint8_t>(128, 0));
+        // The model's DO stays at 1 in a command frame: the byte reads back as 0xFF.
+        int r = ecrit(std::vector<uint8_t>(128, 0xFF));
         std::string sortie = testing::internal::GetCapturedStdout();
         if (n == 10001) {
             EXPECT_EQ(r, 0);
@@ -124,9 +126,14 @@ TEST_F(Microwire, SupportVideLigneAUn) {
     Pannes_simulateur vide;
     vide.sans_puce = true;
     monte("93C46", {}, vide);
-    // DATA_IN floats at 1: every write looks ready at once, every byte reads 0xFF.
+    // DATA_IN floats at 1: every write looks ready at once, but the first byte reads back 0xFF;
+    // a read cannot tell, every byte reads 0xFF.
     testing::internal::CaptureStdout();
-    EXPECT_EQ(ecrit(std::vector<uint8_t>(128, 0)), 0);
+    EXPECT_EQ(ecrit(std::vector<uint8_t>(128, 0)), -1);
+    EXPECT_EQ(textes(),
+              std::vector<std::string>{"EEPROM : Adresse 0, Donnee envoyée 0, Donnée reçue FF"});
+    EXPECT_FALSE(carte->broches_support().vcc);
+    journal->vide();
     auto lu = lit(0x55);
     EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
     EXPECT_TRUE(std::all_of(lu.begin(), lu.begin() + 128, [](uint8_t v) { return v == 0xFF; }));
