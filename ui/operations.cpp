@@ -6,6 +6,8 @@
 
 #include "operations/operations.h"
 
+#include <utility>
+
 namespace {
 
 bool en_cours = false;
@@ -132,7 +134,11 @@ void envoie_vers_PIC() {
 }
 
 void recoit_du_PIC() {
-    if (lit_image(*m_pic) == OPERATION_REUSSIE) affiche_pic_mem();
+    // A read that failed leaves the image as it was.
+    Memoire_PIC lu = *m_pic;
+    if (lit_image(lu) != OPERATION_REUSSIE) return;
+    *m_pic = std::move(lu);
+    affiche_pic_mem();
 }
 
 void effacement_du_PIC() {

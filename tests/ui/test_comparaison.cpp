@@ -172,3 +172,18 @@ TEST_F(Interface, comparaison_sans_programmateur_le_message_seul) {
     EXPECT_TRUE(fenetres_rapport().empty());
     EXPECT_TRUE(rapports_ouverts().empty());
 }
+
+TEST_F(Interface, lecture_interrompue_le_message_sans_rapport_ni_image_changee) {
+    // A 24C02 in the socket of a 24C16: it answers up to 0xFF, then refuses the block bits.
+    options.puce = "24C02";
+    demarre(std::string(catalogue) + "24C02      0    256 31 -1 0 1 0\n", reglages(6));
+    for (int i = 0; i < 2048; ++i) m_pic->donnee[static_cast<std::size_t>(i)] = 0x5A;
+    const Memoire_PIC avant = *m_pic;
+    lance(prepare_PIC_c);
+    EXPECT_TRUE(visible(error_box));
+    EXPECT_EQ(texte(error_msg), "Une erreur est survenue lors de la communication avec l'eeprom");
+    EXPECT_TRUE(fenetres_rapport().empty());
+    lance(prepare_PIC_l);
+    EXPECT_TRUE(visible(error_box));
+    EXPECT_TRUE(m_pic->donnee == avant.donnee);
+}
