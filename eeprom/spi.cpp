@@ -95,6 +95,11 @@ uint8_t* Lire_EEPROM_SPI(uint8_t* tampon, int p) {
     attente(1);
     s_a_1();
     attente(1);
+    // A chip answers with WIP at 0; an empty socket reads all ones.
+    if (!attend_fin_cycle_SPI()) {
+        toujours_occupee();
+        return nullptr;
+    }
     for (int a = premiere_adresse(); dans_plage(a, portee); ++a) {
         tampon[a] = lit_octet(a, p);
         progression(a, n, 3);

@@ -160,6 +160,7 @@ TEST_F(Pannes_cli, chaque_echec_sort_en_1_puce_hors_tension_sans_fichier) {
          "EEPROM : Adresse 100, Donnee envoyée 3, Donnée reçue FF"},
         {"25C040", "occupee", "", "ecrire", 1, spi_occupee},
         {"25C040", "sans-puce", "", "ecrire", 1, spi_occupee},
+        {"25C040", "sans-puce", "", "lire", 1, spi_occupee},
         {"93C46", "", "p16pro", "ecrire", 1, sans_ligne, false, true},
         {"25C040", "", "p16pro", "lire", 1, sans_ligne, false, true},
         {"25C040", "", "p16pro", "comparer", 1, sans_ligne, false, true},
