@@ -195,7 +195,8 @@ int Charge_EEPROM_I2C(const uint8_t* source) {
         }
         progression(a, n, 2);
     }
-    // The last byte's read-back has polled its write cycle to its end.
+    // The last byte's read-back has already polled its write cycle to its end; the fixed wait
+    // stays as a margin before the supply goes off.
     attente(10000);
     Power_off();
     return 0;
