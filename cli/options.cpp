@@ -39,7 +39,8 @@ struct Drapeau {
     char courte;
 };
 
-const Drapeau drapeaux[] = {{"donnees", 'd'}, {"silencieux", 'q'}, {"help", 'h'}, {"version", 0}};
+const Drapeau drapeaux[] = {{"donnees", 'd'}, {"proteger", 0}, {"silencieux", 'q'},
+                            {"help", 'h'},    {"version", 0}};
 
 bool range_valeur(const std::string& nom, const std::string& valeur, Options_cli& o,
                   std::string& erreur) {
@@ -79,6 +80,7 @@ bool range_valeur(const std::string& nom, const std::string& valeur, Options_cli
 
 void range_drapeau(const std::string& nom, Options_cli& o) {
     if (nom == "donnees") o.octets = true;
+    if (nom == "proteger") o.proteger = true;
     if (nom == "silencieux") o.silencieux = true;
     if (nom == "help") o.aide = true;
     if (nom == "version") o.version = true;
@@ -220,7 +222,9 @@ std::string texte_aide() {
         "                      données, algorithme ou protocole, testé ou non\n"
         "  lire FICHIER        lit la puce dans FICHIER (Intel HEX)\n"
         "  ecrire FICHIER      écrit FICHIER dans la puce (données, programme, puis ID et\n"
-        "                      configuration), chaque mot vérifié\n"
+        "                      configuration), chaque mot vérifié ; un fichier sans mot de\n"
+        "                      configuration laisse celui de la puce, un fichier sans\n"
+        "                      données est refusé\n"
         "  comparer FICHIER    compare la puce avec FICHIER et affiche le rapport\n"
         "  effacer             efface la puce (composants de l'algorithme 1 seulement)\n"
         "  afficher FICHIER    affiche FICHIER comme la vue mémoire du programme graphique,\n"
@@ -232,6 +236,9 @@ std::string texte_aide() {
         "  -d, --donnees          fichier en octets simples (image d'EEPROM) ; par défaut :\n"
         "                         disposition PIC pour un PIC, octets pour une EEPROM série.\n"
         "                         Pour un PIC, seule la mémoire de données est alors touchée\n"
+        "  --proteger             ecrire accepte un mot de configuration qui active la\n"
+        "                         protection du code ou des données (CP0, CP1, CPD) ; sans\n"
+        "                         cette option, un tel fichier est refusé\n"
         "  --conf REP             répertoire de conf_PICS et conf_port (par défaut\n"
         "                         /etc/korval-1.2/, ou KORVAL_CONF)\n"
         "  --simulateur FICHIER   programmateur simulé ; FICHIER garde la puce simulée d'une\n"

@@ -19,6 +19,7 @@ Memoire_PIC exemple() {
     for (int i = 0; i < 64; ++i)
         m.donnee[static_cast<std::size_t>(i)] = static_cast<uint8_t>(0xA0 ^ i);
     m.config = 0x3FF1;
+    m.config_definie = true;
     const uint8_t id[4] = {0x01, 0x02, 0x0F, 0x0A};
     std::copy(id, id + 4, m.id);
     return m;
