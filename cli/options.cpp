@@ -267,7 +267,8 @@ std::string texte_aide() {
          "Codes de sortie :\n"
          "  0  réussite\n"
          "  1  l'opération sur la puce a échoué, ou la comparaison a trouvé une différence\n"
-         "  2  mauvaise utilisation, composant inconnu, fichier illisible ou impossible à écrire\n"
+         "  2  mauvaise utilisation, composant inconnu, fichier illisible, sans données ou\n"
+         "     impossible à écrire, protection du code sans --proteger\n"
          "  3  programmateur non détecté, ou accès au port refusé\n";
     return t;
 }
