@@ -27,9 +27,9 @@
 #include <memory>
 #include <optional>
 #include <string>
-#include <vector>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <vector>
 
 #ifndef KORVAL_VERSION
 #define KORVAL_VERSION "?"
@@ -283,7 +283,8 @@ int refuse_ecriture(const Options_cli& o, const Memoire_PIC& m) {
     std::string noms;
     for (const std::string& n : protections) noms += (noms.empty() ? "" : ", ") + n;
     erreur("le mot de configuration " + ui2Hex(m.config, 4) + " active la protection du code (" +
-           noms + ") ; sur un PIC à EPROM, c'est définitif. Rien n'a été écrit : ajoutez "
+           noms +
+           ") ; sur un PIC à EPROM, c'est définitif. Rien n'a été écrit : ajoutez "
            "--proteger pour protéger la puce");
     return SORTIE_USAGE;
 }

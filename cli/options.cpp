@@ -39,8 +39,8 @@ struct Drapeau {
     char courte;
 };
 
-const Drapeau drapeaux[] = {{"donnees", 'd'}, {"proteger", 0}, {"silencieux", 'q'},
-                            {"help", 'h'},    {"version", 0}};
+const Drapeau drapeaux[] = {
+    {"donnees", 'd'}, {"proteger", 0}, {"silencieux", 'q'}, {"help", 'h'}, {"version", 0}};
 
 bool range_valeur(const std::string& nom, const std::string& valeur, Options_cli& o,
                   std::string& erreur) {

@@ -175,9 +175,8 @@ void construit_fenetres_secondaires() {
     gtk_widget_show_all(t);
 
     // Run modal by the write (ui/operations.cpp); closing it answers "Non".
-    protection_box =
-        gtk_message_dialog_new(GTK_WINDOW(fenetre_principale), GTK_DIALOG_MODAL,
-                               GTK_MESSAGE_WARNING, GTK_BUTTONS_NONE, "%s", "");
+    protection_box = gtk_message_dialog_new(GTK_WINDOW(fenetre_principale), GTK_DIALOG_MODAL,
+                                            GTK_MESSAGE_WARNING, GTK_BUTTONS_NONE, "%s", "");
     gtk_window_set_title(GTK_WINDOW(protection_box), "Protection du code");
     gtk_dialog_add_buttons(GTK_DIALOG(protection_box), "Oui", GTK_RESPONSE_YES, "Non",
                            GTK_RESPONSE_NO, nullptr);

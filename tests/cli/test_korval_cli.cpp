@@ -376,7 +376,9 @@ TEST_F(Cli, fichier_sans_configuration_ou_sans_donnees) {
         const char* composant;
         const char* contenu;
     };
-    const Cas cas[] = {{"PIC16F84", ""}, {"PIC16F84", ":00000001FF\n"}, {"24C16", ""},
+    const Cas cas[] = {{"PIC16F84", ""},
+                       {"PIC16F84", ":00000001FF\n"},
+                       {"24C16", ""},
                        {"PIC12C508", "; rien\n:00000001FF\n"}};
     for (const Cas& k : cas) {
         const std::string vide = rep.fichier("vide.hex");
@@ -409,8 +411,8 @@ TEST_F(Cli, protection_du_code_seulement_avec_proteger) {
     for (const Cas& k : cas) {
         const Resultat r = sim(k.composant, {"ecrire", k.fichier}, "refus.etat");
         EXPECT_EQ(r.code, 2) << k.composant;
-        EXPECT_TRUE(contient(r.erreurs, std::string("korval-cli : le mot de configuration ") +
-                                            k.noms))
+        EXPECT_TRUE(
+            contient(r.erreurs, std::string("korval-cli : le mot de configuration ") + k.noms))
             << r.erreurs;
         EXPECT_TRUE(contient(r.erreurs, "--proteger")) << r.erreurs;
         EXPECT_FALSE(fs::exists(rep.fichier("refus.etat"))) << k.composant; // chip untouched
