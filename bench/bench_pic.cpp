@@ -22,6 +22,7 @@ void BM_EcritureVerificationPIC16F84(benchmark::State& state) {
     for (int i = 0; i < 64; ++i)
         m.donnee[static_cast<std::size_t>(i)] = static_cast<uint8_t>(i * 3);
     m.config = 0x3FF1;
+    m.config_definie = true;
     int64_t virtuel = 0;
     for (auto _ : state) {
         state.PauseTiming();

@@ -29,6 +29,7 @@
 #include <string>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <vector>
 
 #ifndef KORVAL_VERSION
 #define KORVAL_VERSION "?"
@@ -280,6 +281,23 @@ int code_de(Resultat_operation r) {
     }
 }
 
+// An image that ecrire must not write: nothing in the file, or code protection not asked for.
+int refuse_ecriture(const Options_cli& o, const Memoire_PIC& m) {
+    if (!m.donnees_lues) {
+        erreur("Le fichier ne contient aucune donnée : rien à écrire");
+        return SORTIE_USAGE;
+    }
+    const std::vector<std::string> protections = protections_ecrites(m);
+    if (protections.empty() || o.proteger) return SORTIE_REUSSIE;
+    std::string noms;
+    for (const std::string& n : protections) noms += (noms.empty() ? "" : ", ") + n;
+    erreur("le mot de configuration " + ui2Hex(m.config, 4) + " active la protection du code (" +
+           noms +
+           ") ; sur un PIC à EPROM, c'est définitif. Rien n'a été écrit : ajoutez "
+           "--proteger pour protéger la puce");
+    return SORTIE_USAGE;
+}
+
 int operation(const Options_cli& o, const Desc_PIC& p) {
     const bool octets = o.octets || est_eeprom(p);
     if (o.commande == Commande::effacer && p.algo != 1) {
@@ -295,6 +313,9 @@ int operation(const Options_cli& o, const Desc_PIC& p) {
     if (o.commande == Commande::ecrire || o.commande == Commande::comparer) {
         image = charge_fichier(o.fichier, octets);
         if (!image) return SORTIE_USAGE;
+    }
+    if (o.commande == Commande::ecrire) {
+        if (const int code = refuse_ecriture(o, *image); code != SORTIE_REUSSIE) return code;
     }
     if (o.commande == Commande::lire && !fichier_inscriptible(o.fichier)) {
         erreur("impossible d'écrire " + o.fichier + " : rien n'a été lu");

@@ -39,7 +39,8 @@ struct Drapeau {
     char courte;
 };
 
-const Drapeau drapeaux[] = {{"donnees", 'd'}, {"silencieux", 'q'}, {"help", 'h'}, {"version", 0}};
+const Drapeau drapeaux[] = {
+    {"donnees", 'd'}, {"proteger", 0}, {"silencieux", 'q'}, {"help", 'h'}, {"version", 0}};
 
 bool range_valeur(const std::string& nom, const std::string& valeur, Options_cli& o,
                   std::string& erreur) {
@@ -79,6 +80,7 @@ bool range_valeur(const std::string& nom, const std::string& valeur, Options_cli
 
 void range_drapeau(const std::string& nom, Options_cli& o) {
     if (nom == "donnees") o.octets = true;
+    if (nom == "proteger") o.proteger = true;
     if (nom == "silencieux") o.silencieux = true;
     if (nom == "help") o.aide = true;
     if (nom == "version") o.version = true;
@@ -221,7 +223,9 @@ std::string texte_aide() {
         "  lire FICHIER        lit la puce dans FICHIER (Intel HEX) ; FICHIER n'est ni créé\n"
         "                      ni modifié si la lecture échoue\n"
         "  ecrire FICHIER      écrit FICHIER dans la puce (données, programme, puis ID et\n"
-        "                      configuration), chaque mot (ou octet d'EEPROM) vérifié\n"
+        "                      configuration), chaque mot (ou octet d'EEPROM) vérifié ; un\n"
+        "                      fichier sans mot de configuration laisse celui de la puce,\n"
+        "                      un fichier sans données est refusé\n"
         "  comparer FICHIER    compare la puce avec FICHIER et affiche le rapport\n"
         "  effacer             efface la puce (composants de l'algorithme 1 seulement)\n"
         "  afficher FICHIER    affiche FICHIER comme la vue mémoire du programme graphique,\n"
@@ -233,6 +237,9 @@ std::string texte_aide() {
         "  -d, --donnees          fichier en octets simples (image d'EEPROM) ; par défaut :\n"
         "                         disposition PIC pour un PIC, octets pour une EEPROM série.\n"
         "                         Pour un PIC, seule la mémoire de données est alors touchée\n"
+        "  --proteger             ecrire accepte un mot de configuration qui active la\n"
+        "                         protection du code ou des données (CP0, CP1, CPD) ; sans\n"
+        "                         cette option, un tel fichier est refusé\n"
         "  --conf REP             répertoire de conf_PICS et conf_port (par défaut\n"
         "                         /etc/korval-1.2/, ou KORVAL_CONF)\n"
         "  --simulateur FICHIER   programmateur simulé ; FICHIER garde la puce simulée d'une\n"
@@ -261,7 +268,8 @@ std::string texte_aide() {
          "Codes de sortie :\n"
          "  0  réussite\n"
          "  1  l'opération sur la puce a échoué, ou la comparaison a trouvé une différence\n"
-         "  2  mauvaise utilisation, composant inconnu, fichier illisible ou impossible à écrire\n"
+         "  2  mauvaise utilisation, composant inconnu, fichier illisible, sans données ou\n"
+         "     impossible à écrire, protection du code sans --proteger\n"
          "  3  programmateur non détecté, ou accès au port refusé\n";
     return t;
 }

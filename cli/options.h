@@ -20,6 +20,7 @@ struct Options_cli : Options_programmateur {
     std::string fichier;
     std::string composant; // "" = the device remembered in the settings
     bool octets = false;   // -d: plain byte layout
+    bool proteger = false; // ecrire may turn the code protection on
     std::string conf;
     int base = 0; // donnee_en_binaire: 0 hexadecimal, 1 binary, 2 decimal
     bool silencieux = false;

@@ -120,7 +120,9 @@ void range_id(const Enregistrement& r, Memoire_PIC& m, std::size_t mot_id) {
 }
 
 void range_config(const Enregistrement& r, Memoire_PIC& m) {
-    if (r.donnees.size() >= 2) m.config = mot(r, 0);
+    if (r.donnees.size() < 2) return;
+    m.config = mot(r, 0);
+    m.config_definie = true;
 }
 
 // Low bytes of the record's words to the data EEPROM, word 0x2100 being byte 0.
@@ -292,6 +294,7 @@ int Lire_ligne_Hex_PIC(const std::string& ligne, Memoire_PIC& m, Lecture_hex& et
         return etat.adresse_haute == 0 ? 1 : ligne_incorrecte();
     }
     if (r.type != TYPE_DONNEES || etat.adresse_haute != 0) return 1;
+    if (!r.donnees.empty()) m.donnees_lues = true;
 
     const Geometrie g = geometrie_courante();
     const unsigned a = r.adresse;
@@ -377,6 +380,7 @@ int Lire_ligne_Hex_EEPROM(const std::string& ligne, Memoire_PIC& m, Lecture_hex&
     if (r.type == TYPE_ADRESSE_LINEAIRE) {
         etat.adresse_haute = static_cast<uint32_t>(r.donnees[0] << 8 | r.donnees[1]);
     } else if (r.type == TYPE_DONNEES) {
+        if (!r.donnees.empty()) m.donnees_lues = true;
         const std::size_t base = static_cast<std::size_t>(etat.adresse_haute) << 16 | r.adresse;
         for (std::size_t i = 0; i < r.donnees.size() && base + i < m.donnee.size(); ++i)
             m.donnee[base + i] = r.donnees[i];

@@ -78,6 +78,18 @@ Resultat_operation efface_puce() {
     return OPERATION_REUSSIE;
 }
 
+std::vector<std::string> protections_ecrites(const Memoire_PIC& m) {
+    std::vector<std::string> noms;
+    const Desc_PIC* p = pic_courant();
+    if (!p || !config_ecrite(m) || p->famille < 0 || p->famille >= NB_FAMILLES) return noms;
+    const Fusibles& f = tab_fuses[static_cast<std::size_t>(p->famille)];
+    for (const Num_fuse n : {F_CP0, F_CP1, F_CPD}) {
+        const uint32_t masque = f.masque[n];
+        if ((m.config & masque) != masque) noms.push_back(noms_fuses[n]);
+    }
+    return noms;
+}
+
 std::optional<Rapport_comparaison> compare_image(const Memoire_PIC& m) {
     if (!programmateur_present()) return std::nullopt;
     Rapport_comparaison r;
@@ -98,7 +110,11 @@ std::optional<Rapport_comparaison> compare_image(const Memoire_PIC& m) {
                 r.difference = true;
             }
         }
-        if (lu.config == m.config) {
+        if (!m.config_definie && le_config_enable != 0) {
+            // Not written either: the chip keeps its own.
+            r.texte += "Le fichier ne contient pas de mot de configuration : il n'est pas "
+                       "comparé\n";
+        } else if (lu.config == m.config) {
             r.texte += "Les mot de configurations du PIC et de la mémoire sont identiques\n";
         } else {
             ajoute(r.texte,

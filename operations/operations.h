@@ -6,6 +6,7 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 enum Resultat_operation : int {
     OPERATION_REUSSIE = 0,
@@ -30,5 +31,10 @@ struct Rapport_comparaison {
 // Reads the chip into buffers of its own and compares it with the image, stopping at an area that
 // could not be read; nothing when no programmer answers (the message was posted).
 std::optional<Rapport_comparaison> compare_image(const Memoire_PIC& m);
+
+// The code and data protection fuses (CP0, CP1, CPD of the device's fuse layout) that writing m
+// turns on: its configuration word is written (config_ecrite) with a bit of one of them at 0.
+// Empty when the write protects nothing.
+std::vector<std::string> protections_ecrites(const Memoire_PIC& m);
 
 extern const char* const texte_programmateur_absent;

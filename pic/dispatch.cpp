@@ -2,9 +2,12 @@
 
 #include "core/catalogue.h"
 #include "core/etat.h"
+#include "core/messages.h"
 #include "eeprom/eeprom.h"
 #include "pic/algorithmes.h"
 #include "pic/commandes.h"
+
+#include <utility>
 
 int Charge_tout_vers_PM(const uint16_t* prog) {
     if (le_prog_enable == 0) return 0;
@@ -76,10 +79,14 @@ uint8_t* Lit_tout_de_DM(uint8_t* donnee) {
     }
 }
 
-int Charge_ID_Config(const Memoire_PIC& m) {
-    const Desc_PIC* p = composant_choisi();
-    if (!p) return -1;
-    switch (p->algo) {
+namespace {
+
+bool a_mot_de_config(const Desc_PIC& p) {
+    return p.algo >= 1 && p.algo <= 3;
+}
+
+int ecrit_ID_Config(const Desc_PIC& p, const Memoire_PIC& m) {
+    switch (p.algo) {
     case 1:
         return Algo1_Charge_ID_Config(m);
     case 2:
@@ -89,6 +96,37 @@ int Charge_ID_Config(const Memoire_PIC& m) {
     default:
         return 0;
     }
+}
+
+// Keeps the configuration area switched off for the life of the object.
+class Config_non_ecrite {
+  public:
+    Config_non_ecrite() : avant(std::exchange(le_config_enable, 0)) {}
+    ~Config_non_ecrite() { le_config_enable = avant; }
+    Config_non_ecrite(const Config_non_ecrite&) = delete;
+    Config_non_ecrite& operator=(const Config_non_ecrite&) = delete;
+
+  private:
+    int avant;
+};
+
+} // namespace
+
+int Charge_ID_Config(const Memoire_PIC& m) {
+    const Desc_PIC* p = composant_choisi();
+    if (!p) return -1;
+    if (m.config_definie || le_config_enable == 0 || !a_mot_de_config(*p))
+        return ecrit_ID_Config(*p, m);
+    // A word that nobody gave (the readers start from 0x03FF, which protects many parts) is
+    // skipped like a 0xFFFF program word.
+    message_erreur("Le fichier ne contient pas de mot de configuration : il n'est pas écrit", 0);
+    const Config_non_ecrite sans_config;
+    return ecrit_ID_Config(*p, m);
+}
+
+bool config_ecrite(const Memoire_PIC& m) {
+    const Desc_PIC* p = pic_courant();
+    return p && a_mot_de_config(*p) && le_config_enable != 0 && m.config_definie;
 }
 
 void Lit_ID_Config(Memoire_PIC& m) {
@@ -105,8 +143,9 @@ void Lit_ID_Config(Memoire_PIC& m) {
         Algo3_Lit_ID_Config(m);
         break;
     default:
-        break;
+        return;
     }
+    if (le_config_enable != 0) m.config_definie = true;
 }
 
 std::vector<uint16_t> tampon_prog_vierge() {

@@ -13,8 +13,13 @@ int Charge_tout_vers_DM(const uint8_t* donnee);
 // the EEPROM read failed (already reported).
 uint16_t* Lit_tout_de_PM(uint16_t* prog);
 uint8_t* Lit_tout_de_DM(uint8_t* donnee);
+// The configuration word only when the image has one (Memoire_PIC::config_definie): otherwise
+// the IDs alone, with a message. Reading the configuration word gives the image one.
 int Charge_ID_Config(const Memoire_PIC& m);
 void Lit_ID_Config(Memoire_PIC& m);
+// Whether a write programs the image's configuration word: a PIC of Algorithm 1, 2 or 3, the
+// area enabled and the word given.
+bool config_ecrite(const Memoire_PIC& m);
 
 // Fresh buffers for a read: every word 0xFFFF, every byte 0xFF.
 std::vector<uint16_t> tampon_prog_vierge();

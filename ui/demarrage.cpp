@@ -161,8 +161,9 @@ void arrete_interface() {
     }
     ferme_rapports();
     oublie_options();
-    for (GtkWidget** w : {&error_box, &prep_lect_ecr, &lire_file_box, &ecrire_file_box,
-                          &prepare_PIC_box, &modif_box, &en_prog_box, &Options_window}) {
+    for (GtkWidget** w :
+         {&error_box, &prep_lect_ecr, &lire_file_box, &ecrire_file_box, &prepare_PIC_box,
+          &modif_box, &en_prog_box, &protection_box, &Options_window}) {
         if (*w) gtk_widget_destroy(*w);
         *w = nullptr;
     }

@@ -14,6 +14,7 @@ GtkWidget* modif_box = nullptr;
 GtkWidget* modif_adresse = nullptr;
 GtkWidget* modif_donnee = nullptr;
 GtkWidget* en_prog_box = nullptr;
+GtkWidget* protection_box = nullptr;
 GtkWidget* util_label = nullptr;
 GtkWidget* progress_bar = nullptr;
 GtkWidget* Options_window = nullptr;
@@ -172,6 +173,16 @@ void construit_fenetres_secondaires() {
     progress_bar = gtk_progress_bar_new();
     attache_fill(t, progress_bar, 0, 1, 1, 2, 10, 10);
     gtk_widget_show_all(t);
+
+    // Run modal by the write (ui/operations.cpp); closing it answers "Non".
+    protection_box = gtk_message_dialog_new(GTK_WINDOW(fenetre_principale), GTK_DIALOG_MODAL,
+                                            GTK_MESSAGE_WARNING, GTK_BUTTONS_NONE, "%s", "");
+    gtk_window_set_title(GTK_WINDOW(protection_box), "Protection du code");
+    gtk_dialog_add_buttons(GTK_DIALOG(protection_box), "Oui", GTK_RESPONSE_YES, "Non",
+                           GTK_RESPONSE_NO, nullptr);
+    gtk_dialog_set_default_response(GTK_DIALOG(protection_box), GTK_RESPONSE_NO);
+    g_signal_connect(protection_box, "delete-event", G_CALLBACK(gtk_widget_hide_on_delete),
+                     nullptr);
 
     construit_Options_window();
 }

@@ -16,6 +16,7 @@ extern GtkWidget* ecrire_file_box;
 extern GtkWidget* prepare_PIC_box;
 extern GtkWidget* modif_box;
 extern GtkWidget* en_prog_box;
+extern GtkWidget* protection_box; // asks before a write turns the code protection on
 extern GtkWidget* Options_window;
 
 // Widgets shared between handlers.

@@ -7,6 +7,7 @@
 #include "operations/operations.h"
 
 #include <utility>
+#include <cstdio>
 
 namespace {
 
@@ -45,6 +46,21 @@ void execute(void (*corps)()) {
     lecture_differee();
     confirmation_differee();
     affichage_differe();
+}
+
+// Asks before a write that turns the code or data protection on; true to go on.
+bool protection_acceptee() {
+    if (protections_ecrites(*m_pic).empty()) return true;
+    if (!protection_box) return false;
+    char texte[200];
+    std::snprintf(texte, sizeof texte,
+                  "Le mot de configuration %04X active la protection du code (CP0, CP1 ou CPD). "
+                  "Sur un PIC à EPROM, c'est définitif. Continuer ?",
+                  static_cast<unsigned>(m_pic->config));
+    g_object_set(protection_box, "text", texte, nullptr);
+    const gint reponse = gtk_dialog_run(GTK_DIALOG(protection_box));
+    gtk_widget_hide(protection_box);
+    return reponse == GTK_RESPONSE_YES;
 }
 
 } // namespace
@@ -130,6 +146,8 @@ gboolean timeout(gpointer) {
 
 // The sequences themselves are shared with the command-line front end.
 void envoie_vers_PIC() {
+    // The image is held still from here: the question is about the word written.
+    if (!protection_acceptee()) return;
     ecrit_image(*m_pic);
 }
 

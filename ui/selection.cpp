@@ -20,6 +20,13 @@ void blanchit_au_dela(const Desc_PIC& ancien) {
     std::fill(m_pic->donnee.begin() + static_cast<std::ptrdiff_t>(td), m_pic->donnee.end(), 0xFF);
 }
 
+// A word the user changed is one the writers program.
+void change_config(uint16_t config) {
+    if (config == m_pic->config) return;
+    m_pic->config = config;
+    m_pic->config_definie = true;
+}
+
 void texte_pic(const Desc_PIC& p) {
     std::string t = p.nom;
     if (p.teste == 0) t += " (ATTENTION : NON TESTE )";
@@ -37,7 +44,11 @@ void combo_pic_changed(GtkEntry* champ, gpointer effacer) {
     if (i >= 0) {
         const Desc_PIC& p = tab_pic[static_cast<std::size_t>(i)];
         texte_pic(p);
-        if (i != pic_select) m_pic->config = 0x3FFF;
+        if (i != pic_select) {
+            // The word of another device: nobody gave this one.
+            m_pic->config = 0x3FFF;
+            m_pic->config_definie = false;
+        }
         pic_select = i;
         gtk_widget_set_visible(GTK_WIDGET(effacer), p.algo == 1);
         if (p.algo > 0) {
@@ -63,14 +74,15 @@ void combo_pic_changed(GtkEntry* champ, gpointer effacer) {
 void check_conf_change(GtkToggleButton* bouton, gpointer index) {
     const Desc_PIC* p = pic_courant();
     if (!p || !m_pic) return;
-    m_pic->config = applique_case(m_pic->config, GPOINTER_TO_INT(index),
-                                  gtk_toggle_button_get_active(bouton) != FALSE, fusibles_de(*p));
+    change_config(applique_case(m_pic->config, GPOINTER_TO_INT(index),
+                                gtk_toggle_button_get_active(bouton) != FALSE, fusibles_de(*p)));
 }
 
 void combo_conf_change(GtkEntry* champ, gpointer) {
     const Desc_PIC* p = pic_courant();
     if (!p || !m_pic) return;
-    m_pic->config = applique_oscillateur(m_pic->config, gtk_entry_get_text(champ), fusibles_de(*p));
+    // The view sets the text of the word it shows, which changes nothing.
+    change_config(applique_oscillateur(m_pic->config, gtk_entry_get_text(champ), fusibles_de(*p)));
 }
 
 void entry_ID_change(GtkEntry* champ, gpointer) {

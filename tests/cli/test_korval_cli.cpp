@@ -159,7 +159,7 @@ TEST_F(Cli, aide_et_version) {
     EXPECT_EQ(r.code, 0);
     for (const char* mot : {"composants", "lire FICHIER", "ecrire FICHIER", "comparer FICHIER",
                             "effacer", "afficher FICHIER", "--composant", "--donnees", "--conf",
-                            "--simulateur", "--puce", "--panne", "--ppdev", "--trace",
+                            "--simulateur", "--puce", "--panne", "--ppdev", "--trace", "--proteger",
                             "--base hexa|decimale|binaire", "--silencieux", "--version"})
         EXPECT_TRUE(contient(r.sortie, mot)) << mot;
     for (const Desc_panne& p : liste_pannes()) {
@@ -345,6 +345,88 @@ TEST_F(Cli, fichier_octets_pour_un_pic_ne_touche_que_les_donnees) {
     EXPECT_EQ(m->donnee[1], 0xCD);
     EXPECT_EQ(m->donnee[2], 0xFF);
     EXPECT_FALSE(contient(test::lit_fichier(lu), ":02400E00")); // no configuration record
+}
+
+// --- Configuration word and code protection ----------------------------------------------------
+
+TEST_F(Cli, fichier_sans_configuration_ou_sans_donnees) {
+    // A gpasm file without __config: the program is written, the chip's word stays blank.
+    const std::string sans_config = test::assemble("pic16f84_sans_config.asm", "inhx8m", rep);
+    ASSERT_FALSE(sans_config.empty());
+    const Resultat e = sim("PIC16F84", {"ecrire", sans_config});
+    ASSERT_EQ(e.code, 0) << e.erreurs;
+    EXPECT_TRUE(contient(
+        e.erreurs, "Le fichier ne contient pas de mot de configuration : il n'est pas écrit\n"))
+        << e.erreurs;
+    const Resultat c = sim("PIC16F84", {"comparer", sans_config});
+    EXPECT_EQ(c.code, 0) << c.sortie;
+    EXPECT_TRUE(contient(
+        c.sortie, "Le fichier ne contient pas de mot de configuration : il n'est pas comparé\n"))
+        << c.sortie;
+    const std::string lu = rep.fichier("lu.hex");
+    ASSERT_EQ(sim("PIC16F84", {"lire", lu}).code, 0);
+    choisit("PIC16F84");
+    const auto relu = Lire_Fichier_Hex_PIC(lu);
+    EXPECT_EQ(relu->config, 0x3FFF);
+    EXPECT_EQ(relu->prog[0], 0x2805); // readable: not protected
+    EXPECT_EQ(relu->prog[5], 0x3055);
+
+    // Files with no data record: refused before the programmer is touched.
+    struct Cas {
+        const char* composant;
+        const char* contenu;
+    };
+    const Cas cas[] = {{"PIC16F84", ""},
+                       {"PIC16F84", ":00000001FF\n"},
+                       {"24C16", ""},
+                       {"PIC12C508", "; rien\n:00000001FF\n"}};
+    for (const Cas& k : cas) {
+        const std::string vide = rep.fichier("vide.hex");
+        test::ecrit_fichier(vide, k.contenu);
+        const Resultat r = sim(k.composant, {"ecrire", vide}, "vide.etat");
+        EXPECT_EQ(r.code, 2) << k.composant << " " << k.contenu;
+        EXPECT_TRUE(contient(r.erreurs, "Le fichier ne contient aucune donnée : rien à écrire\n"))
+            << r.erreurs;
+        EXPECT_FALSE(fs::exists(rep.fichier("vide.etat"))) << k.composant;
+    }
+}
+
+TEST_F(Cli, protection_du_code_seulement_avec_proteger) {
+    struct Cas {
+        const char* composant;
+        std::string fichier;
+        const char* noms; // the protection fuses named
+    };
+    const std::string cp0 = rep.fichier("cp0.hex");
+    ajoute_avant_fin(programme, cp0, enregistrement(0x400E, {0x0D, 0x00}));
+    const std::string cpd = rep.fichier("cpd.hex"); // 16F628: CPD alone, bit 8
+    test::ecrit_fichier(cpd, enregistrement(0, {0x05, 0x28}) +
+                                 enregistrement(0x400E, {0xFF, 0x3E}) + ":00000001FF\n");
+    const std::string c508 = rep.fichier("508.hex"); // 12-bit core: CP0 is bit 3, word 0xFFF
+    test::ecrit_fichier(c508, enregistrement(0, {0x05, 0x0A}) +
+                                  enregistrement(0x1FFE, {0xF7, 0x0F}) + ":00000001FF\n");
+    const Cas cas[] = {{"PIC16F84", cp0, "000D active la protection du code (CP0) ;"},
+                       {"PIC16F628", cpd, "3EFF active la protection du code (CPD) ;"},
+                       {"PIC12C508", c508, "0FF7 active la protection du code (CP0) ;"}};
+    for (const Cas& k : cas) {
+        const Resultat r = sim(k.composant, {"ecrire", k.fichier}, "refus.etat");
+        EXPECT_EQ(r.code, 2) << k.composant;
+        EXPECT_TRUE(
+            contient(r.erreurs, std::string("korval-cli : le mot de configuration ") + k.noms))
+            << r.erreurs;
+        EXPECT_TRUE(contient(r.erreurs, "--proteger")) << r.erreurs;
+        EXPECT_FALSE(fs::exists(rep.fichier("refus.etat"))) << k.composant; // chip untouched
+    }
+
+    // Asked for: the chip is protected. Comparing is not refused.
+    const Resultat p = sim("PIC16F84", {"--proteger", "ecrire", cp0});
+    ASSERT_EQ(p.code, 0) << p.erreurs;
+    const Resultat c = sim("PIC16F84", {"comparer", cp0});
+    EXPECT_EQ(c.code, 1) << c.erreurs;
+    EXPECT_TRUE(contient(c.sortie, "Les mot de configurations du PIC et de la mémoire sont "
+                                   "identiques\nLa mémoire est protégée\n"))
+        << c.sortie;
+    EXPECT_FALSE(contient(c.erreurs, "--proteger")) << c.erreurs;
 }
 
 // --- Erasing -----------------------------------------------------------------------------------

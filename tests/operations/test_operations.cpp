@@ -21,6 +21,7 @@ class Operations : public test::Simulateur_pic {
         m.id[2] = 3;
         m.id[3] = 4;
         m.config = 0x3FF1;
+        m.config_definie = true;
         return m;
     }
 };

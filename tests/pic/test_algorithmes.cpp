@@ -22,6 +22,7 @@ Memoire_PIC image_type(uint16_t config) {
     m.id[2] = 3;
     m.id[3] = 4;
     m.config = config;
+    m.config_definie = true;
     return m;
 }
 

@@ -94,6 +94,31 @@ void lance(void (*prepare)(GtkWidget*, gpointer)) {
     timeout(nullptr);
 }
 
+Repondeur_protection::Repondeur_protection(gint r) : reponse(r) {
+    id = g_signal_connect(protection_box, "show", G_CALLBACK(montree), this);
+}
+
+Repondeur_protection::~Repondeur_protection() {
+    if (protection_box) g_signal_handler_disconnect(protection_box, id);
+}
+
+void Repondeur_protection::montree(GtkWidget* boite, gpointer moi) {
+    auto* r = static_cast<Repondeur_protection*>(moi);
+    ++r->questions;
+    gchar* t = nullptr;
+    g_object_get(boite, "text", &t, nullptr);
+    r->texte = t ? t : "";
+    g_free(t);
+    // The dialog's own loop is not running yet: the answer comes from inside it.
+    g_idle_add(
+        [](gpointer donnee) -> gboolean {
+            const auto* repondeur = static_cast<const Repondeur_protection*>(donnee);
+            gtk_dialog_response(GTK_DIALOG(protection_box), repondeur->reponse);
+            return G_SOURCE_REMOVE;
+        },
+        r);
+}
+
 void Interface::demarre(const std::string& conf_PICS, const std::string& conf_port, bool simule) {
     if (!conf_PICS.empty()) test::ecrit_fichier(rep.fichier("conf_PICS"), conf_PICS);
     if (!conf_port.empty()) test::ecrit_fichier(rep.fichier("conf_port"), conf_port);

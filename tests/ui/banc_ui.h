@@ -44,6 +44,24 @@ void cellule(GtkWidget* w, int gauche, int droite, int haut, int bas);
 // Confirms an operation in the insertion dialog and lets the timer run it.
 void lance(void (*prepare)(GtkWidget*, gpointer));
 
+// Answers the code-protection question (protection_box, run modal by a write) with reponse
+// each time it is asked while this object lives; counts the questions and keeps the last text.
+class Repondeur_protection {
+  public:
+    explicit Repondeur_protection(gint reponse);
+    ~Repondeur_protection();
+    Repondeur_protection(const Repondeur_protection&) = delete;
+    Repondeur_protection& operator=(const Repondeur_protection&) = delete;
+
+    int questions = 0;
+    std::string texte;
+
+  private:
+    static void montree(GtkWidget* boite, gpointer moi);
+    gint reponse;
+    gulong id = 0;
+};
+
 class Interface : public test::Etat_propre {
   protected:
     // Writes the files (an empty text leaves a file out), then starts the interface.

@@ -49,6 +49,7 @@ Memoire_PIC image_16f84() {
     for (int i = 0; i < 64; ++i)
         m.donnee[static_cast<std::size_t>(i)] = static_cast<uint8_t>(0xA0 ^ i);
     m.config = 0x3FF1;
+    m.config_definie = true;
     const uint8_t id[4] = {0x01, 0x02, 0x0F, 0x0A};
     std::copy(id, id + 4, m.id);
     return m;
@@ -121,7 +122,9 @@ TEST_F(Interface, comparaison_puce_protegee) {
     demarre();
     *m_pic = image_16f84();
     m_pic->config = 0x000D; // CP0 bits 13 to 4 at 0: program and data read as 0
+    Repondeur_protection oui(GTK_RESPONSE_YES);
     lance(prepare_PIC_e);
+    EXPECT_EQ(oui.questions, 1);
     ASSERT_FALSE(visible(error_box)) << texte(error_msg);
     EXPECT_EQ(compare(),
               "ID0 identiques\nID1 identiques\nID2 identiques\nID3 identiques\n"

@@ -19,6 +19,7 @@ Memoire_PIC exemple() {
     for (int i = 0; i < 64; ++i)
         m.donnee[static_cast<std::size_t>(i)] = static_cast<uint8_t>(0xA0 ^ i);
     m.config = 0x3FF1;
+    m.config_definie = true;
     const uint8_t id[4] = {0x01, 0x02, 0x0F, 0x0A};
     std::copy(id, id + 4, m.id);
     return m;
@@ -81,6 +82,37 @@ TEST_F(Interface, effacement_puis_lecture_donne_une_puce_vierge) {
                             [](uint16_t w) { return w == 0x3FFF; }));
     EXPECT_TRUE(std::all_of(m_pic->donnee.begin(), m_pic->donnee.begin() + 64,
                             [](uint8_t o) { return o == 0xFF; }));
+}
+
+TEST_F(Interface, mot_de_configuration_ecrit_seulement_donne_et_protection_demandee) {
+    demarre();
+    // A word nobody gave: the program is written, the configuration word is not, no question.
+    Repondeur_protection non(GTK_RESPONSE_NO);
+    m_pic->prog[0] = 0x2805;
+    lance(prepare_PIC_e);
+    EXPECT_EQ(non.questions, 0);
+    EXPECT_TRUE(visible(error_box));
+    EXPECT_EQ(texte(error_msg),
+              "Le fichier ne contient pas de mot de configuration : il n'est pas écrit");
+    error_ok_clicked(nullptr, nullptr);
+
+    // The user ticks "CP0": asked first, and "Non" writes nothing at all.
+    gtk_toggle_button_set_active(GTK_TOGGLE_BUTTON(check_aff_CP0), TRUE);
+    ASSERT_EQ(m_pic->config, 0x000F);
+    m_pic->prog[1] = 0x0123;
+    lance(prepare_PIC_e);
+    EXPECT_EQ(non.questions, 1);
+    EXPECT_EQ(non.texte, "Le mot de configuration 000F active la protection du code (CP0, CP1 ou "
+                         "CPD). Sur un PIC à EPROM, c'est définitif. Continuer ?");
+    EXPECT_FALSE(visible(protection_box));
+    EXPECT_FALSE(visible(error_box)) << texte(error_msg);
+
+    m_pic = std::make_unique<Memoire_PIC>();
+    lance(prepare_PIC_l);
+    EXPECT_EQ(m_pic->prog[0], 0x2805);
+    EXPECT_EQ(m_pic->prog[1], 0x3FFF);
+    EXPECT_EQ(m_pic->config, 0x3FFF);
+    EXPECT_EQ(non.questions, 1); // reading asks nothing
 }
 
 TEST_F(Interface, annuler_l_insertion_ne_lance_rien) {

@@ -10,9 +10,11 @@ TEST_F(Interface, changer_d_appareil_blanchit_au_dela_et_remet_la_configuration)
     std::fill(m_pic->prog.begin(), m_pic->prog.end(), 0x0123);
     std::fill(m_pic->donnee.begin(), m_pic->donnee.end(), 0x45);
     m_pic->config = 0x1234;
+    m_pic->config_definie = true;
     // The same device again (GTK 3 emits nothing for an unchanged text: call the handler).
     combo_pic_changed(champ_combo(boutons.combo_pic), boutons.effacer);
     EXPECT_EQ(m_pic->config, 0x1234);
+    EXPECT_TRUE(m_pic->config_definie);
     EXPECT_EQ(m_pic->prog[1023], 0x0123);
     EXPECT_EQ(m_pic->prog[1024], 0xFFFF);
     EXPECT_EQ(m_pic->donnee[63], 0x45);
@@ -21,6 +23,13 @@ TEST_F(Interface, changer_d_appareil_blanchit_au_dela_et_remet_la_configuration)
     choisit("PIC16F876"); // 1024 -> 8192 words: words 1024 to 8191 are blank
     EXPECT_EQ(pic_select, 1);
     EXPECT_EQ(m_pic->config, 0x3FFF);
+    // Nobody gave this word: a write leaves the chip's own (also after the view set the
+    // oscillator list of a family with FOSC2).
+    EXPECT_FALSE(m_pic->config_definie);
+    choisit("PIC12C671");
+    EXPECT_FALSE(m_pic->config_definie);
+    choisit("PIC16F876");
+    EXPECT_FALSE(m_pic->config_definie);
     EXPECT_TRUE(std::all_of(m_pic->prog.begin() + 1024, m_pic->prog.end(),
                             [](uint16_t w) { return w == 0xFFFF; }));
     EXPECT_EQ(m_pic->prog[1023], 0x0123);
