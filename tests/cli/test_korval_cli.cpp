@@ -480,7 +480,7 @@ TEST_F(Cli, fichiers_illisibles_ou_impossibles_a_ecrire_sortent_en_2) {
 TEST_F(Cli, les_reglages_ne_sont_jamais_reecrits) {
     const std::string avant = test::lit_fichier(conf + "/conf_port");
     const auto date = fs::last_write_time(conf + "/conf_port");
-    ASSERT_EQ(sim("PIC16C61", {"comparer", programme}).code, 1);
+    ASSERT_EQ(sim("PIC16C61", {"comparer", programme}, "16c61.etat").code, 1);
     ASSERT_EQ(sim("PIC16F84", {"ecrire", programme}).code, 0);
     EXPECT_EQ(test::lit_fichier(conf + "/conf_port"), avant);
     EXPECT_EQ(fs::last_write_time(conf + "/conf_port"), date);
