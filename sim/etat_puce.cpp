@@ -82,12 +82,11 @@ Chargement_etat charge_etat_puce(Modele_puce& puce, const std::string& chemin) {
 
     const std::string& attendu = puce.description().nom;
     std::string nom = nom_puce_etat(texte);
-    if (nom.empty())
-        return refuse("Le fichier d'état " + chemin + " ne nomme aucune puce", puce);
+    if (nom.empty()) return refuse("Le fichier d'état " + chemin + " ne nomme aucune puce", puce);
     if (nom != attendu)
-        return refuse(
-            "Le fichier d'état " + chemin + " est celui d'une " + nom + ", pas d'une " + attendu,
-            puce);
+        return refuse("Le fichier d'état " + chemin + " est celui d'une " + nom + ", pas d'une " +
+                          attendu,
+                      puce);
     std::string vierge = puce.etat_hex();
     if (!puce.charge_etat_hex(texte)) {
         // The model may have taken part of the text before giving up.

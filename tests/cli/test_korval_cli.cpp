@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <fcntl.h>
@@ -100,11 +101,14 @@ class Cli : public test::Etat_propre {
         return r;
     }
 
-    // Options and command on the simulated programmer, the chip kept in etat.
+    // Options and command on the simulated programmer, the chip kept in etat. Runs without a
+    // simulated fault are strict: a protocol violation fails them.
     Resultat sim(const std::string& composant, std::vector<std::string> args,
                  const std::string& etat = "puce.etat") {
         std::vector<std::string> tout = {"--conf",          conf, "--simulateur",
                                          rep.fichier(etat), "-c", composant};
+        if (std::find(args.begin(), args.end(), "--panne") == args.end())
+            tout.push_back("--strict");
         tout.insert(tout.end(), args.begin(), args.end());
         return lance(tout);
     }
@@ -143,6 +147,7 @@ TEST_F(Cli, mauvais_usages_sortent_en_2_avec_la_raison) {
          "--puce et --panne ne s'emploient qu'avec --simulateur"},
         {{"--simulateur", "e", "--ppdev", "/dev/parport0", "effacer"},
          "--simulateur et --ppdev ne s'emploient pas ensemble"},
+        {{"--strict", "effacer"}, "--strict ne s'emploie qu'avec --simulateur"},
         {{"--version=2", "composants"}, "l'option --version ne prend pas de valeur"},
     };
     for (const Cas& c : cas) {
@@ -157,10 +162,11 @@ TEST_F(Cli, mauvais_usages_sortent_en_2_avec_la_raison) {
 TEST_F(Cli, aide_et_version) {
     const Resultat r = lance({"--help"});
     EXPECT_EQ(r.code, 0);
-    for (const char* mot : {"composants", "lire FICHIER", "ecrire FICHIER", "comparer FICHIER",
-                            "effacer", "afficher FICHIER", "--composant", "--donnees", "--conf",
-                            "--simulateur", "--puce", "--panne", "--ppdev", "--trace",
-                            "--base hexa|decimale|binaire", "--silencieux", "--version"})
+    for (const char* mot :
+         {"composants", "lire FICHIER", "ecrire FICHIER", "comparer FICHIER", "effacer",
+          "afficher FICHIER", "--composant", "--donnees", "--conf", "--simulateur", "--puce",
+          "--panne", "--ppdev", "--trace", "--base hexa|decimale|binaire", "--silencieux",
+          "--strict", "--version"})
         EXPECT_TRUE(contient(r.sortie, mot)) << mot;
     for (const Desc_panne& p : liste_pannes()) {
         EXPECT_TRUE(contient(r.sortie, std::string(p.nom) + " ")) << p.nom;
@@ -577,9 +583,9 @@ TEST_F(Cli, progression_redessinee_sur_un_terminal) {
     ASSERT_EQ(::tcgetattr(esclave, &t), 0);
     ::cfmakeraw(&t); // line ends as written
     ASSERT_EQ(::tcsetattr(esclave, TCSANOW, &t), 0);
-    const std::vector<std::string> args = {KORVAL_CLI,     "--conf",         conf,
-                                           "--simulateur", rep.fichier("e"), "-c",
-                                           "PIC16F84",     "ecrire",         programme};
+    const std::vector<std::string> args = {KORVAL_CLI,       "--conf", conf,       "--simulateur",
+                                           rep.fichier("e"), "-c",     "PIC16F84", "--strict",
+                                           "ecrire",         programme};
     const pid_t pid = ::fork();
     ASSERT_GE(pid, 0);
     if (pid == 0) {
