@@ -10,6 +10,7 @@
 #include "core/messages.h"
 #include "core/repertoire_conf.h"
 #include "hex/hex.h"
+#include "operations/interruption.h"
 #include "operations/operations.h"
 #include "operations/programmateur.h"
 #include "port/backend.h"
@@ -232,13 +233,14 @@ int afficher(const Options_cli& o, const Desc_PIC& p) {
 }
 
 // The programmer under the line driver for one operation: the simulated board, ppdev or direct
-// port access, and the trace around it.
+// port access, and the trace around it. A signal while it is open stops the operation safely.
 class Session_port {
   public:
     ~Session_port() { ferme(); }
 
     // SORTIE_REUSSIE, or the exit status of the failure (its message given).
     int ouvre(const Options_cli& o) {
+        garde.emplace();
         if (!installe_programmateur(o)) return SORTIE_USAGE;
         simulateur = o.avec_simulateur;
         installe = true;
@@ -258,14 +260,18 @@ class Session_port {
     // Keeps the simulated chip in its state file and closes the trace. The virtual time the
     // simulated board ran, or -1.
     int64_t ferme() {
-        if (!installe) return -1;
-        installe = false;
-        const int64_t ns = simulateur ? termine_simulateur() : -1;
-        installe_backend(cree_backend_ferme());
+        int64_t ns = -1;
+        if (installe) {
+            installe = false;
+            ns = simulateur ? termine_simulateur() : -1;
+            installe_backend(cree_backend_ferme());
+        }
+        garde.reset();
         return ns;
     }
 
   private:
+    std::optional<Garde_operation> garde;
     bool installe = false;
     bool simulateur = false;
 };
@@ -365,6 +371,13 @@ int operation(const Options_cli& o, const Desc_PIC& p) {
     installe_puits_progression({});
     progression = nullptr;
 
+    const std::vector<std::string> violations = releve_violations();
+    for (const std::string& l : violations) std::fprintf(stderr, "%s\n", l.c_str());
+    if (o.strict && !violations.empty() && code == SORTIE_REUSSIE) {
+        erreur("--strict : la puce simulée a relevé des violations du protocole");
+        code = SORTIE_ECHEC;
+    }
+
     const int avant = nb_messages;
     const int64_t ns = session.ferme();
     // The simulated chip could not be kept in its state file.
@@ -446,6 +459,7 @@ int korval_cli_main(int argc, const char* const* argv) {
     if (!o.conf.empty()) force_repertoire_conf(o.conf);
     sortie = reserve_sortie();
     installe_puits_message(puits_message);
+    installe_gestion_signaux();
     const int code = execute(o);
     installe_puits_message({});
     std::fflush(stdout);

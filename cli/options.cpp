@@ -40,7 +40,8 @@ struct Drapeau {
 };
 
 const Drapeau drapeaux[] = {
-    {"donnees", 'd'}, {"proteger", 0}, {"silencieux", 'q'}, {"help", 'h'}, {"version", 0}};
+    {"donnees", 'd'}, {"proteger", 0}, {"silencieux", 'q'}, {"strict", 0}, {"help", 'h'},
+    {"version", 0}};
 
 bool range_valeur(const std::string& nom, const std::string& valeur, Options_cli& o,
                   std::string& erreur) {
@@ -82,6 +83,7 @@ void range_drapeau(const std::string& nom, Options_cli& o) {
     if (nom == "donnees") o.octets = true;
     if (nom == "proteger") o.proteger = true;
     if (nom == "silencieux") o.silencieux = true;
+    if (nom == "strict") o.strict = true;
     if (nom == "help") o.aide = true;
     if (nom == "version") o.version = true;
 }
@@ -193,6 +195,10 @@ bool lit_options(int argc, const char* const* argv, Options_cli& o, std::string&
         erreur = "--puce et --panne ne s'emploient qu'avec --simulateur";
         return false;
     }
+    if (!o.avec_simulateur && o.strict) {
+        erreur = "--strict ne s'emploie qu'avec --simulateur";
+        return false;
+    }
     if (o.avec_simulateur && !o.ppdev.empty()) {
         erreur = "--simulateur et --ppdev ne s'emploient pas ensemble";
         return false;
@@ -243,12 +249,18 @@ std::string texte_aide() {
         "  --conf REP             répertoire de conf_PICS et conf_port (par défaut\n"
         "                         /etc/korval-1.2/, ou KORVAL_CONF)\n"
         "  --simulateur FICHIER   programmateur simulé ; FICHIER garde la puce simulée d'une\n"
-        "                         fois sur l'autre\n"
+        "                         fois sur l'autre. Un FICHIER qui ne peut pas être chargé\n"
+        "                         (autre puce, contenu illisible) est refusé (code 2) et\n"
+        "                         laissé tel quel : un autre nom donne une puce neuve. Un\n"
+        "                         FICHIER déjà employé par un autre korval ou korval-cli\n"
+        "                         est refusé aussi\n"
         "  --puce NOM             autre composant dans le support simulé\n"
         "  --panne NOM            panne simulée (répétable, liste ci-dessous)\n"
         "  --ppdev PERIPH         port parallèle par ppdev (par exemple /dev/parport0) au lieu\n"
         "                         de l'accès direct, qui demande root\n"
         "  --trace FICHIER        trace VCD de toutes les lignes du programmateur\n"
+        "  --strict               avec --simulateur : une violation du protocole relevée par\n"
+        "                         la puce simulée fait échouer la commande (code 1)\n"
         "  --base hexa|decimale|binaire\n"
         "                         base des données pour afficher (par défaut hexa)\n"
         "  -q, --silencieux       pas d'affichage de la progression\n"
@@ -257,6 +269,14 @@ std::string texte_aide() {
         "\n"
         "Les réglages (conf_port) donnent le port, le type de programmateur, le brochage, les\n"
         "plages et les zones à programmer ; la ligne de commande ne les réécrit jamais.\n"
+        "\n"
+        "Après chaque opération, le programmateur simulé donne les violations du protocole\n"
+        "relevées par la puce, une ligne par sorte avec leur nombre, par exemple\n"
+        "« Simulateur : 2 commandes inconnues (9, 11) ».\n"
+        "\n"
+        "Ctrl-C (SIGINT), SIGTERM ou SIGHUP pendant une opération : la puce est mise hors\n"
+        "tension, la puce simulée est enregistrée telle qu'elle est, la trace est fermée, et\n"
+        "la commande s'arrête avec le code 130, 143 ou 129.\n"
         "\n"
         "Pannes du programmateur simulé :\n";
     for (const Desc_panne& p : liste_pannes()) {
@@ -270,6 +290,7 @@ std::string texte_aide() {
          "  1  l'opération sur la puce a échoué, ou la comparaison a trouvé une différence\n"
          "  2  mauvaise utilisation, composant inconnu, fichier illisible, sans données ou\n"
          "     impossible à écrire, protection du code sans --proteger\n"
-         "  3  programmateur non détecté, ou accès au port refusé\n";
+         "  3  programmateur non détecté, ou accès au port refusé\n"
+         "  130, 143, 129  opération interrompue par SIGINT, SIGTERM ou SIGHUP\n";
     return t;
 }

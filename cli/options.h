@@ -24,6 +24,7 @@ struct Options_cli : Options_programmateur {
     std::string conf;
     int base = 0; // donnee_en_binaire: 0 hexadecimal, 1 binary, 2 decimal
     bool silencieux = false;
+    bool strict = false; // a protocol violation on the simulated programmer fails the command
     bool aide = false;
     bool version = false;
 };

@@ -4,9 +4,15 @@
 #include "core/etat.h"
 #include "port/backend.h"
 
+#include <unistd.h>
+
 uint8_t port_donnee = 0;
+volatile std::sig_atomic_t signal_interruption = 0;
 
 namespace {
+
+void (*fin_interruption)(int) = nullptr;
+bool arret_en_cours = false;
 
 // What init_port last opened: the base and the backend it was opened on.
 int base_ouverte = -1;
@@ -21,9 +27,10 @@ void met_ligne(Num_ligne ligne, bool niveau) {
         port_donnee = static_cast<uint8_t>(port_donnee & ~l.masque);
 }
 
-// The whole byte goes out, changed or not.
+// The whole byte goes out, changed or not; a signal noted meanwhile stops everything here.
 void ecrit_port() {
     backend().ecrit_donnee(port_donnee);
+    if (signal_interruption != 0) arrete_si_interrompu();
 }
 
 void pilote(Num_ligne ligne, bool niveau) {
@@ -118,4 +125,28 @@ void attente(int n) {
     Backend_port& b = backend();
     const int64_t debut = b.horloge_ns();
     b.attend(debut, (int64_t{n} + val_tempo) * 1000);
+}
+
+void installe_fin_interruption(void (*fin)(int)) {
+    fin_interruption = fin;
+}
+
+void arrete_si_interrompu() {
+    const int signal = signal_interruption;
+    if (signal == 0 || arret_en_cours) return;
+    arret_en_cours = true;
+    // Programming voltage off before the supply, clock and data low; then SELECT and DATA_93
+    // inactive. The levels hold a moment, so a trace shows them.
+    met_ligne(L_VPP2, false);
+    met_ligne(L_VPP1, false);
+    met_ligne(L_CLK, false);
+    met_ligne(L_DATA_OUT, false);
+    ecrit_port();
+    met_ligne(L_VCC, false);
+    met_ligne(L_SELECT, false);
+    met_ligne(L_DATA_93, false);
+    ecrit_port();
+    attente(1);
+    if (fin_interruption) fin_interruption(signal);
+    ::_exit(128 + signal);
 }

@@ -2,6 +2,7 @@
 // the port and the microsecond wait. Levels are logical; the pin map c_u gives bit and polarity.
 #pragma once
 
+#include <csignal>
 #include <cstdint>
 
 extern uint8_t port_donnee; // shadow of the data register
@@ -23,3 +24,13 @@ int get_b_data(); // logical level of DATA_IN
 
 void init_port();    // opens the port, all supply and programming lines inactive
 void attente(int n); // busy-waits n + val_tempo microseconds
+
+// Interruption by a signal. A handler only sets signal_interruption (to the signal's number);
+// the next line change then completes, the chip is powered down (supply and programming voltage
+// off, every line at rest) and the routine installed with installe_fin_interruption runs with
+// the signal's number. It must not return; without one the process ends with 128 + signal.
+extern volatile std::sig_atomic_t signal_interruption;
+void installe_fin_interruption(void (*fin)(int signal));
+// The same stop, where no line change may come (the end of an operation); nothing while no
+// signal is noted.
+void arrete_si_interrompu();

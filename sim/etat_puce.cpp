@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -15,8 +16,19 @@ namespace fs = std::filesystem;
 
 namespace {
 
-void demarre_vierge(const std::string& raison, const Modele_puce& puce) {
-    message_erreur(raison + " : la puce simulée " + puce.description().nom + " démarre vierge.", 0);
+// The file is not loaded and must not be replaced: the user is told how to start a new chip.
+Chargement_etat refuse(const std::string& raison, const Modele_puce& puce) {
+    message_erreur(raison + " : il n'est ni chargé ni modifié. Pour simuler une puce " +
+                       puce.description().nom +
+                       " neuve, donnez un autre nom de fichier à --simulateur.",
+                   0);
+    return Chargement_etat::refuse;
+}
+
+void impossible_d_enregistrer(const std::string& chemin, int erreur) {
+    message_erreur("Impossible d'enregistrer l'état de la puce simulée dans " + chemin + " : " +
+                       std::strerror(erreur),
+                   0);
 }
 
 // Mode for a new file: the old file's when there is one, else what the umask allows.
@@ -55,41 +67,74 @@ std::string nom_puce_etat(const std::string& texte) {
     return nom;
 }
 
-bool charge_etat_puce(Modele_puce& puce, const std::string& chemin) {
+Chargement_etat charge_etat_puce(Modele_puce& puce, const std::string& chemin) {
     std::error_code ec;
     fs::file_status st = fs::status(chemin, ec);
-    if (st.type() == fs::file_type::not_found) return false;
+    if (st.type() == fs::file_type::not_found) return Chargement_etat::absent;
 
     std::ifstream f;
     if (st.type() == fs::file_type::regular) f.open(chemin, std::ios::binary);
     std::ostringstream lu;
     if (f) lu << f.rdbuf();
-    if (!f.is_open() || f.bad()) {
-        demarre_vierge("Impossible de lire le fichier d'état " + chemin, puce);
-        return false;
-    }
+    if (!f.is_open() || f.bad())
+        return refuse("Impossible de lire le fichier d'état " + chemin, puce);
     std::string texte = lu.str();
 
     const std::string& attendu = puce.description().nom;
     std::string nom = nom_puce_etat(texte);
-    if (nom.empty()) {
-        demarre_vierge("Le fichier d'état " + chemin + " ne nomme aucune puce", puce);
-        return false;
-    }
-    if (nom != attendu) {
-        demarre_vierge("Le fichier d'état " + chemin + " est celui d'une " + nom + ", pas d'une " +
-                           attendu,
-                       puce);
-        return false;
-    }
+    if (nom.empty()) return refuse("Le fichier d'état " + chemin + " ne nomme aucune puce", puce);
+    if (nom != attendu)
+        return refuse("Le fichier d'état " + chemin + " est celui d'une " + nom + ", pas d'une " +
+                          attendu,
+                      puce);
     std::string vierge = puce.etat_hex();
     if (!puce.charge_etat_hex(texte)) {
         // The model may have taken part of the text before giving up.
         puce.charge_etat_hex(vierge);
-        demarre_vierge("Le fichier d'état " + chemin + " est illisible", puce);
-        return false;
+        return refuse("Le fichier d'état " + chemin + " est illisible", puce);
     }
-    return true;
+    return Chargement_etat::charge;
+}
+
+std::unique_ptr<Verrou_etat> Verrou_etat::prend(const std::string& chemin) {
+    const std::string verrou = chemin + ".verrou";
+    // A holder that ends removes the lock file before unlocking it: a lock taken on a file that
+    // is no longer at its path is worth nothing, and the new one is tried.
+    for (int essai = 0; essai < 100; ++essai) {
+        int fd = ::open(verrou.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
+        if (fd < 0) {
+            impossible_d_enregistrer(chemin, errno);
+            return nullptr;
+        }
+        if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+            const int erreur = errno;
+            ::close(fd);
+            if (erreur != EWOULDBLOCK) {
+                impossible_d_enregistrer(chemin, erreur);
+                return nullptr;
+            }
+            message_erreur("Le fichier d'état " + chemin +
+                               " est déjà employé par un autre korval ou korval-cli : attendez "
+                               "la fin de son opération, ou donnez un autre nom de fichier à "
+                               "--simulateur.",
+                           0);
+            return nullptr;
+        }
+        struct stat ouvert, present;
+        if (::fstat(fd, &ouvert) == 0 && ::stat(verrou.c_str(), &present) == 0 &&
+            ouvert.st_dev == present.st_dev && ouvert.st_ino == present.st_ino)
+            return std::unique_ptr<Verrou_etat>(new Verrou_etat(fd, chemin));
+        ::close(fd);
+    }
+    impossible_d_enregistrer(chemin, EAGAIN);
+    return nullptr;
+}
+
+Verrou_etat::Verrou_etat(int f, std::string chemin) : fd(f), chemin_etat(std::move(chemin)) {}
+
+Verrou_etat::~Verrou_etat() {
+    ::unlink((chemin_etat + ".verrou").c_str());
+    ::close(fd);
 }
 
 bool sauve_etat_puce(const Modele_puce& puce, const std::string& chemin) {

@@ -4,12 +4,37 @@
 
 #include "sim/puces/puce.h"
 
+#include <memory>
 #include <string>
 
-// Loads chemin into the chip. A missing file leaves the chip as it is (blank) without a word; a
-// file that cannot be read, names another chip or that the model rejects posts a message and
-// leaves the chip blank. True when the contents came from the file.
-bool charge_etat_puce(Modele_puce& puce, const std::string& chemin);
+enum class Chargement_etat {
+    charge, // the contents came from the file
+    absent, // no file: the chip stays blank, without a word
+    refuse, // a file that cannot be read, names another chip or that the model rejects: a
+            // message says so, the chip stays blank and the file must not be replaced
+};
+
+// Loads chemin into the chip.
+Chargement_etat charge_etat_puce(Modele_puce& puce, const std::string& chemin);
+
+// Holds a state file for one run, so that two programs never work on one simulated chip at once:
+// an exclusive lock on the file chemin + ".verrou" beside it, removed on release.
+class Verrou_etat {
+  public:
+    // Null, with a message, when another program holds the file or no lock can be made there
+    // (then the state could not be saved either).
+    static std::unique_ptr<Verrou_etat> prend(const std::string& chemin);
+    ~Verrou_etat();
+    Verrou_etat(const Verrou_etat&) = delete;
+    Verrou_etat& operator=(const Verrou_etat&) = delete;
+
+    const std::string& fichier() const { return chemin_etat; }
+
+  private:
+    Verrou_etat(int fd, std::string chemin);
+    int fd;
+    std::string chemin_etat;
+};
 
 // Writes the chip's contents to chemin through a temporary file in the same directory and a
 // rename, so that a crash never leaves half a file. False, with a message, on failure.

@@ -5,12 +5,28 @@
 #include "sim/etat_puce.h"
 #include "sim/pannes.h"
 #include "sim/puces/fabrique.h"
+#include "sim/puces/puce_pic.h"
 
+#include <algorithm>
 #include <cstdio>
+#include <memory>
 
 namespace {
 
 std::string fichier_etat_installe;
+std::unique_ptr<Verrou_etat> verrou_installe;
+
+// Values listed after a kind of violation: the commands, or the addresses, first seen first.
+constexpr std::size_t valeurs_max = 4;
+
+std::string valeur_violation(const Violation& v) {
+    char texte[16];
+    if (v.genre == Genre_violation::commande_inconnue)
+        std::snprintf(texte, sizeof texte, "%d", v.code);
+    else
+        std::snprintf(texte, sizeof texte, "%XH", static_cast<unsigned>(v.adresse));
+    return texte;
+}
 
 } // namespace
 
@@ -55,17 +71,24 @@ bool installe_simulateur(const Options_simulateur& o) {
     if (!d) return false;
 
     std::unique_ptr<Modele_puce> puce;
+    std::unique_ptr<Verrou_etat> verrou;
     if (!pannes.sans_puce) {
         puce = cree_puce(*d, pannes.puce);
-        if (!puce)
+        if (!puce) {
             message_erreur("Simulateur : la puce " + d->nom +
                                " n'est pas encore simulée, le support reste vide.",
                            0);
-        else if (!o.fichier_etat.empty())
-            charge_etat_puce(*puce, o.fichier_etat);
+        } else if (!o.fichier_etat.empty()) {
+            // The board replaced may hold the same file: its lock serves again.
+            const bool deja = verrou_installe && verrou_installe->fichier() == o.fichier_etat;
+            if (!deja && !(verrou = Verrou_etat::prend(o.fichier_etat))) return false;
+            if (charge_etat_puce(*puce, o.fichier_etat) == Chargement_etat::refuse) return false;
+            if (deja) verrou = std::move(verrou_installe);
+        }
     }
     // An empty socket keeps no contents: its state file is left as it is.
     fichier_etat_installe = puce ? o.fichier_etat : "";
+    verrou_installe = std::move(verrou);
 
     auto carte = std::make_unique<Carte_simulee>(std::move(puce), pannes, cablage, o.cout_acces_ns);
     Carte_simulee* brute = carte.get();
@@ -74,12 +97,59 @@ bool installe_simulateur(const Options_simulateur& o) {
     return true;
 }
 
+bool sauve_simulateur() {
+    Carte_simulee* carte = carte_simulee_installee();
+    if (!carte || fichier_etat_installe.empty() || !carte->puce()) return true;
+    return sauve_etat_puce(*carte->puce(), fichier_etat_installe);
+}
+
 int64_t termine_simulateur() {
     Carte_simulee* carte = carte_simulee_installee();
-    if (!carte) return -1;
-    if (!fichier_etat_installe.empty() && carte->puce())
-        sauve_etat_puce(*carte->puce(), fichier_etat_installe);
-    return carte->temps_ecoule_ns();
+    if (carte) sauve_simulateur();
+    fichier_etat_installe.clear();
+    verrou_installe.reset();
+    return carte ? carte->temps_ecoule_ns() : -1;
+}
+
+std::vector<std::string> releve_violations() {
+    std::vector<std::string> lignes;
+    Carte_simulee* carte = carte_simulee_installee();
+    auto* pic = carte ? dynamic_cast<Puce_pic*>(carte->puce()) : nullptr;
+    if (!pic || pic->nombre_violations() == 0) return lignes;
+    const std::vector<Violation>& journal = pic->violations();
+    for (int k = 0; k <= static_cast<int>(Genre_violation::impulsion_longue); ++k) {
+        const auto g = static_cast<Genre_violation>(k);
+        int n = 0;
+        std::vector<std::string> valeurs;
+        bool autres = false;
+        for (const Violation& v : journal) {
+            if (v.genre != g) continue;
+            ++n;
+            // Where the chip refused programming mode, its counter tells nothing.
+            if (g == Genre_violation::entree_refusee) continue;
+            std::string t = valeur_violation(v);
+            if (std::find(valeurs.begin(), valeurs.end(), t) != valeurs.end()) continue;
+            if (valeurs.size() < valeurs_max)
+                valeurs.push_back(t);
+            else
+                autres = true;
+        }
+        if (n == 0) continue;
+        std::string l = "Simulateur : " + std::to_string(n) + " " +
+                        (n == 1 ? nom_violation(g) : nom_violations(g));
+        if (!valeurs.empty()) {
+            l += " (";
+            for (std::size_t i = 0; i < valeurs.size(); ++i) l += (i ? ", " : "") + valeurs[i];
+            l += autres ? ", ...)" : ")";
+        }
+        lignes.push_back(l);
+    }
+    const int au_dela = pic->nombre_violations() - static_cast<int>(journal.size());
+    if (au_dela > 0)
+        lignes.push_back("Simulateur : " + std::to_string(au_dela) +
+                         " autres violations du protocole, non détaillées");
+    pic->efface_violations();
+    return lignes;
 }
 
 std::string texte_duree(int64_t ns) {

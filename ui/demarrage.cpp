@@ -5,6 +5,7 @@
 #include "core/memoire.h"
 #include "core/messages.h"
 #include "core/repertoire_conf.h"
+#include "operations/interruption.h"
 #include "port/backend.h"
 #include "port/port.h"
 #include "port/privileges.h"
@@ -207,6 +208,9 @@ int korval_main(int argc, char** argv) {
         std::fprintf(stderr, "korval : option inconnue : %s\n%s", argv[1], usage);
         return 2;
     }
+    // The windows are gone by the time an interrupted operation is reported.
+    installe_gestion_signaux(
+        [](const std::string& texte) { std::fprintf(stderr, "%s\n", texte.c_str()); });
     demarre_interface(o);
     gtk_main();
     if (simulateur_installe) termine_simulateur();

@@ -4,7 +4,10 @@
 #include "core/memoire.h"
 #include "ui/interface.h"
 
+#include "core/messages.h"
+#include "operations/interruption.h"
 #include "operations/operations.h"
+#include "sim/simulateur.h"
 
 #include <utility>
 #include <cstdio>
@@ -12,6 +15,20 @@
 namespace {
 
 bool en_cours = false;
+
+// The simulated chip's protocol violations, after what the operation itself said.
+void signale_violations() {
+    const std::vector<std::string> lignes = releve_violations();
+    if (lignes.empty()) return;
+    std::string texte;
+    int fin = 0;
+    if (error_box && error_msg && gtk_widget_get_visible(error_box)) {
+        texte = std::string(gtk_label_get_text(GTK_LABEL(error_msg))) + "\n";
+        fin = erreur_fin;
+    }
+    for (std::size_t i = 0; i < lignes.size(); ++i) texte += (i ? "\n" : "") + lignes[i];
+    message_erreur(texte, fin);
+}
 
 void choisit(int operation, const char* titre, gpointer boite) {
     // Without a device (empty catalogue) no operation can be chosen.
@@ -38,7 +55,14 @@ void resynchronise_liste() {
 void execute(void (*corps)()) {
     en_cours = true;
     met_a_jour_sensibilite();
-    corps();
+    {
+        // A signal meanwhile stops the operation with the chip powered down; the simulated chip
+        // is kept after each operation, as a real one would be.
+        Garde_operation garde;
+        corps();
+        sauve_simulateur();
+    }
+    signale_violations();
     en_cours = false;
     met_a_jour_sensibilite();
     resynchronise_liste();

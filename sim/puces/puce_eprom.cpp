@@ -193,7 +193,7 @@ Puce_pic::Suite_commande Puce_eprom::commande(int code, int64_t t) {
     default:
         break;
     }
-    signale(Genre_violation::commande_inconnue, t);
+    signale(Genre_violation::commande_inconnue, t, code);
     return {};
 }
 

@@ -107,7 +107,7 @@ Puce_pic::Suite_commande Puce_flash::commande(int code, int64_t t) {
         break;
     }
     if (!erase_par_9) {
-        signale(Genre_violation::commande_inconnue, t);
+        signale(Genre_violation::commande_inconnue, t, code);
         return {};
     }
     bool programme = code == 9;

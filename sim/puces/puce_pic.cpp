@@ -39,6 +39,24 @@ const char* nom_violation(Genre_violation g) {
     return "?";
 }
 
+const char* nom_violations(Genre_violation g) {
+    switch (g) {
+    case Genre_violation::entree_refusee:
+        return "entrées en programmation refusées";
+    case Genre_violation::commande_pendant_cycle:
+        return "commandes pendant un cycle d'écriture";
+    case Genre_violation::cycle_interrompu:
+        return "cycles d'écriture interrompus";
+    case Genre_violation::commande_inconnue:
+        return "commandes inconnues";
+    case Genre_violation::ecriture_interdite:
+        return "écritures d'un emplacement interdit";
+    case Genre_violation::impulsion_longue:
+        return "impulsions de programmation trop longues";
+    }
+    return "?";
+}
+
 Puce_pic::Puce_pic(const Desc_PIC& d, const Pannes_puce& p, const Options_puce& o)
     : desc(d), carac(caracteristiques_pic(d)), pannes_(p), options(o),
       graine_(o.graine ? o.graine : graine_du_nom(d.nom)), largeur_(d.algo == 3 ? 12 : 14) {
@@ -106,9 +124,9 @@ bool Puce_pic::donnees_protegees() const {
     return masque_cp0 && (mem.config & masque_cp0) != masque_cp0;
 }
 
-void Puce_pic::signale(Genre_violation g, int64_t t) {
+void Puce_pic::signale(Genre_violation g, int64_t t, int code) {
     ++total_violations;
-    if (journal.size() < journal_max) journal.push_back({g, t, pc});
+    if (journal.size() < journal_max) journal.push_back({g, t, pc, code});
 }
 
 int Puce_pic::nombre_violations(Genre_violation g) const {

@@ -34,11 +34,13 @@ enum class Genre_violation {
 };
 
 const char* nom_violation(Genre_violation g);
+const char* nom_violations(Genre_violation g); // plural: "commandes inconnues"
 
 struct Violation {
     Genre_violation genre;
     int64_t t_ns;
-    int adresse; // address counter at that moment
+    int adresse;   // address counter at that moment
+    int code = -1; // the command's code (commande_inconnue)
 };
 
 struct Options_puce {
@@ -125,7 +127,7 @@ class Puce_pic : public Modele_puce {
     // Contents were replaced from a state file.
     virtual void contenu_remplace() {}
 
-    void signale(Genre_violation g, int64_t t);
+    void signale(Genre_violation g, int64_t t, int code = -1);
     uint16_t normalise_config(uint16_t v) const; // unimplemented bits to 1, "0" bits to 0
     uint16_t masque_protection() const {
         return static_cast<uint16_t>(masque_cp0 | masque_cp1 | masque_cpd);

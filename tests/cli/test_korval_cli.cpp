@@ -7,12 +7,17 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <fcntl.h>
+#include <csignal>
 #include <fstream>
+#include <map>
+#include <poll.h>
 #include <pty.h>
 #include <sstream>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <termios.h>
 #include <unistd.h>
@@ -100,11 +105,14 @@ class Cli : public test::Etat_propre {
         return r;
     }
 
-    // Options and command on the simulated programmer, the chip kept in etat.
+    // Options and command on the simulated programmer, the chip kept in etat. Runs without a
+    // simulated fault are strict: a protocol violation fails them.
     Resultat sim(const std::string& composant, std::vector<std::string> args,
                  const std::string& etat = "puce.etat") {
         std::vector<std::string> tout = {"--conf",          conf, "--simulateur",
                                          rep.fichier(etat), "-c", composant};
+        if (std::find(args.begin(), args.end(), "--panne") == args.end())
+            tout.push_back("--strict");
         tout.insert(tout.end(), args.begin(), args.end());
         return lance(tout);
     }
@@ -143,6 +151,7 @@ TEST_F(Cli, mauvais_usages_sortent_en_2_avec_la_raison) {
          "--puce et --panne ne s'emploient qu'avec --simulateur"},
         {{"--simulateur", "e", "--ppdev", "/dev/parport0", "effacer"},
          "--simulateur et --ppdev ne s'emploient pas ensemble"},
+        {{"--strict", "effacer"}, "--strict ne s'emploie qu'avec --simulateur"},
         {{"--version=2", "composants"}, "l'option --version ne prend pas de valeur"},
     };
     for (const Cas& c : cas) {
@@ -157,10 +166,11 @@ TEST_F(Cli, mauvais_usages_sortent_en_2_avec_la_raison) {
 TEST_F(Cli, aide_et_version) {
     const Resultat r = lance({"--help"});
     EXPECT_EQ(r.code, 0);
-    for (const char* mot : {"composants", "lire FICHIER", "ecrire FICHIER", "comparer FICHIER",
-                            "effacer", "afficher FICHIER", "--composant", "--donnees", "--conf",
-                            "--simulateur", "--puce", "--panne", "--ppdev", "--trace", "--proteger",
-                            "--base hexa|decimale|binaire", "--silencieux", "--version"})
+    for (const char* mot :
+         {"composants", "lire FICHIER", "ecrire FICHIER", "comparer FICHIER", "effacer",
+          "afficher FICHIER", "--composant", "--donnees", "--conf", "--simulateur", "--puce",
+          "--panne", "--ppdev", "--trace", "--proteger", "--base hexa|decimale|binaire",
+          "--silencieux", "--strict", "--version"})
         EXPECT_TRUE(contient(r.sortie, mot)) << mot;
     for (const Desc_panne& p : liste_pannes()) {
         EXPECT_TRUE(contient(r.sortie, std::string(p.nom) + " ")) << p.nom;
@@ -562,7 +572,7 @@ TEST_F(Cli, fichiers_illisibles_ou_impossibles_a_ecrire_sortent_en_2) {
 TEST_F(Cli, les_reglages_ne_sont_jamais_reecrits) {
     const std::string avant = test::lit_fichier(conf + "/conf_port");
     const auto date = fs::last_write_time(conf + "/conf_port");
-    ASSERT_EQ(sim("PIC16C61", {"comparer", programme}).code, 1);
+    ASSERT_EQ(sim("PIC16C61", {"comparer", programme}, "16c61.etat").code, 1);
     ASSERT_EQ(sim("PIC16F84", {"ecrire", programme}).code, 0);
     EXPECT_EQ(test::lit_fichier(conf + "/conf_port"), avant);
     EXPECT_EQ(fs::last_write_time(conf + "/conf_port"), date);
@@ -659,9 +669,9 @@ TEST_F(Cli, progression_redessinee_sur_un_terminal) {
     ASSERT_EQ(::tcgetattr(esclave, &t), 0);
     ::cfmakeraw(&t); // line ends as written
     ASSERT_EQ(::tcsetattr(esclave, TCSANOW, &t), 0);
-    const std::vector<std::string> args = {KORVAL_CLI,     "--conf",         conf,
-                                           "--simulateur", rep.fichier("e"), "-c",
-                                           "PIC16F84",     "ecrire",         programme};
+    const std::vector<std::string> args = {KORVAL_CLI,       "--conf", conf,       "--simulateur",
+                                           rep.fichier("e"), "-c",     "PIC16F84", "--strict",
+                                           "ecrire",         programme};
     const pid_t pid = ::fork();
     ASSERT_GE(pid, 0);
     if (pid == 0) {
@@ -724,6 +734,149 @@ TEST_F(Cli, trace_vcd_de_l_operation) {
     EXPECT_GE(alimentations, 3u); // data, program, IDs and configuration: one pass each
     // The trace spans the whole operation: at least the 10 ms write cycle of each word.
     EXPECT_GT(dernier_temps, 20LL * 10'000'000);
+}
+
+// --- Simulated programmer: state file, protocol, interruption ----------------------------------
+
+TEST_F(Cli, fichier_d_etat_refuse_et_violations_du_protocole) {
+    ASSERT_EQ(sim("PIC16F84", {"ecrire", programme}).code, 0);
+    std::string texte = test::lit_fichier(rep.fichier("puce.etat"));
+    const std::size_t ligne2 = texte.find('\n', texte.find('\n') + 1);
+    ASSERT_NE(ligne2, std::string::npos);
+    texte[ligne2 - 2] = texte[ligne2 - 2] == '0' ? '1' : '0'; // a checksum one off
+    test::ecrit_fichier(rep.fichier("abime.etat"), texte);
+
+    // A state file that is not loaded is refused and left byte for byte as it was.
+    struct Refus {
+        const char* composant;
+        const char* etat;
+        const char* raison;
+    };
+    const std::string lu = rep.fichier("lu.hex");
+    for (const Refus& c : {Refus{"PIC16F628", "puce.etat", "est celui d'une PIC16F84"},
+                           Refus{"PIC16F84", "abime.etat", "illisible"}}) {
+        const std::string avant = test::lit_fichier(rep.fichier(c.etat));
+        const Resultat r = sim(c.composant, {"lire", lu}, c.etat);
+        EXPECT_EQ(r.code, 2) << c.etat;
+        EXPECT_TRUE(contient(r.erreurs, c.raison)) << r.erreurs;
+        EXPECT_TRUE(contient(r.erreurs, "donnez un autre nom de fichier à --simulateur"))
+            << r.erreurs;
+        EXPECT_EQ(test::lit_fichier(rep.fichier(c.etat)), avant) << c.etat;
+        EXPECT_FALSE(fs::exists(lu));
+    }
+
+    // 100 µs pulses lengthened past 1 ms by the delay setting: the chip still programs, the
+    // simulator reports each kind once, and only --strict fails the command.
+    const std::string lent = rep.fichier("lent");
+    fs::create_directory(lent);
+    fs::copy_file(conf + "/conf_PICS", lent + "/conf_PICS");
+    test::ecrit_fichier(lent + "/conf_port",
+                        test::lit_fichier(conf + "/conf_port") + "_TEMPO 1000\n");
+    for (bool strict : {false, true}) {
+        std::vector<std::string> args = {
+            "--conf", lent,       "--simulateur", rep.fichier(strict ? "s.etat" : "l.etat"),
+            "-c",     "PIC16C61", "ecrire",       programme};
+        if (strict) args.insert(args.begin(), "--strict");
+        const Resultat r = lance(args);
+        EXPECT_EQ(r.code, strict ? 1 : 0) << r.erreurs;
+        const auto l = lignes(r.erreurs);
+        EXPECT_EQ(std::count_if(l.begin(), l.end(),
+                                [](const std::string& s) {
+                                    return s.rfind("Simulateur : ", 0) == 0 &&
+                                           contient(s, " impulsions de programmation trop "
+                                                       "longues (0H, ");
+                                }),
+                  1)
+            << r.erreurs;
+    }
+}
+
+TEST_F(Cli, interrompu_pendant_l_ecriture_puce_hors_tension) {
+    struct Cas {
+        int signal;
+        int code;
+    };
+    for (const Cas c : {Cas{SIGINT, 130}, Cas{SIGTERM, 143}, Cas{SIGHUP, 129}}) {
+        SCOPED_TRACE(c.signal);
+        const std::string etat = rep.fichier("coupe.etat");
+        const std::string vcd = rep.fichier("coupe.vcd");
+        const std::string erreurs = rep.fichier("coupe.err");
+        fs::remove(etat);
+        fs::remove(vcd);
+        // The trace goes through a pipe that this test reads: the write can only go on as fast
+        // as the test reads, so it is still running when the signal comes.
+        ASSERT_EQ(::mkfifo(vcd.c_str(), 0600), 0);
+        const std::vector<std::string> args = {KORVAL_CLI, "--conf", conf,       "--simulateur",
+                                               etat,       "-c",     "PIC16F84", "-q",
+                                               "--trace",  vcd,      "ecrire",   programme};
+        const pid_t pid = ::fork();
+        ASSERT_GE(pid, 0);
+        if (pid == 0) {
+            const int nul = ::open("/dev/null", O_RDWR);
+            const int err = ::open(erreurs.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+            ::dup2(nul, STDIN_FILENO);
+            ::dup2(nul, STDOUT_FILENO);
+            ::dup2(err, STDERR_FILENO);
+            // A signal ignored here (a background job) would stay ignored in the program.
+            for (int s : {SIGINT, SIGTERM, SIGHUP}) std::signal(s, SIG_DFL);
+            std::vector<char*> argv;
+            for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+            argv.push_back(nullptr);
+            ::execv(argv[0], argv.data());
+            ::_exit(127);
+        }
+        const int fd = ::open(vcd.c_str(), O_RDONLY | O_NONBLOCK);
+        ASSERT_GE(fd, 0);
+        pollfd attente_trace = {fd, POLLIN, 0};
+        ASSERT_EQ(::poll(&attente_trace, 1, 30'000), 1) << "no trace from korval-cli";
+        ::fcntl(fd, F_SETFL, 0);
+        std::string trace;
+        char tampon[4096];
+        while (trace.size() < 65536) {
+            const ssize_t n = ::read(fd, tampon, sizeof tampon);
+            ASSERT_GT(n, 0);
+            trace.append(tampon, static_cast<std::size_t>(n));
+        }
+
+        // Meanwhile a second program on the same state file is refused.
+        const Resultat autre = sim("PIC16F84", {"lire", rep.fichier("lu.hex")}, "coupe.etat");
+        EXPECT_EQ(autre.code, 2);
+        EXPECT_TRUE(contient(autre.erreurs, "déjà employé par un autre korval")) << autre.erreurs;
+
+        ASSERT_EQ(::kill(pid, c.signal), 0);
+        for (ssize_t n; (n = ::read(fd, tampon, sizeof tampon)) > 0;)
+            trace.append(tampon, static_cast<std::size_t>(n));
+        ::close(fd);
+        int statut = 0;
+        ASSERT_EQ(::waitpid(pid, &statut, 0), pid);
+        ASSERT_TRUE(WIFEXITED(statut));
+        EXPECT_EQ(WEXITSTATUS(statut), c.code);
+        EXPECT_TRUE(contient(test::lit_fichier(erreurs),
+                             "Opération interrompue : la puce peut être partiellement programmée"))
+            << test::lit_fichier(erreurs);
+
+        // The trace is whole, and its last levels have the chip unpowered.
+        ASSERT_FALSE(trace.empty());
+        EXPECT_EQ(trace.back(), '\n');
+        std::map<std::string, std::string> code_de, dernier;
+        for (const std::string& l : lignes(trace)) {
+            if (l.rfind("$var wire 1 ", 0) == 0)
+                code_de[l.substr(12, 1)] = l.substr(14, l.find(' ', 14) - 14);
+            else if (l.size() >= 2 && (l[0] == '0' || l[0] == '1') && code_de.count(l.substr(1)))
+                dernier[code_de[l.substr(1)]] = l.substr(0, 1);
+        }
+        for (const char* ligne : {"VCC", "VPP1", "VPP2", "CLK"})
+            EXPECT_EQ(dernier[ligne], "0") << ligne;
+        EXPECT_EQ(lignes(trace).back().at(0), '#'); // a final time stamp
+        // The chip was kept as far as it was written (not up to its configuration word, which
+        // comes last), and a new run takes it.
+        EXPECT_EQ(test::lit_fichier(etat).rfind("; puce PIC16F84", 0), 0u);
+        const Resultat relu = sim("PIC16F84", {"comparer", programme}, "coupe.etat");
+        EXPECT_EQ(relu.code, 1) << relu.erreurs;
+        EXPECT_TRUE(contient(relu.sortie, "Les mot de configuration du PIC et de la mémoire sont "
+                                          "différents"))
+            << relu.sortie;
+    }
 }
 
 // --- Serial EEPROM -------------------------------------------------------------------------------

@@ -109,7 +109,7 @@ export HOME="$tmp/maison"
 unset KORVAL_CONF XDG_CONFIG_HOME
 mkdir -p "$HOME"
 cli=("$bin/korval-cli" --conf "$conf")
-sim=("${cli[@]}" --simulateur "$tmp/puce.etat" -c PIC16F84 -q)
+sim=("${cli[@]}" --simulateur "$tmp/puce.etat" -c PIC16F84 -q --strict)
 statut 0 "$bin/korval" --help
 contient "$tmp/sortie" "--simulateur"
 statut 0 "${cli[@]}" --simulateur "$tmp/puce.etat" -c PIC16F84 composants
@@ -127,8 +127,8 @@ contient "$tmp/sortie" "0000: 5A A5 FF"
 contient "$tmp/sortie" "Configuration : 3FF1"
 statut 3 "${sim[@]}" --panne sans-programmateur comparer "$tmp/image.hex"
 if [ -f "$build/examples/clignotant.hex" ]; then
-  statut 0 "${cli[@]}" --simulateur "$tmp/exemple.etat" -c PIC16F84 -q ecrire "$build/examples/clignotant.hex"
-  statut 0 "${cli[@]}" --simulateur "$tmp/exemple.etat" -c PIC16F84 -q comparer "$build/examples/clignotant.hex"
+  statut 0 "${cli[@]}" --simulateur "$tmp/exemple.etat" -c PIC16F84 -q --strict ecrire "$build/examples/clignotant.hex"
+  statut 0 "${cli[@]}" --simulateur "$tmp/exemple.etat" -c PIC16F84 -q --strict comparer "$build/examples/clignotant.hex"
 fi
 
 echo "== Seconde installation : réglages gardés, catalogue remplacé"

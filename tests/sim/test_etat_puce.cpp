@@ -25,7 +25,7 @@ TEST_F(Etat_puce, aller_retour_par_le_fichier) {
     EXPECT_EQ(nom_puce_etat(test::lit_fichier(chemin)), "PIC16F84");
 
     Puce_factice b("PIC16F84");
-    EXPECT_TRUE(charge_etat_puce(b, chemin));
+    EXPECT_EQ(charge_etat_puce(b, chemin), Chargement_etat::charge);
     EXPECT_EQ(b.mot, 0x1234);
     EXPECT_TRUE(messages.messages().empty());
 
@@ -42,19 +42,19 @@ TEST_F(Etat_puce, aller_retour_par_le_fichier) {
 
 TEST_F(Etat_puce, fichier_absent_puce_vierge_sans_message) {
     Puce_factice a("PIC16F84");
-    EXPECT_FALSE(charge_etat_puce(a, rep.fichier("absent.hex")));
+    EXPECT_EQ(charge_etat_puce(a, rep.fichier("absent.hex")), Chargement_etat::absent);
     EXPECT_EQ(a.mot, 0x3FFF);
     EXPECT_TRUE(messages.messages().empty());
 }
 
-TEST_F(Etat_puce, fichier_d_une_autre_puce) {
+TEST_F(Etat_puce, fichier_d_une_autre_puce_refuse) {
     Puce_factice autre("PIC16F628");
     autre.mot = 0x0000;
     std::string chemin = rep.fichier("puce.hex");
     ASSERT_TRUE(sauve_etat_puce(autre, chemin));
 
     Puce_factice a("PIC16F84");
-    EXPECT_FALSE(charge_etat_puce(a, chemin));
+    EXPECT_EQ(charge_etat_puce(a, chemin), Chargement_etat::refuse);
     EXPECT_EQ(a.mot, 0x3FFF);
     ASSERT_EQ(messages.messages().size(), 1u);
     const test::Message& m = messages.messages()[0];
@@ -62,12 +62,13 @@ TEST_F(Etat_puce, fichier_d_une_autre_puce) {
     EXPECT_NE(m.texte.find(chemin), std::string::npos) << m.texte;
     EXPECT_NE(m.texte.find("PIC16F628"), std::string::npos) << m.texte;
     EXPECT_NE(m.texte.find("PIC16F84"), std::string::npos) << m.texte;
-    EXPECT_NE(m.texte.find("vierge"), std::string::npos) << m.texte;
+    // How to start a new chip instead.
+    EXPECT_NE(m.texte.find("autre nom de fichier"), std::string::npos) << m.texte;
     // The other chip's file is left alone.
     EXPECT_EQ(nom_puce_etat(test::lit_fichier(chemin)), "PIC16F628");
 }
 
-TEST_F(Etat_puce, fichier_illisible_puce_vierge_avec_message) {
+TEST_F(Etat_puce, fichier_illisible_refuse_avec_message) {
     struct Cas {
         const char* nom;
         std::string contenu;
@@ -85,7 +86,7 @@ TEST_F(Etat_puce, fichier_illisible_puce_vierge_avec_message) {
         std::string chemin = rep.fichier("puce.hex");
         test::ecrit_fichier(chemin, c.contenu);
         Puce_factice a("PIC16F84");
-        EXPECT_FALSE(charge_etat_puce(a, chemin));
+        EXPECT_EQ(charge_etat_puce(a, chemin), Chargement_etat::refuse);
         EXPECT_EQ(a.mot, 0x3FFF);
         ASSERT_EQ(messages.messages().size(), 1u);
         EXPECT_NE(messages.messages()[0].texte.find(chemin), std::string::npos);
@@ -94,7 +95,7 @@ TEST_F(Etat_puce, fichier_illisible_puce_vierge_avec_message) {
     // A directory where the file should be cannot be read either.
     messages.vide();
     Puce_factice a("PIC16F84");
-    EXPECT_FALSE(charge_etat_puce(a, rep.chemin().string()));
+    EXPECT_EQ(charge_etat_puce(a, rep.chemin().string()), Chargement_etat::refuse);
     EXPECT_EQ(messages.messages().size(), 1u);
 }
 

@@ -273,13 +273,17 @@ TEST_F(Simulateur_puces, puce_gardee_entre_deux_sessions) {
     sort_de_programmation();
     EXPECT_TRUE(messages.messages().empty());
 
-    // The file of a PIC16F84 for a PIC16F628 in the socket: a message, a blank chip.
-    installe({}, "PIC16F628", fichier);
+    // The file of a PIC16F84 for a PIC16F628 in the socket: refused with a message, the file
+    // left as it is.
+    const std::string avant = test::lit_fichier(fichier);
+    Options_simulateur o;
+    o.puce = "PIC16F628";
+    o.fichier_etat = fichier;
+    EXPECT_FALSE(installe_simulateur(o));
     ASSERT_EQ(messages.messages().size(), 1u);
     EXPECT_NE(messages.messages()[0].texte.find("PIC16F84"), std::string::npos);
-    auto* puce = dynamic_cast<Puce_pic*>(carte->puce());
-    ASSERT_NE(puce, nullptr);
-    EXPECT_EQ(puce->contenu().programme[0], 0x3FFF);
+    EXPECT_EQ(carte_simulee_installee(), carte);
+    EXPECT_EQ(test::lit_fichier(fichier), avant);
 }
 
 TEST_F(Simulateur_puces, puce_vierge_avec_sa_calibration) {
@@ -301,7 +305,7 @@ TEST_F(Simulateur_puces, puce_vierge_avec_sa_calibration) {
     auto* pic = dynamic_cast<Puce_pic*>(relue.get());
     ASSERT_NE(pic, nullptr);
     ASSERT_NE(pic->mot_calibration(), calibration);
-    EXPECT_TRUE(charge_etat_puce(*pic, fichier));
+    EXPECT_EQ(charge_etat_puce(*pic, fichier), Chargement_etat::charge);
     EXPECT_EQ(pic->contenu().programme.back(), calibration);
     EXPECT_TRUE(messages.messages().empty());
 }

@@ -1,0 +1,24 @@
+// SIGINT, SIGTERM and SIGHUP in both front ends. During an operation on the programmer the
+// handler only notes the signal: the line driver stops at its next line change with the chip
+// powered down, the simulated chip is saved as far as it was written, the trace is closed and
+// the program ends with 128 + the signal's number. Outside an operation the signal ends the
+// program the usual way.
+#pragma once
+
+#include <functional>
+#include <string>
+
+extern const char* const texte_operation_interrompue;
+
+// Installs the handlers. annonce shows texte_operation_interrompue (default: message_erreur).
+void installe_gestion_signaux(std::function<void(const std::string&)> annonce = {});
+
+// One operation on the programmer, from the programmer's installation to the simulated chip's
+// save. A signal noted during it and not yet acted on is acted on at its end.
+class Garde_operation {
+  public:
+    Garde_operation();
+    ~Garde_operation();
+    Garde_operation(const Garde_operation&) = delete;
+    Garde_operation& operator=(const Garde_operation&) = delete;
+};
