@@ -44,6 +44,11 @@ void cellule(GtkWidget* w, int gauche, int droite, int haut, int bas);
 // Confirms an operation in the insertion dialog and lets the timer run it.
 void lance(void (*prepare)(GtkWidget*, gpointer));
 
+// Every top-level window titled as a comparison report, whatever the interface keeps track of.
+std::vector<GtkWidget*> fenetres_rapport();
+// Runs "Comparer" and returns the text of the one new report window.
+std::string compare();
+
 class Interface : public test::Etat_propre {
   protected:
     // Writes the files (an empty text leaves a file out), then starts the interface.
