@@ -63,10 +63,6 @@ void clique(GtkWidget* b, GCallback f, gpointer data) {
     g_signal_connect(b, "clicked", f, data);
 }
 
-void detruit_fenetre(GtkWidget*, gpointer fenetre) {
-    gtk_widget_destroy(GTK_WIDGET(fenetre));
-}
-
 } // namespace
 
 GtkWidget* case_fusible(int index) {
@@ -120,7 +116,7 @@ void construit_contenu_principal() {
     boutons.options = bouton_colonne(t, "Options", "_", 8, G_CALLBACK(Options_clicked), nullptr);
     boutons.aide = bouton_colonne(t, "Aide", "_", 9, G_CALLBACK(aide_clicked), nullptr);
     boutons.quitter =
-        bouton_colonne(t, "Quitter", "_", 10, G_CALLBACK(detruit_fenetre), fenetre_principale);
+        bouton_colonne(t, "Quitter", "_", 10, G_CALLBACK(quitter_demande), nullptr);
     boutons.effacer =
         bouton_colonne(t, "Effacer PIC", "_", 6, G_CALLBACK(prepare_PIC_r), prepare_PIC_box);
     gtk_widget_set_no_show_all(boutons.effacer, TRUE);
