@@ -101,6 +101,9 @@ void construit_contenu_principal() {
     type_PIC = gtk_label_new("PIC16F84");
     attache_fill(t, type_PIC, 6, 12, 0, 1, 0, 0);
     Fichier = gtk_label_new("");
+    // A long path is cut in its middle rather than widening the window.
+    gtk_label_set_ellipsize(GTK_LABEL(Fichier), PANGO_ELLIPSIZE_MIDDLE);
+    gtk_label_set_max_width_chars(GTK_LABEL(Fichier), 1);
     attache_fill(t, Fichier, 2, 11, 1, 2, 0, 0);
 
     boutons.charger = bouton_colonne(t, "Charger dans le PIC", "_", 2, G_CALLBACK(prepare_PIC_e),
