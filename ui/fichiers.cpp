@@ -82,11 +82,15 @@ void affiche_message(const std::string& texte, int fin) {
     gtk_label_set_text(GTK_LABEL(error_msg), valide);
     g_free(valide);
     erreur_fin = fin;
-    // The window takes the size of this message, smaller as well as larger.
-    GtkRequisition naturelle;
-    gtk_widget_get_preferred_size(error_box, nullptr, &naturelle);
-    gtk_window_resize(GTK_WINDOW(error_box), std::max(naturelle.width, 1),
-                      std::max(naturelle.height, 1));
+    // The window takes the size of this message, smaller as well as larger: the label asks for
+    // its natural width (at most its wrapping width), so that the window's least height is that
+    // of the message, and the window shrinks to its least size.
+    gtk_widget_set_size_request(error_msg, -1, -1);
+    int minimum = 0, naturelle = 0;
+    gtk_widget_get_preferred_width(error_msg, &minimum, &naturelle);
+    const int marges = gtk_widget_get_margin_start(error_msg) + gtk_widget_get_margin_end(error_msg);
+    gtk_widget_set_size_request(error_msg, std::max(naturelle - marges, 1), -1);
+    gtk_window_resize(GTK_WINDOW(error_box), 1, 1);
     gtk_widget_show(error_box);
 }
 
