@@ -118,8 +118,7 @@ void construit_contenu_principal() {
         bouton_colonne(t, "Comparer", "  _", 7, G_CALLBACK(prepare_PIC_c), prepare_PIC_box);
     boutons.options = bouton_colonne(t, "Options", "_", 8, G_CALLBACK(Options_clicked), nullptr);
     boutons.aide = bouton_colonne(t, "Aide", "_", 9, G_CALLBACK(aide_clicked), nullptr);
-    boutons.quitter =
-        bouton_colonne(t, "Quitter", "_", 10, G_CALLBACK(quitter_demande), nullptr);
+    boutons.quitter = bouton_colonne(t, "Quitter", "_", 10, G_CALLBACK(quitter_demande), nullptr);
     boutons.effacer =
         bouton_colonne(t, "Effacer PIC", "_", 6, G_CALLBACK(prepare_PIC_r), prepare_PIC_box);
     gtk_widget_set_no_show_all(boutons.effacer, TRUE);

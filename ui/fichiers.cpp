@@ -88,7 +88,8 @@ void affiche_message(const std::string& texte, int fin) {
     gtk_widget_set_size_request(error_msg, -1, -1);
     int minimum = 0, naturelle = 0;
     gtk_widget_get_preferred_width(error_msg, &minimum, &naturelle);
-    const int marges = gtk_widget_get_margin_start(error_msg) + gtk_widget_get_margin_end(error_msg);
+    const int marges =
+        gtk_widget_get_margin_start(error_msg) + gtk_widget_get_margin_end(error_msg);
     gtk_widget_set_size_request(error_msg, std::max(naturelle - marges, 1), -1);
     gtk_window_resize(GTK_WINDOW(error_box), 1, 1);
     gtk_widget_show(error_box);

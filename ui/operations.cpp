@@ -17,8 +17,7 @@ void choisit(int operation, const char* titre, gpointer boite) {
     gtk_window_set_title(GTK_WINDOW(boite), titre);
     gtk_widget_show(GTK_WIDGET(boite));
     // Return confirms each time, whichever button was clicked last: "Ok" is the default button.
-    if (GtkWidget* ok = gtk_window_get_default_widget(GTK_WINDOW(boite)))
-        gtk_widget_grab_focus(ok);
+    if (GtkWidget* ok = gtk_window_get_default_widget(GTK_WINDOW(boite))) gtk_widget_grab_focus(ok);
 }
 
 // The device list shows the selected device again if its text was changed while it was held.

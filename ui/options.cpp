@@ -197,9 +197,8 @@ void construit_Options_window() {
 
     for (int i = 0; i < NB_RANGEES; ++i) {
         const Rangee_broche& r = rangees[i];
-        *r.combo = r.ligne == L_DATA_IN
-                       ? combo_liste(liste_lignes_etat, NB_LIGNES_ETAT)
-                       : combo_liste(liste_lignes_donnees, NB_LIGNES_DONNEES);
+        *r.combo = r.ligne == L_DATA_IN ? combo_liste(liste_lignes_etat, NB_LIGNES_ETAT)
+                                        : combo_liste(liste_lignes_donnees, NB_LIGNES_DONNEES);
         attache_fill(table_autre, *r.combo, 3, 5, 4 + i, 5 + i, 0, 0);
         // The box's own "changed" also comes when the entry already shown is picked again.
         g_signal_connect(*r.combo, "changed", G_CALLBACK(rangee_choisie), GINT_TO_POINTER(i));

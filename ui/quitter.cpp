@@ -39,8 +39,8 @@ void construit_quitter_box() {
                                          "Une opération est en cours : quitter quand elle sera "
                                          "finie ?");
     gtk_window_set_title(GTK_WINDOW(quitter_box), "Quitter");
-    gtk_dialog_add_buttons(GTK_DIALOG(quitter_box), "Oui", GTK_RESPONSE_YES, "Non",
-                           GTK_RESPONSE_NO, nullptr);
+    gtk_dialog_add_buttons(GTK_DIALOG(quitter_box), "Oui", GTK_RESPONSE_YES, "Non", GTK_RESPONSE_NO,
+                           nullptr);
     gtk_dialog_set_default_response(GTK_DIALOG(quitter_box), GTK_RESPONSE_YES);
     // Escape and the window manager's close answer "Non" (the dialog's own response) and hide it.
     g_signal_connect(quitter_box, "response", G_CALLBACK(reponse), nullptr);

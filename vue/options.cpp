@@ -7,7 +7,7 @@
 #include <cctype>
 
 const char* const sans_ligne = "—";
-const char* const liste_lignes_donnees[9] = {"D0", "D1", "D2", "D3", "D4",
+const char* const liste_lignes_donnees[9] = {"D0", "D1", "D2", "D3",      "D4",
                                              "D5", "D6", "D7", sans_ligne};
 const char* const liste_lignes_etat[6] = {"0-ERROR/", "1-SELECT", "2-PE",
                                           "3-ACK/",   "4-BUSY/",  sans_ligne};

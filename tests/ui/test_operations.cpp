@@ -212,8 +212,8 @@ TEST_F(Interface, quitter_pendant_une_operation_demande_et_attend_sa_fin) {
         {"Quitter, Non", [] { gtk_button_clicked(GTK_BUTTON(boutons.quitter)); }, GTK_RESPONSE_NO,
          false},
         {"fermeture, Echap", fermeture, GTK_RESPONSE_DELETE_EVENT, false},
-        {"Quitter, Oui", [] { gtk_button_clicked(GTK_BUTTON(boutons.quitter)); },
-         GTK_RESPONSE_YES, true},
+        {"Quitter, Oui", [] { gtk_button_clicked(GTK_BUTTON(boutons.quitter)); }, GTK_RESPONSE_YES,
+         true},
         {"fermeture, Oui", fermeture, GTK_RESPONSE_YES, true},
     };
     for (const auto& c : cas) {

@@ -123,8 +123,7 @@ TEST_F(Options, disposition_listes_et_longueurs) {
                            combo_d_o, combo_d_i, combo_d_93_o, combo_sel};
     GtkWidget* inverses[] = {check_inv_vcc, check_inv_vpp, check_inv_vpp40,  check_inv_clk,
                              check_inv_d_o, check_inv_d_i, check_inv_d_93_o, check_inv_sel};
-    const std::vector<std::string> donnees = {"D0", "D1", "D2", "D3", "D4",
-                                              "D5", "D6", "D7", "—"};
+    const std::vector<std::string> donnees = {"D0", "D1", "D2", "D3", "D4", "D5", "D6", "D7", "—"};
     const std::vector<std::string> etat = {"0-ERROR/", "1-SELECT", "2-PE",
                                            "3-ACK/",   "4-BUSY/",  "—"};
     for (int i = 0; i < 8; ++i) {
@@ -184,7 +183,7 @@ TEST_F(Options, rempli_depuis_les_reglages) {
     EXPECT_EQ(texte(combo_clk), "D1");
     EXPECT_EQ(texte(combo_d_o), "D0");
     EXPECT_EQ(texte(combo_d_93_o), "—"); // mask 0: no line
-    EXPECT_EQ(texte(combo_sel), "D3"); // bits 1 and 2: 1 + 2
+    EXPECT_EQ(texte(combo_sel), "D3");   // bits 1 and 2: 1 + 2
     EXPECT_EQ(texte(combo_d_i), "2-PE");
     EXPECT_TRUE(cochee(check_inv_vcc));
     EXPECT_FALSE(cochee(check_inv_vpp));
