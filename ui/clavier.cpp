@@ -37,7 +37,7 @@ void aide() {
     aide_clicked(nullptr, nullptr);
 }
 void quitter() {
-    destroy(nullptr, nullptr);
+    quitter_demande(nullptr, nullptr);
 }
 
 struct Raccourci {
@@ -70,6 +70,12 @@ bool raccourci(gunichar lettre) {
     return false;
 }
 
+// A plain push button has the focus (check buttons and the combo boxes' arrows excluded).
+bool bouton_au_focus(GtkWidget* fenetre) {
+    GtkWidget* f = gtk_window_get_focus(GTK_WINDOW(fenetre));
+    return f && GTK_IS_BUTTON(f) && !GTK_IS_TOGGLE_BUTTON(f);
+}
+
 } // namespace
 
 // TRUE for a key that acted; the others go on to the focused widget.
@@ -81,8 +87,9 @@ gboolean touche_pressee(GtkWidget* fenetre, GdkEventKey* evenement, gpointer) {
                            : g_unichar_tolower(gdk_keyval_to_unicode(k));
     if (fenetre == nullptr) return FALSE;
     if (fenetre == error_box) {
-        // A fatal message ends the program only through its "Ok" button: the keys leave it up.
-        if ((c == RETOUR || c == ECHAP) && erreur_fin == 0) {
+        // Both keys only hide the window: a fatal message ends the program through a click on
+        // its "Ok" button alone, so Return must not reach that button.
+        if (c == RETOUR || c == ECHAP) {
             gtk_widget_hide(error_box);
             return TRUE;
         }
@@ -100,7 +107,8 @@ gboolean touche_pressee(GtkWidget* fenetre, GdkEventKey* evenement, gpointer) {
             return TRUE;
         }
     } else if (fenetre == Options_window) {
-        if (c == RETOUR) {
+        // Return on a focused push button ("Annuler") is that button's.
+        if (c == RETOUR && !bouton_au_focus(fenetre)) {
             Options_Ok_Clicked(nullptr, Options_window);
             return TRUE;
         }

@@ -139,6 +139,7 @@ void demarre_interface(const Options_korval& o, bool avec_minuterie) {
     construit_fenetre_principale(titre_principal(o.avec_simulateur));
     g_signal_connect(fenetre_principale, "destroy", G_CALLBACK(oublie_fenetre_principale), nullptr);
     construit_fenetres_secondaires();
+    construit_quitter_box();
     construit_contenu_principal();
     installe_puits_progression(progression_ui);
     m_pic = std::make_unique<Memoire_PIC>();
@@ -162,6 +163,8 @@ void arrete_interface() {
     }
     ferme_rapports();
     oublie_options();
+    if (quitter_box) gtk_widget_destroy(quitter_box);
+    oublie_quitter();
     for (GtkWidget** w :
          {&error_box, &prep_lect_ecr, &lire_file_box, &ecrire_file_box, &prepare_PIC_box,
           &modif_box, &en_prog_box, &protection_box, &Options_window}) {

@@ -63,10 +63,6 @@ void clique(GtkWidget* b, GCallback f, gpointer data) {
     g_signal_connect(b, "clicked", f, data);
 }
 
-void detruit_fenetre(GtkWidget*, gpointer fenetre) {
-    gtk_widget_destroy(GTK_WIDGET(fenetre));
-}
-
 } // namespace
 
 GtkWidget* case_fusible(int index) {
@@ -105,6 +101,9 @@ void construit_contenu_principal() {
     type_PIC = gtk_label_new("PIC16F84");
     attache_fill(t, type_PIC, 6, 12, 0, 1, 0, 0);
     Fichier = gtk_label_new("");
+    // A long path is cut in its middle rather than widening the window.
+    gtk_label_set_ellipsize(GTK_LABEL(Fichier), PANGO_ELLIPSIZE_MIDDLE);
+    gtk_label_set_max_width_chars(GTK_LABEL(Fichier), 1);
     attache_fill(t, Fichier, 2, 11, 1, 2, 0, 0);
 
     boutons.charger = bouton_colonne(t, "Charger dans le PIC", "_", 2, G_CALLBACK(prepare_PIC_e),
@@ -119,8 +118,7 @@ void construit_contenu_principal() {
         bouton_colonne(t, "Comparer", "  _", 7, G_CALLBACK(prepare_PIC_c), prepare_PIC_box);
     boutons.options = bouton_colonne(t, "Options", "_", 8, G_CALLBACK(Options_clicked), nullptr);
     boutons.aide = bouton_colonne(t, "Aide", "_", 9, G_CALLBACK(aide_clicked), nullptr);
-    boutons.quitter =
-        bouton_colonne(t, "Quitter", "_", 10, G_CALLBACK(detruit_fenetre), fenetre_principale);
+    boutons.quitter = bouton_colonne(t, "Quitter", "_", 10, G_CALLBACK(quitter_demande), nullptr);
     boutons.effacer =
         bouton_colonne(t, "Effacer PIC", "_", 6, G_CALLBACK(prepare_PIC_r), prepare_PIC_box);
     gtk_widget_set_no_show_all(boutons.effacer, TRUE);

@@ -58,6 +58,9 @@ GtkWidget* selection_fichier(const char* titre, GtkFileChooserAction action, con
     g_signal_connect(d, "delete-event", G_CALLBACK(gtk_widget_hide_on_delete), nullptr);
     g_signal_connect(d, "response", G_CALLBACK(reponse_fichier),
                      reinterpret_cast<gpointer>(sur_ok));
+    GtkFileChooser* fc = GTK_FILE_CHOOSER(d);
+    // Saving over an existing file asks first.
+    gtk_file_chooser_set_do_overwrite_confirmation(fc, TRUE);
     GtkFileFilter* hex = gtk_file_filter_new();
     gtk_file_filter_set_name(hex, "Fichiers HEX");
     gtk_file_filter_add_pattern(hex, "*.hex");
@@ -65,8 +68,9 @@ GtkWidget* selection_fichier(const char* titre, GtkFileChooserAction action, con
     GtkFileFilter* tous = gtk_file_filter_new();
     gtk_file_filter_set_name(tous, "Tous les fichiers");
     gtk_file_filter_add_pattern(tous, "*");
-    gtk_file_chooser_add_filter(GTK_FILE_CHOOSER(d), tous);
-    gtk_file_chooser_add_filter(GTK_FILE_CHOOSER(d), hex);
+    gtk_file_chooser_add_filter(fc, hex);
+    gtk_file_chooser_add_filter(fc, tous);
+    gtk_file_chooser_set_filter(fc, hex);
     return d;
 }
 
@@ -95,6 +99,10 @@ void construit_error_box() {
     error_box = fenetre("Erreur", false);
     GtkWidget* t = grille_dans(error_box);
     error_msg = gtk_label_new("");
+    // Long messages wrap (a path may hold no blank); the window is sized to each message.
+    gtk_label_set_line_wrap(GTK_LABEL(error_msg), TRUE);
+    gtk_label_set_line_wrap_mode(GTK_LABEL(error_msg), PANGO_WRAP_WORD_CHAR);
+    gtk_label_set_max_width_chars(GTK_LABEL(error_msg), 60);
     attache_fill(t, error_msg, 0, 2, 0, 1, 10, 10);
     GtkWidget* ok = gtk_button_new_with_label("Ok");
     attache_fill(t, ok, 0, 2, 1, 2, 10, 10);

@@ -7,6 +7,7 @@
 #include "port/port.h"
 #include "ui/interface.h"
 
+#include <algorithm>
 #include <optional>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -40,13 +41,29 @@ void retient(const std::string& nom) {
     if (nom.size() <= LASTFILE_MAX) lastFile = nom;
 }
 
+// The save dialog keeps the folder and name of the last file saved, and opens there again.
+constexpr const char* DOSSIER_ECRIT = "korval-dossier";
+constexpr const char* NOM_ECRIT = "korval-nom";
+
 void montre_fichier(const std::string& nom) {
-    if (Fichier) gtk_label_set_text(GTK_LABEL(Fichier), nom_affichable(nom).c_str());
+    if (!Fichier) return;
+    const std::string t = nom_affichable(nom);
+    gtk_label_set_text(GTK_LABEL(Fichier), t.c_str());
+    // The label is cut in its middle; the whole name shows on hovering.
+    gtk_widget_set_tooltip_text(Fichier, t.empty() ? nullptr : t.c_str());
 }
 
 void ouvre_selection(gpointer choix) {
     gtk_widget_hide(GTK_WIDGET(choix));
     propose_fichier(lire_file_box, lastFile);
+    const auto* dossier =
+        static_cast<const gchar*>(g_object_get_data(G_OBJECT(ecrire_file_box), DOSSIER_ECRIT));
+    if (lire_hex != 1 && dossier) {
+        GtkFileChooser* fc = GTK_FILE_CHOOSER(ecrire_file_box);
+        gtk_file_chooser_set_current_folder(fc, dossier);
+        gtk_file_chooser_set_current_name(
+            fc, static_cast<const gchar*>(g_object_get_data(G_OBJECT(fc), NOM_ECRIT)));
+    }
     gtk_widget_show(lire_hex == 1 ? lire_file_box : ecrire_file_box);
 }
 
@@ -65,6 +82,16 @@ void affiche_message(const std::string& texte, int fin) {
     gtk_label_set_text(GTK_LABEL(error_msg), valide);
     g_free(valide);
     erreur_fin = fin;
+    // The window takes the size of this message, smaller as well as larger: the label asks for
+    // its natural width (at most its wrapping width), so that the window's least height is that
+    // of the message, and the window shrinks to its least size.
+    gtk_widget_set_size_request(error_msg, -1, -1);
+    int minimum = 0, naturelle = 0;
+    gtk_widget_get_preferred_width(error_msg, &minimum, &naturelle);
+    const int marges =
+        gtk_widget_get_margin_start(error_msg) + gtk_widget_get_margin_end(error_msg);
+    gtk_widget_set_size_request(error_msg, std::max(naturelle - marges, 1), -1);
+    gtk_window_resize(GTK_WINDOW(error_box), 1, 1);
     gtk_widget_show(error_box);
 }
 
@@ -133,6 +160,11 @@ void ecrire_file_ok_sel(GtkWidget*, gpointer dialogue) {
     const std::string nom = nom_choisi(dialogue);
     if (nom.empty()) return;
     retient(nom);
+    gchar* base = g_path_get_basename(nom.c_str());
+    g_object_set_data_full(G_OBJECT(dialogue), DOSSIER_ECRIT, g_path_get_dirname(nom.c_str()),
+                           g_free);
+    g_object_set_data_full(G_OBJECT(dialogue), NOM_ECRIT, g_filename_display_name(base), g_free);
+    g_free(base);
     gtk_widget_hide(GTK_WIDGET(dialogue));
     if (juste_donnee == 1)
         Ecrire_Fichier_Hex_EEPROM(nom, *m_pic);

@@ -130,6 +130,15 @@ void quitte_boucle();
 bool fin_demandee();
 int korval_main(int argc, char** argv);
 
+// Quitting (ui/quitter.cpp): "Quitter", its letter and the window manager's close end the
+// program at once, or during an operation ask whether to end once it is over.
+extern GtkWidget* quitter_box;
+void construit_quitter_box(); // after the main window's shell
+void quitter_demande(GtkWidget* w, gpointer data);
+// At the end of an operation: hides the question, ends the program if it was asked for.
+void fin_differee();
+void oublie_quitter();
+
 // Memory view (ui/vue_memoire.cpp).
 void affiche_pic_mem();
 

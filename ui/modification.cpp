@@ -93,7 +93,7 @@ void modif_ok(GtkWidget*, gpointer) {
     if (modif_buffer == 1)
         m_pic->donnee[k] = static_cast<uint8_t>(*valeur & 0xFF);
     else
-        m_pic->prog[k] = static_cast<uint16_t>(*valeur & 0xFFFF);
+        m_pic->prog[k] = mot_programme_modif(*valeur, pic_courant()->algo);
     affiche_pic_mem();
     // The entry holds 4 digits: past FFFF it stays on FFFF, the last cell it can name.
     met_adresse(ui2Hex(std::min(*adresse + 1, 0xFFFF), 4));

@@ -36,6 +36,8 @@ void choisit(int operation, const char* titre, gpointer boite) {
     ecrire_pic = operation;
     gtk_window_set_title(GTK_WINDOW(boite), titre);
     gtk_widget_show(GTK_WIDGET(boite));
+    // Return confirms each time, whichever button was clicked last: "Ok" is the default button.
+    if (GtkWidget* ok = gtk_window_get_default_widget(GTK_WINDOW(boite))) gtk_widget_grab_focus(ok);
 }
 
 // The device list shows the selected device again if its text was changed while it was held.
@@ -70,6 +72,7 @@ void execute(void (*corps)()) {
     lecture_differee();
     confirmation_differee();
     affichage_differe();
+    fin_differee();
 }
 
 // Asks before a write that turns the code or data protection on; true to go on.
@@ -163,6 +166,7 @@ gboolean timeout(gpointer) {
         }
         ecrire_pic = -1;
         execute(corps[k]);
+        if (fin_demandee()) break; // quit asked for during the operation
         gtk_widget_show(en_prog_box);
     }
     return G_SOURCE_CONTINUE;

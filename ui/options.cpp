@@ -8,6 +8,7 @@
 #include "ui/interface.h"
 
 #include <algorithm>
+#include <iterator>
 #include <string>
 
 GtkWidget* table_autre = nullptr;
@@ -61,6 +62,17 @@ const Rangee_broche rangees[] = {
     {"DATA 93xxx :", &combo_d_93_o, &check_inv_d_93_o, L_DATA_93},
     {"SELECT 93xxx :", &combo_sel, &check_inv_sel, L_SELECT},
 };
+constexpr int NB_RANGEES = static_cast<int>(std::size(rangees));
+constexpr int NB_LIGNES_DONNEES = static_cast<int>(std::size(liste_lignes_donnees));
+constexpr int NB_LIGNES_ETAT = static_cast<int>(std::size(liste_lignes_etat));
+
+// Rows whose line the user chose since the window was last filled: only those are read back, so
+// a mask the lists cannot show (several bits, an unknown input bit) stays as it was.
+bool choisies[NB_RANGEES] = {};
+
+void rangee_choisie(GtkComboBox*, gpointer indice) {
+    choisies[GPOINTER_TO_INT(indice)] = true;
+}
 
 struct Case_zone {
     GtkWidget** bouton;
@@ -134,10 +146,13 @@ GtkWidget* case_options(GtkWidget* t, GtkWidget** b, const char* texte, int gauc
 
 // Steps 1 to 11 of a confirmation: the widgets into the settings, the file, the map, the port.
 void confirme() {
-    for (const Rangee_broche& r : rangees)
-        if (r.ligne != L_DATA_IN)
-            c_autre.l[r.ligne].masque = masque_ligne_sortie(texte_de(*r.combo));
-    c_autre.l[L_DATA_IN].masque = masque_ligne_entree(texte_de(combo_d_i));
+    for (int i = 0; i < NB_RANGEES; ++i) {
+        const Rangee_broche& r = rangees[i];
+        if (!choisies[i]) continue;
+        const std::string t = texte_de(*r.combo);
+        c_autre.l[r.ligne].masque =
+            r.ligne == L_DATA_IN ? masque_ligne_entree(t) : masque_ligne_sortie(t);
+    }
     // A text that names no port (one a settings file gave, such as "100") keeps the port: port 0
     // is no parallel port.
     if (const int port = port_du_texte(texte_de(combo_port)); port != 0) PORT_PARA = port;
@@ -170,7 +185,7 @@ void construit_Options_window() {
     table_autre = gtk_grid_new();
     gtk_widget_set_no_show_all(table_autre, TRUE);
     attache_fill(t, table_autre, 0, 5, 5, 10, 0, 0);
-    for (int i = 0; i < 8; ++i)
+    for (int i = 0; i < NB_RANGEES; ++i)
         attache_fill(table_autre, gtk_label_new(rangees[i].libelle), 2, 3, 4 + i, 5 + i, 0, 0);
 
     combo_port = combo_liste(liste_ports, 3);
@@ -180,11 +195,13 @@ void construit_Options_window() {
     g_signal_connect(champ_combo(combo_type), "changed", G_CALLBACK(combo_type_changed),
                      combo_type);
 
-    for (int i = 0; i < 8; ++i) {
+    for (int i = 0; i < NB_RANGEES; ++i) {
         const Rangee_broche& r = rangees[i];
-        *r.combo = r.ligne == L_DATA_IN ? combo_liste(liste_lignes_etat, 5)
-                                        : combo_liste(liste_lignes_donnees, 8);
+        *r.combo = r.ligne == L_DATA_IN ? combo_liste(liste_lignes_etat, NB_LIGNES_ETAT)
+                                        : combo_liste(liste_lignes_donnees, NB_LIGNES_DONNEES);
         attache_fill(table_autre, *r.combo, 3, 5, 4 + i, 5 + i, 0, 0);
+        // The box's own "changed" also comes when the entry already shown is picked again.
+        g_signal_connect(*r.combo, "changed", G_CALLBACK(rangee_choisie), GINT_TO_POINTER(i));
         *r.inverse = gtk_check_button_new_with_label("Inverse");
         attache_fill(table_autre, *r.inverse, 5, 6, 4 + i, 5 + i, 0, 0);
     }
@@ -230,7 +247,10 @@ void put_options() {
     for (const Rangee_broche& r : rangees)
         if (r.ligne != L_DATA_IN)
             met_texte(*r.combo, texte_ligne_sortie(c_autre.l[r.ligne].masque));
-    if (const auto t = texte_ligne_entree(c_autre.l[L_DATA_IN].masque)) met_texte(combo_d_i, *t);
+    // An input mask the list cannot name shows no entry: a text left by an earlier choice would
+    // name a line that is not the one kept.
+    met_texte(combo_d_i, texte_ligne_entree(c_autre.l[L_DATA_IN].masque).value_or(""));
+    for (bool& c : choisies) c = false;
     met_texte(combo_port, texte_port(PORT_PARA));
     if (const auto t = texte_type(type_de_prog)) met_texte(combo_type, *t);
     for (const Case_zone& z : zones) coche(*z.bouton, (*z.reglage & 1) != 0);
@@ -266,6 +286,7 @@ void confirmation_differee() {
 
 void oublie_options() {
     confirmation_en_attente = false;
+    for (bool& c : choisies) c = false;
     table_autre = combo_port = combo_type = nullptr;
     for (const Rangee_broche& r : rangees) *r.combo = *r.inverse = nullptr;
     for (const Case_zone& z : zones) *z.bouton = nullptr;

@@ -69,3 +69,9 @@ std::optional<uint32_t> lit_valeur_modif(const std::string& texte, int base) {
     }
     return v;
 }
+
+uint16_t mot_programme_modif(uint32_t valeur, int algo) {
+    const uint16_t mot = static_cast<uint16_t>(valeur & 0xFFFF);
+    if (mot == 0xFFFF) return mot;
+    return static_cast<uint16_t>(mot & (algo == 3 ? 0x0FFF : 0x3FFF));
+}

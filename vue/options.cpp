@@ -6,8 +6,11 @@
 #include <algorithm>
 #include <cctype>
 
-const char* const liste_lignes_donnees[8] = {"D0", "D1", "D2", "D3", "D4", "D5", "D6", "D7"};
-const char* const liste_lignes_etat[5] = {"0-ERROR/", "1-SELECT", "2-PE", "3-ACK/", "4-BUSY/"};
+const char* const sans_ligne = "—";
+const char* const liste_lignes_donnees[9] = {"D0", "D1", "D2", "D3",      "D4",
+                                             "D5", "D6", "D7", sans_ligne};
+const char* const liste_lignes_etat[6] = {"0-ERROR/", "1-SELECT", "2-PE",
+                                          "3-ACK/",   "4-BUSY/",  sans_ligne};
 const char* const liste_types[3] = {"KORVAL", "P16Pro", "Autres"};
 const char* const liste_ports[3] = {"3BC", "378 (LPT1 par défaut)", "278"};
 
@@ -32,6 +35,7 @@ int chiffre_hexa(char c) {
 } // namespace
 
 std::string texte_ligne_sortie(uint8_t masque) {
+    if (masque == 0) return sans_ligne;
     int somme = 0;
     for (int bit = 1; bit < 8; ++bit)
         if (masque & (1u << bit)) somme += bit;
@@ -43,12 +47,14 @@ uint8_t masque_ligne_sortie(const std::string& texte) {
 }
 
 std::optional<std::string> texte_ligne_entree(uint8_t masque) {
+    if (masque == 0) return sans_ligne;
     for (int k = 0; k < 5; ++k)
         if (masque == (8u << k)) return liste_lignes_etat[k];
     return std::nullopt;
 }
 
 uint8_t masque_ligne_entree(const std::string& texte) {
+    if (texte == sans_ligne) return 0;
     return un_decale(caractere(texte, 0) - '-');
 }
 

@@ -9,21 +9,23 @@
 #include <string>
 #include <vector>
 
-// The lists of the window's combo boxes.
-extern const char* const liste_lignes_donnees[8]; // "D0" to "D7"
-extern const char* const liste_lignes_etat[5];    // "0-ERROR/" to "4-BUSY/"
+// The lists of the window's combo boxes; the pin lists end with "—", no line (mask 0).
+extern const char* const sans_ligne;              // "—"
+extern const char* const liste_lignes_donnees[9]; // "D0" to "D7", "—"
+extern const char* const liste_lignes_etat[6];    // "0-ERROR/" to "4-BUSY/", "—"
 extern const char* const liste_types[3];          // "KORVAL", "P16Pro", "Autres"
 extern const char* const liste_ports[3];          // "3BC", "378 (LPT1 par défaut)", "278"
 
-// Output line: "D" then '0' plus the sum of the numbers of the mask's set bits among bits 1 to 7
-// (a one-bit mask gives its bit number, 0 and 1 give "D0").
+// Output line: "—" for mask 0, else "D" then '0' plus the sum of the numbers of the mask's set
+// bits among bits 1 to 7 (a one-bit mask gives its bit number, 1 gives "D0").
 std::string texte_ligne_sortie(uint8_t masque);
-// 1 shifted left by (second character - '0'), low 8 bits; 0 when the shift is not 0 to 7.
+// 1 shifted left by (second character - '0'), low 8 bits; 0 when the shift is not 0 to 7 ("—").
 uint8_t masque_ligne_sortie(const std::string& texte);
 
-// Input line: the text for a mask of 8, 16, 32, 64 or 128; nothing for any other mask.
+// Input line: "—" for mask 0, the text for a mask of 8, 16, 32, 64 or 128; nothing for any other
+// mask.
 std::optional<std::string> texte_ligne_entree(uint8_t masque);
-// 1 shifted left by (first character - '-'), low 8 bits: "0-ERROR/" 8 ... "4-BUSY/" 128.
+// 1 shifted left by (first character - '-'), low 8 bits: "0-ERROR/" 8 ... "4-BUSY/" 128; "—" 0.
 uint8_t masque_ligne_entree(const std::string& texte);
 
 // ui2Hex with 3 digits, " (LPT1 par défaut)" after 0x378.

@@ -62,6 +62,11 @@ class Repondeur_protection {
     gulong id = 0;
 };
 
+// Every top-level window titled as a comparison report, whatever the interface keeps track of.
+std::vector<GtkWidget*> fenetres_rapport();
+// Runs "Comparer" and returns the text of the one new report window.
+std::string compare();
+
 class Interface : public test::Etat_propre {
   protected:
     // Writes the files (an empty text leaves a file out), then starts the interface.

@@ -195,12 +195,21 @@ TEST_F(Interface, clavier_fenetre_d_erreur) {
         EXPECT_FALSE(visible(error_box));
         EXPECT_FALSE(fin_demandee());
     }
-    // A fatal message is confirmed with its button only: the keys leave it up.
+    // A fatal message: the keys hide it and the program goes on, even with the focus on "Ok";
+    // only a click on "Ok" ends the program.
+    GtkWidget* ok = gtk_grid_get_child_at(GTK_GRID(gtk_bin_get_child(GTK_BIN(error_box))), 0, 1);
+    ASSERT_TRUE(GTK_IS_BUTTON(ok));
+    for (guint k : {GDK_KEY_Escape, GDK_KEY_Return, GDK_KEY_KP_Enter}) {
+        message_erreur("Le fichier conf_PICS n'existe pas\nLe programme va se terminer", 1);
+        gtk_widget_grab_focus(ok);
+        tape(error_box, k);
+        EXPECT_FALSE(visible(error_box)) << k;
+        EXPECT_FALSE(fin_demandee()) << k;
+    }
     message_erreur("Le fichier conf_PICS n'existe pas\nLe programme va se terminer", 1);
-    EXPECT_FALSE(pressee(error_box, GDK_KEY_Escape));
-    EXPECT_FALSE(pressee(error_box, GDK_KEY_Return));
-    EXPECT_TRUE(visible(error_box));
-    EXPECT_FALSE(fin_demandee());
+    gtk_button_clicked(GTK_BUTTON(ok));
+    EXPECT_FALSE(visible(error_box));
+    EXPECT_TRUE(fin_demandee());
 }
 
 TEST_F(Interface, clavier_choix_du_fichier) {
@@ -241,6 +250,17 @@ TEST_F(Interface, clavier_options_entree_et_echap) {
     EXPECT_EQ(PORT_PARA, 0x278);
     EXPECT_EQ(texte(entry_le_prog_deb), "0");
     EXPECT_NE(test::lit_fichier(rep.fichier("conf_port")).find("_PORT 278\n"), std::string::npos);
+    // Return on a focused "Annuler" is left to that button (which the toolkit then clicks).
+    Options_clicked(nullptr, nullptr);
+    GtkWidget* annuler =
+        gtk_grid_get_child_at(GTK_GRID(gtk_bin_get_child(GTK_BIN(Options_window))), 11, 7);
+    ASSERT_EQ(texte(annuler), "Annuler");
+    gtk_widget_grab_focus(annuler);
+    EXPECT_FALSE(pressee(Options_window, GDK_KEY_Return));
+    EXPECT_TRUE(visible(Options_window));
+    gtk_widget_grab_focus(check_le_prog); // a check button is no push button
+    EXPECT_TRUE(pressee(Options_window, GDK_KEY_Return));
+    EXPECT_FALSE(visible(Options_window));
     // Other keys go on to the focused entry.
     Options_clicked(nullptr, nullptr);
     EXPECT_FALSE(pressee(Options_window, GDK_KEY_q, ALT_VERR_NUM));
@@ -259,6 +279,16 @@ TEST_F(Interface, clavier_insertion_et_modification) {
     EXPECT_TRUE(pressee(prepare_PIC_box, GDK_KEY_Escape));
     EXPECT_FALSE(visible(prepare_PIC_box));
     EXPECT_EQ(ecrire_pic, 0); // hidden, not confirmed
+    // "Ok" has the focus each time the dialog opens, whichever button had it before, so that
+    // Return confirms.
+    GtkWidget* insertion = gtk_bin_get_child(GTK_BIN(prepare_PIC_box));
+    GtkWidget* ok = gtk_grid_get_child_at(GTK_GRID(insertion), 5, 5);
+    ASSERT_EQ(texte(ok), "Ok");
+    gtk_widget_grab_focus(gtk_grid_get_child_at(GTK_GRID(insertion), 6, 5));
+    prepare_PIC_e(nullptr, prepare_PIC_box);
+    EXPECT_EQ(gtk_window_get_focus(GTK_WINDOW(prepare_PIC_box)), ok);
+    EXPECT_FALSE(pressee(prepare_PIC_box, GDK_KEY_Return));
+    gtk_widget_hide(prepare_PIC_box);
 
     modif_mem_prog(nullptr, nullptr);
     gtk_entry_set_text(GTK_ENTRY(modif_adresse), "20");

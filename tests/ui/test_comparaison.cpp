@@ -7,41 +7,6 @@ using namespace test_ui;
 
 namespace {
 
-const char* const titre_rapport = "Résulat de la comparaison";
-
-// Every top-level window titled as a report, whatever the interface keeps track of.
-std::vector<GtkWidget*> fenetres_rapport() {
-    std::vector<GtkWidget*> v;
-    GList* l = gtk_window_list_toplevels();
-    for (GList* p = l; p; p = p->next) {
-        const gchar* t = gtk_window_get_title(GTK_WINDOW(p->data));
-        if (t && std::string(t) == titre_rapport) v.push_back(GTK_WIDGET(p->data));
-    }
-    g_list_free(l);
-    return v;
-}
-
-// Runs "Comparer" and returns the text of the one new report window.
-std::string compare() {
-    const std::vector<GtkWidget*> avant = fenetres_rapport();
-    lance(prepare_PIC_c);
-    const std::vector<GtkWidget*> apres = fenetres_rapport();
-    if (apres.size() != avant.size() + 1) {
-        ADD_FAILURE() << "fenêtres de rapport : " << avant.size() << " puis " << apres.size();
-        return {};
-    }
-    for (GtkWidget* f : apres) {
-        if (std::find(avant.begin(), avant.end(), f) != avant.end()) continue;
-        EXPECT_TRUE(visible(f));
-        GtkWidget* l = gtk_bin_get_child(GTK_BIN(f));
-        EXPECT_TRUE(GTK_IS_LABEL(l));
-        EXPECT_TRUE(visible(l));
-        EXPECT_EQ(gtk_label_get_justify(GTK_LABEL(l)), GTK_JUSTIFY_LEFT);
-        return texte(l);
-    }
-    return {};
-}
-
 Memoire_PIC image_16f84() {
     Memoire_PIC m;
     for (int i = 0; i < 1024; ++i)

@@ -103,6 +103,11 @@ TEST_F(Interface, fenetres_secondaires_cachees_avec_leurs_textes) {
               GTK_FILE_CHOOSER_ACTION_OPEN);
     EXPECT_EQ(gtk_file_chooser_get_action(GTK_FILE_CHOOSER(ecrire_file_box)),
               GTK_FILE_CHOOSER_ACTION_SAVE);
+    // Saving over a file asks first; both open on the HEX files.
+    EXPECT_TRUE(gtk_file_chooser_get_do_overwrite_confirmation(GTK_FILE_CHOOSER(ecrire_file_box)));
+    for (GtkWidget* d : {lire_file_box, ecrire_file_box})
+        EXPECT_STREQ(gtk_file_filter_get_name(gtk_file_chooser_get_filter(GTK_FILE_CHOOSER(d))),
+                     "Fichiers HEX");
     EXPECT_EQ(texte(util_label), "Ecriture");
     EXPECT_EQ(gtk_entry_get_max_length(GTK_ENTRY(modif_adresse)), 4);
     EXPECT_EQ(gtk_entry_get_max_length(GTK_ENTRY(modif_donnee)), 16);

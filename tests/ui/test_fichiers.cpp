@@ -171,14 +171,18 @@ TEST_F(Interface, ecrire_un_fichier_puis_le_relire) {
     const auto relu = Lire_Fichier_Hex_PIC(hex);
     EXPECT_EQ(relu->prog, m_pic->prog);
     EXPECT_EQ(relu->config, m_pic->config);
-    // The read dialog now proposes the file just written.
+    // The read dialog now proposes the file just written; the save dialog opens again on it.
     lire_hex_clicked(nullptr, prep_lect_ecr);
     prep_lect_ecr_pic(nullptr, prep_lect_ecr);
     EXPECT_EQ(nom_propose(lire_file_box), hex);
+    cache_file_box(nullptr, lire_file_box);
+    ecrire_hex_clicked(nullptr, prep_lect_ecr);
+    prep_lect_ecr_pic(nullptr, prep_lect_ecr);
+    EXPECT_EQ(nom_propose(ecrire_file_box), hex);
+    cache_file_box(nullptr, ecrire_file_box);
 
     // EEPROM data: the plain byte layout.
     const std::string donnees = rep.fichier("donnees.hex");
-    cache_file_box(nullptr, lire_file_box);
     ecrire_hex_clicked(nullptr, prep_lect_ecr);
     prep_lect_ecr_eeprom(nullptr, prep_lect_ecr);
     choisit_fichier(ecrire_file_box, donnees);

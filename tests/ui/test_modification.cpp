@@ -4,6 +4,8 @@
 #include "core/messages.h"
 #include "vue/vue_memoire.h"
 
+#include <filesystem>
+
 using namespace test_ui;
 
 namespace {
@@ -108,7 +110,8 @@ TEST_F(Interface, modifier_stocke_rafraichit_et_passe_a_la_suivante) {
     EXPECT_EQ(p.substr(p.find("\n0010: ") + 1, 15), "0010: 3FFF 0042");
     EXPECT_EQ(texte(modif_adresse), "0011");
     EXPECT_EQ(texte(modif_donnee), "0042");
-    // No reduction to 14 bits, and a value that does not read stores nothing.
+    // 0xFFFF (nothing to program) is stored as it is, and a value that does not read stores
+    // nothing.
     valeur("FFFF");
     modif_ok(nullptr, nullptr);
     EXPECT_EQ(m_pic->prog[0x11], 0xFFFF);
@@ -150,6 +153,38 @@ TEST_F(Interface, modifier_stocke_rafraichit_et_passe_a_la_suivante) {
     modif_ok(nullptr, nullptr);
     EXPECT_EQ(m_pic->donnee[9], 0xFF);
     EXPECT_EQ(texte(modif_adresse), "0009");
+}
+
+TEST_F(Interface, modifier_un_mot_a_la_largeur_du_composant_puis_ecrire_et_comparer) {
+    struct {
+        int pic;          // PIC16F84 (14 bits) or PIC12C508 (algorithm 3, 12 bits)
+        const char* tape; // typed in hexadecimal, one address after the other
+        uint16_t stocke;
+    } cas[] = {
+        {0, "FFFE", 0x3FFE}, {0, "FFFF", 0xFFFF}, {0, "C123", 0x0123}, {0, "2805", 0x2805},
+        {4, "FFFE", 0x0FFE}, {4, "FFFF", 0xFFFF}, {4, "3FFF", 0x0FFF}, {4, "0A5", 0x00A5},
+    };
+    for (int pic : {0, 4}) {
+        SCOPED_TRACE(pic);
+        demarre(catalogue, reglages(pic));
+        modif_mem_prog(nullptr, nullptr);
+        adresse("0");
+        int a = 0;
+        for (const auto& c : cas) {
+            if (c.pic != pic) continue;
+            valeur(c.tape);
+            modif_ok(nullptr, nullptr);
+            EXPECT_EQ(m_pic->prog[static_cast<std::size_t>(a++)], c.stocke) << c.tape;
+        }
+        // What was stored is written, verified and then compared alike.
+        lance(prepare_PIC_e);
+        EXPECT_FALSE(visible(error_box)) << texte(error_msg);
+        EXPECT_NE(compare().find("Le programme du PIC correspond à celui en mémoire\n"),
+                  std::string::npos);
+        arrete_interface();
+        demarree = false;
+        std::filesystem::remove(rep.fichier("puce.etat")); // the next device starts blank
+    }
 }
 
 TEST_F(Interface, modifier_apres_un_changement_d_appareil_ne_sort_pas_de_la_memoire) {

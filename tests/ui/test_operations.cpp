@@ -228,22 +228,67 @@ TEST_F(Interface, operation_confirmee_pendant_une_autre_part_apres_elle) {
     EXPECT_EQ(m_pic->prog[0], 0x0100);
 }
 
-TEST_F(Interface, quitter_pendant_une_lecture_sans_dessiner_dans_une_fenetre_detruite) {
-    demarre();
-    bool deja = false;
-    installe_puits_progression([&](float f, const char* l, int k) {
-        progression_ui(f, l, k);
-        if (deja) return;
-        deja = true;
-        gtk_button_clicked(GTK_BUTTON(boutons.quitter));
-    });
-    lance(prepare_PIC_l); // the read ends with a refresh of the view
-    EXPECT_TRUE(deja);
-    EXPECT_TRUE(fin_demandee());
-    EXPECT_EQ(fenetre_principale, nullptr);
-    EXPECT_EQ(texte_P, nullptr);
-    EXPECT_NE(test::lit_fichier(rep.fichier("conf_port")).find("_DERNIER_PIC 0"),
-              std::string::npos);
+TEST_F(Interface, quitter_pendant_une_operation_demande_et_attend_sa_fin) {
+    const auto fermeture = [] {
+        GdkEvent* e = gdk_event_new(GDK_DELETE);
+        e->any.window = GDK_WINDOW(g_object_ref(gtk_widget_get_window(fenetre_principale)));
+        gtk_main_do_event(e); // what the window manager's close does
+        gdk_event_free(e);
+    };
+    struct {
+        const char* comment;
+        void (*demande)();
+        gint reponse;
+        bool fin;
+    } cas[] = {
+        {"Quitter, Non", [] { gtk_button_clicked(GTK_BUTTON(boutons.quitter)); }, GTK_RESPONSE_NO,
+         false},
+        {"fermeture, Echap", fermeture, GTK_RESPONSE_DELETE_EVENT, false},
+        {"Quitter, Oui", [] { gtk_button_clicked(GTK_BUTTON(boutons.quitter)); }, GTK_RESPONSE_YES,
+         true},
+        {"fermeture, Oui", fermeture, GTK_RESPONSE_YES, true},
+    };
+    for (const auto& c : cas) {
+        SCOPED_TRACE(c.comment);
+        demarre();
+        bool deja = false, principale_visible = false, question = false;
+        std::string texte_question;
+        installe_puits_progression([&](float f, const char* l, int k) {
+            progression_ui(f, l, k);
+            if (deja) return;
+            deja = true;
+            c.demande();
+            principale_visible = visible(fenetre_principale);
+            question = visible(quitter_box);
+            gchar* t = nullptr;
+            g_object_get(quitter_box, "text", &t, nullptr);
+            texte_question = t ? t : "";
+            g_free(t);
+            gtk_dialog_response(GTK_DIALOG(quitter_box), c.reponse);
+            // Nothing ends before the operation does.
+            EXPECT_TRUE(visible(fenetre_principale));
+            EXPECT_FALSE(fin_demandee());
+        });
+        lance(prepare_PIC_l); // the read ends with a refresh of the view
+        ASSERT_TRUE(deja);
+        EXPECT_TRUE(principale_visible);
+        EXPECT_TRUE(question);
+        EXPECT_EQ(texte_question, "Une opération est en cours : quitter quand elle sera finie ?");
+        EXPECT_FALSE(visible(quitter_box));
+        EXPECT_EQ(fin_demandee(), c.fin);
+        if (c.fin) {
+            // The normal end: the window is gone, the settings saved.
+            EXPECT_EQ(fenetre_principale, nullptr);
+            EXPECT_NE(test::lit_fichier(rep.fichier("conf_port")).find("_DERNIER_PIC 0"),
+                      std::string::npos);
+        } else {
+            EXPECT_TRUE(visible(fenetre_principale));
+            timeout(nullptr);
+            EXPECT_FALSE(visible(en_prog_box));
+        }
+        arrete_interface();
+        demarree = false;
+    }
 }
 
 TEST_F(Interface, eeprom_serie_ecrite_puis_relue_par_les_boutons) {

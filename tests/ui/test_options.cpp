@@ -6,6 +6,7 @@
 #include "core/repertoire_conf.h"
 #include "port/port.h"
 
+#include <algorithm>
 #include <sstream>
 
 using namespace test_ui;
@@ -122,8 +123,9 @@ TEST_F(Options, disposition_listes_et_longueurs) {
                            combo_d_o, combo_d_i, combo_d_93_o, combo_sel};
     GtkWidget* inverses[] = {check_inv_vcc, check_inv_vpp, check_inv_vpp40,  check_inv_clk,
                              check_inv_d_o, check_inv_d_i, check_inv_d_93_o, check_inv_sel};
-    const std::vector<std::string> donnees = {"D0", "D1", "D2", "D3", "D4", "D5", "D6", "D7"};
-    const std::vector<std::string> etat = {"0-ERROR/", "1-SELECT", "2-PE", "3-ACK/", "4-BUSY/"};
+    const std::vector<std::string> donnees = {"D0", "D1", "D2", "D3", "D4", "D5", "D6", "D7", "—"};
+    const std::vector<std::string> etat = {"0-ERROR/", "1-SELECT", "2-PE",
+                                           "3-ACK/",   "4-BUSY/",  "—"};
     for (int i = 0; i < 8; ++i) {
         SCOPED_TRACE(rangees[i]);
         GtkWidget* l = label_de(table_autre, rangees[i]);
@@ -180,8 +182,8 @@ TEST_F(Options, rempli_depuis_les_reglages) {
     EXPECT_EQ(texte(combo_vpp40), "D4");
     EXPECT_EQ(texte(combo_clk), "D1");
     EXPECT_EQ(texte(combo_d_o), "D0");
-    EXPECT_EQ(texte(combo_d_93_o), "D0");
-    EXPECT_EQ(texte(combo_sel), "D3"); // bits 1 and 2: 1 + 2
+    EXPECT_EQ(texte(combo_d_93_o), "—"); // mask 0: no line
+    EXPECT_EQ(texte(combo_sel), "D3");   // bits 1 and 2: 1 + 2
     EXPECT_EQ(texte(combo_d_i), "2-PE");
     EXPECT_TRUE(cochee(check_inv_vcc));
     EXPECT_FALSE(cochee(check_inv_vpp));
@@ -333,10 +335,10 @@ TEST_F(Options, ports_hors_liste_et_ligne_d_entree_inconnue) {
     PORT_PARA = 0x3F8;
     put_options();
     EXPECT_EQ(texte(combo_port), "3F8");
-    EXPECT_EQ(texte(combo_d_i), "1-SELECT");
+    EXPECT_EQ(texte(combo_d_i), ""); // no entry names mask 3, nor the text chosen before
     ok();
     EXPECT_EQ(PORT_PARA, 0x378);
-    EXPECT_EQ(c_autre.l[L_DATA_IN].masque, 16);
+    EXPECT_EQ(c_autre.l[L_DATA_IN].masque, 3); // not chosen again: kept
 
     met(combo_port, "3BC");
     ok();
@@ -347,6 +349,51 @@ TEST_F(Options, ports_hors_liste_et_ligne_d_entree_inconnue) {
     EXPECT_EQ(texte(combo_port), "100");
     ok();
     EXPECT_EQ(PORT_PARA, 0x100);
+}
+
+TEST_F(Options, ligne_non_choisie_gardee_et_sans_ligne) {
+    struct {
+        const char* reglages;       // pin keys of the settings file
+        const char* choix[8];       // what the user picks per row (vcc ... sel), nullptr: nothing
+        uint8_t masques[NB_LIGNES]; // c_autre afterwards, in pair order
+    } cas[] = {
+        // No pin key: every row shows "—" and stays without a line.
+        {"", {}, {0, 0, 0, 0, 0, 0, 0, 0}},
+        // Masks the lists cannot show are kept while their row is not chosen.
+        {"_VCC 6\n_DATA_IN 72\n_CLK 2\n",
+         {nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr},
+         {0, 72, 2, 6, 0, 0, 0, 0}},
+        // "—" takes a line away; a row chosen again reads its text, even the one it showed.
+        {"_VCC 6\n_DATA_IN 72\n_CLK 2\n_SELECT 16\n",
+         {"D3", nullptr, nullptr, "—", nullptr, "—", nullptr, "D4"},
+         {0, 0, 0, 8, 0, 0, 0x10, 0}},
+    };
+    for (const auto& c : cas) {
+        SCOPED_TRACE(c.reglages);
+        const std::string conf = std::string("_PORT 378\n_TYPE_P 2\n") + c.reglages;
+        demarre(catalogue, conf);
+        GtkWidget* combos[] = {combo_vcc, combo_vpp, combo_vpp40,  combo_clk,
+                               combo_d_o, combo_d_i, combo_d_93_o, combo_sel};
+        for (int i = 0; i < 8; ++i) {
+            if (!c.choix[i]) continue;
+            // Picked from the list, as the user does: the entry already shown counts too.
+            const std::vector<std::string> l = liste_combo(combos[i]);
+            const auto k = std::find(l.begin(), l.end(), c.choix[i]) - l.begin();
+            gtk_combo_box_set_active(GTK_COMBO_BOX(combos[i]), static_cast<gint>(k));
+        }
+        if (std::string(c.reglages).empty()) {
+            for (GtkWidget* w : combos) EXPECT_EQ(texte(w), "—");
+        }
+        ok();
+        Brochage attendu = {};
+        for (int i = 0; i < NB_LIGNES; ++i) attendu.l[i].masque = c.masques[i];
+        EXPECT_EQ(c_autre, attendu);
+        EXPECT_EQ(c_u, attendu);
+        relit(fichier());
+        EXPECT_EQ(c_autre, attendu);
+        arrete_interface();
+        demarree = false;
+    }
 }
 
 TEST_F(Options, p16pro_ses_lignes_eeprom_et_la_carte_perso_gardee_dans_le_fichier) {

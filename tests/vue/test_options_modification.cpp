@@ -29,7 +29,8 @@ TEST(Options_textes, lignes_de_sortie_aller_retour_et_masques_composes) {
         EXPECT_EQ(t, liste_lignes_donnees[bit]);
         EXPECT_EQ(masque_ligne_sortie(t), 1u << bit);
     }
-    EXPECT_EQ(texte_ligne_sortie(0), "D0");
+    EXPECT_EQ(texte_ligne_sortie(0), "—"); // no line
+    EXPECT_EQ(texte_ligne_sortie(1), "D0");
     EXPECT_EQ(texte_ligne_sortie(0x06), "D3"); // bits 1 and 2 add up
     EXPECT_EQ(texte_ligne_sortie(0x21), "D5"); // bit 0 counts nothing
     EXPECT_EQ(texte_ligne_sortie(0xFF), "DL"); // '0' + 28
@@ -38,6 +39,7 @@ TEST(Options_textes, lignes_de_sortie_aller_retour_et_masques_composes) {
     EXPECT_EQ(masque_ligne_sortie("DL"), 0);
     EXPECT_EQ(masque_ligne_sortie("D"), 0);
     EXPECT_EQ(masque_ligne_sortie(""), 0);
+    EXPECT_EQ(masque_ligne_sortie("—"), 0);
 }
 
 TEST(Options_textes, ligne_d_entree_cinq_textes_et_les_autres_masques) {
@@ -46,8 +48,9 @@ TEST(Options_textes, ligne_d_entree_cinq_textes_et_les_autres_masques) {
         ASSERT_EQ(texte_ligne_entree(masques[k]), std::string(liste_lignes_etat[k]));
         EXPECT_EQ(masque_ligne_entree(liste_lignes_etat[k]), masques[k]);
     }
-    for (int m : {0, 1, 4, 0x48, 0xFF})
-        EXPECT_FALSE(texte_ligne_entree(static_cast<uint8_t>(m))) << m;
+    for (int m : {1, 4, 0x48, 0xFF}) EXPECT_FALSE(texte_ligne_entree(static_cast<uint8_t>(m))) << m;
+    EXPECT_EQ(texte_ligne_entree(0), std::string("—"));
+    EXPECT_EQ(masque_ligne_entree("—"), 0);
     EXPECT_EQ(masque_ligne_entree("5-X"), 0); // 1 << 8: nothing in 8 bits
     EXPECT_EQ(masque_ligne_entree(""), 0);
 }

@@ -104,6 +104,25 @@ int main(int argc, char** argv) {
     int echecs = 0;
     echecs += !capture(fenetre_principale, "principale_pic16f84");
 
+    // A long path is cut in the label; the window keeps its width.
+    int large_avant = 0, large_apres = 0, haut = 0;
+    gtk_window_get_size(GTK_WINDOW(fenetre_principale), &large_avant, &haut);
+    std::string long_chemin = rep_tmp;
+    while (long_chemin.size() < 240) long_chemin += "/un_dossier_au_nom_assez_long";
+    lit_fichier_hex(long_chemin + "/exemple.hex", 0);
+    gtk_widget_hide(error_box); // the file does not exist
+    echecs += !capture(fenetre_principale, "principale_chemin_long");
+    gtk_window_get_size(GTK_WINDOW(fenetre_principale), &large_apres, &haut);
+    std::printf("fenêtre principale : %d pixels de large, %d avec un long chemin\n", large_avant,
+                large_apres);
+    lit_fichier_hex(hex, 0);
+
+    // The error window takes the size of each message.
+    message_erreur("Un problème est survenue \npendant l'ouverture du fichier " + long_chemin +
+                       "/exemple.hex\n",
+                   0);
+    echecs += !capture(error_box, "erreur_longue");
+    gtk_widget_hide(error_box);
     message_erreur("Une ligne du fichier n'est pas correcte", 0);
     echecs += !capture(error_box, "erreur");
     gtk_widget_hide(error_box);
@@ -137,6 +156,15 @@ int main(int argc, char** argv) {
     gtk_entry_set_text(champ_combo(combo_type), "Autres");
     echecs += !capture(Options_window, "options_autres");
     Options_Annuler_Clicked(nullptr, Options_window);
+    // A custom map without lines: each row says so.
+    c_autre = {};
+    put_options();
+    Options_clicked(nullptr, nullptr);
+    gtk_entry_set_text(champ_combo(combo_type), "Autres");
+    echecs += !capture(Options_window, "options_sans_ligne");
+    Options_Annuler_Clicked(nullptr, Options_window);
+    echecs += !capture(quitter_box, "quitter");
+    gtk_widget_hide(quitter_box);
 
     // The example written into the simulated chip, one word changed, then compared.
     execute_operation(prepare_PIC_e);
