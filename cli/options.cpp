@@ -222,7 +222,7 @@ std::string texte_aide() {
         "  ecrire FICHIER      écrit FICHIER dans la puce (données, programme, puis ID et\n"
         "                      configuration), chaque mot vérifié\n"
         "  comparer FICHIER    compare la puce avec FICHIER et affiche le rapport\n"
-        "  effacer             efface la puce (composants de l'algorithme 1 seulement)\n"
+        "  effacer             efface la puce (algorithmes 1, 4, 5 et 6 seulement)\n"
         "  afficher FICHIER    affiche FICHIER comme la vue mémoire du programme graphique,\n"
         "                      sans toucher au programmateur\n"
         "\n"

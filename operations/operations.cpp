@@ -74,8 +74,7 @@ Resultat_operation lit_image(Memoire_PIC& m) {
 
 Resultat_operation efface_puce() {
     if (!programmateur_present()) return PROGRAMMATEUR_ABSENT;
-    Efface_DM_et_PM();
-    return OPERATION_REUSSIE;
+    return Efface_PIC() == 0 ? OPERATION_REUSSIE : OPERATION_ECHOUEE;
 }
 
 std::optional<Rapport_comparaison> compare_image(const Memoire_PIC& m) {

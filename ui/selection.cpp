@@ -2,6 +2,7 @@
 #include "core/catalogue.h"
 #include "core/etat.h"
 #include "core/memoire.h"
+#include "pic/dispatch.h"
 #include "ui/interface.h"
 #include "vue/edition_config.h"
 #include "vue/vue_memoire.h"
@@ -39,7 +40,7 @@ void combo_pic_changed(GtkEntry* champ, gpointer effacer) {
         texte_pic(p);
         if (i != pic_select) m_pic->config = 0x3FFF;
         pic_select = i;
-        gtk_widget_set_visible(GTK_WIDGET(effacer), p.algo == 1);
+        gtk_widget_set_visible(GTK_WIDGET(effacer), peut_effacer(p));
         if (p.algo > 0) {
             const Fusibles& f = fusibles_de(p);
             const std::vector<std::string> liste = liste_oscillateur(f);
