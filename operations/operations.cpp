@@ -97,7 +97,9 @@ std::optional<Rapport_comparaison> compare_image(const Memoire_PIC& m) {
                 r.difference = true;
             }
         }
-        if (lu.config == m.config) {
+        // The 12F6xx bandgap bits (13..12) are the chip's own: the writer keeps them.
+        const uint16_t hors_image = p->algo == 6 ? 0x3000 : 0;
+        if ((lu.config | hors_image) == (m.config | hors_image)) {
             r.texte += "Les mot de configurations du PIC et de la mémoire sont identiques\n";
         } else {
             ajoute(r.texte,

@@ -2,11 +2,13 @@
 
 #include "core/catalogue.h"
 #include "core/etat.h"
+#include "core/messages.h"
 #include "pic/commandes.h"
 #include "pic/passe.h"
 #include "port/port.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <vector>
 
 namespace flash {
@@ -20,6 +22,12 @@ constexpr uint16_t mot_vierge = 0x3FFF;
 const char* const prefixe_programme = "Programme : ";
 const char* const prefixe_config = "Mot de Configuration :\n";
 const char* const prefixes_id[4] = {"ID0 : ", "ID1 : ", "ID2 : ", "ID3 : "};
+constexpr uint16_t retlw = 0x3400; // RETLW k: the factory oscillator calibration
+const char* const texte_calibration_illisible =
+    "Le mot de calibration de l'oscillateur (adresse %X) vaut %X : ce n'est pas une "
+    "instruction RETLW.\nLe PIC n'a pas été effacé ni programmé.\nSi sa valeur est perdue, "
+    "mettez-la dans le fichier HEX et activez l'écriture du mot de calibration "
+    "(_ECRIRE_OSC_INT_12C5XX dans conf_port).";
 
 void commande_seule(unsigned code) {
     data_a_1();
@@ -170,6 +178,14 @@ int efface_en_gardant(const Famille_flash& f, const Zones_ecrites& z) {
     std::vector<uint16_t> programme(static_cast<std::size_t>(n), 0xFFFF);
     if (garde_programme || garde_osccal) {
         const std::vector<uint16_t> lu = lit_programme_entier(f, n);
+        if (garde_osccal && (lu.back() & 0x3F00) != retlw) {
+            // Not a calibration value: erasing would lose it for good.
+            char texte[400];
+            std::snprintf(texte, sizeof texte, texte_calibration_illisible, n - 1,
+                          static_cast<unsigned>(lu.back()));
+            message_erreur(texte, 0);
+            return -1;
+        }
         for (int i = 0; i < n_gardes; ++i)
             if (garde_programme && !z.programme.contient(i))
                 programme[static_cast<std::size_t>(i)] = lu[static_cast<std::size_t>(i)];

@@ -49,7 +49,9 @@ void Puce_flash_recente::broches(const Broches& b, int64_t t) {
     vpp_vu = b.vpp;
     Broches vue = b;
     if (refus) vue.vpp = false; // the running part ignores MCLR
+    const Mode_puce avant = mode();
     Puce_pic::broches(vue, t);
+    if (avant == Mode_puce::eteinte && mode() == Mode_puce::programmation) ++nb_entrees_vpp_d_abord;
 }
 
 bool Puce_flash_recente::en_cycle(int64_t t) const {

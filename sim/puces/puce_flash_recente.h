@@ -37,6 +37,8 @@ class Puce_flash_recente : public Puce_pic {
     const std::array<uint16_t, 8>& latch() const { return latch_groupe; }
     // The stored configuration makes the chip run code whenever it has VDD.
     bool execute_des_la_mise_sous_tension() const;
+    // Entries into programming mode made VPP first (VDD rising under VPP).
+    int entrees_vpp_d_abord() const { return nb_entrees_vpp_d_abord; }
 
   protected:
     void entree_programmation(int64_t t) override;
@@ -100,4 +102,5 @@ class Puce_flash_recente : public Puce_pic {
     bool vdd_vu = false, vpp_vu = false;
     int64_t debut_execution = 0;
     bool refus = false;
+    int nb_entrees_vpp_d_abord = 0;
 };
