@@ -78,16 +78,18 @@ int ecrit_programme(const uint16_t* mots, int deb, int fin, int taille) {
     flash::fin_passe();
 
     flash::debut_passe(famille_b);
-    const bool fini = parcours_adresses(deb, fin, n, 0, [taille] { return taille; }, [&](int i) {
-        const uint16_t w = mots[i];
-        if (w == 0xFFFF) return true;
-        const uint16_t lu = Read_Data_From_Program_Memory();
-        if ((lu & 0x3FFF) != (w & 0x3FFF)) {
-            prog_erreur(static_cast<unsigned>(i), w, lu, "Programme : ");
-            return false;
-        }
-        return true;
-    });
+    const bool fini = parcours_adresses(
+        deb, fin, n, 0, [taille] { return taille; },
+        [&](int i) {
+            const uint16_t w = mots[i];
+            if (w == 0xFFFF) return true;
+            const uint16_t lu = Read_Data_From_Program_Memory();
+            if ((lu & 0x3FFF) != (w & 0x3FFF)) {
+                prog_erreur(static_cast<unsigned>(i), w, lu, "Programme : ");
+                return false;
+            }
+            return true;
+        });
     if (!fini) return -1;
     flash::fin_passe();
     return 0;

@@ -11,10 +11,10 @@
 namespace {
 
 // Waits of the chip's cycles, with a margin over its data sheet.
-constexpr int t_programmation_us = 3000; // 0x18 to End Programming: at least 2 ms
+constexpr int t_programmation_us = 3000;    // 0x18 to End Programming: at least 2 ms
 constexpr int t_fin_programmation_us = 100; // after End Programming
-constexpr int t_donnee_us = 8000;        // data byte, internally timed: 6 ms
-constexpr int t_effacement_us = 10000;   // each bulk erase: tERA, 6 ms (10 ms is the usual wait)
+constexpr int t_donnee_us = 8000;           // data byte, internally timed: 6 ms
+constexpr int t_effacement_us = 10000;      // each bulk erase: tERA, 6 ms (10 ms is the usual wait)
 constexpr unsigned code_fin_programmation = 0x0A;
 
 void efface_tout() {
@@ -40,8 +40,8 @@ void programme_octet() {
 
 int ecrit_programme(const uint16_t* mots, int deb, int fin, int taille);
 
-const flash::Famille_flash famille_c = {true,          true,            efface_tout,
-                                        programme_mot, programme_octet, ecrit_programme};
+const flash::Famille_flash famille_c = {
+    true, true, efface_tout, programme_mot, programme_octet, ecrit_programme};
 
 int ecrit_programme(const uint16_t* mots, int deb, int fin, int taille) {
     return flash::ecrit_mots_un_a_un(famille_c, mots, deb, fin, taille);

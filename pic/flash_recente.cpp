@@ -4,6 +4,7 @@
 #include "core/etat.h"
 #include "core/messages.h"
 #include "pic/commandes.h"
+#include "pic/id_composant.h"
 #include "pic/passe.h"
 #include "port/port.h"
 
@@ -16,6 +17,7 @@ namespace flash {
 namespace {
 
 constexpr int increments_config = 7; // from 0x2000 to the configuration word 0x2007
+constexpr int increments_id = 6;     // from 0x2000 to the device ID 0x2006
 constexpr unsigned adresse_config = 0x2007;
 constexpr uint16_t masque_bandgap = 0x3000; // bits 13..12 of the 12F6xx configuration word
 constexpr uint16_t mot_vierge = 0x3FFF;
@@ -106,19 +108,20 @@ void lit_ids(const Famille_flash& f, uint16_t ids[4]) {
 
 int ecrit_octets(const Famille_flash& f, const uint8_t* octets, int deb, int fin, int taille) {
     debut_passe(f);
-    const bool fini = parcours_adresses(deb, fin, taille, 2, [taille] { return taille; },
-                                        [&](int i) {
-        const uint8_t b = octets[i];
-        if ((Read_Data_From_Data_Memory() & 0xFF) == b) return true;
-        Load_Data_For_Data_Memory(b);
-        f.programme_octet();
-        const uint16_t lu = Read_Data_From_Data_Memory();
-        if ((lu & 0xFF) != b) {
-            prog_erreur(static_cast<unsigned>(i), b, lu, prefixe_programme);
-            return false;
-        }
-        return true;
-    });
+    const bool fini = parcours_adresses(
+        deb, fin, taille, 2, [taille] { return taille; },
+        [&](int i) {
+            const uint8_t b = octets[i];
+            if ((Read_Data_From_Data_Memory() & 0xFF) == b) return true;
+            Load_Data_For_Data_Memory(b);
+            f.programme_octet();
+            const uint16_t lu = Read_Data_From_Data_Memory();
+            if ((lu & 0xFF) != b) {
+                prog_erreur(static_cast<unsigned>(i), b, lu, prefixe_programme);
+                return false;
+            }
+            return true;
+        });
     if (!fini) return -1;
     fin_passe();
     return 0;
@@ -155,9 +158,23 @@ int ecrit_config(const Famille_flash& f, uint16_t config, bool garde_bandgap) {
     return algo::verifie_config_et_termine(config, adresse_config, prefixe_config);
 }
 
+// The part in the socket answers with the selected device's ID; else a message, nothing done.
+bool bon_composant(const Famille_flash& f, const std::string& nom) {
+    debut_passe(f);
+    Load_Configuration(mot_vierge);
+    for (int k = 0; k < increments_id; ++k) Increment_Adress();
+    const uint16_t lu = Read_Data_From_Program_Memory();
+    fin_passe();
+    const std::string ecart = ecart_id(nom, lu);
+    if (ecart.empty()) return true;
+    message_erreur(ecart, 0);
+    return false;
+}
+
 // Erases the whole chip and writes back what the operation described by z will not write.
 int efface_en_gardant(const Famille_flash& f, const Zones_ecrites& z) {
     const Desc_PIC* p = pic_courant();
+    if (!bon_composant(f, p->nom)) return -1;
     const int n = p->taille_prog;
     const int nd = p->taille_donnee;
     const Fusibles& fu = tab_fuses[static_cast<std::size_t>(p->famille)];
@@ -171,8 +188,8 @@ int efface_en_gardant(const Famille_flash& f, const Zones_ecrites& z) {
     const int n_gardes = f.garde_calibration ? n - 1 : n;
     const bool garde_programme =
         programme_lisible && !(z.programme.deb <= 0 && z.programme.fin >= n_gardes - 1);
-    const bool garde_donnees = donnees_lisibles && nd > 0 && !(z.donnees.deb <= 0 &&
-                                                               z.donnees.fin >= nd - 1);
+    const bool garde_donnees =
+        donnees_lisibles && nd > 0 && !(z.donnees.deb <= 0 && z.donnees.fin >= nd - 1);
     const bool garde_osccal = f.garde_calibration && !z.calibration;
 
     std::vector<uint16_t> programme(static_cast<std::size_t>(n), 0xFFFF);
@@ -214,9 +231,9 @@ int efface_en_gardant(const Famille_flash& f, const Zones_ecrites& z) {
         return ecrit_config(f, libre, false);
     }
     if (f.garde_calibration)
-        return ecrit_config(f, static_cast<uint16_t>(mot_vierge & ~masque_bandgap) |
-                                   (config & masque_bandgap),
-                            false);
+        return ecrit_config(
+            f, static_cast<uint16_t>(mot_vierge & ~masque_bandgap) | (config & masque_bandgap),
+            false);
     return 0;
 }
 
@@ -253,23 +270,24 @@ void fin_passe() {
     algo::fin_passe();
 }
 
-int ecrit_mots_un_a_un(const Famille_flash& f, const uint16_t* mots, int deb, int fin,
-                       int taille) {
+int ecrit_mots_un_a_un(const Famille_flash& f, const uint16_t* mots, int deb, int fin, int taille) {
     debut_passe(f);
     const int n = algo::taille_prog();
-    const bool fini = parcours_adresses(deb, fin, n, 0, [taille] { return taille; }, [&](int i) {
-        const uint16_t w = mots[i];
-        if (w == 0xFFFF) return true;
-        if (Read_Data_From_Program_Memory() == w) return true;
-        Load_Data_For_Program_Memory(w & 0x3FFF);
-        f.programme_mot();
-        const uint16_t lu = Read_Data_From_Program_Memory();
-        if ((lu & 0x3FFF) != (w & 0x3FFF)) {
-            prog_erreur(static_cast<unsigned>(i), w, lu, prefixe_programme);
-            return false;
-        }
-        return true;
-    });
+    const bool fini = parcours_adresses(
+        deb, fin, n, 0, [taille] { return taille; },
+        [&](int i) {
+            const uint16_t w = mots[i];
+            if (w == 0xFFFF) return true;
+            if (Read_Data_From_Program_Memory() == w) return true;
+            Load_Data_For_Program_Memory(w & 0x3FFF);
+            f.programme_mot();
+            const uint16_t lu = Read_Data_From_Program_Memory();
+            if ((lu & 0x3FFF) != (w & 0x3FFF)) {
+                prog_erreur(static_cast<unsigned>(i), w, lu, prefixe_programme);
+                return false;
+            }
+            return true;
+        });
     if (!fini) return -1;
     fin_passe();
     return 0;
@@ -280,8 +298,7 @@ int ecrit_mots_un_a_un(const Famille_flash& f, const uint16_t* mots, int deb, in
 int ecrit_donnees(const Famille_flash& f, const uint8_t* donnee) {
     const Desc_PIC* p = composant_choisi();
     if (!p) return -1;
-    if (efface_en_gardant(f, zones_de_l_ecriture(p->taille_prog, p->taille_donnee)) != 0)
-        return -1;
+    if (efface_en_gardant(f, zones_de_l_ecriture(p->taille_prog, p->taille_donnee)) != 0) return -1;
     return ecrit_octets(f, donnee, le_data_deb, le_data_fin, p->taille_donnee);
 }
 

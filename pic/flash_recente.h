@@ -14,30 +14,29 @@ namespace flash {
 
 // What differs from one family to the next.
 struct Famille_flash {
-    bool vpp_d_abord;            // enter programming mode VPP first, then VDD
-    bool garde_calibration;      // OSCCAL at the last word and bandgap bits 13..12 kept
-    void (*efface_tout)();       // whole-chip erase, counter at 0, in an open pass
-    void (*programme_mot)();     // programs the loaded word at the counter (ID, configuration,
-                                 // and program memory unless ecrit_programme says otherwise)
-    void (*programme_octet)();   // programs the loaded data byte at the counter
+    bool vpp_d_abord;          // enter programming mode VPP first, then VDD
+    bool garde_calibration;    // OSCCAL at the last word and bandgap bits 13..12 kept
+    void (*efface_tout)();     // whole-chip erase, counter at 0, in an open pass
+    void (*programme_mot)();   // programs the loaded word at the counter (ID, configuration,
+                               // and program memory unless ecrit_programme says otherwise)
+    void (*programme_octet)(); // programs the loaded data byte at the counter
     // Writes the program words of mots that are not 0xFFFF from deb to fin (below taille) in
     // passes of its own and verifies them; 0, or -1 after prog_erreur.
     int (*ecrit_programme)(const uint16_t* mots, int deb, int fin, int taille);
 };
 
 // Commands these parts add to the set of Algorithm 1, each with the wait it needs.
-void Begin_Programming_Only(int attente_us); // 8, internally timed (program only on 62xA/6xx)
-void Begin_Programming_External();           // 0x18, ended by the part's End Programming
+void Begin_Programming_Only(int attente_us);  // 8, internally timed (program only on 62xA/6xx)
+void Begin_Programming_External();            // 0x18, ended by the part's End Programming
 void End_Programming_External(unsigned code); // 0x17 on 87xA, 0x0A on 12F6xx
-void Chip_Erase();                           // 0x1F (87xA)
+void Chip_Erase();                            // 0x1F (87xA)
 
 // Programming pass with the family's entry order.
 void debut_passe(const Famille_flash& f);
 void fin_passe();
 
 // Per-word writer of program memory (62xA, 12F6xx): load, program, read back, increment.
-int ecrit_mots_un_a_un(const Famille_flash& f, const uint16_t* mots, int deb, int fin,
-                       int taille);
+int ecrit_mots_un_a_un(const Famille_flash& f, const uint16_t* mots, int deb, int fin, int taille);
 
 // The area operations of the dispatch.
 int ecrit_donnees(const Famille_flash& f, const uint8_t* donnee);

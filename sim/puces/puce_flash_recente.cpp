@@ -36,7 +36,7 @@ void Puce_flash_recente::broches(const Broches& b, int64_t t) {
     if (!b.vcc) {
         refus = false;
     } else {
-        if (!vdd_vu && !b.vpp) debut_execution = t; // VDD first: the part starts running
+        if (!vdd_vu && !b.vpp) debut_execution = t;          // VDD first: the part starts running
         if (vdd_vu && vpp_vu && !b.vpp) debut_execution = t; // out of programming mode
         if (vdd_vu && !vpp_vu && b.vpp && mode() == Mode_puce::execution && !refus &&
             execute_des_la_mise_sous_tension() && t - debut_execution > t_max_vdd_avant_vpp_ns) {
@@ -138,8 +138,8 @@ Puce_pic::Suite_commande Puce_flash_recente::commande(int code, int64_t t) {
         c.actif = true;
         c.ecriture = cible(t);
         c.ecriture.efface_avant = famille_b();
-        c.fin = pannes_.occupee ? std::numeric_limits<int64_t>::max()
-                                : t + duree_ecriture(c.ecriture);
+        c.fin =
+            pannes_.occupee ? std::numeric_limits<int64_t>::max() : t + duree_ecriture(c.ecriture);
         cycle = c;
         latch_groupe.fill(0x3FFF);
         return {};
@@ -159,8 +159,7 @@ Puce_pic::Suite_commande Puce_flash_recente::commande(int code, int64_t t) {
         Cycle c;
         c.actif = true;
         c.effacement = effacement(code);
-        c.fin = pannes_.occupee ? std::numeric_limits<int64_t>::max()
-                                : t + carac.t_effacement_ns;
+        c.fin = pannes_.occupee ? std::numeric_limits<int64_t>::max() : t + carac.t_effacement_ns;
         cycle = c;
         return {};
     }
@@ -189,8 +188,8 @@ void Puce_flash_recente::charge(int code, uint16_t valeur, int64_t) {
 Puce_flash_recente::Ecriture Puce_flash_recente::cible(int64_t t) {
     Ecriture e;
     e.mots.fill(0x3FFF);
-    const uint16_t latch = famille_b() ? latch_groupe[static_cast<std::size_t>(pc & 7)]
-                                       : latch_programme;
+    const uint16_t latch =
+        famille_b() ? latch_groupe[static_cast<std::size_t>(pc & 7)] : latch_programme;
     if (dernier_donnee) {
         if (mem.donnees.empty()) {
             signale(Genre_violation::ecriture_interdite, t);

@@ -57,8 +57,7 @@ class Puce_flash_recente : public Puce_pic {
         bool efface_avant = false;    // 16F87xA's 8: erase then program
     };
     struct Effacement {
-        bool programme = false, calibration = false, ids = false, config = false,
-             donnees = false;
+        bool programme = false, calibration = false, ids = false, config = false, donnees = false;
     };
     struct Cycle {
         bool actif = false;

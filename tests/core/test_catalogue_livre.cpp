@@ -55,9 +55,9 @@ TEST_F(Catalogue_livre, ReadsWholeFileSilently) {
     EXPECT_EQ(par_algo[1], 13);
     EXPECT_EQ(par_algo[2], 47);
     EXPECT_EQ(par_algo[3], 7);
-    EXPECT_EQ(par_algo[4], 3); // 16F627A .. 16F648A
-    EXPECT_EQ(par_algo[5], 4); // 16F873A .. 16F877A
-    EXPECT_EQ(par_algo[6], 4); // 12F629, 12F675, 16F630, 16F676
+    EXPECT_EQ(par_algo[4], 3);   // 16F627A .. 16F648A
+    EXPECT_EQ(par_algo[5], 4);   // 16F873A .. 16F877A
+    EXPECT_EQ(par_algo[6], 4);   // 12F629, 12F675, 16F630, 16F676
     EXPECT_EQ(par_algo[-1], 5);  // 24C01 .. 24C16
     EXPECT_EQ(par_algo[-2], 5);  // 24C32 .. 24C512
     EXPECT_EQ(par_algo[-3], 5);  // 93C46 .. 93C86
@@ -68,9 +68,9 @@ TEST_F(Catalogue_livre, ReadsWholeFileSilently) {
     std::map<int, int> par_famille;
     for (const Desc_PIC& p : tab_pic)
         if (!est_eeprom(p)) ++par_famille[p.famille];
-    const std::map<int, int> attendu = {{0, 3}, {1, 3}, {2, 2}, {3, 7}, {4, 5},  {5, 28},
-                                        {6, 2}, {7, 3}, {8, 4}, {9, 3}, {10, 3}, {11, 4},
-                                        {12, 4}, {16, 6}, {17, 1}};
+    const std::map<int, int> attendu = {{0, 3},  {1, 3},  {2, 2},  {3, 7},  {4, 5},
+                                        {5, 28}, {6, 2},  {7, 3},  {8, 4},  {9, 3},
+                                        {10, 3}, {11, 4}, {12, 4}, {16, 6}, {17, 1}};
     EXPECT_EQ(par_famille, attendu);
 }
 
@@ -156,20 +156,20 @@ struct Fait {
 TEST_F(Catalogue_livre, DevicesMatchTheDataSheets) {
     lit_catalogue();
     const Fait faits[] = {
-        {"PIC16C84", 1024, 64, 0, 1, 0, 0},   {"PIC16F83", 512, 64, 1, 1, 0, 0},
-        {"PIC16F84", 1024, 64, 1, 1, 0, 0},   {"PIC16F84A", 1024, 64, 1, 1, 0, 0},
-        {"PIC16F627", 1024, 128, 2, 1, 0, 0}, {"PIC16F628", 2048, 128, 2, 1, 0, 0},
-        {"PIC16F870", 2048, 64, 3, 1, 1, 0},  {"PIC16F873", 4096, 128, 3, 1, 1, 0},
-        {"PIC16F877", 8192, 256, 3, 1, 1, 0}, {"PIC16C61", 1024, 0, 0, 2, 0, 0},
-        {"PIC16C74", 4096, 0, 4, 2, 1, 0},    {"PIC16C74A", 4096, 0, 5, 2, 1, 0},
-        {"PIC16C66", 8192, 0, 5, 2, 1, 0},    {"PIC16C620", 512, 0, 5, 2, 0, 0},
-        {"PIC16CE625", 2048, 0, 5, 2, 0, 0},  {"PIC16C711", 1024, 0, 6, 2, 0, 0},
-        {"PIC16C554", 512, 0, 7, 2, 0, 0},    {"PIC16C557", 2048, 0, 7, 2, 1, 0},
-        {"PIC16C715", 2048, 0, 9, 2, 0, 0},   {"PIC16C662", 4096, 0, 9, 2, 1, 0},
-        {"PIC12C671", 1024, 0, 8, 2, 0, 1},   {"PIC12C672", 2048, 0, 8, 2, 0, 1},
-        {"PIC12CE674", 2048, 0, 8, 2, 0, 1},  {"PIC12C508", 512, 0, 16, 3, 0, 1},
-        {"PIC12C509A", 1024, 0, 16, 3, 0, 1}, {"PIC12CE519", 1024, 0, 16, 3, 0, 1},
-        {"PIC16C505", 1024, 0, 17, 3, 0, 1},  {"PIC16F627A", 1024, 128, 10, 4, 0, 0},
+        {"PIC16C84", 1024, 64, 0, 1, 0, 0},     {"PIC16F83", 512, 64, 1, 1, 0, 0},
+        {"PIC16F84", 1024, 64, 1, 1, 0, 0},     {"PIC16F84A", 1024, 64, 1, 1, 0, 0},
+        {"PIC16F627", 1024, 128, 2, 1, 0, 0},   {"PIC16F628", 2048, 128, 2, 1, 0, 0},
+        {"PIC16F870", 2048, 64, 3, 1, 1, 0},    {"PIC16F873", 4096, 128, 3, 1, 1, 0},
+        {"PIC16F877", 8192, 256, 3, 1, 1, 0},   {"PIC16C61", 1024, 0, 0, 2, 0, 0},
+        {"PIC16C74", 4096, 0, 4, 2, 1, 0},      {"PIC16C74A", 4096, 0, 5, 2, 1, 0},
+        {"PIC16C66", 8192, 0, 5, 2, 1, 0},      {"PIC16C620", 512, 0, 5, 2, 0, 0},
+        {"PIC16CE625", 2048, 0, 5, 2, 0, 0},    {"PIC16C711", 1024, 0, 6, 2, 0, 0},
+        {"PIC16C554", 512, 0, 7, 2, 0, 0},      {"PIC16C557", 2048, 0, 7, 2, 1, 0},
+        {"PIC16C715", 2048, 0, 9, 2, 0, 0},     {"PIC16C662", 4096, 0, 9, 2, 1, 0},
+        {"PIC12C671", 1024, 0, 8, 2, 0, 1},     {"PIC12C672", 2048, 0, 8, 2, 0, 1},
+        {"PIC12CE674", 2048, 0, 8, 2, 0, 1},    {"PIC12C508", 512, 0, 16, 3, 0, 1},
+        {"PIC12C509A", 1024, 0, 16, 3, 0, 1},   {"PIC12CE519", 1024, 0, 16, 3, 0, 1},
+        {"PIC16C505", 1024, 0, 17, 3, 0, 1},    {"PIC16F627A", 1024, 128, 10, 4, 0, 0},
         {"PIC16F628A", 2048, 128, 10, 4, 0, 0}, {"PIC16F648A", 4096, 256, 10, 4, 0, 0},
         {"PIC16F873A", 4096, 128, 11, 5, 1, 0}, {"PIC16F874A", 4096, 128, 11, 5, 1, 0},
         {"PIC16F876A", 8192, 256, 11, 5, 1, 0}, {"PIC16F877A", 8192, 256, 11, 5, 1, 0},
@@ -191,9 +191,8 @@ TEST_F(Catalogue_livre, DevicesMatchTheDataSheets) {
 TEST_F(Catalogue_livre, SerialEepromsMatchTheirProtocols) {
     lit_catalogue();
     const std::pair<const char*, int> i2c[] = {
-        {"24C01", 128},    {"24C02", 256},   {"24C04", 512},  {"24C08", 1024},
-        {"24C16", 2048},   {"24C32", 4096},  {"24C64", 8192}, {"24C128", 16384},
-        {"24C256", 32768}, {"24C512", 65536}};
+        {"24C01", 128},  {"24C02", 256},  {"24C04", 512},    {"24C08", 1024},   {"24C16", 2048},
+        {"24C32", 4096}, {"24C64", 8192}, {"24C128", 16384}, {"24C256", 32768}, {"24C512", 65536}};
     for (auto [nom, taille] : i2c) {
         SCOPED_TRACE(nom);
         EXPECT_EQ(pic(nom).taille_donnee, taille);
@@ -224,9 +223,9 @@ TEST_F(Catalogue_livre, UntestedFlags) {
          {"PIC16F627", "PIC16F628", "PIC16F870", "PIC16F877", "PIC16C62", "PIC16C74", "PIC16C557",
           "PIC16C642", "PIC16C662", "PIC12C671", "PIC12CE674"})
         EXPECT_EQ(pic(nom).teste, 0) << nom;
-    for (const char* nom : {"PIC16C84", "PIC16F84", "PIC16F84A", "PIC16C74A", "PIC16C711",
-                            "PIC16C715", "PIC12C508", "PIC16C505", "24C16", "93C66", "25C040",
-                            "PIC16F628A", "PIC16F877A", "PIC12F675"})
+    for (const char* nom :
+         {"PIC16C84", "PIC16F84", "PIC16F84A", "PIC16C74A", "PIC16C711", "PIC16C715", "PIC12C508",
+          "PIC16C505", "24C16", "93C66", "25C040", "PIC16F628A", "PIC16F877A", "PIC12F675"})
         EXPECT_EQ(pic(nom).teste, 1) << nom;
 }
 

@@ -99,9 +99,8 @@ TEST_F(Flash_recente, EcritCompareRelitEffaceEtReecritUnePuceProtegee) {
 
         // The chip was driven by the book: VPP first where the configuration makes the part run
         // its code from VDD on (16F628A and 12F675 here), full cycle times.
-        EXPECT_EQ(puce().nombre_violations(), 0)
-            << nom_violation(puce().violations().front().genre) << " at "
-            << puce().violations().front().adresse;
+        EXPECT_EQ(puce().nombre_violations(), 0) << nom_violation(puce().violations().front().genre)
+                                                 << " at " << puce().violations().front().adresse;
         EXPECT_TRUE(recus().empty()) << dernier_message();
         termine_simulateur();
     }
@@ -170,7 +169,8 @@ TEST_F(Flash_recente, CeQueLEcritureNeReecritPasEstGarde) {
         attendu.programme[6] = attendu.programme[7] = 0x3FFF;
         for (int i : {6, 7}) // within the range, as the image has them
             if (m->prog[static_cast<std::size_t>(i)] != 0xFFFF)
-                attendu.programme[static_cast<std::size_t>(i)] = m->prog[static_cast<std::size_t>(i)];
+                attendu.programme[static_cast<std::size_t>(i)] =
+                    m->prog[static_cast<std::size_t>(i)];
         EXPECT_EQ(c(), attendu);
         EXPECT_EQ(puce().nombre_violations(), 0);
         le_prog_deb = 0;
@@ -230,6 +230,48 @@ TEST_F(Flash_recente, CalibrationPerdueArreteAvantLEffacement) {
     ASSERT_EQ(ecrit_image(m), OPERATION_REUSSIE) << dernier_message();
     EXPECT_EQ(puce().contenu().programme[0], 0x2805);
     EXPECT_EQ(puce().contenu().programme[1023], 0x3480);
+}
+
+// Writing and erasing first check the device ID: another part, or none, is left untouched.
+TEST_F(Flash_recente, UnAutreComposantDansLeSupportNestPasTouche) {
+    struct Support {
+        const char* choisi;
+        const char* dans_support;
+        std::vector<std::string> pannes;
+        const char* message;
+    };
+    const Support liste[] = {
+        {"PIC16F628A",
+         "PIC12F675",
+         {},
+         "Le composant dans le support est un PIC12F675 (ID 0FC3), pas un PIC16F628A"},
+        {"PIC12F675", "PIC16F628", {}, "Le composant dans le support est un PIC16F628 (ID 07"},
+        {"PIC16F877A",
+         "PIC16F84",
+         {},
+         "Le composant dans le support ne répond pas (ID 3FFF) : absent ou protégé, pas un "
+         "PIC16F877A"},
+        {"PIC12F629", "", {"sans-puce"}, "absent ou protégé, pas un PIC12F629"},
+    };
+    for (const Support& k : liste) {
+        SCOPED_TRACE(std::string(k.choisi) + " / " + k.dans_support);
+        prepare(k.choisi, k.pannes, k.dans_support);
+        Contenu_pic avant;
+        if (carte().puce()) {
+            puce().contenu().programme[0] = 0x0123;
+            avant = puce().contenu();
+        }
+        Memoire_PIC m;
+        m.prog[0] = 0x2805;
+        EXPECT_EQ(ecrit_image(m), OPERATION_ECHOUEE);
+        EXPECT_EQ(efface_puce(), OPERATION_ECHOUEE);
+        EXPECT_NE(dernier_message().find(k.message), std::string::npos) << dernier_message();
+        if (carte().puce()) {
+            EXPECT_EQ(puce().contenu(), avant);
+        }
+        EXPECT_TRUE(hors_tension());
+        termine_simulateur();
+    }
 }
 
 // Algorithm 1 pointed at a 16F877A: its one-word cycles go through the chip's latch, which

@@ -39,8 +39,8 @@ TEST_F(Flash_recente, LeGroupeDeHuitMotsCoupeTropTotResteVierge) {
         int coupure; // command sent after the wait: End Programming, or a read
         bool ecrit;
     };
-    for (Cas k : {Cas{1200, 0x17, true}, Cas{500, 0x17, false}, Cas{500, 4, false},
-                  Cas{1200, 4, true}}) {
+    for (Cas k :
+         {Cas{1200, 0x17, true}, Cas{500, 0x17, false}, Cas{500, 4, false}, Cas{1200, 4, true}}) {
         SCOPED_TRACE(std::to_string(k.attente_us) + " us, command " + std::to_string(k.coupure));
         Puce_flash_recente puce(pic("PIC16F877A"));
         Programmateur_test p(puce);
