@@ -78,8 +78,9 @@ int ecrit_programme(const uint16_t* mots, int deb, int fin, int taille) {
     flash::fin_passe();
 
     flash::debut_passe(famille_b);
+    // The read-back pass reports its progress as a read.
     const bool fini = parcours_adresses(
-        deb, fin, n, 0, [taille] { return taille; },
+        deb, fin, n, 1, [taille] { return taille; },
         [&](int i) {
             const uint16_t w = mots[i];
             if (w == 0xFFFF) return true;

@@ -56,11 +56,11 @@ Caracteristiques_pic caracteristiques_pic(const Desc_PIC& d) {
             c.t_ecriture_max_ns = 10 * ms;
         }
     }
-    // Later flash parts (algo 4, 5, 6): the longest cycle of each family's data sheet.
+    // Later flash parts (algo 4, 5, 6): each cycle lasts the data sheet's longest time, so a
+    // host that waits less is caught.
     if (d.algo >= 4 && d.algo <= 6) {
         c.commande_6_bits = true;
         c.revision = 0x03;
-        c.t_ecriture_max_ns = 10 * ms;
     }
     if (d.algo == 4) { // 16F62xA
         c.variante = Variante_flash::pic16f62xa;
