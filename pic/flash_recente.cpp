@@ -366,11 +366,13 @@ void lit_ids_config(const Famille_flash& f, Memoire_PIC& m) {
 int efface(const Famille_flash& f) {
     const Desc_PIC* p = composant_choisi();
     if (!p) return -1;
-    Zones_ecrites tout;
-    tout.programme = {0, p->taille_prog - 1};
-    tout.donnees = {0, p->taille_donnee - 1};
-    tout.ids = tout.config = true;
-    return efface_en_gardant(f, tout);
+    // Program and data memories as the area settings enable them (a disabled one is written
+    // back); IDs and configuration always go, protection with them.
+    Zones_ecrites effacees;
+    effacees.programme = plage(le_prog_enable, 0, p->taille_prog - 1, p->taille_prog);
+    effacees.donnees = plage(le_data_enable, 0, p->taille_donnee - 1, p->taille_donnee);
+    effacees.ids = effacees.config = true;
+    return efface_en_gardant(f, effacees);
 }
 
 } // namespace flash

@@ -45,7 +45,8 @@ int ecrit_ids_config(const Famille_flash& f, const Memoire_PIC& m);
 uint16_t* lit_programme(const Famille_flash& f, uint16_t* prog);
 uint8_t* lit_donnees(const Famille_flash& f, uint8_t* donnee);
 void lit_ids_config(const Famille_flash& f, Memoire_PIC& m);
-// Erases the whole chip (factory calibration kept); 0, or -1 when restoring it failed.
+// Erases the chip: program and data memories (a disabled area is kept), IDs and configuration;
+// the factory calibration is kept. 0, or -1 after a message.
 int efface(const Famille_flash& f);
 
 } // namespace flash

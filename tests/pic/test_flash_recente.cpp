@@ -138,7 +138,8 @@ TEST_F(Flash_recente, ChaquePartieDuCatalogue) {
 }
 
 // A data-only write (a byte file, or the program area disabled) keeps the program, IDs and
-// configuration; a write of part of the program memory keeps the words outside its range.
+// configuration; a write of part of the program memory keeps the words outside its range; an
+// erase keeps a disabled area.
 TEST_F(Flash_recente, CeQueLEcritureNeReecritPasEstGarde) {
     for (const Cas& k : cas) {
         SCOPED_TRACE(k.nom);
@@ -172,10 +173,18 @@ TEST_F(Flash_recente, CeQueLEcritureNeReecritPasEstGarde) {
                 attendu.programme[static_cast<std::size_t>(i)] =
                     m->prog[static_cast<std::size_t>(i)];
         EXPECT_EQ(c(), attendu);
-        EXPECT_EQ(puce().nombre_violations(), 0);
+
+        // Erasing with the program area disabled keeps the program memory.
         le_prog_deb = 0;
         le_prog_fin = 0xFFFF;
+        le_prog_enable = 0;
         le_data_enable = 1;
+        ASSERT_EQ(efface_puce(), OPERATION_REUSSIE) << dernier_message();
+        EXPECT_EQ(c().programme, attendu.programme);
+        EXPECT_EQ(c().donnees[0], 0xFF);
+        EXPECT_EQ(c().config & 0x0FFF, 0x0FFF);
+        EXPECT_EQ(puce().nombre_violations(), 0);
+        le_prog_enable = 1;
         termine_simulateur();
     }
 }
