@@ -13,6 +13,7 @@
 #include "operations/interruption.h"
 #include "operations/operations.h"
 #include "operations/programmateur.h"
+#include "pic/dispatch.h"
 #include "port/backend.h"
 #include "port/port.h"
 #include "port/privileges.h"
@@ -117,6 +118,9 @@ std::string algorithme(const Desc_PIC& p) {
     case 1:
     case 2:
     case 3:
+    case 4:
+    case 5:
+    case 6:
         return std::to_string(p.algo);
     case -1:
     case -2:
@@ -306,9 +310,9 @@ int refuse_ecriture(const Options_cli& o, const Memoire_PIC& m) {
 
 int operation(const Options_cli& o, const Desc_PIC& p) {
     const bool octets = o.octets || est_eeprom(p);
-    if (o.commande == Commande::effacer && p.algo != 1) {
-        erreur("effacer ne s'applique qu'aux composants de l'algorithme 1 (PIC à mémoire flash ou "
-               "EEPROM) : " +
+    if (o.commande == Commande::effacer && !peut_effacer(p)) {
+        erreur("effacer ne s'applique qu'aux composants de l'algorithme 1, 4, 5 ou 6 (PIC à "
+               "mémoire flash ou EEPROM) : " +
                p.nom + " ne peut pas être effacé par le programmateur");
         return SORTIE_USAGE;
     }

@@ -233,7 +233,7 @@ std::string texte_aide() {
         "                      fichier sans mot de configuration laisse celui de la puce,\n"
         "                      un fichier sans données est refusé\n"
         "  comparer FICHIER    compare la puce avec FICHIER et affiche le rapport\n"
-        "  effacer             efface la puce (composants de l'algorithme 1 seulement)\n"
+        "  effacer             efface la puce (algorithmes 1, 4, 5 et 6 seulement)\n"
         "  afficher FICHIER    affiche FICHIER comme la vue mémoire du programme graphique,\n"
         "                      sans toucher au programmateur\n"
         "\n"

@@ -74,8 +74,7 @@ Resultat_operation lit_image(Memoire_PIC& m) {
 
 Resultat_operation efface_puce() {
     if (!programmateur_present()) return PROGRAMMATEUR_ABSENT;
-    Efface_DM_et_PM();
-    return OPERATION_REUSSIE;
+    return Efface_PIC() == 0 ? OPERATION_REUSSIE : OPERATION_ECHOUEE;
 }
 
 std::vector<std::string> protections_ecrites(const Memoire_PIC& m) {
@@ -110,11 +109,13 @@ std::optional<Rapport_comparaison> compare_image(const Memoire_PIC& m) {
                 r.difference = true;
             }
         }
+        // The 12F6xx bandgap bits (13..12) are the chip's own: the writer keeps them.
+        const uint16_t hors_image = p->algo == 6 ? 0x3000 : 0;
         if (!m.config_definie && le_config_enable != 0) {
             // Not written either: the chip keeps its own.
             r.texte += "Le fichier ne contient pas de mot de configuration : il n'est pas "
                        "comparé\n";
-        } else if (lu.config == m.config) {
+        } else if ((lu.config | hors_image) == (m.config | hors_image)) {
             r.texte += "Les mot de configurations du PIC et de la mémoire sont identiques\n";
         } else {
             ajoute(r.texte,

@@ -20,7 +20,8 @@ Resultat_operation ecrit_image(const Memoire_PIC& m);
 // Reads the enabled areas and ranges into the image's own buffers, stopping at the first area
 // that could not be read (the image then holds what was read before).
 Resultat_operation lit_image(Memoire_PIC& m);
-// Erases an Algorithm 1 chip (the operation itself does not look at the device).
+// Erases the selected chip when the programmer can (peut_effacer); a failure to restore its
+// factory calibration after the erase posts a message and gives OPERATION_ECHOUEE.
 Resultat_operation efface_puce();
 
 struct Rapport_comparaison {

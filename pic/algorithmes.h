@@ -1,4 +1,4 @@
-// The three PIC programming algorithms.
+// The PIC programming algorithms.
 #pragma once
 
 #include "core/memoire.h"
@@ -25,3 +25,31 @@ int Algo3_Charge_tout_vers_PM(const uint16_t* prog);
 uint16_t* Algo3_Lit_tout_de_PM(uint16_t* prog);
 int Algo3_Charge_ID_Config(const Memoire_PIC& m);
 void Algo3_Lit_ID_Config(Memoire_PIC& m);
+
+// Algorithms 4, 5 and 6: later flash parts with program-only cells (pic/flash_recente.h), erased
+// before every write; data EEPROM. 4: 16F627A/628A/648A, VPP first, one word at a time. 5:
+// 16F873A..877A, eight-word groups through the latch. 6: 12F629/675, 16F630/676, VPP first,
+// OSCCAL and bandgap bits kept. AlgoN_Efface: 0, or -1 after a message.
+int Algo4_Charge_tout_vers_PM(const uint16_t* prog);
+uint16_t* Algo4_Lit_tout_de_PM(uint16_t* prog);
+int Algo4_Charge_tout_vers_DM(const uint8_t* donnee);
+uint8_t* Algo4_Lit_tout_de_DM(uint8_t* donnee);
+int Algo4_Charge_ID_Config(const Memoire_PIC& m);
+void Algo4_Lit_ID_Config(Memoire_PIC& m);
+int Algo4_Efface();
+
+int Algo5_Charge_tout_vers_PM(const uint16_t* prog);
+uint16_t* Algo5_Lit_tout_de_PM(uint16_t* prog);
+int Algo5_Charge_tout_vers_DM(const uint8_t* donnee);
+uint8_t* Algo5_Lit_tout_de_DM(uint8_t* donnee);
+int Algo5_Charge_ID_Config(const Memoire_PIC& m);
+void Algo5_Lit_ID_Config(Memoire_PIC& m);
+int Algo5_Efface();
+
+int Algo6_Charge_tout_vers_PM(const uint16_t* prog);
+uint16_t* Algo6_Lit_tout_de_PM(uint16_t* prog);
+int Algo6_Charge_tout_vers_DM(const uint8_t* donnee);
+uint8_t* Algo6_Lit_tout_de_DM(uint8_t* donnee);
+int Algo6_Charge_ID_Config(const Memoire_PIC& m);
+void Algo6_Lit_ID_Config(Memoire_PIC& m);
+int Algo6_Efface();

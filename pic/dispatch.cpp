@@ -20,6 +20,12 @@ int Charge_tout_vers_PM(const uint16_t* prog) {
         return Algo2_Charge_tout_vers_PM(prog);
     case 3:
         return Algo3_Charge_tout_vers_PM(prog);
+    case 4:
+        return Algo4_Charge_tout_vers_PM(prog);
+    case 5:
+        return Algo5_Charge_tout_vers_PM(prog);
+    case 6:
+        return Algo6_Charge_tout_vers_PM(prog);
     default:
         return 0;
     }
@@ -32,6 +38,12 @@ int Charge_tout_vers_DM(const uint8_t* donnee) {
     switch (p->algo) {
     case 1:
         return Algo1_Charge_tout_vers_DM(donnee);
+    case 4:
+        return Algo4_Charge_tout_vers_DM(donnee);
+    case 5:
+        return Algo5_Charge_tout_vers_DM(donnee);
+    case 6:
+        return Algo6_Charge_tout_vers_DM(donnee);
     case -1:
     case -2:
         return Charge_EEPROM_I2C(donnee);
@@ -55,6 +67,12 @@ uint16_t* Lit_tout_de_PM(uint16_t* prog) {
         return Algo2_Lit_tout_de_PM(prog);
     case 3:
         return Algo3_Lit_tout_de_PM(prog);
+    case 4:
+        return Algo4_Lit_tout_de_PM(prog);
+    case 5:
+        return Algo5_Lit_tout_de_PM(prog);
+    case 6:
+        return Algo6_Lit_tout_de_PM(prog);
     default:
         return prog;
     }
@@ -67,6 +85,12 @@ uint8_t* Lit_tout_de_DM(uint8_t* donnee) {
     switch (p->algo) {
     case 1:
         return Algo1_Lit_tout_de_DM(donnee);
+    case 4:
+        return Algo4_Lit_tout_de_DM(donnee);
+    case 5:
+        return Algo5_Lit_tout_de_DM(donnee);
+    case 6:
+        return Algo6_Lit_tout_de_DM(donnee);
     case -1:
     case -2:
         return Lire_EEPROM_I2C(donnee);
@@ -93,6 +117,12 @@ int ecrit_ID_Config(const Desc_PIC& p, const Memoire_PIC& m) {
         return Algo2_Charge_ID_Config(m);
     case 3:
         return Algo3_Charge_ID_Config(m);
+    case 4:
+        return Algo4_Charge_ID_Config(m);
+    case 5:
+        return Algo5_Charge_ID_Config(m);
+    case 6:
+        return Algo6_Charge_ID_Config(m);
     default:
         return 0;
     }
@@ -142,10 +172,41 @@ void Lit_ID_Config(Memoire_PIC& m) {
     case 3:
         Algo3_Lit_ID_Config(m);
         break;
+    case 4:
+        Algo4_Lit_ID_Config(m);
+        break;
+    case 5:
+        Algo5_Lit_ID_Config(m);
+        break;
+    case 6:
+        Algo6_Lit_ID_Config(m);
+        break;
     default:
         return;
     }
     if (le_config_enable != 0) m.config_definie = true;
+}
+
+bool peut_effacer(const Desc_PIC& p) {
+    return p.algo == 1 || (p.algo >= 4 && p.algo <= 6);
+}
+
+int Efface_PIC() {
+    const Desc_PIC* p = composant_choisi();
+    if (!p) return -1;
+    switch (p->algo) {
+    case 1:
+        Efface_DM_et_PM();
+        return 0;
+    case 4:
+        return Algo4_Efface();
+    case 5:
+        return Algo5_Efface();
+    case 6:
+        return Algo6_Efface();
+    default:
+        return 0;
+    }
 }
 
 std::vector<uint16_t> tampon_prog_vierge() {

@@ -21,6 +21,12 @@ void Lit_ID_Config(Memoire_PIC& m);
 // area enabled and the word given.
 bool config_ecrite(const Memoire_PIC& m);
 
+struct Desc_PIC;
+// The device can be erased by the programmer (flash and EEPROM PICs).
+bool peut_effacer(const Desc_PIC& p);
+// Erases the selected device: 0, or -1 after a message; nothing for a device that cannot be.
+int Efface_PIC();
+
 // Fresh buffers for a read: every word 0xFFFF, every byte 0xFF.
 std::vector<uint16_t> tampon_prog_vierge();
 std::vector<uint8_t> tampon_donnee_vierge();

@@ -2,6 +2,7 @@
 #include "core/catalogue.h"
 #include "core/etat.h"
 #include "core/memoire.h"
+#include "pic/dispatch.h"
 #include "ui/interface.h"
 #include "vue/edition_config.h"
 #include "vue/vue_memoire.h"
@@ -50,7 +51,7 @@ void combo_pic_changed(GtkEntry* champ, gpointer effacer) {
             m_pic->config_definie = false;
         }
         pic_select = i;
-        gtk_widget_set_visible(GTK_WIDGET(effacer), p.algo == 1);
+        gtk_widget_set_visible(GTK_WIDGET(effacer), peut_effacer(p));
         if (p.algo > 0) {
             const Fusibles& f = fusibles_de(p);
             const std::vector<std::string> liste = liste_oscillateur(f);

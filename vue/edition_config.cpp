@@ -23,9 +23,14 @@ uint16_t applique_oscillateur(uint16_t config, const std::string& texte, const F
         bas(2);
     else if (texte == "RC")
         bas(3);
-    if (f.masque[F_FOSC2] != 0) {
-        c = static_cast<uint16_t>(c & ~0x4u);
-        auto trois = [&](uint16_t v) { c = static_cast<uint16_t>((c & ~0x7u) | v); };
+    // FOSC2 is bit 2 on most parts, bit 4 on the 16F62xA: wherever the layout puts it.
+    const uint32_t fosc2 = f.masque[F_FOSC2];
+    if (fosc2 != 0) {
+        c = static_cast<uint16_t>(c & ~fosc2);
+        auto trois = [&](uint16_t v) {
+            bas(v & 0x3u);
+            if (v & 0x4u) c = static_cast<uint16_t>(c | fosc2);
+        };
         if (texte == "Invalide")
             trois(3);
         else if (texte == "INTRC/GP4")

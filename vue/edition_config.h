@@ -12,7 +12,8 @@
 uint16_t applique_case(uint16_t config, int index, bool cochee, const Fusibles& f);
 
 // The word after choosing an oscillator text: bits 1..0 for LP/XT/HS/RC, and in families with a
-// FOSC2 bit, bit 2 cleared first, then bits 2..0 for the five texts of the longer list.
+// FOSC2 bit, that bit (bit 2, or where the layout puts it) cleared first, then FOSC2 and bits
+// 1..0 for the five texts of the longer list.
 uint16_t applique_oscillateur(uint16_t config, const std::string& texte, const Fusibles& f);
 
 // The oscillator list of a family: its position is the value of the oscillator bits.

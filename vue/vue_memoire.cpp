@@ -136,7 +136,9 @@ std::array<Etat_case, NB_CASES_FUSIBLES> etats_cases(uint16_t config, const Fusi
 }
 
 std::optional<std::string> texte_oscillateur(uint16_t config, const Fusibles& f) {
-    const uint32_t v = config & (f.masque[F_FOSC0] | f.masque[F_FOSC1] | f.masque[F_FOSC2]);
+    // FOSC2 counts 4 wherever the layout puts it (bit 4 on the 16F62xA).
+    const uint32_t v = (config & (f.masque[F_FOSC0] | f.masque[F_FOSC1])) |
+                       ((config & f.masque[F_FOSC2]) != 0 ? 4u : 0u);
     switch (v) {
     case 0:
         return "LP";

@@ -15,9 +15,12 @@ struct Id_connu {
 
 // Device IDs (upper 9 bits of the word at 0x2006).
 constexpr Id_connu ids_composants[] = {
-    {"PIC16F84A", 0x0560}, {"PIC16F627", 0x07A0}, {"PIC16F628", 0x07C0}, {"PIC16F870", 0x0D00},
-    {"PIC16F871", 0x0D20}, {"PIC16F872", 0x08E0}, {"PIC16F873", 0x0960}, {"PIC16F874", 0x0920},
-    {"PIC16F876", 0x09E0}, {"PIC16F877", 0x09A0},
+    {"PIC16F84A", 0x0560},  {"PIC16F627", 0x07A0},  {"PIC16F628", 0x07C0},  {"PIC16F870", 0x0D00},
+    {"PIC16F871", 0x0D20},  {"PIC16F872", 0x08E0},  {"PIC16F873", 0x0960},  {"PIC16F874", 0x0920},
+    {"PIC16F876", 0x09E0},  {"PIC16F877", 0x09A0},  {"PIC16F627A", 0x1040}, {"PIC16F628A", 0x1060},
+    {"PIC16F648A", 0x1100}, {"PIC16F873A", 0x0E40}, {"PIC16F874A", 0x0E60}, {"PIC16F876A", 0x0E00},
+    {"PIC16F877A", 0x0E20}, {"PIC12F629", 0x0F80},  {"PIC12F675", 0x0FC0},  {"PIC16F630", 0x10C0},
+    {"PIC16F676", 0x10E0},
 };
 
 constexpr int64_t ms = 1'000'000;
@@ -52,6 +55,32 @@ Caracteristiques_pic caracteristiques_pic(const Desc_PIC& d) {
             c.t_ecriture_typique_ns = 5 * ms;
             c.t_ecriture_max_ns = 10 * ms;
         }
+    }
+    // Later flash parts (algo 4, 5, 6): each cycle lasts the data sheet's longest time, so a
+    // host that waits less is caught.
+    if (d.algo >= 4 && d.algo <= 6) {
+        c.commande_6_bits = true;
+        c.revision = 0x03;
+    }
+    if (d.algo == 4) { // 16F62xA
+        c.variante = Variante_flash::pic16f62xa;
+        c.vpp_avant_vdd = true;
+        c.t_programmation_ns = 4 * ms;
+        c.t_ecriture_donnee_ns = 6 * ms;
+        c.t_effacement_ns = 6 * ms;
+    } else if (d.algo == 5) { // 16F87xA: 8 erases and programs
+        c.variante = Variante_flash::pic16f87xa;
+        c.t_programmation_ns = 8 * ms;
+        c.t_ecriture_donnee_ns = 8 * ms;
+        c.t_effacement_ns = 8 * ms;
+        c.t_externe_min_ns = 1 * ms;
+    } else if (d.algo == 6) { // 12F629/675, 16F630/676
+        c.variante = Variante_flash::pic12f6xx;
+        c.vpp_avant_vdd = true;
+        c.t_programmation_ns = 3 * ms;
+        c.t_ecriture_donnee_ns = 6 * ms;
+        c.t_effacement_ns = 6 * ms;
+        c.t_externe_min_ns = 2 * ms;
     }
     // 12C67x: internal RC and MCLR disable, entered VPP first.
     if (commence_par(nom, "PIC12C67") || commence_par(nom, "PIC12CE67")) c.vpp_avant_vdd = true;

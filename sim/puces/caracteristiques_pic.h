@@ -12,6 +12,10 @@ enum class Variante_flash {
     pic16f84a, // 9 and 11 erase at once
     pic16f62x, // as 16F84, 6-bit commands, 0x18 programs without erase
     pic16f87x, // no 9 or 11 (erase by 1/7/8/1/7), 6-bit commands, 0x18
+    // Later parts, program-only cells (Puce_flash_recente):
+    pic16f62xa, // 16F627A/628A/648A: 8 programs one word, 9 / 11 erase
+    pic16f87xa, // 16F873A..877A: eight-word latch, 0x18 .. 0x17, chip erase 0x1F
+    pic12f6xx,  // 12F629/675, 16F630/676: 0x18 .. 0x0A, OSCCAL and bandgap bits
 };
 
 struct Caracteristiques_pic {
@@ -21,6 +25,13 @@ struct Caracteristiques_pic {
     Variante_flash variante = Variante_flash::pic16f84;
     int64_t t_ecriture_typique_ns = 4'000'000; // class 1 self-timed cycle
     int64_t t_ecriture_max_ns = 10'000'000;
+    // Later flash parts: device ID revision, internally timed program (8) and data cycles, bulk
+    // or chip erase, shortest externally timed programming (0x18 to its end command; 0: none).
+    int revision = -1; // -1: per-chip random
+    int64_t t_programmation_ns = 0;
+    int64_t t_ecriture_donnee_ns = 0;
+    int64_t t_effacement_ns = 0;
+    int64_t t_externe_min_ns = 0;
 };
 
 // Facts of the catalogue device d, by name; a name the table does not know gets the defaults of

@@ -6,7 +6,7 @@
 
 #include <memory>
 
-// A model for a PIC of algorithm class 1, 2 or 3 (a Puce_pic) or a serial EEPROM; nullptr for
+// A model for a PIC of algorithm class 1 to 6 (a Puce_pic) or a serial EEPROM; nullptr for
 // other kinds.
 std::unique_ptr<Modele_puce> cree_puce(const Desc_PIC& d, const Pannes_puce& p);
 std::unique_ptr<Modele_puce> cree_puce(const Desc_PIC& d, const Pannes_puce& p,

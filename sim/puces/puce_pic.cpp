@@ -83,8 +83,9 @@ uint64_t Puce_pic::alea(uint64_t n) const {
 
 void Puce_pic::met_a_blanc() {
     mem.programme.assign(static_cast<std::size_t>(std::max(desc.taille_prog, 0)), mot_vierge());
-    mem.donnees.assign(
-        static_cast<std::size_t>(desc.algo == 1 ? std::max(desc.taille_donnee, 0) : 0), 0xFF);
+    mem.donnees.assign(static_cast<std::size_t>(
+                           desc.algo == 1 || desc.algo >= 4 ? std::max(desc.taille_donnee, 0) : 0),
+                       0xFF);
     mem.ids.fill(mot_vierge());
     mem.config = config_vierge();
     if (calibration >= 0) mem.programme.back() = static_cast<uint16_t>(calibration);
@@ -96,6 +97,7 @@ uint16_t Puce_pic::normalise_config(uint16_t v) const {
 
 int Puce_pic::mot_id_composant() const {
     if (carac.id_composant < 0) return -1;
+    if (carac.revision >= 0) return carac.id_composant | carac.revision;
     return carac.id_composant | static_cast<int>(1 + alea(0x2006) % 31);
 }
 

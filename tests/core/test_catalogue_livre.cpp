@@ -48,25 +48,29 @@ uint32_t ou_masques(const Fusibles& f) {
 
 TEST_F(Catalogue_livre, ReadsWholeFileSilently) {
     EXPECT_EQ(lit_catalogue(), "");
-    ASSERT_EQ(tab_pic.size(), 92u);
+    ASSERT_EQ(tab_pic.size(), 103u);
 
     std::map<int, int> par_algo;
     for (const Desc_PIC& p : tab_pic) ++par_algo[p.algo];
     EXPECT_EQ(par_algo[1], 13);
     EXPECT_EQ(par_algo[2], 47);
     EXPECT_EQ(par_algo[3], 7);
+    EXPECT_EQ(par_algo[4], 3);   // 16F627A .. 16F648A
+    EXPECT_EQ(par_algo[5], 4);   // 16F873A .. 16F877A
+    EXPECT_EQ(par_algo[6], 4);   // 12F629, 12F675, 16F630, 16F676
     EXPECT_EQ(par_algo[-1], 5);  // 24C01 .. 24C16
     EXPECT_EQ(par_algo[-2], 5);  // 24C32 .. 24C512
     EXPECT_EQ(par_algo[-3], 5);  // 93C46 .. 93C86
     EXPECT_EQ(par_algo[-4], 10); // 25x010 .. 25x512
-    EXPECT_EQ(par_algo.size(), 7u);
+    EXPECT_EQ(par_algo.size(), 10u);
 
-    // Devices per configuration family, as in the device tables (67 PICs).
+    // Devices per configuration family, as in the device tables (78 PICs).
     std::map<int, int> par_famille;
     for (const Desc_PIC& p : tab_pic)
         if (!est_eeprom(p)) ++par_famille[p.famille];
-    const std::map<int, int> attendu = {{0, 3}, {1, 3}, {2, 2}, {3, 7}, {4, 5},  {5, 28},
-                                        {6, 2}, {7, 3}, {8, 4}, {9, 3}, {16, 6}, {17, 1}};
+    const std::map<int, int> attendu = {{0, 3},  {1, 3},  {2, 2},  {3, 7},  {4, 5},
+                                        {5, 28}, {6, 2},  {7, 3},  {8, 4},  {9, 3},
+                                        {10, 3}, {11, 4}, {12, 4}, {16, 6}, {17, 1}};
     EXPECT_EQ(par_famille, attendu);
 }
 
@@ -75,7 +79,7 @@ TEST_F(Catalogue_livre, EveryEntryFitsTheTables) {
     ASSERT_FALSE(tab_pic.empty());
     EXPECT_LE(tab_pic.size(), static_cast<std::size_t>(NB_PIC_MAX));
     std::set<std::string> noms;
-    const std::set<int> algos = {1, 2, 3, -1, -2, -3, -4};
+    const std::set<int> algos = {1, 2, 3, 4, 5, 6, -1, -2, -3, -4};
     for (const Desc_PIC& p : tab_pic) {
         SCOPED_TRACE(p.nom);
         EXPECT_TRUE(noms.insert(p.nom).second) << "duplicate name";
@@ -104,13 +108,14 @@ TEST_F(Catalogue_livre, EveryEntryFitsTheTables) {
             EXPECT_GT(p.taille_prog, 0);
             // Every PIC family has a layout line.
             EXPECT_NE(ou_masques(fuses(p.famille)), 0u) << "family " << p.famille;
-            // Only Algorithm 1 handles data memory.
-            if (p.algo != 1) {
+            // Only the flash and EEPROM PICs have data memory.
+            const bool flash = p.algo == 1 || p.algo >= 4;
+            if (!flash) {
                 EXPECT_EQ(p.taille_donnee, 0);
             }
-            // Calibration words exist only on the EPROM parts.
-            if (p.algo == 1) {
-                EXPECT_EQ(p.osc_cal, 0);
+            // Calibration words exist only on the EPROM parts and the 12F6xx.
+            if (flash) {
+                EXPECT_EQ(p.osc_cal, p.algo == 6 ? 1 : 0);
             }
         }
     }
@@ -151,20 +156,25 @@ struct Fait {
 TEST_F(Catalogue_livre, DevicesMatchTheDataSheets) {
     lit_catalogue();
     const Fait faits[] = {
-        {"PIC16C84", 1024, 64, 0, 1, 0, 0},   {"PIC16F83", 512, 64, 1, 1, 0, 0},
-        {"PIC16F84", 1024, 64, 1, 1, 0, 0},   {"PIC16F84A", 1024, 64, 1, 1, 0, 0},
-        {"PIC16F627", 1024, 128, 2, 1, 0, 0}, {"PIC16F628", 2048, 128, 2, 1, 0, 0},
-        {"PIC16F870", 2048, 64, 3, 1, 1, 0},  {"PIC16F873", 4096, 128, 3, 1, 1, 0},
-        {"PIC16F877", 8192, 256, 3, 1, 1, 0}, {"PIC16C61", 1024, 0, 0, 2, 0, 0},
-        {"PIC16C74", 4096, 0, 4, 2, 1, 0},    {"PIC16C74A", 4096, 0, 5, 2, 1, 0},
-        {"PIC16C66", 8192, 0, 5, 2, 1, 0},    {"PIC16C620", 512, 0, 5, 2, 0, 0},
-        {"PIC16CE625", 2048, 0, 5, 2, 0, 0},  {"PIC16C711", 1024, 0, 6, 2, 0, 0},
-        {"PIC16C554", 512, 0, 7, 2, 0, 0},    {"PIC16C557", 2048, 0, 7, 2, 1, 0},
-        {"PIC16C715", 2048, 0, 9, 2, 0, 0},   {"PIC16C662", 4096, 0, 9, 2, 1, 0},
-        {"PIC12C671", 1024, 0, 8, 2, 0, 1},   {"PIC12C672", 2048, 0, 8, 2, 0, 1},
-        {"PIC12CE674", 2048, 0, 8, 2, 0, 1},  {"PIC12C508", 512, 0, 16, 3, 0, 1},
-        {"PIC12C509A", 1024, 0, 16, 3, 0, 1}, {"PIC12CE519", 1024, 0, 16, 3, 0, 1},
-        {"PIC16C505", 1024, 0, 17, 3, 0, 1},
+        {"PIC16C84", 1024, 64, 0, 1, 0, 0},     {"PIC16F83", 512, 64, 1, 1, 0, 0},
+        {"PIC16F84", 1024, 64, 1, 1, 0, 0},     {"PIC16F84A", 1024, 64, 1, 1, 0, 0},
+        {"PIC16F627", 1024, 128, 2, 1, 0, 0},   {"PIC16F628", 2048, 128, 2, 1, 0, 0},
+        {"PIC16F870", 2048, 64, 3, 1, 1, 0},    {"PIC16F873", 4096, 128, 3, 1, 1, 0},
+        {"PIC16F877", 8192, 256, 3, 1, 1, 0},   {"PIC16C61", 1024, 0, 0, 2, 0, 0},
+        {"PIC16C74", 4096, 0, 4, 2, 1, 0},      {"PIC16C74A", 4096, 0, 5, 2, 1, 0},
+        {"PIC16C66", 8192, 0, 5, 2, 1, 0},      {"PIC16C620", 512, 0, 5, 2, 0, 0},
+        {"PIC16CE625", 2048, 0, 5, 2, 0, 0},    {"PIC16C711", 1024, 0, 6, 2, 0, 0},
+        {"PIC16C554", 512, 0, 7, 2, 0, 0},      {"PIC16C557", 2048, 0, 7, 2, 1, 0},
+        {"PIC16C715", 2048, 0, 9, 2, 0, 0},     {"PIC16C662", 4096, 0, 9, 2, 1, 0},
+        {"PIC12C671", 1024, 0, 8, 2, 0, 1},     {"PIC12C672", 2048, 0, 8, 2, 0, 1},
+        {"PIC12CE674", 2048, 0, 8, 2, 0, 1},    {"PIC12C508", 512, 0, 16, 3, 0, 1},
+        {"PIC12C509A", 1024, 0, 16, 3, 0, 1},   {"PIC12CE519", 1024, 0, 16, 3, 0, 1},
+        {"PIC16C505", 1024, 0, 17, 3, 0, 1},    {"PIC16F627A", 1024, 128, 10, 4, 0, 0},
+        {"PIC16F628A", 2048, 128, 10, 4, 0, 0}, {"PIC16F648A", 4096, 256, 10, 4, 0, 0},
+        {"PIC16F873A", 4096, 128, 11, 5, 1, 0}, {"PIC16F874A", 4096, 128, 11, 5, 1, 0},
+        {"PIC16F876A", 8192, 256, 11, 5, 1, 0}, {"PIC16F877A", 8192, 256, 11, 5, 1, 0},
+        {"PIC12F629", 1024, 128, 12, 6, 0, 1},  {"PIC12F675", 1024, 128, 12, 6, 0, 1},
+        {"PIC16F630", 1024, 128, 12, 6, 0, 1},  {"PIC16F676", 1024, 128, 12, 6, 0, 1},
     };
     for (const Fait& f : faits) {
         SCOPED_TRACE(f.nom);
@@ -181,9 +191,8 @@ TEST_F(Catalogue_livre, DevicesMatchTheDataSheets) {
 TEST_F(Catalogue_livre, SerialEepromsMatchTheirProtocols) {
     lit_catalogue();
     const std::pair<const char*, int> i2c[] = {
-        {"24C01", 128},    {"24C02", 256},   {"24C04", 512},  {"24C08", 1024},
-        {"24C16", 2048},   {"24C32", 4096},  {"24C64", 8192}, {"24C128", 16384},
-        {"24C256", 32768}, {"24C512", 65536}};
+        {"24C01", 128},  {"24C02", 256},  {"24C04", 512},    {"24C08", 1024},   {"24C16", 2048},
+        {"24C32", 4096}, {"24C64", 8192}, {"24C128", 16384}, {"24C256", 32768}, {"24C512", 65536}};
     for (auto [nom, taille] : i2c) {
         SCOPED_TRACE(nom);
         EXPECT_EQ(pic(nom).taille_donnee, taille);
@@ -214,8 +223,9 @@ TEST_F(Catalogue_livre, UntestedFlags) {
          {"PIC16F627", "PIC16F628", "PIC16F870", "PIC16F877", "PIC16C62", "PIC16C74", "PIC16C557",
           "PIC16C642", "PIC16C662", "PIC12C671", "PIC12CE674"})
         EXPECT_EQ(pic(nom).teste, 0) << nom;
-    for (const char* nom : {"PIC16C84", "PIC16F84", "PIC16F84A", "PIC16C74A", "PIC16C711",
-                            "PIC16C715", "PIC12C508", "PIC16C505", "24C16", "93C66", "25C040"})
+    for (const char* nom :
+         {"PIC16C84", "PIC16F84", "PIC16F84A", "PIC16C74A", "PIC16C711", "PIC16C715", "PIC12C508",
+          "PIC16C505", "24C16", "93C66", "25C040", "PIC16F628A", "PIC16F877A", "PIC12F675"})
         EXPECT_EQ(pic(nom).teste, 1) << nom;
 }
 
@@ -232,7 +242,10 @@ TEST_F(Catalogue_livre, UntestedFlags) {
 //  9  CP1 CP0 CP1 CP0 CP1 CP0 (MPEEN) BODEN CP1 CP0 PWRTE/ WDTE FOSC1 FOSC0
 // 16  0 0 - x7 MCLRE CP0 WDTE FOSC1 FOSC0
 // 17  0 0 CP0 x6 MCLRE CP0 WDTE FOSC2 FOSC1 FOSC0
-// The 16F62x FOSC2 (bit 4) is left unnamed: the oscillator editor works on bits 2..0.
+// 10  CP - - - - CPD LVP BODEN MCLRE FOSC2 PWRTE/ WDTE FOSC1 FOSC0
+// 11  CP - DEB/ WRT1 WRT0 CPD LVP BODEN - - PWRTE/ WDTE FOSC1 FOSC0
+// 12  BG1 BG0 - - - CPD CP BODEN MCLRE PWRTE/ WDTE FOSC2 FOSC1 FOSC0
+// The 16F62x FOSC2 (bit 4) is left unnamed (family 2 as first written).
 TEST_F(Catalogue_livre, FuseLayouts) {
     lit_catalogue();
     const std::map<int, std::map<Num_fuse, uint32_t>> attendu = {
@@ -324,6 +337,41 @@ TEST_F(Catalogue_livre, FuseLayouts) {
           {F_WDTE, 0x0004},
           {F_FOSC1, 0x0002},
           {F_FOSC0, 0x0001}}},
+        {10,
+         {{F_CP0, 0x2000},
+          {F_TIRET, 0x1E00},
+          {F_CPD, 0x0100},
+          {F_LVP, 0x0080},
+          {F_BODEN, 0x0040},
+          {F_MCLRE, 0x0020},
+          {F_FOSC2, 0x0010},
+          {F_PWRTE_, 0x0008},
+          {F_WDTE, 0x0004},
+          {F_FOSC1, 0x0002},
+          {F_FOSC0, 0x0001}}},
+        {11,
+         {{F_CP0, 0x2000},
+          {F_TIRET, 0x1030},
+          {F_DEB_, 0x0800},
+          {F_WRT, 0x0600},
+          {F_CPD, 0x0100},
+          {F_LVP, 0x0080},
+          {F_BODEN, 0x0040},
+          {F_PWRTE_, 0x0008},
+          {F_WDTE, 0x0004},
+          {F_FOSC1, 0x0002},
+          {F_FOSC0, 0x0001}}},
+        {12,
+         {{F_TIRET, 0x0E00},
+          {F_CPD, 0x0100},
+          {F_CP0, 0x0080},
+          {F_BODEN, 0x0040},
+          {F_MCLRE, 0x0020},
+          {F_PWRTE_, 0x0010},
+          {F_WDTE, 0x0008},
+          {F_FOSC2, 0x0004},
+          {F_FOSC1, 0x0002},
+          {F_FOSC0, 0x0001}}},
         {16,
          {{F_ZERO, 0x3000},
           {F_TIRET, 0x0FE0},
@@ -372,11 +420,12 @@ TEST_F(Catalogue_livre, LayoutsSuitTheConfigurationEditor) {
         EXPECT_EQ(vus & ~0x3FFFu, 0u);
         EXPECT_EQ(f.masque[F_FOSC0], 0x1u);
         EXPECT_EQ(f.masque[F_FOSC1], 0x2u);
-        EXPECT_TRUE(f.masque[F_FOSC2] == 0 || f.masque[F_FOSC2] == 0x4u);
+        // FOSC2 is bit 2, or bit 4 on the 16F62xA (family 10).
+        EXPECT_TRUE(f.masque[F_FOSC2] == 0 || f.masque[F_FOSC2] == (fam == 10 ? 0x10u : 0x4u));
         if (f.masque[F_FOSC2]) avec_fosc2.insert(fam);
     }
-    // Internal/external RC choices: the 12C67x and the 16C505.
-    EXPECT_EQ(avec_fosc2, (std::set<int>{8, 17}));
+    // Internal/external RC choices: the 12C67x, the 16C505, the 16F62xA and the 12F6xx.
+    EXPECT_EQ(avec_fosc2, (std::set<int>{8, 10, 12, 17}));
     EXPECT_NE(fuses(pic("PIC12C672").famille).masque[F_FOSC2], 0u);
     EXPECT_EQ(fuses(pic("PIC12C508").famille).masque[F_FOSC2], 0u);
 }

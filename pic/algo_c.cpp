@@ -1,0 +1,72 @@
+// Algorithm 6: PIC12F629, 12F675, 16F630, 16F676. VPP before VDD; the factory oscillator
+// calibration (RETLW at the last program word) and bandgap bits (13..12 of the configuration
+// word) are read before the erase, written back after it, and the configuration word always
+// gets the chip's own bandgap bits; each word is programmed alone, externally timed (0x18 ..
+// 0x0A), program only.
+#include "pic/algorithmes.h"
+#include "pic/commandes.h"
+#include "pic/flash_recente.h"
+#include "port/port.h"
+
+namespace {
+
+// Waits of the chip's cycles, with a margin over its data sheet.
+constexpr int t_programmation_us = 3000;    // 0x18 to End Programming: at least 2 ms
+constexpr int t_fin_programmation_us = 100; // after End Programming
+constexpr int t_donnee_us = 8000;           // data byte, internally timed: 6 ms
+constexpr int t_effacement_us = 10000;      // each bulk erase: tERA, 6 ms (10 ms is the usual wait)
+constexpr unsigned code_fin_programmation = 0x0A;
+
+void efface_tout() {
+    // Counter in configuration space: IDs, configuration (bandgap bits included), OSCCAL and
+    // protection go too.
+    Load_Configuration(0x3FFF);
+    Bulk_Erase_Program_Memory();
+    attente(t_effacement_us);
+    Bulk_Erase_Data_Memory();
+    attente(t_effacement_us);
+}
+
+void programme_mot() {
+    flash::Begin_Programming_External();
+    attente(t_programmation_us);
+    flash::End_Programming_External(code_fin_programmation);
+    attente(t_fin_programmation_us);
+}
+
+void programme_octet() {
+    flash::Begin_Programming_Only(t_donnee_us);
+}
+
+int ecrit_programme(const uint16_t* mots, int deb, int fin, int taille);
+
+const flash::Famille_flash famille_c = {
+    true, true, efface_tout, programme_mot, programme_octet, ecrit_programme};
+
+int ecrit_programme(const uint16_t* mots, int deb, int fin, int taille) {
+    return flash::ecrit_mots_un_a_un(famille_c, mots, deb, fin, taille);
+}
+
+} // namespace
+
+int Algo6_Charge_tout_vers_PM(const uint16_t* prog) {
+    return flash::ecrit_programme(famille_c, prog);
+}
+uint16_t* Algo6_Lit_tout_de_PM(uint16_t* prog) {
+    return flash::lit_programme(famille_c, prog);
+}
+int Algo6_Charge_tout_vers_DM(const uint8_t* donnee) {
+    return flash::ecrit_donnees(famille_c, donnee);
+}
+uint8_t* Algo6_Lit_tout_de_DM(uint8_t* donnee) {
+    return flash::lit_donnees(famille_c, donnee);
+}
+int Algo6_Charge_ID_Config(const Memoire_PIC& m) {
+    return flash::ecrit_ids_config(famille_c, m);
+}
+void Algo6_Lit_ID_Config(Memoire_PIC& m) {
+    flash::lit_ids_config(famille_c, m);
+}
+int Algo6_Efface() {
+    return flash::efface(famille_c);
+}

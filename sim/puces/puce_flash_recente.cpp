@@ -1,0 +1,322 @@
+#include "sim/puces/puce_flash_recente.h"
+
+#include <algorithm>
+#include <limits>
+
+namespace {
+
+constexpr int debut_config = 0x2000;
+constexpr int adresse_config = 0x2007;
+
+// Bits of the configuration word that make the part run code from VDD on: internal oscillator
+// (FOSC2 set, FOSC1 clear) and MCLRE clear.
+constexpr uint16_t bit_mclre = 0x0020;
+constexpr uint16_t bit_fosc1 = 0x0002;
+constexpr uint16_t bit_fosc2_62xa = 0x0010;
+constexpr uint16_t bit_fosc2_6xx = 0x0004;
+
+} // namespace
+
+Puce_flash_recente::Puce_flash_recente(const Desc_PIC& d, const Pannes_puce& p,
+                                       const Options_puce& o)
+    : Puce_pic(d, p, o) {
+    latch_groupe.fill(0x3FFF);
+    if (famille_c())
+        mem.config = static_cast<uint16_t>((mem.config & ~masque_bandgap) | bandgap_usine);
+}
+
+bool Puce_flash_recente::execute_des_la_mise_sous_tension() const {
+    uint16_t fosc2 = 0;
+    if (carac.variante == Variante_flash::pic16f62xa) fosc2 = bit_fosc2_62xa;
+    if (famille_c()) fosc2 = bit_fosc2_6xx;
+    return fosc2 && (mem.config & fosc2) && !(mem.config & bit_fosc1) && !(mem.config & bit_mclre);
+}
+
+void Puce_flash_recente::broches(const Broches& b, int64_t t) {
+    if (!b.vcc) {
+        refus = false;
+    } else {
+        if (!vdd_vu && !b.vpp) debut_execution = t;          // VDD first: the part starts running
+        if (vdd_vu && vpp_vu && !b.vpp) debut_execution = t; // out of programming mode
+        if (vdd_vu && !vpp_vu && b.vpp && mode() == Mode_puce::execution && !refus &&
+            execute_des_la_mise_sous_tension() && t - debut_execution > t_max_vdd_avant_vpp_ns) {
+            refus = true;
+            signale(Genre_violation::entree_refusee, t);
+        }
+    }
+    if (!b.vpp) refus = false;
+    vdd_vu = b.vcc;
+    vpp_vu = b.vpp;
+    Broches vue = b;
+    if (refus) vue.vpp = false; // the running part ignores MCLR
+    const Mode_puce avant = mode();
+    Puce_pic::broches(vue, t);
+    if (avant == Mode_puce::eteinte && mode() == Mode_puce::programmation) ++nb_entrees_vpp_d_abord;
+}
+
+bool Puce_flash_recente::en_cycle(int64_t t) const {
+    return cycle.actif && t < cycle.fin;
+}
+
+void Puce_flash_recente::entree_programmation(int64_t) {
+    pc = 0;
+    latch_programme = 0x3FFF;
+    latch_groupe.fill(0x3FFF);
+    latch_donnee = 0xFF;
+    dernier_donnee = false;
+}
+
+void Puce_flash_recente::sortie_programmation(int64_t t) {
+    if (cycle.actif) {
+        // Power or VPP gone: an erase does not happen, a write stays unwritten.
+        signale(Genre_violation::cycle_interrompu, t);
+        if (cycle.ecriture.zone != Zone::aucune) applique(cycle.ecriture, true);
+        cycle.actif = false;
+    }
+    if (externe.actif) {
+        signale(Genre_violation::cycle_interrompu, t);
+        termine_externe(t);
+    }
+    entree_programmation(t);
+}
+
+void Puce_flash_recente::avance(int64_t t) {
+    if (!cycle.actif || t < cycle.fin) return;
+    cycle.actif = false;
+    if (cycle.ecriture.zone != Zone::aucune)
+        applique(cycle.ecriture, cycle.interrompu);
+    else
+        applique(cycle.effacement);
+}
+
+bool Puce_flash_recente::horloge_refusee(int64_t t) {
+    if (!en_cycle(t)) return false;
+    if (!cycle.interrompu) signale(Genre_violation::commande_pendant_cycle, t);
+    cycle.interrompu = true;
+    return true;
+}
+
+uint16_t Puce_flash_recente::lit_programme() const {
+    if (pc < debut_config) {
+        int a = adresse_programme();
+        return programme_protege(a) ? 0 : mem.programme[static_cast<std::size_t>(a)];
+    }
+    if (pc < debut_config + 4) return mem.ids[static_cast<std::size_t>(pc - debut_config)];
+    if (pc == 0x2006) return static_cast<uint16_t>(mot_id_composant());
+    if (pc == adresse_config) return mem.config;
+    return 0x3FFF;
+}
+
+uint16_t Puce_flash_recente::lit_donnee() const {
+    if (mem.donnees.empty() || donnees_protegees()) return 0;
+    return mem.donnees[static_cast<std::size_t>(pc) & (mem.donnees.size() - 1)];
+}
+
+Puce_pic::Suite_commande Puce_flash_recente::commande(int code, int64_t t) {
+    if (externe.actif) {
+        const bool fin = code == code_fin_externe();
+        const bool trop_tot = t - externe.debut < externe.duree_min;
+        if (!fin) signale(Genre_violation::commande_pendant_cycle, t);
+        termine_externe(t);
+        if (fin) return {};
+        if (trop_tot && (code == 4 || code == 5)) return {Phase_donnees::lecture, 0};
+    }
+    switch (code) {
+    case 0:
+    case 2:
+    case 3:
+        return {Phase_donnees::chargement, 0};
+    case 4:
+        return {Phase_donnees::lecture, lit_programme()};
+    case 5:
+        return {Phase_donnees::lecture, lit_donnee()};
+    case 6:
+        pc = pc < debut_config ? (pc + 1) & 0x1FFF : debut_config | ((pc + 1) & 0x1FFF);
+        return {};
+    case 8: {
+        Cycle c;
+        c.actif = true;
+        c.ecriture = cible(t);
+        c.ecriture.efface_avant = famille_b();
+        c.fin =
+            pannes_.occupee ? std::numeric_limits<int64_t>::max() : t + duree_ecriture(c.ecriture);
+        cycle = c;
+        latch_groupe.fill(0x3FFF);
+        return {};
+    }
+    case 0x18:
+        if (carac.t_externe_min_ns == 0) break;
+        externe.actif = true;
+        externe.debut = t;
+        externe.ecriture = cible(t);
+        externe.duree_min = carac.t_externe_min_ns * (lente(externe.ecriture) ? 4 : 1);
+        latch_groupe.fill(0x3FFF);
+        return {};
+    case 0x09:
+    case 0x0B:
+    case 0x1F: {
+        if (code == 0x1F && !famille_b()) break;
+        Cycle c;
+        c.actif = true;
+        c.effacement = effacement(code);
+        c.fin = pannes_.occupee ? std::numeric_limits<int64_t>::max() : t + carac.t_effacement_ns;
+        cycle = c;
+        return {};
+    }
+    default:
+        if (code == code_fin_externe() && carac.t_externe_min_ns != 0) return {}; // nothing to end
+        break;
+    }
+    signale(Genre_violation::commande_inconnue, t);
+    return {};
+}
+
+void Puce_flash_recente::charge(int code, uint16_t valeur, int64_t) {
+    if (code == 3) {
+        latch_donnee = static_cast<uint8_t>(valeur & 0xFF);
+        dernier_donnee = true;
+        return;
+    }
+    if (code == 0) pc = debut_config;
+    if (famille_b())
+        latch_groupe[static_cast<std::size_t>(pc & 7)] = valeur;
+    else
+        latch_programme = valeur;
+    dernier_donnee = false;
+}
+
+Puce_flash_recente::Ecriture Puce_flash_recente::cible(int64_t t) {
+    Ecriture e;
+    e.mots.fill(0x3FFF);
+    const uint16_t latch =
+        famille_b() ? latch_groupe[static_cast<std::size_t>(pc & 7)] : latch_programme;
+    if (dernier_donnee) {
+        if (mem.donnees.empty()) {
+            signale(Genre_violation::ecriture_interdite, t);
+        } else if (!donnees_protegees()) {
+            e.zone = Zone::donnee;
+            e.index = pc & static_cast<int>(mem.donnees.size() - 1);
+            e.mots[0] = latch_donnee;
+        }
+        return e;
+    }
+    if (pc < debut_config) {
+        const int a = adresse_programme();
+        if (programme_protege(a)) return e; // writes to protected memory are blocked
+        if (famille_b()) {
+            e.zone = Zone::groupe;
+            e.index = a & ~7;
+            e.mots = latch_groupe;
+        } else {
+            e.zone = Zone::programme;
+            e.index = a;
+            e.mots[0] = latch;
+        }
+    } else if (pc < debut_config + 4) {
+        e.zone = Zone::id;
+        e.index = pc - debut_config;
+        e.mots[0] = latch;
+    } else if (pc == adresse_config) {
+        e.zone = Zone::config;
+        e.mots[0] = latch;
+    } else {
+        signale(Genre_violation::ecriture_interdite, t); // reserved, device ID, unimplemented
+    }
+    return e;
+}
+
+bool Puce_flash_recente::lente(const Ecriture& e) const {
+    return pannes_.cellule_lente && ((e.zone == Zone::programme && e.index == adresse_panne) ||
+                                     (e.zone == Zone::groupe && e.index == (adresse_panne & ~7)));
+}
+
+int64_t Puce_flash_recente::duree_ecriture(const Ecriture& e) const {
+    int64_t d = e.zone == Zone::donnee ? carac.t_ecriture_donnee_ns : carac.t_programmation_ns;
+    return lente(e) ? 4 * d : d;
+}
+
+void Puce_flash_recente::programme_mot(uint16_t& cellule, uint16_t valeur, uint16_t vierge,
+                                       bool efface_avant, bool interrompue) {
+    const uint16_t depart = efface_avant ? vierge : cellule;
+    cellule = interrompue ? depart : static_cast<uint16_t>(depart & valeur & vierge);
+}
+
+void Puce_flash_recente::applique(const Ecriture& e, bool interrompue) {
+    const bool efface = e.efface_avant;
+    auto mot_programme = [&](int a, uint16_t v) {
+        // The dead cell is erased like the others but never takes a 0.
+        const bool morte = pannes_.cellule_morte && a == adresse_panne;
+        programme_mot(mem.programme[static_cast<std::size_t>(a)], v, mot_vierge(), efface,
+                      interrompue || morte);
+    };
+    switch (e.zone) {
+    case Zone::aucune:
+        break;
+    case Zone::programme:
+        mot_programme(e.index, e.mots[0]);
+        break;
+    case Zone::groupe:
+        for (int k = 0; k < 8 && e.index + k < desc.taille_prog; ++k)
+            mot_programme(e.index + k, e.mots[static_cast<std::size_t>(k)]);
+        break;
+    case Zone::id:
+        programme_mot(mem.ids[static_cast<std::size_t>(e.index)], e.mots[0], mot_vierge(), efface,
+                      interrompue);
+        break;
+    case Zone::config: {
+        uint16_t c = mem.config;
+        programme_mot(c, e.mots[0], config_vierge(), efface, interrompue);
+        mem.config = normalise_config(c);
+        break;
+    }
+    case Zone::donnee: {
+        uint16_t o = mem.donnees[static_cast<std::size_t>(e.index)];
+        programme_mot(o, e.mots[0], 0xFF, efface, interrompue);
+        mem.donnees[static_cast<std::size_t>(e.index)] = static_cast<uint8_t>(o);
+        break;
+    }
+    }
+}
+
+void Puce_flash_recente::termine_externe(int64_t t) {
+    // Cut short before its minimum time, the programming leaves its target unwritten.
+    const bool court = pannes_.occupee || t - externe.debut < externe.duree_min;
+    if (court && !pannes_.occupee) signale(Genre_violation::cycle_interrompu, t);
+    applique(externe.ecriture, court);
+    externe.actif = false;
+}
+
+Puce_flash_recente::Effacement Puce_flash_recente::effacement(int code) const {
+    Effacement e;
+    const bool espace_config = pc >= debut_config;
+    const bool cp = programme_protege(0);
+    const bool cpd = donnees_protegees();
+    if (code == 0x0B) {
+        e.donnees = !cpd;
+    } else if (code == 0x1F && espace_config) {
+        e.programme = e.calibration = e.ids = e.config = e.donnees = true;
+    } else if (code == 0x1F) {
+        e.programme = e.calibration = !cp;
+        e.donnees = !cpd;
+    } else if (espace_config && !famille_b()) {
+        // Protection lifted; a protected data EEPROM goes with it.
+        e.programme = e.calibration = e.ids = e.config = true;
+        e.donnees = cpd;
+    } else {
+        e.programme = !cp;
+        e.ids = e.programme && espace_config;
+        e.calibration = e.programme && !famille_c(); // OSCCAL kept outside configuration space
+    }
+    return e;
+}
+
+void Puce_flash_recente::applique(const Effacement& e) {
+    if (e.programme) {
+        const uint16_t dernier = mem.programme.back();
+        std::fill(mem.programme.begin(), mem.programme.end(), mot_vierge());
+        if (!e.calibration) mem.programme.back() = dernier;
+    }
+    if (e.ids) mem.ids.fill(mot_vierge());
+    if (e.donnees) std::fill(mem.donnees.begin(), mem.donnees.end(), uint8_t{0xFF});
+    if (e.config) mem.config = config_vierge();
+}

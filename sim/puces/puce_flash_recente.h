@@ -1,0 +1,105 @@
+// Model of the later flash PICs, whose cells are program-only (a write stores old AND new, only
+// an erase brings bits back to 1):
+//   16F627A/628A/648A: 8 programs one word (internally timed), 9 / 11 bulk erase;
+//   16F873A..877A: program memory through an eight-word latch indexed by address bits 2..0,
+//     0x18 programs the latch into the aligned group until 0x17 (at least 1 ms; earlier, or any
+//     other command first, cuts it short: the group stays unwritten), 8 erases and programs
+//     (the group from the latch, or one data byte, ID or configuration word), 0x1F chip erase;
+//   12F629/675, 16F630/676: 8 or 0x18 .. 0x0A (at least 2 ms) program one word; OSCCAL at the
+//     last program word and bandgap bits 13..12 of the configuration word come from the
+//     factory, and a bulk erase with the counter in configuration space clears both.
+// Bulk erase of program memory with the counter in configuration space (after Load
+// Configuration) also clears the IDs and the configuration word and lifts protection, taking
+// the data EEPROM with it when CPD was on; in program space it clears program memory only, and
+// nothing on a protected chip. A part whose stored configuration selects the internal
+// oscillator with MCLR disabled runs code as soon as it has VDD: VPP raised more than
+// t_max_vdd_avant_vpp_ns after VDD is refused (the chip stays in run mode).
+#pragma once
+
+#include "sim/puces/puce_pic.h"
+
+#include <array>
+
+class Puce_flash_recente : public Puce_pic {
+  public:
+    static constexpr int64_t t_max_vdd_avant_vpp_ns = 200'000;
+    static constexpr uint16_t bandgap_usine = 0x2000; // BG1:BG0 = 10
+    static constexpr uint16_t masque_bandgap = 0x3000;
+
+    explicit Puce_flash_recente(const Desc_PIC& d, const Pannes_puce& p = {},
+                                const Options_puce& o = {});
+
+    void broches(const Broches& b, int64_t t_ns) override;
+    bool en_cycle(int64_t t_ns) const override;
+    // 0x18 was decoded and its end command has not come yet.
+    bool programmation_externe() const { return externe.actif; }
+    // The eight-word latch (16F87xA).
+    const std::array<uint16_t, 8>& latch() const { return latch_groupe; }
+    // The stored configuration makes the chip run code whenever it has VDD.
+    bool execute_des_la_mise_sous_tension() const;
+    // Entries into programming mode made VPP first (VDD rising under VPP).
+    int entrees_vpp_d_abord() const { return nb_entrees_vpp_d_abord; }
+
+  protected:
+    void entree_programmation(int64_t t) override;
+    void sortie_programmation(int64_t t) override;
+    void avance(int64_t t) override;
+    bool horloge_refusee(int64_t t) override;
+    Suite_commande commande(int code, int64_t t) override;
+    void charge(int code, uint16_t valeur, int64_t t) override;
+
+  private:
+    enum class Zone { aucune, programme, groupe, id, config, donnee };
+    struct Ecriture {
+        Zone zone = Zone::aucune;
+        int index = 0;                // word, first word of the group, ID or data byte
+        std::array<uint16_t, 8> mots; // value(s) to program
+        bool efface_avant = false;    // 16F87xA's 8: erase then program
+    };
+    struct Effacement {
+        bool programme = false, calibration = false, ids = false, config = false, donnees = false;
+    };
+    struct Cycle {
+        bool actif = false;
+        int64_t fin = 0;
+        bool interrompu = false; // a clock came during the cycle
+        Ecriture ecriture;
+        Effacement effacement;
+    };
+    struct Externe {
+        bool actif = false;
+        int64_t debut = 0;
+        int64_t duree_min = 0;
+        Ecriture ecriture;
+    };
+
+    bool famille_b() const { return carac.variante == Variante_flash::pic16f87xa; }
+    bool famille_c() const { return carac.variante == Variante_flash::pic12f6xx; }
+    int code_fin_externe() const { return famille_b() ? 0x17 : 0x0A; }
+    int adresse_programme() const { return pc & (desc.taille_prog - 1); }
+
+    uint16_t lit_programme() const;
+    uint16_t lit_donnee() const;
+    Ecriture cible(int64_t t);
+    void applique(const Ecriture& e, bool interrompue);
+    void programme_mot(uint16_t& cellule, uint16_t valeur, uint16_t vierge, bool efface_avant,
+                       bool interrompue);
+    Effacement effacement(int code) const;
+    void applique(const Effacement& e);
+    void termine_externe(int64_t t);
+    bool lente(const Ecriture& e) const; // the slow cell (cellule_lente) is written
+    int64_t duree_ecriture(const Ecriture& e) const;
+
+    Cycle cycle;
+    Externe externe;
+    uint16_t latch_programme = 0x3FFF;
+    std::array<uint16_t, 8> latch_groupe{};
+    uint8_t latch_donnee = 0xFF;
+    bool dernier_donnee = false;
+
+    // Pins as last seen, run mode start, and a refused entry (VPP kept from the base model).
+    bool vdd_vu = false, vpp_vu = false;
+    int64_t debut_execution = 0;
+    bool refus = false;
+    int nb_entrees_vpp_d_abord = 0;
+};

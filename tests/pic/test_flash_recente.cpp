@@ -1,0 +1,298 @@
+// Algorithms 4, 5 and 6 end to end on the simulated 16F628A, 16F877A and 12F675: what the chip
+// holds after writing, erasing and rewriting, as the user's operations run them.
+#include "simulateur_pic.h"
+
+#include "hex/hex.h"
+#include "operations/operations.h"
+#include "pic/commandes.h"
+#include "pic/dispatch.h"
+#include "port/port.h"
+#include "sim/puces/puce_flash_recente.h"
+
+namespace {
+
+using test::Simulateur_pic;
+
+struct Cas {
+    const char* nom;
+    const char* source;  // tests/fixtures
+    uint16_t protection; // CP and CPD bits of the configuration word
+};
+
+const Cas cas[] = {
+    {"PIC16F628A", "pic16f628a.asm", 0x2100},
+    {"PIC16F877A", "pic16f877a.asm", 0x2100},
+    {"PIC12F675", "pic12f675.asm", 0x0180},
+};
+
+class Flash_recente : public Simulateur_pic {
+  protected:
+    const Contenu_pic& c() { return puce().contenu(); }
+
+    // The chip holds the image: its words (blank where the image has none), data, IDs and
+    // configuration; on a 12F6xx the factory OSCCAL and bandgap bits instead of the file's.
+    void contient(const Memoire_PIC& m, int osccal, uint16_t bandgap, int id = -1) {
+        const Desc_PIC& p = *pic_courant();
+        for (int i = 0; i < p.taille_prog; ++i) {
+            const auto k = static_cast<std::size_t>(i);
+            uint16_t attendu = m.prog[k] == 0xFFFF ? 0x3FFF : m.prog[k];
+            if (osccal >= 0 && i == p.taille_prog - 1) attendu = static_cast<uint16_t>(osccal);
+            ASSERT_EQ(c().programme[k], attendu) << "word " << i;
+        }
+        for (int i = 0; i < p.taille_donnee; ++i)
+            ASSERT_EQ(c().donnees[static_cast<std::size_t>(i)],
+                      m.donnee[static_cast<std::size_t>(i)])
+                << "byte " << i;
+        for (std::size_t k = 0; k < 4; ++k) EXPECT_EQ(c().ids[k], id >= 0 ? id : m.id[k]);
+        EXPECT_EQ(c().config, osccal >= 0 ? (m.config & 0x0FFF) | bandgap : m.config);
+    }
+    // Blank, but for the factory calibration.
+    void vierge(int osccal, uint16_t bandgap) {
+        Memoire_PIC m(osccal >= 0 ? 0x0FFF | bandgap : 0x3FFF);
+        contient(m, osccal, bandgap, 0x3FFF);
+    }
+};
+
+TEST_F(Flash_recente, EcritCompareRelitEffaceEtReecritUnePuceProtegee) {
+    for (const Cas& k : cas) {
+        SCOPED_TRACE(k.nom);
+        prepare(k.nom);
+        const std::string hex = test::assemble(k.source, "inhx32", rep);
+        ASSERT_FALSE(hex.empty());
+        const std::unique_ptr<Memoire_PIC> m = Lire_Fichier_Hex_PIC(hex);
+        ASSERT_TRUE(m);
+        const int osccal = puce().mot_calibration();
+        const uint16_t bandgap = c().config & 0x3000;
+        if (osccal >= 0) {
+            EXPECT_EQ(bandgap, Puce_flash_recente::bandgap_usine);
+            EXPECT_EQ(osccal & 0x3F00, 0x3400) << "RETLW";
+        }
+
+        // Written, compared, read back identical.
+        ASSERT_EQ(ecrit_image(*m), OPERATION_REUSSIE) << dernier_message();
+        EXPECT_TRUE(hors_tension());
+        contient(*m, osccal, bandgap);
+        const std::optional<Rapport_comparaison> r = compare_image(*m);
+        ASSERT_TRUE(r);
+        EXPECT_FALSE(r->difference) << r->texte;
+        Memoire_PIC lu;
+        ASSERT_EQ(lit_image(lu), OPERATION_REUSSIE);
+        for (int i = 0; i < pic_courant()->taille_prog; ++i)
+            ASSERT_EQ(lu.prog[static_cast<std::size_t>(i)],
+                      c().programme[static_cast<std::size_t>(i)]);
+        EXPECT_EQ(lu.donnee, m->donnee);
+        EXPECT_EQ(lu.config, c().config);
+
+        ASSERT_EQ(efface_puce(), OPERATION_REUSSIE) << dernier_message();
+        vierge(osccal, bandgap);
+
+        // A protected chip reads 0, then is erased by the next write and rewritten.
+        Memoire_PIC protegee = *m;
+        protegee.config = static_cast<uint16_t>(m->config & ~k.protection);
+        ASSERT_EQ(ecrit_image(protegee), OPERATION_REUSSIE) << dernier_message();
+        EXPECT_TRUE(puce().programme_protege(0));
+        std::vector<uint16_t> prog = tampon_prog_vierge();
+        Lit_tout_de_PM(prog.data());
+        EXPECT_EQ(prog[1], 0);
+        ASSERT_EQ(ecrit_image(*m), OPERATION_REUSSIE) << dernier_message();
+        contient(*m, osccal, bandgap);
+
+        // The chip was driven by the book: VPP first where the configuration makes the part run
+        // its code from VDD on (16F628A and 12F675 here), full cycle times.
+        EXPECT_EQ(puce().nombre_violations(), 0) << nom_violation(puce().violations().front().genre)
+                                                 << " at " << puce().violations().front().adresse;
+        EXPECT_TRUE(recus().empty()) << dernier_message();
+        termine_simulateur();
+    }
+}
+
+// Every later flash part of the catalogue: both ends of its program and data memories written,
+// compared and erased.
+TEST_F(Flash_recente, ChaquePartieDuCatalogue) {
+    int parties = 0;
+    for (const Desc_PIC& p : std::vector<Desc_PIC>(tab_pic)) {
+        if (p.algo < 4 || p.algo > 6) continue;
+        SCOPED_TRACE(p.nom);
+        ++parties;
+        prepare(p.nom);
+        const int osccal = puce().mot_calibration();
+        const uint16_t bandgap = c().config & 0x3000;
+        Memoire_PIC m(osccal >= 0 ? 0x0FF7 | bandgap : 0x3FF7);
+        const auto dernier = static_cast<std::size_t>(p.taille_prog - (osccal >= 0 ? 2 : 1));
+        m.prog[0] = 0x2805;
+        m.prog[dernier] = 0x0123;
+        m.donnee[0] = 0x5A;
+        m.donnee[static_cast<std::size_t>(p.taille_donnee - 1)] = 0xA5;
+        m.id[3] = 0x0C;
+        ASSERT_EQ(ecrit_image(m), OPERATION_REUSSIE) << dernier_message();
+        contient(m, osccal, bandgap);
+        const std::optional<Rapport_comparaison> r = compare_image(m);
+        ASSERT_TRUE(r);
+        EXPECT_FALSE(r->difference) << r->texte;
+        ASSERT_EQ(efface_puce(), OPERATION_REUSSIE) << dernier_message();
+        vierge(osccal, bandgap);
+        EXPECT_EQ(puce().nombre_violations(), 0);
+        termine_simulateur();
+    }
+    EXPECT_EQ(parties, 11);
+}
+
+// A data-only write (a byte file, or the program area disabled) keeps the program, IDs and
+// configuration; a write of part of the program memory keeps the words outside its range; an
+// erase keeps a disabled area.
+TEST_F(Flash_recente, CeQueLEcritureNeReecritPasEstGarde) {
+    for (const Cas& k : cas) {
+        SCOPED_TRACE(k.nom);
+        prepare(k.nom);
+        const std::string hex = test::assemble(k.source, "inhx32", rep);
+        ASSERT_FALSE(hex.empty());
+        const std::unique_ptr<Memoire_PIC> m = Lire_Fichier_Hex_PIC(hex);
+        ASSERT_EQ(ecrit_image(*m), OPERATION_REUSSIE) << dernier_message();
+        const Contenu_pic avant = c();
+
+        Memoire_PIC donnees(0x3FFF);
+        donnees.donnee[0] = 0x42;
+        le_prog_enable = le_ID_enable = le_config_enable = 0;
+        ASSERT_EQ(ecrit_image(donnees), OPERATION_REUSSIE) << dernier_message();
+        Contenu_pic attendu = avant;
+        std::fill(attendu.donnees.begin(), attendu.donnees.end(), uint8_t{0xFF});
+        attendu.donnees[0] = 0x42;
+        EXPECT_EQ(c(), attendu);
+
+        le_prog_enable = le_ID_enable = le_config_enable = 1;
+        le_data_enable = 0;
+        le_prog_deb = 4;
+        le_prog_fin = 7;
+        Memoire_PIC debut = *m;
+        debut.prog[5] = 0x0000;
+        ASSERT_EQ(ecrit_image(debut), OPERATION_REUSSIE) << dernier_message();
+        attendu.programme[5] = 0x0000;
+        attendu.programme[6] = attendu.programme[7] = 0x3FFF;
+        for (int i : {6, 7}) // within the range, as the image has them
+            if (m->prog[static_cast<std::size_t>(i)] != 0xFFFF)
+                attendu.programme[static_cast<std::size_t>(i)] =
+                    m->prog[static_cast<std::size_t>(i)];
+        EXPECT_EQ(c(), attendu);
+
+        // Erasing with the program area disabled keeps the program memory.
+        le_prog_deb = 0;
+        le_prog_fin = 0xFFFF;
+        le_prog_enable = 0;
+        le_data_enable = 1;
+        ASSERT_EQ(efface_puce(), OPERATION_REUSSIE) << dernier_message();
+        EXPECT_EQ(c().programme, attendu.programme);
+        EXPECT_EQ(c().donnees[0], 0xFF);
+        EXPECT_EQ(c().config & 0x0FFF, 0x0FFF);
+        EXPECT_EQ(puce().nombre_violations(), 0);
+        le_prog_enable = 1;
+        termine_simulateur();
+    }
+}
+
+// A 16F628A and a 12F675 whose configuration runs their code from VDD on: a VDD-first entry
+// with VPP a millisecond later reads nothing; the algorithms, VPP first, read the chip.
+TEST_F(Flash_recente, VppAvantVddPourLesPucesQuiDemarrentSeules) {
+    // Internal oscillator, MCLR off.
+    for (auto [nom, config] : {std::pair{"PIC16F628A", 0x3F50}, std::pair{"PIC12F675", 0x3FC4}}) {
+        SCOPED_TRACE(nom);
+        prepare(nom);
+        Memoire_PIC m(static_cast<uint16_t>(config));
+        m.prog[0] = 0x2805;
+        ASSERT_EQ(ecrit_image(m), OPERATION_REUSSIE) << dernier_message();
+        ASSERT_TRUE(dynamic_cast<Puce_flash_recente&>(puce()).execute_des_la_mise_sous_tension());
+
+        init_port();
+        Power_on();
+        attente(1000);
+        Commence_Prog_Mode();
+        EXPECT_EQ(Read_Data_From_Program_Memory(), 0x3FFF);
+        Fini_Prog_Mode();
+        Power_off();
+        EXPECT_EQ(puce().nombre_violations(Genre_violation::entree_refusee), 1);
+
+        auto& modele = dynamic_cast<Puce_flash_recente&>(puce());
+        const int entrees = modele.entrees_vpp_d_abord();
+        std::vector<uint16_t> prog = tampon_prog_vierge();
+        Lit_tout_de_PM(prog.data());
+        EXPECT_EQ(prog[0], 0x2805);
+        EXPECT_EQ(modele.entrees_vpp_d_abord(), entrees + 1);
+        EXPECT_EQ(puce().nombre_violations(), 1);
+        termine_simulateur();
+    }
+}
+
+// A 12F675 whose calibration word was lost is not erased; the word can come from the file when
+// writing it is allowed.
+TEST_F(Flash_recente, CalibrationPerdueArreteAvantLEffacement) {
+    prepare("PIC12F675");
+    puce().contenu().programme[1023] = 0x3FFF;
+    puce().contenu().donnees[0] = 0x12;
+    Memoire_PIC m;
+    m.prog[0] = 0x2805;
+    m.prog[1023] = 0x3480;
+    EXPECT_EQ(ecrit_image(m), OPERATION_ECHOUEE);
+    EXPECT_NE(dernier_message().find("RETLW"), std::string::npos) << dernier_message();
+    EXPECT_EQ(puce().contenu().donnees[0], 0x12) << "not erased";
+    EXPECT_TRUE(hors_tension());
+
+    osc_int_enable = 1;
+    ASSERT_EQ(ecrit_image(m), OPERATION_REUSSIE) << dernier_message();
+    EXPECT_EQ(puce().contenu().programme[0], 0x2805);
+    EXPECT_EQ(puce().contenu().programme[1023], 0x3480);
+}
+
+// Writing and erasing first check the device ID: another part, or none, is left untouched.
+TEST_F(Flash_recente, UnAutreComposantDansLeSupportNestPasTouche) {
+    struct Support {
+        const char* choisi;
+        const char* dans_support;
+        std::vector<std::string> pannes;
+        const char* message;
+    };
+    const Support liste[] = {
+        {"PIC16F628A",
+         "PIC12F675",
+         {},
+         "Le composant dans le support est un PIC12F675 (ID 0FC3), pas un PIC16F628A"},
+        {"PIC12F675", "PIC16F628", {}, "Le composant dans le support est un PIC16F628 (ID 07"},
+        {"PIC16F877A",
+         "PIC16F84",
+         {},
+         "Le composant dans le support ne répond pas (ID 3FFF) : absent ou protégé, pas un "
+         "PIC16F877A"},
+        {"PIC12F629", "", {"sans-puce"}, "absent ou protégé, pas un PIC12F629"},
+    };
+    for (const Support& k : liste) {
+        SCOPED_TRACE(std::string(k.choisi) + " / " + k.dans_support);
+        prepare(k.choisi, k.pannes, k.dans_support);
+        Contenu_pic avant;
+        if (carte().puce()) {
+            puce().contenu().programme[0] = 0x0123;
+            avant = puce().contenu();
+        }
+        Memoire_PIC m;
+        m.prog[0] = 0x2805;
+        EXPECT_EQ(ecrit_image(m), OPERATION_ECHOUEE);
+        EXPECT_EQ(efface_puce(), OPERATION_ECHOUEE);
+        EXPECT_NE(dernier_message().find(k.message), std::string::npos) << dernier_message();
+        if (carte().puce()) {
+            EXPECT_EQ(puce().contenu(), avant);
+        }
+        EXPECT_TRUE(hors_tension());
+        termine_simulateur();
+    }
+}
+
+// Algorithm 1 pointed at a 16F877A: its one-word cycles go through the chip's latch, which
+// wipes the rest of each group and programs the configuration word with an empty latch slot.
+TEST_F(Flash_recente, Algorithme1SurUn16F877AEchoue) {
+    prepare("PIC16F877", {}, "PIC16F877A");
+    const std::string hex = test::assemble("pic16f877a.asm", "inhx32", rep);
+    ASSERT_FALSE(hex.empty());
+    const std::unique_ptr<Memoire_PIC> m = Lire_Fichier_Hex_PIC(hex);
+    EXPECT_EQ(ecrit_image(*m), OPERATION_ECHOUEE);
+    EXPECT_NE(dernier_message().find("Adresse"), std::string::npos) << dernier_message();
+    EXPECT_NE(c().programme[1], m->prog[1]) << "word 1 lost when word 2 of its group was written";
+}
+
+} // namespace
