@@ -198,13 +198,13 @@ void lit_lignes(std::istream& flux, Lecture_hex& etat, Traitement&& traite) {
             ligne.push_back(c);
         }
     }
-    etat.erreur_lecture = flux.bad();
+    etat.illisible = flux.bad();
     if (etat.lignes_incorrectes >= LIGNES_INCORRECTES_MAX) {
         message_erreur("Lecture arrêtée après " + std::to_string(etat.lignes_incorrectes) +
                            " lignes incorrectes : ce n'est pas un fichier Intel HEX ?",
                        0);
         ++etat.messages;
-    } else if (!ligne.empty() && ignores == 0 && !etat.erreur_lecture) {
+    } else if (!ligne.empty() && ignores == 0 && !etat.illisible) {
         traite(ligne);
     }
 }
@@ -230,9 +230,10 @@ std::unique_ptr<Memoire_PIC> lit_fichier(const std::string& chemin, Lecteur_lign
         message_erreur("Un problème est survenue \npendant l'ouverture du fichier " + chemin + "\n",
                        0);
         ++etat.messages;
+        etat.illisible = true;
     } else {
         m = lit_flux(f, lire_ligne, &etat);
-        if (etat.erreur_lecture) {
+        if (etat.illisible) {
             message_erreur("Un problème est survenu pendant la lecture du fichier " + chemin, 0);
             ++etat.messages;
         }
@@ -328,8 +329,9 @@ bool remplace_fichier(const std::string& chemin, const std::string& contenu) {
 
 void ecrit_fichier(const std::string& chemin, const std::string& contenu) {
     if (remplace_fichier(chemin, contenu)) return;
-    std::fputs("Un problème est survenue pendant l'ouverture du fichier à l'ecriture\n", stdout);
-    std::fflush(stdout);
+    std::fputs("Un problème est survenue pendant l'ouverture du fichier à l'ecriture\n",
+               sortie_console());
+    std::fflush(sortie_console());
     message_erreur("Un problème est survenue \npendant l'ouverture du fichier à l'ecriture", 0);
 }
 

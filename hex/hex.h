@@ -25,7 +25,7 @@ struct Lecture_hex {
     // Words (bytes in the byte layout) holding something to program that lie outside the
     // selected device and so will not be written; counted only when a device is selected.
     std::size_t hors_composant = 0;
-    bool erreur_lecture = false; // the stream failed before its end
+    bool illisible = false; // the file could not be opened, or reading failed before its end
 };
 
 // The readers always return a new image (blank, configuration word 0x03FF, when the file cannot
@@ -38,8 +38,8 @@ struct Lecture_hex {
 // PIC layout; the selected device decides where IDs and configuration sit.
 std::unique_ptr<Memoire_PIC> Lire_Fichier_Hex_PIC(const std::string& chemin,
                                                   Lecture_hex* bilan = nullptr);
-// The same from a stream already open (standard input, memory); a read error is only recorded
-// in bilan.
+// The same from a stream already open (standard input, memory); a read error posts no message,
+// it is only recorded in bilan.
 std::unique_ptr<Memoire_PIC> Lire_Hex_PIC(std::istream& flux, Lecture_hex* bilan = nullptr);
 int Lire_ligne_Hex_PIC(const std::string& ligne, Memoire_PIC& m, Lecture_hex& etat);
 void Ecrire_Fichier_Hex_PIC(const std::string& chemin, const Memoire_PIC& m);
