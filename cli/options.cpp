@@ -225,6 +225,8 @@ std::string texte_aide() {
         "  effacer             efface la puce (composants de l'algorithme 1 seulement)\n"
         "  afficher FICHIER    affiche FICHIER comme la vue mémoire du programme graphique,\n"
         "                      sans toucher au programmateur\n"
+        "FICHIER « - » : l'entrée standard (ecrire, comparer, afficher) ou la sortie standard\n"
+        "(lire).\n"
         "\n"
         "Options :\n"
         "  -c, --composant NOM    composant du catalogue (par défaut : celui retenu dans les\n"
@@ -261,6 +263,7 @@ std::string texte_aide() {
          "  0  réussite\n"
          "  1  l'opération sur la puce a échoué, ou la comparaison a trouvé une différence\n"
          "  2  mauvaise utilisation, composant inconnu, fichier illisible ou impossible à écrire\n"
+         "     (sortie standard et trace comprises)\n"
          "  3  programmateur non détecté, ou accès au port refusé\n";
     return t;
 }

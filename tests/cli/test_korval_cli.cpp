@@ -510,6 +510,7 @@ TEST_F(Cli, flux_standard_descripteurs_et_sorties_en_erreur) {
         {"", "--trace /dev/full ecrire lu.hex", 2, "fichier de trace /dev/full", ""},
         {"", "afficher /dev/zero", 2, "lignes incorrectes : ce n'est pas un fichier Intel HEX ?",
          ""},
+        {"", "afficher - <.", 2, "impossible de lire l'entrée standard", ""},
     };
     const std::string base = entre_quotes(KORVAL_CLI) + " --conf " + entre_quotes(conf) +
                              " --simulateur puce.etat -c PIC16F84 -q ";
