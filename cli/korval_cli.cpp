@@ -179,8 +179,8 @@ std::unique_ptr<Memoire_PIC> charge_fichier(const std::string& chemin, bool octe
     return m;
 }
 
-// The descriptor that chemin names (/dev/stdout, /dev/fd/N, /proc/self/fd/N), or -1. Such a
-// target is the descriptor this process already holds, not a file to replace.
+// The descriptor that chemin names (/dev/stdout, /dev/fd/N, /proc/self/fd/N), open or not, or -1.
+// Such a target is the descriptor this process holds, never a file to replace.
 int descripteur_designe(const std::string& chemin) {
     if (chemin == "/dev/stdin") return STDIN_FILENO;
     if (chemin == "/dev/stdout") return STDOUT_FILENO;
@@ -193,8 +193,7 @@ int descripteur_designe(const std::string& chemin) {
         const char* fin = chemin.c_str() + chemin.size();
         int fd = -1;
         const auto [reste, ec] = std::from_chars(debut, fin, fd);
-        if (ec == std::errc() && reste == fin && debut != fin && ::fcntl(fd, F_GETFD) != -1)
-            return fd;
+        if (ec == std::errc() && reste == fin && debut != fin) return fd;
     }
     return -1;
 }
@@ -209,7 +208,8 @@ bool cible_speciale(const std::string& chemin) {
 // directory, or written in place when it is a descriptor or not a regular file.
 bool fichier_inscriptible(const std::string& chemin) {
     namespace fs = std::filesystem;
-    if (chemin == FLUX_STANDARD || descripteur_designe(chemin) >= 0) return true;
+    if (chemin == FLUX_STANDARD) return true;
+    if (const int fd = descripteur_designe(chemin); fd >= 0) return ::fcntl(fd, F_GETFD) != -1;
     if (cible_speciale(chemin)) return ::access(chemin.c_str(), W_OK) == 0;
     std::error_code ec;
     if (fs::is_directory(chemin, ec)) return false;
