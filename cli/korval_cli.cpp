@@ -9,6 +9,7 @@
 #include "core/memoire.h"
 #include "core/messages.h"
 #include "core/repertoire_conf.h"
+#include "hex/entree.h"
 #include "hex/hex.h"
 #include "operations/interruption.h"
 #include "operations/operations.h"
@@ -22,8 +23,12 @@
 #include "sim/simulateur.h"
 #include "vue/vue_memoire.h"
 
+#include <cerrno>
+#include <charconv>
 #include <chrono>
 #include <cstdio>
+#include <cstring>
+#include <fcntl.h>
 #include <filesystem>
 #include <fstream>
 #include <memory>
@@ -39,9 +44,12 @@
 
 namespace {
 
-// The command's own output (catalogue, report, view). The lower layers' texts on standard output
-// are sent to standard error, so that a script reads only this.
-std::FILE* sortie = stdout;
+// The command's own output (catalogue, report, view, "lire -") goes to standard output; the lower
+// layers' console texts go to standard error, so that a script reads only that.
+std::FILE* const sortie = stdout;
+
+// "-" names standard input for the commands that read a file and standard output for lire.
+constexpr const char* FLUX_STANDARD = "-";
 
 int nb_messages = 0;
 bool message_fatal = false;
@@ -66,23 +74,6 @@ int erreur_usage(const std::string& texte) {
     erreur(texte);
     std::fputs("Aide : korval-cli --help\n", stderr);
     return SORTIE_USAGE;
-}
-
-std::FILE* reserve_sortie() {
-    std::fflush(stdout);
-    const int fd = ::dup(STDOUT_FILENO);
-    if (fd < 0) return stdout;
-    std::FILE* f = ::fdopen(fd, "w");
-    if (!f) {
-        ::close(fd);
-        return stdout;
-    }
-    if (::dup2(STDERR_FILENO, STDOUT_FILENO) < 0) {
-        std::fclose(f);
-        return stdout;
-    }
-    std::setvbuf(stdout, nullptr, _IOLBF, 0);
-    return f;
 }
 
 // The port of the settings, for the permission asked while still root.
@@ -162,37 +153,70 @@ void signale_inconnu(const std::string& nom) {
     std::fputs("La liste complète : korval-cli composants\n", stderr);
 }
 
-bool fichier_lisible(const std::string& chemin) {
-    std::FILE* f = std::fopen(chemin.c_str(), "rb");
-    if (!f) return false;
-    struct stat st;
-    const bool ok = ::fstat(::fileno(f), &st) == 0 && !S_ISDIR(st.st_mode);
-    std::fclose(f);
-    return ok;
+std::string nom_entree(const std::string& chemin) {
+    return chemin == FLUX_STANDARD ? "l'entrée standard" : chemin;
 }
 
+std::string nom_sortie(const std::string& chemin) {
+    return chemin == FLUX_STANDARD ? "la sortie standard" : chemin;
+}
+
+// Reads the HEX file (standard input for "-"), opened once; null after saying why.
 std::unique_ptr<Memoire_PIC> charge_fichier(const std::string& chemin, bool octets) {
-    const bool lisible = fichier_lisible(chemin);
     const int avant = nb_messages;
-    std::unique_ptr<Memoire_PIC> m =
-        octets ? Lire_Fichier_Hex_EEPROM(chemin) : Lire_Fichier_Hex_PIC(chemin);
-    if (!lisible) {
-        // The reader has said that it could not open the file.
-        if (nb_messages == avant) erreur("impossible de lire " + chemin);
+    Lecture_hex bilan;
+    std::unique_ptr<Memoire_PIC> m;
+    if (chemin == FLUX_STANDARD) {
+        Entree_fichier entree(STDIN_FILENO);
+        m = octets ? Lire_Hex_EEPROM(entree, &bilan) : Lire_Hex_PIC(entree, &bilan);
+    } else {
+        m = octets ? Lire_Fichier_Hex_EEPROM(chemin, &bilan) : Lire_Fichier_Hex_PIC(chemin, &bilan);
+    }
+    if (bilan.illisible) {
+        if (nb_messages == avant) erreur("impossible de lire " + nom_entree(chemin));
         return nullptr;
     }
-    if (nb_messages != avant) {
-        erreur(chemin + " n'est pas un fichier Intel HEX correct : rien n'a été fait");
+    if (bilan.messages != 0) {
+        erreur(nom_entree(chemin) + " n'est pas un fichier Intel HEX correct : rien n'a été fait");
         return nullptr;
     }
+    if (const std::string hors = texte_hors_composant(bilan, octets); !hors.empty())
+        erreur("attention : " + hors);
     return m;
 }
 
-// Whether a file can be created or replaced at chemin (the writers go through a temporary file
-// in the same directory as the file a link leads to, and keep an existing file only when it is a
-// writable regular file).
+// The descriptor that chemin names (/dev/stdout, /dev/fd/N, /proc/self/fd/N), open or not, or -1.
+// Such a target is the descriptor this process holds, never a file to replace.
+int descripteur_designe(const std::string& chemin) {
+    if (chemin == "/dev/stdin") return STDIN_FILENO;
+    if (chemin == "/dev/stdout") return STDOUT_FILENO;
+    if (chemin == "/dev/stderr") return STDERR_FILENO;
+    const std::string prefixes[] = {"/dev/fd/", "/proc/self/fd/",
+                                    "/proc/" + std::to_string(::getpid()) + "/fd/"};
+    for (const std::string& p : prefixes) {
+        if (chemin.compare(0, p.size(), p) != 0) continue;
+        const char* debut = chemin.c_str() + p.size();
+        const char* fin = chemin.c_str() + chemin.size();
+        int fd = -1;
+        const auto [reste, ec] = std::from_chars(debut, fin, fd);
+        if (ec == std::errc() && reste == fin && debut != fin) return fd;
+    }
+    return -1;
+}
+
+// An existing target that is not a regular file (device, FIFO, socket): written in place.
+bool cible_speciale(const std::string& chemin) {
+    struct stat st;
+    return ::stat(chemin.c_str(), &st) == 0 && !S_ISREG(st.st_mode) && !S_ISDIR(st.st_mode);
+}
+
+// Whether lire may write its file at chemin: replaced through a temporary file in the same
+// directory, or written in place when it is a descriptor or not a regular file.
 bool fichier_inscriptible(const std::string& chemin) {
     namespace fs = std::filesystem;
+    if (chemin == FLUX_STANDARD) return true;
+    if (const int fd = descripteur_designe(chemin); fd >= 0) return ::fcntl(fd, F_GETFD) != -1;
+    if (cible_speciale(chemin)) return ::access(chemin.c_str(), W_OK) == 0;
     std::error_code ec;
     fs::path cible = chemin;
     if (fs::is_symlink(cible, ec)) {
@@ -208,7 +232,53 @@ bool fichier_inscriptible(const std::string& chemin) {
     return ::access(dossier.c_str(), W_OK | X_OK) == 0;
 }
 
+bool ecrit_descripteur(int fd, const std::string& texte) {
+    std::size_t fait = 0;
+    while (fait < texte.size()) {
+        const ssize_t n = ::write(fd, texte.data() + fait, texte.size() - fait);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return false;
+        fait += static_cast<std::size_t>(n);
+    }
+    return true;
+}
+
+// Writes texte to the command's own output; an error is reported with its cause.
+bool ecrit_sortie(const std::string& texte) {
+    errno = 0;
+    if (std::fwrite(texte.data(), 1, texte.size(), sortie) == texte.size() &&
+        std::fflush(sortie) == 0)
+        return true;
+    erreur("erreur d'écriture sur la sortie standard" +
+           (errno != 0 ? " : " + std::string(std::strerror(errno)) : std::string()));
+    // Reported here, not again at the end.
+    std::clearerr(sortie);
+    return false;
+}
+
+// Writes texte straight to chemin (standard output for "-"); the error, with the file's name,
+// is reported.
+bool ecrit_sur_place(const std::string& chemin, const std::string& texte) {
+    int fd = chemin == FLUX_STANDARD ? STDOUT_FILENO : descripteur_designe(chemin);
+    if (fd == STDOUT_FILENO) return ecrit_sortie(texte);
+    if (fd >= 0) {
+        if (ecrit_descripteur(fd, texte)) return true;
+    } else {
+        fd = ::open(chemin.c_str(), O_WRONLY | O_NOCTTY | O_CLOEXEC);
+        if (fd >= 0) {
+            const bool ok = ecrit_descripteur(fd, texte);
+            const int erreur_ecriture = errno;
+            if (::close(fd) == 0 && ok) return true;
+            if (!ok) errno = erreur_ecriture;
+        }
+    }
+    erreur("erreur d'écriture sur " + nom_sortie(chemin) + " : " + std::strerror(errno));
+    return false;
+}
+
 bool enregistre_fichier(const std::string& chemin, const Memoire_PIC& m, bool octets) {
+    if (chemin == FLUX_STANDARD || descripteur_designe(chemin) >= 0 || cible_speciale(chemin))
+        return ecrit_sur_place(chemin, octets ? Texte_Hex_EEPROM(m) : Texte_Hex_PIC(m));
     const int avant = nb_messages;
     if (octets)
         Ecrire_Fichier_Hex_EEPROM(chemin, m);
@@ -232,8 +302,7 @@ int afficher(const Options_cli& o, const Desc_PIC& p) {
     if (p.taille_donnee > 0)
         t += "Données :\n" + texte_lignes(lignes_donnees(*m, p.taille_donnee, o.base));
     for (const std::string& l : resume_configuration(*m, p)) t += l + "\n";
-    std::fputs(t.c_str(), sortie);
-    return SORTIE_REUSSIE;
+    return ecrit_sortie(t) ? SORTIE_REUSSIE : SORTIE_USAGE;
 }
 
 // The programmer under the line driver for one operation: the simulated board, ppdev or direct
@@ -328,7 +397,7 @@ int operation(const Options_cli& o, const Desc_PIC& p) {
         if (const int code = refuse_ecriture(o, *image); code != SORTIE_REUSSIE) return code;
     }
     if (o.commande == Commande::lire && !fichier_inscriptible(o.fichier)) {
-        erreur("impossible d'écrire " + o.fichier + " : rien n'a été lu");
+        erreur("impossible d'écrire " + nom_sortie(o.fichier) + " : rien n'a été lu");
         return SORTIE_USAGE;
     }
 
@@ -384,11 +453,11 @@ int operation(const Options_cli& o, const Desc_PIC& p) {
 
     const int avant = nb_messages;
     const int64_t ns = session.ferme();
-    // The simulated chip could not be kept in its state file.
+    // The simulated chip could not be kept in its state file, or the trace could not be written.
     const bool etat_perdu = nb_messages != avant;
     if (ns >= 0)
         std::fprintf(stderr, "Durée sur un vrai programmateur : %s\n", texte_duree(ns).c_str());
-    if (rapport) std::fputs(rapport->texte.c_str(), sortie);
+    if (rapport && !ecrit_sortie(rapport->texte) && code == SORTIE_REUSSIE) code = SORTIE_USAGE;
     if (o.commande == Commande::lire && code == SORTIE_REUSSIE &&
         !enregistre_fichier(o.fichier, *lu, octets))
         code = SORTIE_USAGE;
@@ -448,25 +517,44 @@ int execute(const Options_cli& o) {
 
 } // namespace
 
-int korval_cli_main(int argc, const char* const* argv) {
+namespace {
+
+int lance(int argc, const char* const* argv) {
     Options_cli o;
     std::string motif;
     if (!lit_options(argc, argv, o, motif)) return erreur_usage(motif);
     if (o.aide) {
-        std::fputs(texte_aide().c_str(), stdout);
+        std::fputs(texte_aide().c_str(), sortie);
         return SORTIE_REUSSIE;
     }
     if (o.version) {
-        std::printf("korval-cli %s\n", KORVAL_VERSION);
+        std::fprintf(sortie, "korval-cli %s\n", KORVAL_VERSION);
         return SORTIE_REUSSIE;
     }
     if (!o.conf.empty()) force_repertoire_conf(o.conf);
-    sortie = reserve_sortie();
+    choisit_sortie_console(stderr);
     installe_puits_message(puits_message);
     installe_gestion_signaux();
     const int code = execute(o);
     installe_puits_message({});
-    std::fflush(stdout);
-    if (std::fflush(sortie) != 0 && code == SORTIE_REUSSIE) return SORTIE_USAGE;
+    choisit_sortie_console(nullptr);
+    return code;
+}
+
+} // namespace
+
+int korval_cli_main(int argc, const char* const* argv) {
+    const int code = lance(argc, argv);
+    // What was written to standard output must have reached it. A standard output closed from
+    // the start only matters when something was written to it, which fflush has seen.
+    errno = 0;
+    bool ok = std::fflush(sortie) == 0 && !std::ferror(sortie);
+    if (ok && std::fclose(sortie) != 0 && errno != EBADF) ok = false;
+    if (!ok) {
+        // An error met while the buffer filled left no errno behind.
+        erreur(std::string("erreur d'écriture sur la sortie standard") +
+               (errno != 0 ? std::string(" : ") + std::strerror(errno) : std::string()));
+        if (code == SORTIE_REUSSIE) return SORTIE_USAGE;
+    }
     return code;
 }

@@ -236,6 +236,8 @@ std::string texte_aide() {
         "  effacer             efface la puce (algorithmes 1, 4, 5 et 6 seulement)\n"
         "  afficher FICHIER    affiche FICHIER comme la vue mémoire du programme graphique,\n"
         "                      sans toucher au programmateur\n"
+        "FICHIER « - » : l'entrée standard (ecrire, comparer, afficher) ou la sortie standard\n"
+        "(lire).\n"
         "\n"
         "Options :\n"
         "  -c, --composant NOM    composant du catalogue (par défaut : celui retenu dans les\n"
@@ -289,7 +291,8 @@ std::string texte_aide() {
          "  0  réussite\n"
          "  1  l'opération sur la puce a échoué, ou la comparaison a trouvé une différence\n"
          "  2  mauvaise utilisation, composant inconnu, fichier illisible, sans données ou\n"
-         "     impossible à écrire, protection du code sans --proteger\n"
+         "     impossible à écrire (sortie standard et trace comprises), protection du code\n"
+         "     sans --proteger\n"
          "  3  programmateur non détecté, ou accès au port refusé\n"
          "  130, 143, 129  opération interrompue par SIGINT, SIGTERM ou SIGHUP\n";
     return t;

@@ -2,6 +2,7 @@
 
 #include "core/etat.h"
 #include "core/memoire.h"
+#include "core/messages.h"
 #include "core/texte.h"
 
 #include <cctype>
@@ -37,7 +38,8 @@ uint16_t put_fuse(const char* nom, const char* const noms[14]) {
 namespace {
 
 void signale(const std::string& fichier, int numero, const char* raison) {
-    std::printf("%s, ligne %d : ligne ignorée (%s)\n", fichier.c_str(), numero, raison);
+    std::fprintf(sortie_console(), "%s, ligne %d : ligne ignorée (%s)\n", fichier.c_str(), numero,
+                 raison);
 }
 
 // A family number, then 14 names from bit 13 down to bit 0. Returns the reason for skipping it.

@@ -177,13 +177,13 @@ void Lire_Fichier_Conf() {
     if (conf) {
         lire_conf_port(conf);
     } else {
-        std::printf("Le fichier conf_port n'existe pas\n");
+        std::fputs("Le fichier conf_port n'existe pas\n", sortie_console());
         message_erreur("Le fichier conf_port n'existe pas", 0);
     }
     applique_type_de_prog();
 
     if (!lire_catalogue_fichier(chemin_conf_PICS())) {
-        std::printf("Le fichier conf_PICS n'existe pas\n");
+        std::fputs("Le fichier conf_PICS n'existe pas\n", sortie_console());
         message_erreur("Le fichier conf_PICS n'existe pas\nLe programme va se terminer", 1);
     }
     // The catalogue may have shrunk since the index was saved.

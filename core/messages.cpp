@@ -5,7 +5,16 @@
 namespace {
 Puits_message puits_message;
 Puits_progression puits_progression;
+std::FILE* console = nullptr;
 } // namespace
+
+std::FILE* sortie_console() {
+    return console ? console : stdout;
+}
+
+void choisit_sortie_console(std::FILE* flux) {
+    console = flux;
+}
 
 void message_erreur(const std::string& texte, int fin) {
     if (puits_message) {

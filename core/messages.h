@@ -1,11 +1,17 @@
 // The two seams through which the lower layers reach the front end: messages and progress.
 #pragma once
 
+#include <cstdio>
 #include <functional>
 #include <string>
 
 // A message for the user; fin != 0 makes it fatal.
 void message_erreur(const std::string& texte, int fin);
+
+// Where the lower layers print the texts they also give on a console: standard output unless the
+// front end, whose standard output carries data, chooses another stream.
+std::FILE* sortie_console();
+void choisit_sortie_console(std::FILE* flux);
 
 using Puits_message = std::function<void(const std::string& texte, int fin)>;
 // Installs the message sink; an empty function restores the default (text on standard error).

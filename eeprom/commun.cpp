@@ -101,8 +101,8 @@ void progression(int a, int n, int kind) {
 }
 
 void affiche(const char* texte) {
-    std::fputs(texte, stdout);
-    std::fflush(stdout);
+    std::fputs(texte, sortie_console());
+    std::fflush(sortie_console());
 }
 
 } // namespace eeprom_interne

@@ -27,7 +27,7 @@ bool dans_plage(int a, int portee);
 // Progress call at k = a + 1 every n / 100 + 1 addresses.
 void progression(int a, int n, int kind);
 
-// Text on standard output, flushed.
+// Text on the console stream (standard output by default), flushed.
 void affiche(const char* texte);
 
 } // namespace eeprom_interne

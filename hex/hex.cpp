@@ -2,12 +2,14 @@
 
 #include "core/catalogue.h"
 #include "core/messages.h"
+#include "hex/entree.h"
 
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <string_view>
 #include <vector>
 
 #include <fcntl.h>
@@ -22,7 +24,13 @@ constexpr const char* MSG_LIGNE_INCORRECTE = "Une ligne du fichier n'est pas cor
 constexpr uint16_t CONFIG_VIERGE_LECTURE = 0x03FF;
 
 constexpr unsigned TYPE_DONNEES = 0x00;
+constexpr unsigned TYPE_ADRESSE_SEGMENT = 0x02;
 constexpr unsigned TYPE_ADRESSE_LINEAIRE = 0x04;
+
+// Longest line read (a record of 255 bytes takes 521 characters), and the bad lines after which
+// the text is taken for something else than Intel HEX.
+constexpr std::size_t LONGUEUR_LIGNE_MAX = 1024;
+constexpr int LIGNES_INCORRECTES_MAX = 10;
 
 // PIC layout, 14-bit core: byte addresses of the fixed areas.
 constexpr unsigned ADR_ID_14 = 0x4000;
@@ -38,11 +46,13 @@ struct Geometrie {
     int taille_prog = 0;
     int taille_donnee = 0;
     bool coeur_12 = false;
+    bool composant = false;
 };
 
 Geometrie geometrie_courante() {
     Geometrie g;
     if (const Desc_PIC* p = pic_courant()) {
+        g.composant = true;
         g.taille_prog = std::clamp(p->taille_prog, 0, TAILLE_PROG_MAX);
         g.taille_donnee = std::clamp(p->taille_donnee, 0, TAILLE_DONNEE_MAX);
         g.coeur_12 = p->algo == 3;
@@ -64,39 +74,51 @@ int valeur_chiffre(char c) {
     return -1;
 }
 
-int ligne_incorrecte() {
+int ligne_incorrecte(Lecture_hex& etat) {
     message_erreur(MSG_LIGNE_INCORRECTE, 0);
+    ++etat.lignes_incorrectes;
+    ++etat.messages;
     return -1;
 }
 
+bool est_blanc(char c) {
+    return c == ' ' || c == '\t' || c == '\r' || c == '\v' || c == '\f';
+}
+
 // Decodes a line common to both layouts: 1 record in r, 0 comment, -1 bad line (message
-// posted). A checksum mismatch is reported and the record is returned all the same.
-int decode_ligne(const std::string& ligne, Enregistrement& r) {
+// posted). Fields are read by position, so blanks after the checksum do not count. A checksum
+// mismatch is reported and the record is returned all the same.
+int decode_ligne(std::string_view ligne, Enregistrement& r, Lecture_hex& etat) {
     if (ligne.empty() || ligne[0] != ':') {
         if (!ligne.empty() && ligne[0] == ';') return 0;
-        return ligne_incorrecte();
+        return ligne_incorrecte(etat);
     }
+    while (est_blanc(ligne.back())) ligne.remove_suffix(1);
     const std::size_t chiffres = ligne.size() - 1;
     // count, two address bytes, type and checksum at least
-    if (chiffres % 2 != 0 || chiffres < 10) return ligne_incorrecte();
+    if (chiffres % 2 != 0 || chiffres < 10) return ligne_incorrecte(etat);
     std::vector<uint8_t> octets(chiffres / 2);
     for (std::size_t i = 0; i < octets.size(); ++i) {
         const int fort = valeur_chiffre(ligne[1 + 2 * i]);
         const int faible = valeur_chiffre(ligne[2 + 2 * i]);
-        if (fort < 0 || faible < 0) return ligne_incorrecte();
+        if (fort < 0 || faible < 0) return ligne_incorrecte(etat);
         octets[i] = static_cast<uint8_t>(fort << 4 | faible);
     }
     const std::size_t nombre = octets[0];
-    if (octets.size() != 5 + nombre) return ligne_incorrecte();
+    if (octets.size() != 5 + nombre) return ligne_incorrecte(etat);
     r.adresse = static_cast<unsigned>(octets[1] << 8 | octets[2]);
     r.type = octets[3];
-    if (r.type == TYPE_ADRESSE_LINEAIRE && nombre != 2) return ligne_incorrecte();
+    if ((r.type == TYPE_ADRESSE_LINEAIRE || r.type == TYPE_ADRESSE_SEGMENT) && nombre != 2)
+        return ligne_incorrecte(etat);
 
     unsigned somme = 0;
     for (std::size_t i = 0; i < 4 + nombre; ++i) somme += octets[i];
-    if (((0x100 - (somme & 0xFF)) & 0xFF) != octets[4 + nombre])
-        message_erreur(
-            "Une erreur de cheksum est survenue sur la ligne :\n" + ligne.substr(1) + "\n", 0);
+    if (((0x100 - (somme & 0xFF)) & 0xFF) != octets[4 + nombre]) {
+        message_erreur("Une erreur de cheksum est survenue sur la ligne :\n" +
+                           std::string(ligne.substr(1)) + "\n",
+                       0);
+        ++etat.messages;
+    }
     r.donnees.assign(octets.begin() + 4, octets.begin() + 4 + static_cast<std::ptrdiff_t>(nombre));
     return 1;
 }
@@ -105,11 +127,21 @@ uint16_t mot(const Enregistrement& r, std::size_t j) {
     return static_cast<uint16_t>(r.donnees[2 * j] | r.donnees[2 * j + 1] << 8);
 }
 
-// Data words of the record to prog from the word at its address.
-void range_programme(const Enregistrement& r, Memoire_PIC& m) {
+uint16_t adresse_du_type(const Enregistrement& r) {
+    return static_cast<uint16_t>(r.donnees[0] << 8 | r.donnees[1]);
+}
+
+// Data words of the record to prog from the word at its address; those at or beyond the
+// device's size that hold something are counted as outside it.
+void range_programme(const Enregistrement& r, Memoire_PIC& m, const Geometrie& g,
+                     Lecture_hex& etat) {
     const std::size_t base = r.adresse / 2;
-    for (std::size_t j = 0; j < r.donnees.size() / 2 && base + j < m.prog.size(); ++j)
-        m.prog[base + j] = mot(r, j);
+    for (std::size_t j = 0; j < r.donnees.size() / 2; ++j) {
+        const uint16_t w = mot(r, j);
+        if (base + j < m.prog.size()) m.prog[base + j] = w;
+        if (g.composant && base + j >= static_cast<std::size_t>(g.taille_prog) && w != 0xFFFF)
+            ++etat.hors_composant;
+    }
 }
 
 // Low bytes of the record's words at word addresses mot_id to mot_id + 3 to the IDs.
@@ -125,47 +157,90 @@ void range_config(const Enregistrement& r, Memoire_PIC& m) {
     m.config_definie = true;
 }
 
-// Low bytes of the record's words to the data EEPROM, word 0x2100 being byte 0.
-void range_donnees_pic(const Enregistrement& r, Memoire_PIC& m) {
-    const std::size_t base = r.adresse / 2 - ADR_DONNEE_14 / 2;
-    for (std::size_t j = 0; j < r.donnees.size() / 2 && base + j < m.donnee.size(); ++j)
-        m.donnee[base + j] = r.donnees[2 * j];
+// Low bytes of the record's words to the data EEPROM, word 0x2100 being byte 0; adresse is
+// the record's whole address (type 04 upper bits included).
+void range_donnees_pic(uint32_t adresse, const Enregistrement& r, Memoire_PIC& m,
+                       const Geometrie& g, Lecture_hex& etat) {
+    const std::size_t base = adresse / 2 - ADR_DONNEE_14 / 2;
+    for (std::size_t j = 0; j < r.donnees.size() / 2; ++j) {
+        const uint8_t octet = r.donnees[2 * j];
+        if (base + j < m.donnee.size()) m.donnee[base + j] = octet;
+        if (g.composant && base + j >= static_cast<std::size_t>(g.taille_donnee) && octet != 0xFF)
+            ++etat.hors_composant;
+    }
 }
 
-// Hands every line of the file to traite. A line ends at LF or CR, and the character after a
-// CR is dropped; a last line without a line break counts. False when the file cannot be read.
-template <class Traitement> bool lit_lignes(const std::string& chemin, Traitement&& traite) {
-    std::FILE* f = std::fopen(chemin.c_str(), "rb");
-    if (!f) return false;
-    struct stat st;
-    if (::fstat(::fileno(f), &st) != 0 || S_ISDIR(st.st_mode)) {
-        std::fclose(f);
-        return false;
-    }
+// Words of a record that has no place on the selected device.
+void compte_hors_composant(const Enregistrement& r, const Geometrie& g, Lecture_hex& etat) {
+    if (!g.composant) return;
+    for (std::size_t j = 0; j < r.donnees.size() / 2; ++j)
+        if (mot(r, j) != 0xFFFF) ++etat.hors_composant;
+}
+
+// Hands every line of the stream to traite. A line ends at LF or CR, and the character after a
+// CR is dropped; a last line without a line break counts. A line longer than
+// LONGUEUR_LIGNE_MAX is a bad line, and so is each further stretch of that length (an endless
+// line ends the reading). Reading stops after LIGNES_INCORRECTES_MAX bad lines.
+template <class Traitement>
+void lit_lignes(std::istream& flux, Lecture_hex& etat, Traitement&& traite) {
     std::string ligne;
-    int c;
-    while ((c = std::getc(f)) != EOF) {
+    std::size_t ignores = 0; // characters dropped from an overlong line
+    char c;
+    while (etat.lignes_incorrectes < LIGNES_INCORRECTES_MAX && flux.get(c)) {
         if (c == '\n' || c == '\r') {
-            if (c == '\r') std::getc(f);
-            traite(ligne);
+            if (c == '\r') flux.get();
+            if (ignores == 0) traite(ligne);
             ligne.clear();
+            ignores = 0;
+        } else if (ignores > 0 || ligne.size() == LONGUEUR_LIGNE_MAX) {
+            if (ignores % LONGUEUR_LIGNE_MAX == 0) ligne_incorrecte(etat);
+            ligne.clear();
+            ++ignores;
         } else {
-            ligne.push_back(static_cast<char>(c));
+            ligne.push_back(c);
         }
     }
-    if (!ligne.empty()) traite(ligne);
-    std::fclose(f);
-    return true;
+    etat.illisible = flux.bad();
+    if (etat.lignes_incorrectes >= LIGNES_INCORRECTES_MAX) {
+        message_erreur("Lecture arrêtée après " + std::to_string(etat.lignes_incorrectes) +
+                           " lignes incorrectes : ce n'est pas un fichier Intel HEX ?",
+                       0);
+        ++etat.messages;
+    } else if (!ligne.empty() && ignores == 0 && !etat.illisible) {
+        traite(ligne);
+    }
 }
 
-std::unique_ptr<Memoire_PIC> lit_fichier(const std::string& chemin,
-                                         int (*lire_ligne)(const std::string&, Memoire_PIC&,
-                                                           Lecture_hex&)) {
+using Lecteur_ligne = int (*)(const std::string&, Memoire_PIC&, Lecture_hex&);
+
+std::unique_ptr<Memoire_PIC> lit_flux(std::istream& flux, Lecteur_ligne lire_ligne,
+                                      Lecture_hex* bilan) {
     auto m = std::make_unique<Memoire_PIC>(CONFIG_VIERGE_LECTURE);
     Lecture_hex etat;
-    if (!lit_lignes(chemin, [&](const std::string& ligne) { lire_ligne(ligne, *m, etat); }))
+    lit_lignes(flux, etat, [&](const std::string& ligne) { lire_ligne(ligne, *m, etat); });
+    if (bilan) *bilan = etat;
+    return m;
+}
+
+std::unique_ptr<Memoire_PIC> lit_fichier(const std::string& chemin, Lecteur_ligne lire_ligne,
+                                         Lecture_hex* bilan) {
+    Lecture_hex etat;
+    std::unique_ptr<Memoire_PIC> m;
+    Entree_fichier f(chemin);
+    if (!f.ouverte()) {
+        m = std::make_unique<Memoire_PIC>(CONFIG_VIERGE_LECTURE);
         message_erreur("Un problème est survenue \npendant l'ouverture du fichier " + chemin + "\n",
                        0);
+        ++etat.messages;
+        etat.illisible = true;
+    } else {
+        m = lit_flux(f, lire_ligne, &etat);
+        if (etat.illisible) {
+            message_erreur("Un problème est survenu pendant la lecture du fichier " + chemin, 0);
+            ++etat.messages;
+        }
+    }
+    if (bilan) *bilan = etat;
     return m;
 }
 
@@ -183,6 +258,15 @@ void ajoute_enregistrement(std::string& sortie, unsigned adresse, unsigned type,
     }
     sortie += ui2Hex(static_cast<int>((0x100 - (somme & 0xFF)) & 0xFF), 2);
     sortie += "\r\n";
+}
+
+// Before a record at adresse: the type 04 record of its upper 16 bits when they differ from haut,
+// the upper bits of the records written so far (0 at the start of a file).
+void ajoute_adresse_haute(std::string& sortie, std::size_t& haut, std::size_t adresse) {
+    if (adresse >> 16 == haut) return;
+    haut = adresse >> 16;
+    const uint8_t octets[2] = {static_cast<uint8_t>(haut >> 8), static_cast<uint8_t>(haut & 0xFF)};
+    ajoute_enregistrement(sortie, 0, TYPE_ADRESSE_LINEAIRE, octets, 2);
 }
 
 void ajoute_fin(std::string& sortie) {
@@ -247,8 +331,9 @@ bool remplace_fichier(const std::string& chemin, const std::string& contenu) {
 
 void ecrit_fichier(const std::string& chemin, const std::string& contenu) {
     if (remplace_fichier(chemin, contenu)) return;
-    std::fputs("Un problème est survenue pendant l'ouverture du fichier à l'ecriture\n", stdout);
-    std::fflush(stdout);
+    std::fputs("Un problème est survenue pendant l'ouverture du fichier à l'ecriture\n",
+               sortie_console());
+    std::fflush(sortie_console());
     message_erreur("Un problème est survenue \npendant l'ouverture du fichier à l'ecriture", 0);
 }
 
@@ -278,48 +363,59 @@ std::string ui2Hex(int valeur, unsigned longueur) {
     return s;
 }
 
-std::unique_ptr<Memoire_PIC> Lire_Fichier_Hex_PIC(const std::string& chemin) {
-    return lit_fichier(chemin, Lire_ligne_Hex_PIC);
+std::unique_ptr<Memoire_PIC> Lire_Fichier_Hex_PIC(const std::string& chemin, Lecture_hex* bilan) {
+    return lit_fichier(chemin, Lire_ligne_Hex_PIC, bilan);
+}
+
+std::unique_ptr<Memoire_PIC> Lire_Hex_PIC(std::istream& flux, Lecture_hex* bilan) {
+    return lit_flux(flux, Lire_ligne_Hex_PIC, bilan);
 }
 
 int Lire_ligne_Hex_PIC(const std::string& ligne, Memoire_PIC& m, Lecture_hex& etat) {
     Enregistrement r;
-    const int resultat = decode_ligne(ligne, r);
+    const int resultat = decode_ligne(ligne, r, etat);
     if (resultat != 1) return resultat;
 
     if (r.type == TYPE_ADRESSE_LINEAIRE) {
-        // Only the first 64 KiB exist in this layout: a higher segment is refused with what it
-        // holds, until the segment 0 comes back.
-        etat.adresse_haute = static_cast<uint32_t>(r.donnees[0] << 8 | r.donnees[1]);
-        return etat.adresse_haute == 0 ? 1 : ligne_incorrecte();
+        // Above 64 KiB lies the rest of the data EEPROM.
+        etat.adresse_haute = adresse_du_type(r);
+        return 1;
     }
-    if (r.type != TYPE_DONNEES || etat.adresse_haute != 0) return 1;
+    if (r.type == TYPE_ADRESSE_SEGMENT) {
+        // Segments have no place in this layout: a non-zero one is refused with what it holds,
+        // until the segment 0 comes back.
+        etat.segment = adresse_du_type(r);
+        return etat.segment == 0 ? 1 : ligne_incorrecte(etat);
+    }
+    if (r.type != TYPE_DONNEES || etat.segment != 0) return 1;
     if (!r.donnees.empty()) m.donnees_lues = true;
 
     const Geometrie g = geometrie_courante();
-    const unsigned a = r.adresse;
+    const uint32_t a = etat.adresse_haute << 16 | r.adresse;
     if (!g.coeur_12) {
         if (a < ADR_ID_14)
-            range_programme(r, m);
+            range_programme(r, m, g, etat);
         else if (a == ADR_CONFIG_14)
             range_config(r, m);
         else if (a >= ADR_DONNEE_14)
-            range_donnees_pic(r, m);
+            range_donnees_pic(a, r, m, g, etat);
         else if (a <= ADR_ID_14_FIN)
             range_id(r, m, ADR_ID_14 / 2);
     } else {
-        const unsigned p = 2 * static_cast<unsigned>(g.taille_prog);
+        const uint32_t p = 2 * static_cast<uint32_t>(g.taille_prog);
         if (a < p)
-            range_programme(r, m);
+            range_programme(r, m, g, etat);
         else if (a <= p + 7)
             range_id(r, m, static_cast<std::size_t>(g.taille_prog));
         else if (a == ADR_CONFIG_12)
             range_config(r, m);
+        else
+            compte_hors_composant(r, g, etat);
     }
     return 1;
 }
 
-void Ecrire_Fichier_Hex_PIC(const std::string& chemin, const Memoire_PIC& m) {
+std::string Texte_Hex_PIC(const Memoire_PIC& m) {
     const Geometrie g = geometrie_courante();
     const std::size_t t = std::min(static_cast<std::size_t>(g.taille_prog), m.prog.size());
     const std::size_t d = std::min(static_cast<std::size_t>(g.taille_donnee), m.donnee.size());
@@ -353,57 +449,86 @@ void Ecrire_Fichier_Hex_PIC(const std::string& chemin, const Memoire_PIC& m) {
     ajoute_enregistrement(sortie, g.coeur_12 ? ADR_CONFIG_12 : ADR_CONFIG_14, TYPE_DONNEES, octets,
                           2);
 
-    // Data EEPROM, one byte per word, as far as 16-bit record addresses reach.
+    // Data EEPROM, one byte per word; what lies above 0xFFFF follows a type 04 record.
+    std::size_t haut = 0;
     for (std::size_t i = 0; i < d && i + 8 <= m.donnee.size(); i += 8) {
         const std::size_t adresse = ADR_DONNEE_14 + 2 * i;
-        if (adresse + 16 > 0x10000) break;
+        ajoute_adresse_haute(sortie, haut, adresse);
         for (std::size_t k = 0; k < 8; ++k) {
             octets[2 * k] = m.donnee[i + k];
             octets[2 * k + 1] = 0;
         }
-        ajoute_enregistrement(sortie, static_cast<unsigned>(adresse), TYPE_DONNEES, octets, 16);
+        ajoute_enregistrement(sortie, static_cast<unsigned>(adresse & 0xFFFF), TYPE_DONNEES, octets,
+                              16);
     }
 
     ajoute_fin(sortie);
-    ecrit_fichier(chemin, sortie);
+    return sortie;
 }
 
-std::unique_ptr<Memoire_PIC> Lire_Fichier_Hex_EEPROM(const std::string& chemin) {
-    return lit_fichier(chemin, Lire_ligne_Hex_EEPROM);
+void Ecrire_Fichier_Hex_PIC(const std::string& chemin, const Memoire_PIC& m) {
+    ecrit_fichier(chemin, Texte_Hex_PIC(m));
+}
+
+std::unique_ptr<Memoire_PIC> Lire_Fichier_Hex_EEPROM(const std::string& chemin,
+                                                     Lecture_hex* bilan) {
+    return lit_fichier(chemin, Lire_ligne_Hex_EEPROM, bilan);
+}
+
+std::unique_ptr<Memoire_PIC> Lire_Hex_EEPROM(std::istream& flux, Lecture_hex* bilan) {
+    return lit_flux(flux, Lire_ligne_Hex_EEPROM, bilan);
 }
 
 int Lire_ligne_Hex_EEPROM(const std::string& ligne, Memoire_PIC& m, Lecture_hex& etat) {
     Enregistrement r;
-    const int resultat = decode_ligne(ligne, r);
+    const int resultat = decode_ligne(ligne, r, etat);
     if (resultat != 1) return resultat;
 
     if (r.type == TYPE_ADRESSE_LINEAIRE) {
-        etat.adresse_haute = static_cast<uint32_t>(r.donnees[0] << 8 | r.donnees[1]);
+        etat.adresse_haute = adresse_du_type(r);
+    } else if (r.type == TYPE_ADRESSE_SEGMENT) {
+        etat.segment = adresse_du_type(r);
     } else if (r.type == TYPE_DONNEES) {
         if (!r.donnees.empty()) m.donnees_lues = true;
-        const std::size_t base = static_cast<std::size_t>(etat.adresse_haute) << 16 | r.adresse;
-        for (std::size_t i = 0; i < r.donnees.size() && base + i < m.donnee.size(); ++i)
-            m.donnee[base + i] = r.donnees[i];
+        const Geometrie g = geometrie_courante();
+        const std::size_t base = (static_cast<std::size_t>(etat.adresse_haute) << 16) +
+                                 (static_cast<std::size_t>(etat.segment) << 4) + r.adresse;
+        for (std::size_t i = 0; i < r.donnees.size(); ++i) {
+            if (base + i < m.donnee.size()) m.donnee[base + i] = r.donnees[i];
+            if (g.composant && base + i >= static_cast<std::size_t>(g.taille_donnee) &&
+                r.donnees[i] != 0xFF)
+                ++etat.hors_composant;
+        }
     }
     return 1;
 }
 
-void Ecrire_Fichier_Hex_EEPROM(const std::string& chemin, const Memoire_PIC& m) {
+std::string Texte_Hex_EEPROM(const Memoire_PIC& m) {
     const std::size_t d =
         std::min(static_cast<std::size_t>(geometrie_courante().taille_donnee), m.donnee.size());
     std::string sortie;
-    std::size_t segment = 0;
+    std::size_t haut = 0;
     for (std::size_t i = 0; i < d && i + 16 <= m.donnee.size(); i += 16) {
-        if (i >> 16 != segment) {
-            // Extended linear address: the upper 16 bits of the records that follow.
-            segment = i >> 16;
-            const uint8_t haut[2] = {static_cast<uint8_t>(segment >> 8),
-                                     static_cast<uint8_t>(segment & 0xFF)};
-            ajoute_enregistrement(sortie, 0, TYPE_ADRESSE_LINEAIRE, haut, 2);
-        }
+        ajoute_adresse_haute(sortie, haut, i);
         ajoute_enregistrement(sortie, static_cast<unsigned>(i & 0xFFFF), TYPE_DONNEES, &m.donnee[i],
                               16);
     }
     ajoute_fin(sortie);
-    ecrit_fichier(chemin, sortie);
+    return sortie;
+}
+
+void Ecrire_Fichier_Hex_EEPROM(const std::string& chemin, const Memoire_PIC& m) {
+    ecrit_fichier(chemin, Texte_Hex_EEPROM(m));
+}
+
+std::string texte_hors_composant(const Lecture_hex& bilan, bool octets) {
+    const Desc_PIC* p = pic_courant();
+    const std::size_t n = bilan.hors_composant;
+    if (n == 0 || !p) return "";
+    const std::string unite = octets ? "octet" : "mot";
+    if (n == 1)
+        return "1 " + unite + " du fichier est hors du composant " + p->nom +
+               " : il ne sera pas écrit";
+    return std::to_string(n) + " " + unite + "s du fichier sont hors du composant " + p->nom +
+           " : ils ne seront pas écrits";
 }

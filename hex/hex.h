@@ -4,7 +4,9 @@
 
 #include "core/memoire.h"
 
+#include <cstddef>
 #include <cstdint>
+#include <istream>
 #include <memory>
 #include <string>
 
@@ -14,22 +16,44 @@
 char* ui2Hex(int valeur, char* buf, unsigned longueur);
 std::string ui2Hex(int valeur, unsigned longueur);
 
-// What a reader remembers from one line to the next (extended linear address records).
+// What a reader remembers from one line to the next, and what it found.
 struct Lecture_hex {
     uint32_t adresse_haute = 0; // upper 16 address bits, from the last type 04 record
+    uint32_t segment = 0;       // segment of the last type 02 record (base address / 16)
+    int lignes_incorrectes = 0; // lines refused
+    int messages = 0;           // messages posted (bad lines, checksum errors, reading)
+    // Words (bytes in the byte layout) holding something to program that lie outside the
+    // selected device and so will not be written; counted only when a device is selected.
+    std::size_t hors_composant = 0;
+    bool illisible = false; // the file could not be opened, or reading failed before its end
 };
 
 // The readers always return a new image (blank, configuration word 0x03FF, when the file cannot
 // be opened). A line is given without its line break; the result is 1 for a record, 0 for a
-// comment line (";"), -1 for a bad line, whose message has been posted. The writers replace the
-// file whole or leave it as it was.
+// comment line (";"), -1 for a bad line, whose message has been posted. Lines longer than 1 KiB
+// are bad lines, and reading stops after a few bad lines with one summary message. bilan, when
+// given, receives what the reader found. The writers replace the file whole or leave it as it
+// was.
 
 // PIC layout; the selected device decides where IDs and configuration sit.
-std::unique_ptr<Memoire_PIC> Lire_Fichier_Hex_PIC(const std::string& chemin);
+std::unique_ptr<Memoire_PIC> Lire_Fichier_Hex_PIC(const std::string& chemin,
+                                                  Lecture_hex* bilan = nullptr);
+// The same from a stream already open (standard input, memory); a read error posts no message,
+// it is only recorded in bilan.
+std::unique_ptr<Memoire_PIC> Lire_Hex_PIC(std::istream& flux, Lecture_hex* bilan = nullptr);
 int Lire_ligne_Hex_PIC(const std::string& ligne, Memoire_PIC& m, Lecture_hex& etat);
 void Ecrire_Fichier_Hex_PIC(const std::string& chemin, const Memoire_PIC& m);
+// The text that Ecrire_Fichier_Hex_PIC writes.
+std::string Texte_Hex_PIC(const Memoire_PIC& m);
 
 // Plain byte layout: record address = data byte address.
-std::unique_ptr<Memoire_PIC> Lire_Fichier_Hex_EEPROM(const std::string& chemin);
+std::unique_ptr<Memoire_PIC> Lire_Fichier_Hex_EEPROM(const std::string& chemin,
+                                                     Lecture_hex* bilan = nullptr);
+std::unique_ptr<Memoire_PIC> Lire_Hex_EEPROM(std::istream& flux, Lecture_hex* bilan = nullptr);
 int Lire_ligne_Hex_EEPROM(const std::string& ligne, Memoire_PIC& m, Lecture_hex& etat);
 void Ecrire_Fichier_Hex_EEPROM(const std::string& chemin, const Memoire_PIC& m);
+std::string Texte_Hex_EEPROM(const Memoire_PIC& m);
+
+// The warning the front ends give once after reading a file with data outside the selected
+// device ("" when there is none); octets: the file was read in the byte layout.
+std::string texte_hors_composant(const Lecture_hex& bilan, bool octets);

@@ -37,8 +37,9 @@ void prog_erreur(unsigned adresse, unsigned envoye, unsigned recu, const char* p
 // The selected device, or null after posting a message when there is none.
 const Desc_PIC* composant_choisi();
 
-// Address walk over one memory area: first and last address (negative values count as 0), the
-// size read again at each word, the progress kind. pas(i) handles word i and returns false to
+// Address walk over one memory area: first address (a negative one counts as 0) and last
+// address (one below the first touches no word), the size read again at each word, the
+// progress kind. pas(i) handles word i and returns false to
 // stop the walk (the failure was reported). Returns false when stopped.
 template <class Taille, class Pas>
 bool parcours_adresses(int deb, int fin, int n, int kind, Taille taille, Pas pas);
@@ -46,7 +47,6 @@ bool parcours_adresses(int deb, int fin, int n, int kind, Taille taille, Pas pas
 template <class Taille, class Pas>
 bool parcours_adresses(int deb, int fin, int n, int kind, Taille taille, Pas pas) {
     if (deb < 0) deb = 0;
-    if (fin < 0) fin = 0;
     for (int k = 0; k < deb; ++k) Increment_Adress();
     const int pas_progression = n / 100 + 1;
     for (int i = deb; i < taille() && i <= fin; ++i) {

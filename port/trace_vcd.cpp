@@ -51,7 +51,7 @@ char niveau(uint8_t octet, const Ligne& l) {
 } // namespace
 
 Trace_vcd::Trace_vcd(std::unique_ptr<Backend_port> b, const std::string& fichier)
-    : interne(b ? std::move(b) : cree_backend_ferme()) {
+    : interne(b ? std::move(b) : cree_backend_ferme()), nom(fichier) {
     sortie = std::fopen(fichier.c_str(), "w");
     if (!sortie) {
         message_erreur(
@@ -95,11 +95,17 @@ Trace_vcd::~Trace_vcd() {
         tampon += '\n';
     }
     vide_tampon();
-    std::fclose(sortie);
+    if (std::fflush(sortie) != 0 && erreur == 0) erreur = errno;
+    if (std::fclose(sortie) != 0 && erreur == 0) erreur = errno;
+    if (erreur != 0)
+        message_erreur(
+            "Erreur d'écriture du fichier de trace " + nom + " : " + std::strerror(erreur), 0);
 }
 
 void Trace_vcd::vide_tampon() {
-    if (!tampon.empty()) std::fwrite(tampon.data(), 1, tampon.size(), sortie);
+    if (!tampon.empty() && erreur == 0 &&
+        std::fwrite(tampon.data(), 1, tampon.size(), sortie) != tampon.size())
+        erreur = errno != 0 ? errno : EIO;
     tampon.clear();
 }
 

@@ -7,7 +7,7 @@
 // line without bits in the map shows x. Times come from the wrapped backend's clock (real or
 // virtual), counted from the start of the trace. Before the first access every line is at 0, its
 // idle level (x without bits), and DATA_BUS as the backend reports it. Only changes are written.
-// The file is flushed and closed on destruction.
+// The file is flushed and closed on destruction; a write error is reported then, once.
 #pragma once
 
 #include "port/backend.h"
@@ -47,7 +47,9 @@ class Trace_vcd final : public Backend_port {
     void vide_tampon();
 
     std::unique_ptr<Backend_port> interne;
+    std::string nom;
     std::FILE* sortie = nullptr;
+    int erreur = 0; // errno of the first write error; nothing more is written after it
     std::string tampon;
     bool avec_bus = false;
     int64_t origine_ns = 0;

@@ -2,6 +2,7 @@
 #include "core/catalogue.h"
 #include "core/etat.h"
 #include "core/memoire.h"
+#include "core/messages.h"
 #include "hex/hex.h"
 #include "pic/commandes.h"
 #include "port/port.h"
@@ -130,10 +131,14 @@ void prep_lect_ecr_eeprom(GtkWidget*, gpointer choix) {
 
 void lit_fichier_hex(const std::string& nom, int eeprom) {
     m_pic.reset();
-    m_pic = eeprom == 1 ? Lire_Fichier_Hex_EEPROM(nom) : Lire_Fichier_Hex_PIC(nom);
+    Lecture_hex bilan;
+    m_pic = eeprom == 1 ? Lire_Fichier_Hex_EEPROM(nom, &bilan) : Lire_Fichier_Hex_PIC(nom, &bilan);
     if (!m_pic) m_pic = std::make_unique<Memoire_PIC>();
     montre_fichier(nom);
     affiche_pic_mem();
+    // Said once, unless the reader has a message of its own in the window.
+    const std::string hors = texte_hors_composant(bilan, eeprom == 1);
+    if (bilan.messages == 0 && !hors.empty()) message_erreur(hors, 0);
 }
 
 void lire_file_ok_sel(GtkWidget*, gpointer dialogue) {

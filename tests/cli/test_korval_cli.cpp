@@ -569,6 +569,68 @@ TEST_F(Cli, fichiers_illisibles_ou_impossibles_a_ecrire_sortent_en_2) {
     EXPECT_TRUE(contient(c.erreurs, "Le fichier conf_PICS n'existe pas")) << c.erreurs;
 }
 
+TEST_F(Cli, flux_standard_descripteurs_et_sorties_en_erreur) {
+    ASSERT_EQ(sim("PIC16F84", {"ecrire", programme}).code, 0);
+    ASSERT_EQ(sim("PIC16F84", {"lire", rep.fichier("lu.hex")}).code, 0);
+    const std::string lu = test::lit_fichier(rep.fichier("lu.hex"));
+    ajoute_avant_fin(rep.fichier("lu.hex"), rep.fichier("hors.hex"),
+                     enregistrement(0x0800, {0x01, 0x00}));
+    ASSERT_EQ(::mkfifo(rep.fichier("fifo").c_str(), 0600), 0);
+
+    struct Cas {
+        std::string avant;    // shell commands run first
+        std::string commande; // options, command and the redirections of standard input and output
+        int code;
+        std::string message; // expected on standard error
+        std::string sortie;  // expected in the file "sortie" ("" : not checked)
+    };
+    const Cas cas[] = {
+        {"", "lire - >sortie", 0, "", lu},
+        // Standard error is not standard output: the journal keeps its text.
+        {"", "lire /dev/stdout >sortie", 0, "", lu},
+        {"", "ecrire - <lu.hex", 0, "", ""},
+        {"", "comparer - <lu.hex >sortie", 0, "", "Le programme du PIC correspond"},
+        {"", "-d afficher - <lu.hex >sortie", 0, "", "Données :"},
+        {"timeout 60 sh -c 'cat lu.hex >fifo' & ", "ecrire fifo", 0, "", ""},
+        {"timeout 60 sh -c 'cat fifo >sortie' & ", "lire fifo", 0, "", lu},
+        {"", "afficher hors.hex >sortie", 0,
+         "1 mot du fichier est hors du composant PIC16F84 : il ne sera pas écrit", ""},
+        {"", "afficher lu.hex >/dev/full", 2, "erreur d'écriture sur la sortie standard", ""},
+        {"", "lire - >/dev/full", 2, "erreur d'écriture sur la sortie standard", ""},
+        {"", "lire /dev/full", 2, "erreur d'écriture sur /dev/full", ""},
+        {"", "--trace /dev/full ecrire lu.hex", 2, "fichier de trace /dev/full", ""},
+        {"", "afficher /dev/zero", 2, "lignes incorrectes : ce n'est pas un fichier Intel HEX ?",
+         ""},
+        {"", "afficher - <.", 2, "impossible de lire l'entrée standard", ""},
+    };
+    const std::string base = entre_quotes(KORVAL_CLI) + " --conf " + entre_quotes(conf) +
+                             " --simulateur puce.etat -c PIC16F84 -q ";
+    for (const Cas& c : cas) {
+        SCOPED_TRACE(c.commande);
+        test::ecrit_fichier(rep.fichier("journal"), "avant\n");
+        test::ecrit_fichier(rep.fichier("sortie"), "");
+        // A FIFO opened twice would wait for ever: timeout ends such a run and the other end.
+        const std::string ligne = "cd " + entre_quotes(rep.chemin().string()) + " || exit 9; " +
+                                  c.avant + "timeout 60 " + base + c.commande +
+                                  " 2>>journal; r=$?; wait; exit $r";
+        const int etat = std::system(ligne.c_str());
+        ASSERT_TRUE(WIFEXITED(etat));
+        const std::string journal = test::lit_fichier(rep.fichier("journal"));
+        EXPECT_EQ(WEXITSTATUS(etat), c.code) << journal;
+        EXPECT_EQ(journal.rfind("avant\n", 0), 0u) << journal;
+        EXPECT_FALSE(contient(journal, ":00000001FF")) << journal;
+        if (!c.message.empty()) {
+            EXPECT_TRUE(contient(journal, c.message)) << journal;
+        }
+        if (c.sortie == lu) {
+            EXPECT_EQ(test::lit_fichier(rep.fichier("sortie")), lu);
+        } else if (!c.sortie.empty()) {
+            EXPECT_TRUE(contient(test::lit_fichier(rep.fichier("sortie")), c.sortie));
+        }
+    }
+    EXPECT_FALSE(fs::exists(rep.fichier("-")));
+}
+
 TEST_F(Cli, les_reglages_ne_sont_jamais_reecrits) {
     const std::string avant = test::lit_fichier(conf + "/conf_port");
     const auto date = fs::last_write_time(conf + "/conf_port");

@@ -98,12 +98,20 @@ TEST_F(Hex_EEPROM, AdresseLineaireEtendueJusquA128Kio) {
     EXPECT_EQ(lit(":04FFFE0001020304F5"), 1);
     EXPECT_EQ(m.donnee[0xFFFE], 0x01);
     EXPECT_EQ(m.donnee[0x10001], 0x04);
+
+    // An extended segment address (type 02) places the records at 16 times the segment.
+    EXPECT_EQ(lit(":020000021000EC"), 1);
+    EXPECT_EQ(lit(":02000000AABB99"), 1);
+    EXPECT_EQ(m.donnee[0x10000], 0xAA);
+    EXPECT_EQ(m.donnee[0], 0xFF);
+    EXPECT_EQ(lit(":020000020000FC"), 1);
+    EXPECT_EQ(lit(":02000000AABB99"), 1);
+    EXPECT_EQ(m.donnee[0], 0xAA);
     EXPECT_TRUE(messages().empty());
 }
 
 TEST_F(Hex_EEPROM, AutresTypesIgnores) {
     const auto avant = m.donnee;
-    EXPECT_EQ(lit(":021000021234A6"), 1);
     EXPECT_EQ(lit(":0400000300001234B3"), 1);
     EXPECT_EQ(lit(":0400000500001234B1"), 1);
     EXPECT_EQ(m.donnee, avant);

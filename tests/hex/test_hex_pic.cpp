@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <random>
+#include <sstream>
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -156,20 +157,40 @@ TEST_F(Hex_PIC, EnregistrementsMalFormes) {
         ":00000001F",          // odd number of digits
         ":0400000005280000",   // shorter than its count says
         ":020000000428D200",   // longer than its count says
-        ":020000000428D2 ",    // trailing blank
+        ":020000000428D2 0",   // a digit after the blank
         ":0200000004G8D2",     // not a digit
         ":02000000-428D2",     // sign
         ":FF000000AABB",       // count far beyond the line
         ":020000040001",       // type 04 cut short
         ":0400000400010000F7", // type 04 with four bytes
+        ":0400000200010000F9", // type 02 with four bytes
+        ":020000021000EC",     // a segment other than 0
     };
     for (const char* l : lignes) {
         journal.vide();
         EXPECT_EQ(lit(l), -1) << l;
         EXPECT_EQ(messages(), std::vector<std::string>{MSG_LIGNE}) << l;
     }
+    EXPECT_EQ(etat.lignes_incorrectes, static_cast<int>(std::size(lignes)));
+    // Under the refused segment nothing is stored, until the segment 0 comes back.
+    EXPECT_EQ(lit(":020000000428D2"), 1);
     EXPECT_TRUE(memes_images(m, image_vierge()));
     EXPECT_EQ(etat.adresse_haute, 0u);
+    EXPECT_EQ(lit(":020000020000FC"), 1);
+    EXPECT_EQ(lit(":020000000428D2"), 1);
+    EXPECT_EQ(m.prog[0], 0x2804);
+}
+
+TEST_F(Hex_PIC, BlancsEtRetourChariotApresLaSomme) {
+    test::choisit_composant("PIC16F84", 1024, 64, 1);
+    for (const char* l : {":020000000428D2 ", ":020000000428D2\r", ":020000000428d2 \t\r "}) {
+        m.prog[0] = 0xFFFF;
+        EXPECT_EQ(lit(l), 1) << l;
+        EXPECT_EQ(m.prog[0], 0x2804) << l;
+    }
+    EXPECT_EQ(lit(":020000000428D3  "), 1);
+    EXPECT_EQ(messages(), std::vector<std::string>{"Une erreur de cheksum est survenue sur la "
+                                                   "ligne :\n020000000428D3\n"});
 }
 
 TEST_F(Hex_PIC, IdentifiantsConfigurationEtZoneIgnoree) {
@@ -256,29 +277,30 @@ TEST_F(Hex_PIC, DouzeBitsLesMotsDuProgrammeSuiventLAdresseDeDebut) {
 
 // --- extended linear address and other record types
 
-TEST_F(Hex_PIC, AdresseLineaireZeroAccepteeAutresSegmentsRefuses) {
+TEST_F(Hex_PIC, AdresseLineaireAuDelaDe64KioPourLEepromDeDonnees) {
     test::choisit_composant("PIC16F84", 1024, 64, 1);
     EXPECT_EQ(lit(":020000040000FA"), 1);
-    EXPECT_TRUE(messages().empty());
     EXPECT_EQ(lit(":020000000428D2"), 1);
     EXPECT_EQ(m.prog[0], 0x2804);
 
-    EXPECT_EQ(lit(":020000040001F9"), -1);
-    EXPECT_EQ(messages(), std::vector<std::string>{MSG_LIGNE});
+    // Above 0xFFFF only data EEPROM lies: byte address 0x10000 is data byte 0x5F00.
+    EXPECT_EQ(lit(":020000040001F9"), 1);
     const Memoire_PIC avant = m;
     EXPECT_EQ(lit(":02000000AABB99"), 1);
     EXPECT_EQ(lit(":02400E00F13F80"), 1);
-    EXPECT_TRUE(memes_images(m, avant));
-    EXPECT_EQ(messages().size(), 1u);
+    EXPECT_EQ(m.donnee[0x5F00], 0xAA);
+    EXPECT_EQ(m.prog, avant.prog);
+    EXPECT_EQ(m.config, avant.config);
 
     EXPECT_EQ(lit(":020000040000FA"), 1);
     EXPECT_EQ(lit(":02000000AABB99"), 1);
     EXPECT_EQ(m.prog[0], 0xBBAA);
+    EXPECT_TRUE(messages().empty());
 }
 
 TEST_F(Hex_PIC, AutresTypesIgnores) {
     test::choisit_composant("PIC16F84", 1024, 64, 1);
-    EXPECT_EQ(lit(":021000021234A6"), 1);
+    EXPECT_EQ(lit(":020000020000FC"), 1);
     EXPECT_EQ(lit(":0400000300001234B3"), 1);
     EXPECT_EQ(lit(":0400000500001234B1"), 1);
     EXPECT_EQ(lit(":00000001FF"), 1);
@@ -323,6 +345,72 @@ TEST_F(Hex_PIC, LigneLongueLueEntiere) {
     auto lue = Lire_Fichier_Hex_PIC(rep.fichier("long.hex"));
     for (int j = 0; j < 127; ++j) EXPECT_EQ(lue->prog[j], 0x3000 + j) << j;
     EXPECT_EQ(lue->prog[127], 0xFFFF);
+    EXPECT_TRUE(messages().empty());
+}
+
+TEST_F(Hex_PIC, TexteQuiNestPasDuHex) {
+    test::choisit_composant("PIC16F84", 1024, 64, 1);
+    const std::string resume =
+        "Lecture arrêtée après 10 lignes incorrectes : ce n'est pas un fichier Intel HEX ?";
+    std::string binaire;
+    for (int i = 0; i < 40; ++i) binaire += std::string(1, static_cast<char>(0x80 + i)) + "\n";
+    struct Cas {
+        std::string texte;
+        std::vector<std::string> attendus;
+        uint16_t mot0; // the record after the text is stored only when reading went on
+    };
+    const Cas cas[] = {
+        // An endless line counts as one bad line per KiB.
+        {std::string(20000, '\0'), std::vector<std::string>(10, MSG_LIGNE), 0xFFFF},
+        {binaire, std::vector<std::string>(10, MSG_LIGNE), 0xFFFF},
+        {":" + std::string(1024, '0') + "\r\n", {MSG_LIGNE}, 0x2804},
+        {std::string(3000, 'x') + "\n\n", {MSG_LIGNE, MSG_LIGNE, MSG_LIGNE}, 0x2804},
+    };
+    for (const Cas& c : cas) {
+        journal.vide();
+        std::istringstream flux(c.texte + ":020000000428D2\n");
+        Lecture_hex bilan;
+        const auto lue = Lire_Hex_PIC(flux, &bilan);
+        std::vector<std::string> attendus = c.attendus;
+        if (attendus.size() == 10) attendus.push_back(resume);
+        EXPECT_EQ(messages(), attendus) << c.texte.size();
+        EXPECT_EQ(bilan.messages, static_cast<int>(attendus.size()));
+        EXPECT_EQ(lue->prog[0], c.mot0) << c.texte.size();
+    }
+}
+
+TEST_F(Hex_PIC, DonneesHorsDuComposantCompteesUneFois) {
+    struct Cas {
+        const char* composant;
+        int t, d, algo;
+        bool octets;
+        std::string texte;
+        std::string avertissement;
+    };
+    const Cas cas[] = {
+        // Word 0x400, a blank word after it, data bytes 63 (blank) to 65.
+        {"PIC16F84", 1024, 64, 1, false,
+         ":020800000428CA\n:02080200FFFFF6\n:02400E00F13F80\n:04428000AB00CD00C2\n"
+         ":04427E00FF0012002B\n",
+         "4 mots du fichier sont hors du composant PIC16F84 : ils ne seront pas écrits"},
+        // A 14-bit configuration word and data above 64 KiB for a 12-bit device.
+        {"PIC12C508", 512, 0, 3, false,
+         ":020400005500A5\n:02400E00F13F80\n:020000040001F9\n:02000000AABB99\n",
+         "2 mots du fichier sont hors du composant PIC12C508 : ils ne seront pas écrits"},
+        {"24C02", 0, 256, -1, true, ":0300FE00AAFFCC8A\n",
+         "1 octet du fichier est hors du composant 24C02 : il ne sera pas écrit"},
+        {"PIC16F84", 1024, 64, 1, false, ":020000000428D2\n:00000001FF\n", ""},
+        {nullptr, 0, 0, 0, false, ":020800000428CA\n", ""},
+    };
+    for (const Cas& c : cas) {
+        tab_pic.clear();
+        pic_select = 0;
+        if (c.composant) test::choisit_composant(c.composant, c.t, c.d, c.algo);
+        std::istringstream flux(c.texte);
+        Lecture_hex bilan;
+        c.octets ? Lire_Hex_EEPROM(flux, &bilan) : Lire_Hex_PIC(flux, &bilan);
+        EXPECT_EQ(texte_hors_composant(bilan, c.octets), c.avertissement) << c.texte;
+    }
     EXPECT_TRUE(messages().empty());
 }
 
@@ -410,18 +498,21 @@ TEST_F(Hex_PIC, EcritureEepromDeDonneesDeTailleNonMultipleDeHuit) {
     EXPECT_EQ(f.find(":10422000"), std::string::npos);
 }
 
-TEST_F(Hex_PIC, EcritureGrandeEepromDeDonneesBorneeAuxAdressesSeizeBits) {
+TEST_F(Hex_PIC, EcritureGrandeEepromDeDonneesAuDelaDe64Kio) {
     test::choisit_composant("essai", 0, 131072, 1);
+    std::mt19937 alea(7);
+    for (auto& b : m.donnee) b = static_cast<uint8_t>(alea());
     m.donnee[0x5EFF] = 0x42; // last byte below address 0x10000
     m.donnee[0x5F00] = 0x43;
     const std::string f = ecrit();
     EXPECT_NE(f.find(":10FFF000"), std::string::npos);
+    EXPECT_NE(f.find(":020000040001F9\r\n:1000000043"), std::string::npos);
+    EXPECT_NE(f.find(":020000040002F8\r\n"), std::string::npos);
     std::size_t lignes = 0;
     for (char c : f) lignes += c == '\n';
-    EXPECT_EQ(lignes, 2 + (0x10000 - 0x4200) / 16 + 1);
+    EXPECT_EQ(lignes, 2 + 131072 / 8 + 4 + 1); // four upper addresses: 1 to 4
     auto lue = Lire_Fichier_Hex_PIC(rep.fichier("sortie.hex"));
-    EXPECT_EQ(lue->donnee[0x5EFF], 0x42);
-    EXPECT_EQ(lue->donnee[0x5F00], 0xFF);
+    EXPECT_EQ(lue->donnee, m.donnee);
     EXPECT_TRUE(messages().empty());
 }
 

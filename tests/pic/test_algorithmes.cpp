@@ -139,13 +139,22 @@ TEST_F(Algo1, PlagesEtActivationsLimitentCeQuiEstTouche) {
     EXPECT_EQ(c.ids[0], 1);
     EXPECT_EQ(c.config, 0x3FF1);
 
-    // A negative end counts as 0: only word 0.
+    // A last address below the first touches no word; a negative first address counts as 0.
+    struct Plage {
+        int deb, fin;
+        uint16_t mot0, mot1;
+    };
     le_prog_enable = 1;
-    le_prog_deb = -5;
-    le_prog_fin = -1;
-    ASSERT_EQ(Charge_tout_vers_PM(m.prog.data()), 0);
-    EXPECT_EQ(c.programme[0], 0x2805);
-    EXPECT_EQ(c.programme[1], 0x3FFF);
+    m.prog[1] = 0x0011;
+    for (const Plage& p : {Plage{-5, -1, 0x3FFF, 0x3FFF}, Plage{1, 0, 0x3FFF, 0x3FFF},
+                           Plage{-5, 0, 0x2805, 0x3FFF}}) {
+        SCOPED_TRACE(testing::Message() << p.deb << ".." << p.fin);
+        le_prog_deb = p.deb;
+        le_prog_fin = p.fin;
+        ASSERT_EQ(Charge_tout_vers_PM(m.prog.data()), 0);
+        EXPECT_EQ(c.programme[0], p.mot0);
+        EXPECT_EQ(c.programme[1], p.mot1);
+    }
 }
 
 TEST_F(Algo1, EffacementDUnePuceProtegee) {
