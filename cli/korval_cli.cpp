@@ -20,7 +20,9 @@
 #include "sim/simulateur.h"
 #include "vue/vue_memoire.h"
 
+#include <cerrno>
 #include <chrono>
+#include <csignal>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -39,6 +41,29 @@ namespace {
 // The command's own output (catalogue, report, view). The lower layers' texts on standard output
 // are sent to standard error, so that a script reads only this.
 std::FILE* sortie = stdout;
+// The reader of the output has gone (a pipe into head): nothing more is written, and that is
+// not a failure.
+bool lecteur_parti = false;
+// Writing the output failed for another reason (disk full...).
+bool sortie_en_echec = false;
+
+void ecrit_sortie(const std::string& texte) {
+    if (lecteur_parti || sortie_en_echec) return;
+    errno = 0;
+    if (std::fputs(texte.c_str(), sortie) >= 0) return;
+    if (errno == EPIPE)
+        lecteur_parti = true;
+    else
+        sortie_en_echec = true;
+}
+
+// Flushes the output; false when it could not be written for another reason than a closed pipe.
+bool termine_sortie(std::FILE* f) {
+    errno = 0;
+    if (std::fflush(f) != 0 && errno == EPIPE) lecteur_parti = true;
+    if (lecteur_parti) return true;
+    return !sortie_en_echec && !std::ferror(f);
+}
 
 int nb_messages = 0;
 bool message_fatal = false;
@@ -129,18 +154,14 @@ std::string algorithme(const Desc_PIC& p) {
 }
 
 int composants() {
-    std::fprintf(sortie, "%s\n",
-                 (a_droite("N", 3) + "  " + a_gauche("Composant", 20) + a_droite("Programme", 10) +
-                  a_droite("Données", 10) + "  " + a_gauche("Algorithme", 11) + "Testé")
-                     .c_str());
-    for (std::size_t i = 0; i < tab_pic.size(); ++i) {
+    ecrit_sortie(a_droite("N", 3) + "  " + a_gauche("Composant", 20) + a_droite("Programme", 10) +
+                 a_droite("Données", 10) + "  " + a_gauche("Algorithme", 11) + "Testé\n");
+    for (std::size_t i = 0; i < tab_pic.size() && !lecteur_parti; ++i) {
         const Desc_PIC& p = tab_pic[i];
-        std::fprintf(sortie, "%s\n",
-                     (a_droite(std::to_string(i), 3) + "  " + a_gauche(p.nom, 20) +
-                      a_droite(std::to_string(p.taille_prog), 10) +
-                      a_droite(std::to_string(p.taille_donnee), 10) + "  " +
-                      a_gauche(algorithme(p), 11) + (p.teste ? "oui" : "non"))
-                         .c_str());
+        ecrit_sortie(a_droite(std::to_string(i), 3) + "  " + a_gauche(p.nom, 20) +
+                     a_droite(std::to_string(p.taille_prog), 10) +
+                     a_droite(std::to_string(p.taille_donnee), 10) + "  " +
+                     a_gauche(algorithme(p), 11) + (p.teste ? "oui" : "non") + "\n");
     }
     return SORTIE_REUSSIE;
 }
@@ -217,7 +238,7 @@ int afficher(const Options_cli& o, const Desc_PIC& p) {
     if (p.taille_donnee > 0)
         t += "Données :\n" + texte_lignes(lignes_donnees(*m, p.taille_donnee, o.base));
     for (const std::string& l : resume_configuration(*m, p)) t += l + "\n";
-    std::fputs(t.c_str(), sortie);
+    ecrit_sortie(t);
     return SORTIE_REUSSIE;
 }
 
@@ -338,7 +359,7 @@ int operation(const Options_cli& o, const Desc_PIC& p) {
     const bool etat_perdu = nb_messages != avant;
     if (ns >= 0)
         std::fprintf(stderr, "Durée sur un vrai programmateur : %s\n", texte_duree(ns).c_str());
-    if (rapport) std::fputs(rapport->texte.c_str(), sortie);
+    if (rapport) ecrit_sortie(rapport->texte);
     if (o.commande == Commande::lire && code == SORTIE_REUSSIE &&
         !enregistre_fichier(o.fichier, *lu, octets))
         code = SORTIE_USAGE;
@@ -358,7 +379,7 @@ int execute(const Options_cli& o) {
         return SORTIE_PORT;
     }
 
-    Lire_Fichier_Conf();
+    Lire_Fichier_Conf(true);
     if (message_fatal) return SORTIE_USAGE;
     if (o.commande == Commande::composants) return composants();
 
@@ -399,16 +420,16 @@ int execute(const Options_cli& o) {
 } // namespace
 
 int korval_cli_main(int argc, const char* const* argv) {
+    // A reader that stops early (head) only ends the output: write errors say so instead of a
+    // signal killing the program, perhaps in the middle of a chip operation.
+    std::signal(SIGPIPE, SIG_IGN);
     Options_cli o;
     std::string motif;
     if (!lit_options(argc, argv, o, motif)) return erreur_usage(motif);
-    if (o.aide) {
-        std::fputs(texte_aide().c_str(), stdout);
-        return SORTIE_REUSSIE;
-    }
-    if (o.version) {
-        std::printf("korval-cli %s\n", KORVAL_VERSION);
-        return SORTIE_REUSSIE;
+    if (o.aide || o.version) {
+        sortie = stdout;
+        ecrit_sortie(o.aide ? texte_aide() : std::string("korval-cli ") + KORVAL_VERSION + "\n");
+        return termine_sortie(stdout) ? SORTIE_REUSSIE : SORTIE_USAGE;
     }
     if (!o.conf.empty()) force_repertoire_conf(o.conf);
     sortie = reserve_sortie();
@@ -416,6 +437,6 @@ int korval_cli_main(int argc, const char* const* argv) {
     const int code = execute(o);
     installe_puits_message({});
     std::fflush(stdout);
-    if (std::fflush(sortie) != 0 && code == SORTIE_REUSSIE) return SORTIE_USAGE;
+    if (!termine_sortie(sortie) && code == SORTIE_REUSSIE) return SORTIE_USAGE;
     return code;
 }
