@@ -113,6 +113,8 @@ cli=("$bin/korval-cli" --conf "$conf")
 sim=("${cli[@]}" --simulateur "$tmp/puce.etat" -c PIC16F84 -q)
 statut 0 "$bin/korval" --help
 contient "$tmp/sortie" "--simulateur"
+statut 0 "$bin/korval" --version
+contient "$tmp/sortie" "korval $(dpkg-parsechangelog -l "$source/packaging/changelog" -S Version)"
 statut 0 "${cli[@]}" --simulateur "$tmp/puce.etat" -c PIC16F84 composants
 contient "$tmp/sortie" "PIC16F84"
 contient "$tmp/sortie" "24C16"
