@@ -26,6 +26,7 @@
 #include <cerrno>
 #include <charconv>
 #include <chrono>
+#include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
@@ -50,6 +51,9 @@ std::FILE* const sortie = stdout;
 
 // "-" names standard input for the commands that read a file and standard output for lire.
 constexpr const char* FLUX_STANDARD = "-";
+// The reader of the output has gone (a pipe into head): nothing more is written, and that is
+// not a failure.
+bool lecteur_parti = false;
 
 int nb_messages = 0;
 bool message_fatal = false;
@@ -74,6 +78,25 @@ int erreur_usage(const std::string& texte) {
     erreur(texte);
     std::fputs("Aide : korval-cli --help\n", stderr);
     return SORTIE_USAGE;
+}
+
+// Writes texte to the command's own output; an error is reported with its cause.
+bool ecrit_sortie(const std::string& texte) {
+    if (lecteur_parti) return true;
+    errno = 0;
+    if (std::fwrite(texte.data(), 1, texte.size(), sortie) == texte.size() &&
+        std::fflush(sortie) == 0)
+        return true;
+    if (errno == EPIPE) {
+        lecteur_parti = true;
+        std::clearerr(sortie);
+        return true;
+    }
+    erreur("erreur d'écriture sur la sortie standard" +
+           (errno != 0 ? " : " + std::string(std::strerror(errno)) : std::string()));
+    // Reported here, not again at the end.
+    std::clearerr(sortie);
+    return false;
 }
 
 // The port of the settings, for the permission asked while still root.
@@ -126,20 +149,16 @@ std::string algorithme(const Desc_PIC& p) {
 }
 
 int composants() {
-    std::fprintf(sortie, "%s\n",
-                 (a_droite("N", 3) + "  " + a_gauche("Composant", 20) + a_droite("Programme", 10) +
-                  a_droite("Données", 10) + "  " + a_gauche("Algorithme", 11) + "Testé")
-                     .c_str());
-    for (std::size_t i = 0; i < tab_pic.size(); ++i) {
+    bool ok = ecrit_sortie(a_droite("N", 3) + "  " + a_gauche("Composant", 20) + a_droite("Programme", 10) +
+                 a_droite("Données", 10) + "  " + a_gauche("Algorithme", 11) + "Testé\n");
+    for (std::size_t i = 0; ok && i < tab_pic.size() && !lecteur_parti; ++i) {
         const Desc_PIC& p = tab_pic[i];
-        std::fprintf(sortie, "%s\n",
-                     (a_droite(std::to_string(i), 3) + "  " + a_gauche(p.nom, 20) +
-                      a_droite(std::to_string(p.taille_prog), 10) +
-                      a_droite(std::to_string(p.taille_donnee), 10) + "  " +
-                      a_gauche(algorithme(p), 11) + (p.teste ? "oui" : "non"))
-                         .c_str());
+        ok = ecrit_sortie(a_droite(std::to_string(i), 3) + "  " + a_gauche(p.nom, 20) +
+                     a_droite(std::to_string(p.taille_prog), 10) +
+                     a_droite(std::to_string(p.taille_donnee), 10) + "  " +
+                          a_gauche(algorithme(p), 11) + (p.teste ? "oui" : "non") + "\n");
     }
-    return SORTIE_REUSSIE;
+    return ok ? SORTIE_REUSSIE : SORTIE_USAGE;
 }
 
 void signale_inconnu(const std::string& nom) {
@@ -241,19 +260,6 @@ bool ecrit_descripteur(int fd, const std::string& texte) {
         fait += static_cast<std::size_t>(n);
     }
     return true;
-}
-
-// Writes texte to the command's own output; an error is reported with its cause.
-bool ecrit_sortie(const std::string& texte) {
-    errno = 0;
-    if (std::fwrite(texte.data(), 1, texte.size(), sortie) == texte.size() &&
-        std::fflush(sortie) == 0)
-        return true;
-    erreur("erreur d'écriture sur la sortie standard" +
-           (errno != 0 ? " : " + std::string(std::strerror(errno)) : std::string()));
-    // Reported here, not again at the end.
-    std::clearerr(sortie);
-    return false;
 }
 
 // Writes texte straight to chemin (standard output for "-"); the error, with the file's name,
@@ -477,7 +483,7 @@ int execute(const Options_cli& o) {
         return SORTIE_PORT;
     }
 
-    Lire_Fichier_Conf();
+    Lire_Fichier_Conf(true);
     if (message_fatal) return SORTIE_USAGE;
     if (o.commande == Commande::composants) return composants();
 
@@ -523,13 +529,10 @@ int lance(int argc, const char* const* argv) {
     Options_cli o;
     std::string motif;
     if (!lit_options(argc, argv, o, motif)) return erreur_usage(motif);
-    if (o.aide) {
-        std::fputs(texte_aide().c_str(), sortie);
-        return SORTIE_REUSSIE;
-    }
-    if (o.version) {
-        std::fprintf(sortie, "korval-cli %s\n", KORVAL_VERSION);
-        return SORTIE_REUSSIE;
+    if (o.aide || o.version) {
+        const bool ok = ecrit_sortie(o.aide ? texte_aide()
+                                            : std::string("korval-cli ") + KORVAL_VERSION + "\n");
+        return ok ? SORTIE_REUSSIE : SORTIE_USAGE;
     }
     if (!o.conf.empty()) force_repertoire_conf(o.conf);
     choisit_sortie_console(stderr);
@@ -544,13 +547,17 @@ int lance(int argc, const char* const* argv) {
 } // namespace
 
 int korval_cli_main(int argc, const char* const* argv) {
+    // A reader that stops early (head) only ends the output: write errors say so instead of a
+    // signal killing the program, perhaps in the middle of a chip operation.
+    std::signal(SIGPIPE, SIG_IGN);
     const int code = lance(argc, argv);
     // What was written to standard output must have reached it. A standard output closed from
     // the start only matters when something was written to it, which fflush has seen.
     errno = 0;
     bool ok = std::fflush(sortie) == 0 && !std::ferror(sortie);
     if (ok && std::fclose(sortie) != 0 && errno != EBADF) ok = false;
-    if (!ok) {
+    if (!ok && errno == EPIPE) lecteur_parti = true;
+    if (!ok && !lecteur_parti) {
         // An error met while the buffer filled left no errno behind.
         erreur(std::string("erreur d'écriture sur la sortie standard") +
                (errno != 0 ? std::string(" : ") + std::strerror(errno) : std::string()));

@@ -1,5 +1,6 @@
 #include "cli/options.h"
 
+#include "cli/suggestions.h"
 #include "sim/pannes.h"
 
 #include <cstring>
@@ -177,6 +178,10 @@ bool lit_options(int argc, const char* const* argv, Options_cli& o, std::string&
     const Desc_commande* c = cherche_commande(positionnels[0]);
     if (!c) {
         erreur = "commande inconnue : " + positionnels[0];
+        std::vector<std::string> noms;
+        for (const Desc_commande& d : commandes) noms.push_back(d.nom);
+        if (const std::string proche = commande_proche(positionnels[0], noms); !proche.empty())
+            erreur += " (vouliez-vous dire " + proche + " ?)";
         return false;
     }
     o.commande = c->commande;

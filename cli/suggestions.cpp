@@ -31,6 +31,33 @@ std::size_t distance(const std::string& a, const std::string& b) {
     return at(a.size(), b.size());
 }
 
+// Lower case without accents: "Écrire" becomes "ecrire".
+std::string simplifie(const std::string& s) {
+    struct Accent {
+        const char* utf8;
+        char lettre;
+    };
+    static const Accent accents[] = {
+        {"é", 'e'}, {"è", 'e'}, {"ê", 'e'}, {"ë", 'e'}, {"É", 'e'}, {"È", 'e'}, {"Ê", 'e'},
+        {"à", 'a'}, {"â", 'a'}, {"À", 'a'}, {"î", 'i'}, {"ï", 'i'}, {"ô", 'o'}, {"ù", 'u'},
+        {"û", 'u'}, {"ç", 'c'}, {"Ç", 'c'},
+    };
+    std::string t;
+    for (std::size_t i = 0; i < s.size();) {
+        bool trouve = false;
+        for (const Accent& a : accents) {
+            const std::string u = a.utf8;
+            if (s.compare(i, u.size(), u) != 0) continue;
+            t += a.lettre;
+            i += u.size();
+            trouve = true;
+            break;
+        }
+        if (!trouve) t += static_cast<char>(std::tolower(static_cast<unsigned char>(s[i++])));
+    }
+    return t;
+}
+
 } // namespace
 
 int cherche_composant(const std::string& nom) {
@@ -65,4 +92,36 @@ std::vector<std::string> noms_proches(const std::string& nom, std::size_t nombre
         noms.push_back(tab_pic[c.rang].nom);
     }
     return noms;
+}
+
+std::string commande_proche(const std::string& nom, const std::vector<std::string>& noms) {
+    struct Synonyme {
+        const char* mot;
+        const char* commande;
+    };
+    static const Synonyme synonymes[] = {
+        {"write", "ecrire"},       {"program", "ecrire"},      {"programmer", "ecrire"},
+        {"graver", "ecrire"},      {"flash", "ecrire"},        {"read", "lire"},
+        {"dump", "lire"},          {"erase", "effacer"},       {"clear", "effacer"},
+        {"compare", "comparer"},   {"verify", "comparer"},     {"verifier", "comparer"},
+        {"show", "afficher"},      {"view", "afficher"},       {"voir", "afficher"},
+        {"list", "composants"},    {"liste", "composants"},    {"devices", "composants"},
+        {"catalogue", "composants"},
+    };
+    const std::string cherche = simplifie(nom);
+    std::string meilleur;
+    std::size_t ecart_min = 0;
+    auto essaie = [&](const std::string& mot, const std::string& commande) {
+        if (std::find(noms.begin(), noms.end(), commande) == noms.end()) return;
+        const std::size_t ecart = distance(cherche, mot);
+        // Farther than a third of the word: not a likely typing mistake.
+        if (ecart * 3 > std::max(mot.size(), cherche.size())) return;
+        if (meilleur.empty() || ecart < ecart_min) {
+            meilleur = commande;
+            ecart_min = ecart;
+        }
+    };
+    for (const std::string& n : noms) essaie(simplifie(n), n);
+    for (const Synonyme& s : synonymes) essaie(s.mot, s.commande);
+    return meilleur;
 }

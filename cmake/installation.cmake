@@ -84,6 +84,10 @@ endif()
 ]==] korval_code_conf @ONLY)
 install(CODE "${korval_code_conf}")
 
+# Bash completion of korval-cli, where bash-completion looks for it.
+install(FILES packaging/completion/korval-cli
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/bash-completion/completions)
+
 # Help pages, opened by the help button when the start directory has no aide/.
 install(DIRECTORY aide/ DESTINATION ${KORVAL_AIDE_DESTINATION})
 

@@ -168,7 +168,25 @@ std::string texte_conf_port(const Brochage& b) {
     return t;
 }
 
-void Lire_Fichier_Conf() {
+namespace {
+
+// "Le fichier NOM n'existe pas", with the directories searched for a console.
+std::string fichier_absent(const char* nom, const std::vector<std::string>& cherches,
+                           bool sur_console) {
+    std::string t = std::string("Le fichier ") + nom + " n'existe pas";
+    if (!sur_console) {
+        std::fprintf(sortie_console(), "%s\n", t.c_str());
+        return t;
+    }
+    std::string reps;
+    for (const std::string& c : cherches)
+        reps += (reps.empty() ? "" : ", ") + std::filesystem::path(c).parent_path().string() + "/";
+    return t + " (cherché dans : " + reps + ")";
+}
+
+} // namespace
+
+void Lire_Fichier_Conf(bool sur_console) {
     valeurs_par_defaut_conf();
     tab_fuses = {};
     tab_pic.clear();
@@ -177,14 +195,14 @@ void Lire_Fichier_Conf() {
     if (conf) {
         lire_conf_port(conf);
     } else {
-        std::fputs("Le fichier conf_port n'existe pas\n", sortie_console());
-        message_erreur("Le fichier conf_port n'existe pas", 0);
+        message_erreur(fichier_absent("conf_port", chemins_conf_port_cherches(), sur_console), 0);
     }
     applique_type_de_prog();
 
     if (!lire_catalogue_fichier(chemin_conf_PICS())) {
-        std::fputs("Le fichier conf_PICS n'existe pas\n", sortie_console());
-        message_erreur("Le fichier conf_PICS n'existe pas\nLe programme va se terminer", 1);
+        message_erreur(fichier_absent("conf_PICS", {chemin_conf_PICS()}, sur_console) +
+                           "\nLe programme va se terminer",
+                       1);
     }
     // The catalogue may have shrunk since the index was saved.
     if (!pic_courant()) pic_select = 0;

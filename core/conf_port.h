@@ -14,8 +14,10 @@ void lire_conf_port(std::istream& in);
 std::string texte_conf_port(const Brochage& b);
 
 // Reads conf_port then conf_PICS from the configuration directory, with the defaults and messages
-// of start-up. The front end opens the port afterwards.
-void Lire_Fichier_Conf();
+// of start-up. The front end opens the port afterwards. A missing file is reported by a line on
+// standard output and a message; sur_console (the command line, whose messages already go to
+// the console) reports it once, by a message that names the directories searched.
+void Lire_Fichier_Conf(bool sur_console = false);
 
 // Files sauve_conf_port tries, in order: the one start-up reads (the system file, or the per-user
 // one once it exists), then the per-user one; only the forced directory's when one is set.

@@ -82,3 +82,12 @@ std::string chemin_conf_port_lecture() {
     }
     return repertoire_conf() + "conf_port";
 }
+
+std::vector<std::string> chemins_conf_port_cherches() {
+    std::vector<std::string> chemins;
+    if (!repertoire_conf_force_ou_env())
+        if (std::string perso = chemin_conf_port_utilisateur(); !perso.empty())
+            chemins.push_back(perso);
+    chemins.push_back(repertoire_conf() + "conf_port");
+    return chemins;
+}

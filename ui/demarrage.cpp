@@ -13,6 +13,7 @@
 #include "sim/simulateur.h"
 #include "ui/interface.h"
 
+#include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <fstream>
@@ -50,14 +51,29 @@ void installe_port(const Options_korval& o) {
     simulateur_installe = installe_programmateur(o) && o.avec_simulateur;
 }
 
+#ifndef KORVAL_VERSION
+#define KORVAL_VERSION "?"
+#endif
+
 const char* const usage =
     "Usage : korval [OPTION...] [options de GTK]\n"
+    "Programme graphique des PIC de Microchip et des EEPROM série, avec un programmateur\n"
+    "branché sur le port parallèle, ou avec le programmateur simulé.\n"
+    "\n"
+    "Options :\n"
     "  --simulateur FICHIER  programmateur simulé, contenu de la puce gardé dans FICHIER\n"
     "  --puce NOM            composant dans le support simulé (par défaut : celui choisi)\n"
-    "  --panne NOM           panne simulée (répétable)\n"
+    "  --panne NOM           panne simulée (répétable, liste ci-dessous)\n"
     "  --ppdev PERIPH        port parallèle par ppdev (par exemple /dev/parport0)\n"
     "  --conf REP            répertoire de conf_PICS et conf_port\n"
-    "  --trace FICHIER       trace VCD des lignes du programmateur\n";
+    "  --trace FICHIER       trace VCD des lignes du programmateur\n"
+    "  -h, --help            cette aide\n"
+    "  --version             version du programme\n";
+
+int erreur_usage(const std::string& texte) {
+    std::fprintf(stderr, "korval : %s\nAide : korval --help\n", texte.c_str());
+    return 2;
+}
 
 } // namespace
 
@@ -80,8 +96,7 @@ bool lit_options(int& argc, char** argv, Options_korval& o) {
             if (std::strcmp(a, op.nom) == 0) {
                 trouve = &op;
                 if (i + 1 >= argc) {
-                    std::fprintf(stderr, "korval : l'option %s demande une valeur\n%s", op.nom,
-                                 usage);
+                    erreur_usage(std::string("l'option ") + op.nom + " demande une valeur");
                     return false;
                 }
                 valeur = argv[++i];
@@ -182,14 +197,21 @@ void arrete_interface() {
 }
 
 int korval_main(int argc, char** argv) {
-    for (int i = 1; i < argc; ++i)
+    // Like korval-cli: help and version on standard output, before anything else.
+    for (int i = 1; i < argc && std::strcmp(argv[i], "--") != 0; ++i) {
         if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
+            std::signal(SIGPIPE, SIG_IGN);
             std::fputs(usage, stdout);
-            std::printf("Pannes du programmateur simulé :\n");
+            std::printf("\nPannes du programmateur simulé :\n");
             for (const Desc_panne& p : liste_pannes())
                 std::printf("  %-20s %s\n", p.nom, p.description);
             return 0;
         }
+        if (std::strcmp(argv[i], "--version") == 0) {
+            std::printf("korval %s\n", KORVAL_VERSION);
+            return 0;
+        }
+    }
     Options_korval o;
     if (!lit_options(argc, argv, o)) return 2;
     if (!o.conf.empty()) force_repertoire_conf(o.conf);
@@ -207,10 +229,7 @@ int korval_main(int argc, char** argv) {
     }
 
     gtk_init(&argc, &argv);
-    if (argc > 1) {
-        std::fprintf(stderr, "korval : option inconnue : %s\n%s", argv[1], usage);
-        return 2;
-    }
+    if (argc > 1) return erreur_usage(std::string("option inconnue : ") + argv[1]);
     // The windows are gone by the time an interrupted operation is reported.
     installe_gestion_signaux(
         [](const std::string& texte) { std::fprintf(stderr, "%s\n", texte.c_str()); });

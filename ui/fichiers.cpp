@@ -9,13 +9,11 @@
 #include "ui/interface.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <optional>
 #include <sys/wait.h>
 #include <unistd.h>
 
-#ifndef KORVAL_AIDE_DIR
-#define KORVAL_AIDE_DIR ""
-#endif
 #ifndef KORVAL_AIDE_INSTALLEE
 #define KORVAL_AIDE_INSTALLEE ""
 #endif
@@ -194,8 +192,11 @@ std::string adresse_aide() {
     const std::string page = "/aide/aide_sommaire.htm";
     if (g_file_test((rep + page).c_str(), G_FILE_TEST_IS_REGULAR)) return "file:" + rep + page;
     // Started elsewhere: the installed pages, KORVAL_AIDE_INSTALLEE being relative to the
-    // program's own directory, then those of the source tree.
-    std::string copies[2] = {"", KORVAL_AIDE_DIR};
+    // program's own directory, then those of the directory KORVAL_AIDE names (the source tree's
+    // for a program run from its build directory, as the tests do). No path of the build
+    // machine is compiled in.
+    const char* env_aide = std::getenv("KORVAL_AIDE");
+    std::string copies[2] = {"", env_aide ? env_aide : ""};
     gchar* exe = *KORVAL_AIDE_INSTALLEE ? g_file_read_link("/proc/self/exe", nullptr) : nullptr;
     if (exe) {
         gchar* bin = g_path_get_dirname(exe);

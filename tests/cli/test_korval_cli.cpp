@@ -141,6 +141,11 @@ TEST_F(Cli, mauvais_usages_sortent_en_2_avec_la_raison) {
     const Cas cas[] = {
         {{}, "commande manquante"},
         {{"graver", "f.hex"}, "commande inconnue : graver"},
+        {{"écrire", "f.hex"}, "commande inconnue : écrire (vouliez-vous dire ecrire ?)"},
+        {{"write", "f.hex"}, "commande inconnue : write (vouliez-vous dire ecrire ?)"},
+        {{"Lire", "f.hex"}, "commande inconnue : Lire (vouliez-vous dire lire ?)"},
+        {{"afficehr", "f.hex"}, "commande inconnue : afficehr (vouliez-vous dire afficher ?)"},
+        {{"verify", "f.hex"}, "commande inconnue : verify (vouliez-vous dire comparer ?)"},
         {{"lire"}, "la commande lire demande un FICHIER"},
         {{"effacer", "f.hex"}, "argument en trop : f.hex"},
         {{"--bavard", "composants"}, "option inconnue : --bavard"},
@@ -564,9 +569,52 @@ TEST_F(Cli, fichiers_illisibles_ou_impossibles_a_ecrire_sortent_en_2) {
     EXPECT_TRUE(contient(e.erreurs, "Impossible d'enregistrer l'état de la puce simulée"))
         << e.erreurs;
 
+    // Each missing configuration file said once, with the directory searched.
     const Resultat c = lance({"--conf", rep.fichier("vide"), "composants"});
     EXPECT_EQ(c.code, 2);
-    EXPECT_TRUE(contient(c.erreurs, "Le fichier conf_PICS n'existe pas")) << c.erreurs;
+    for (const char* f : {"conf_port", "conf_PICS"}) {
+        const std::string m = std::string("Le fichier ") + f + " n'existe pas (cherché dans : " +
+                              rep.fichier("vide") + "/)";
+        EXPECT_TRUE(contient(c.erreurs, m)) << c.erreurs;
+        EXPECT_EQ(c.erreurs.find(std::string("Le fichier ") + f),
+                  c.erreurs.rfind(std::string("Le fichier ") + f))
+            << c.erreurs;
+    }
+}
+
+TEST_F(Cli, sortie_fermee_tot_fin_normale_sans_message) {
+    // The reader of the output has gone before anything is written, as head does after its
+    // lines: the command ends as if done.
+    const std::vector<std::vector<std::string>> cas = {
+        {"--conf", conf, "-c", "PIC16F84", "afficher", programme},
+        {"--conf", conf, "composants"},
+        {"--help"},
+    };
+    for (const auto& args : cas) {
+        int tube[2];
+        ASSERT_EQ(::pipe(tube), 0);
+        ::close(tube[0]);
+        const std::string erreurs = rep.fichier("stderr");
+        const pid_t enfant = ::fork();
+        ASSERT_GE(enfant, 0);
+        if (enfant == 0) {
+            const int err = ::open(erreurs.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+            const int nul = ::open("/dev/null", O_RDONLY);
+            if (err < 0 || nul < 0 || ::dup2(tube[1], 1) < 0 || ::dup2(err, 2) < 0 ||
+                ::dup2(nul, 0) < 0)
+                ::_exit(126);
+            std::vector<const char*> argv = {KORVAL_CLI};
+            for (const std::string& a : args) argv.push_back(a.c_str());
+            argv.push_back(nullptr);
+            ::execv(KORVAL_CLI, const_cast<char* const*>(argv.data()));
+            ::_exit(127);
+        }
+        ::close(tube[1]);
+        int etat = 0;
+        ASSERT_EQ(::waitpid(enfant, &etat, 0), enfant);
+        EXPECT_TRUE(WIFEXITED(etat) && WEXITSTATUS(etat) == 0) << args.back() << " " << etat;
+        EXPECT_EQ(test::lit_fichier(erreurs), "") << args.back();
+    }
 }
 
 TEST_F(Cli, flux_standard_descripteurs_et_sorties_en_erreur) {

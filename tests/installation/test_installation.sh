@@ -39,6 +39,7 @@ attendus() {
     echo "$p/bin/korval"
     echo "$p/bin/korval-cli"
     echo "$p/share/applications/korval.desktop"
+    echo "$p/share/bash-completion/completions/korval-cli"
     echo "$p/share/doc/korval/changelog.gz"
     echo "$p/share/doc/korval/copyright"
     echo "$p/share/icons/hicolor/scalable/apps/korval.svg"
@@ -112,6 +113,8 @@ cli=("$bin/korval-cli" --conf "$conf")
 sim=("${cli[@]}" --simulateur "$tmp/puce.etat" -c PIC16F84 -q --strict)
 statut 0 "$bin/korval" --help
 contient "$tmp/sortie" "--simulateur"
+statut 0 "$bin/korval" --version
+contient "$tmp/sortie" "korval $(dpkg-parsechangelog -l "$source/packaging/changelog" -S Version)"
 statut 0 "${cli[@]}" --simulateur "$tmp/puce.etat" -c PIC16F84 composants
 contient "$tmp/sortie" "PIC16F84"
 contient "$tmp/sortie" "24C16"
@@ -126,6 +129,24 @@ contient "$tmp/sortie" "0000: 1683 30FF 0086 1283 2805 3FFF"
 contient "$tmp/sortie" "0000: 5A A5 FF"
 contient "$tmp/sortie" "Configuration : 3FF1"
 statut 3 "${sim[@]}" --panne sans-programmateur comparer "$tmp/image.hex"
+# Bash completion of the installed program: what it proposes for the word being typed.
+completion() { # ATTENDU MOT...
+  local attendu=$1
+  shift
+  local vu
+  vu="$(bash -c 'source "$1"; shift; COMP_WORDS=("$@"); COMP_CWORD=$(($# - 1)); _korval_cli
+    echo "${COMPREPLY[*]}"' _ "$racine/opt/korval/share/bash-completion/completions/korval-cli" \
+    "$bin/korval-cli" "$@")"
+  [ "$vu" = "$attendu" ] || echec "completion de « $* » : « $vu » au lieu de « $attendu »"
+}
+completion "ecrire effacer" e
+completion "composants comparer" --conf "$conf" co
+completion "PIC16F84 PIC16F84A" --conf "$conf" -c PIC16F84
+completion "24C16 24C128" --conf "$conf" --simulateur s.etat --puce 24C1
+completion "cellule-morte cellule-lente" --simulateur s.etat --panne cel
+completion "--simulateur --silencieux" -c PIC16F84 --si
+completion "binaire" --base bi
+completion "" -c PIC16F84 lire f
 if [ -f "$build/examples/clignotant.hex" ]; then
   statut 0 "${cli[@]}" --simulateur "$tmp/exemple.etat" -c PIC16F84 -q --strict ecrire "$build/examples/clignotant.hex"
   statut 0 "${cli[@]}" --simulateur "$tmp/exemple.etat" -c PIC16F84 -q --strict comparer "$build/examples/clignotant.hex"
