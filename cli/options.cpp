@@ -31,9 +31,8 @@ struct Option_valeur {
 };
 
 const Option_valeur options_valeur[] = {
-    {"composant", 'c'}, {"conf", 0},  {"simulateur", 0}, {"puce", 0},
-    {"panne", 0},       {"ppdev", 0}, {"trace", 0},      {"base", 0},
-    {"zones", 0},
+    {"composant", 'c'}, {"conf", 0},  {"simulateur", 0}, {"puce", 0},  {"panne", 0},
+    {"ppdev", 0},       {"trace", 0}, {"base", 0},       {"zones", 0},
 };
 
 struct Drapeau {
@@ -41,9 +40,8 @@ struct Drapeau {
     char courte;
 };
 
-const Drapeau drapeaux[] = {
-    {"donnees", 'd'}, {"proteger", 0}, {"silencieux", 'q'}, {"strict", 0}, {"help", 'h'},
-    {"version", 0}, {"forcer", 0},   {"toutes", 0}};
+const Drapeau drapeaux[] = {{"donnees", 'd'}, {"proteger", 0}, {"silencieux", 'q'}, {"strict", 0},
+                            {"help", 'h'},    {"version", 0},  {"forcer", 0},       {"toutes", 0}};
 
 // "programme,donnees,id,config", any of them in any order.
 bool lit_zones(const std::string& liste, Options_cli& o, std::string& erreur) {

@@ -3,10 +3,10 @@
 #include "core/catalogue.h"
 #include "core/etat.h"
 #include "core/messages.h"
-#include "pic/algorithmes.h"
-#include "pic/commandes.h"
 #include "operations/verifications.h"
 #include "operations/vierge.h"
+#include "pic/algorithmes.h"
+#include "pic/commandes.h"
 #include "pic/dispatch.h"
 #include "pic/valeurs_usine.h"
 
@@ -48,7 +48,8 @@ bool compare_zone(Rapport_comparaison& r, const Lu* lu, const Image* image, int 
         const std::size_t k = static_cast<std::size_t>(i);
         if (compte(image[k]) && lu[k] != image[k])
             r.differences.push_back({programme, static_cast<unsigned>(i),
-                                     static_cast<unsigned>(lu[k]), static_cast<unsigned>(image[k])});
+                                     static_cast<unsigned>(lu[k]),
+                                     static_cast<unsigned>(image[k])});
     }
     const std::size_t n = r.differences.size() - avant;
     if (n == 0) {
@@ -166,26 +167,28 @@ std::optional<Rapport_comparaison> compare_image(const Memoire_PIC& m, bool forc
             r.lecture_echouee = true;
             return r;
         }
-        r.difference |= compare_zone(r, prog.data(), m.prog.data(), p->taille_prog,
-                                     mot_compte, true, "Le programme du PIC et celui en mémoire",
+        r.difference |= compare_zone(r, prog.data(), m.prog.data(), p->taille_prog, mot_compte,
+                                     true, "Le programme du PIC et celui en mémoire",
                                      "Le programme du PIC correspond à celui en mémoire\n");
         if (p->taille_donnee > 0) {
             if (!Lit_tout_de_DM(donnees.data())) {
                 r.lecture_echouee = true;
                 return r;
             }
-            r.difference |= compare_zone(r, donnees.data(), m.donnee.data(), p->taille_donnee,
-                                         octet_compte, false, "Les données du PIC et celles en mémoire",
-                                         "Les données du PIC correspondent à celles en mémoire\n");
+            r.difference |=
+                compare_zone(r, donnees.data(), m.donnee.data(), p->taille_donnee, octet_compte,
+                             false, "Les données du PIC et celles en mémoire",
+                             "Les données du PIC correspondent à celles en mémoire\n");
         }
     } else {
         if (!Lit_tout_de_DM(donnees.data())) {
             r.lecture_echouee = true;
             return r;
         }
-        r.difference |= compare_zone(r, donnees.data(), m.donnee.data(), p->taille_donnee,
-                                     octet_compte, false, "Les données de l'EEPROM et celles en mémoire",
-                                     "Les données de l'EEPROM correspondent à celles en mémoire\n");
+        r.difference |=
+            compare_zone(r, donnees.data(), m.donnee.data(), p->taille_donnee, octet_compte, false,
+                         "Les données de l'EEPROM et celles en mémoire",
+                         "Les données de l'EEPROM correspondent à celles en mémoire\n");
     }
     return r;
 }

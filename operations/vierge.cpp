@@ -33,14 +33,12 @@ Resultat_operation lit_et_compte(Rapport_vierge& r, const Desc_PIC& p, bool ids_
         if (!Lit_tout_de_PM(prog.data())) return OPERATION_ECHOUEE;
         // The factory calibration is not the user's to blank.
         const int n = p.osc_cal ? p.taille_prog - 1 : p.taille_prog;
-        compte(r, "Programme", prog.data(), n, 0,
-               [mot](uint16_t w) { return (w & mot) == mot; });
+        compte(r, "Programme", prog.data(), n, 0, [mot](uint16_t w) { return (w & mot) == mot; });
     }
     if (taille_donnee > 0) {
         std::vector<uint8_t> donnees = tampon_donnee_vierge();
         if (!Lit_tout_de_DM(donnees.data())) return OPERATION_ECHOUEE;
-        compte(r, "Données", donnees.data(), taille_donnee, 0,
-               [](uint8_t b) { return b == 0xFF; });
+        compte(r, "Données", donnees.data(), taille_donnee, 0, [](uint8_t b) { return b == 0xFF; });
     }
     if (!est_eeprom(p) && ids_config) {
         // Areas left unread keep blank values.

@@ -7,10 +7,10 @@
 #include <vector>
 
 struct Zone_non_vierge {
-    std::string zone;   // "Programme", "Données", "ID", "Configuration"
-    unsigned premiere;  // address of the first word that is not blank
-    unsigned lu;        // what the chip holds there
-    int nombre;         // words (bytes) that are not blank
+    std::string zone;  // "Programme", "Données", "ID", "Configuration"
+    unsigned premiere; // address of the first word that is not blank
+    unsigned lu;       // what the chip holds there
+    int nombre;        // words (bytes) that are not blank
 };
 
 struct Rapport_vierge {

@@ -8,10 +8,10 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <fcntl.h>
-#include <csignal>
 #include <fstream>
 #include <map>
 #include <poll.h>
@@ -170,11 +170,12 @@ TEST_F(Cli, aide_et_version) {
     const Resultat r = lance({"--help"});
     EXPECT_EQ(r.code, 0);
     for (const char* mot :
-         {"composants", "lire FICHIER", "ecrire FICHIER", "comparer FICHIER", "effacer",
-          "afficher FICHIER", "--composant", "--donnees", "--conf", "--simulateur", "--puce",
-          "--panne", "--ppdev", "--trace", "--proteger", "--base hexa|decimale|binaire",
-          "--silencieux", "--strict", "--version", "vierge", "--zones LISTE", "--toutes",
-          "--forcer"})
+         {"composants",    "lire FICHIER",     "ecrire FICHIER", "comparer FICHIER",
+          "effacer",       "afficher FICHIER", "--composant",    "--donnees",
+          "--conf",        "--simulateur",     "--puce",         "--panne",
+          "--ppdev",       "--trace",          "--proteger",     "--base hexa|decimale|binaire",
+          "--silencieux",  "--strict",         "--version",      "vierge",
+          "--zones LISTE", "--toutes",         "--forcer"})
         EXPECT_TRUE(contient(r.sortie, mot)) << mot;
     for (const Desc_panne& p : liste_pannes()) {
         EXPECT_TRUE(contient(r.sortie, std::string(p.nom) + " ")) << p.nom;
@@ -491,10 +492,9 @@ TEST_F(Cli, vierge_et_effacer) {
     const auto source = Lire_Fichier_Hex_PIC(programme);
     const auto mots = std::count_if(source->prog.begin(), source->prog.begin() + 1024,
                                     [](uint16_t w) { return w != 0xFFFF && w != 0x3FFF; });
-    const std::string ecrit =
-        "Programme : " + std::to_string(mots) +
-        " mots non vierges, le premier à l'adresse 0H (2805H)\n"
-        "Données : 2 octets non vierges, le premier à l'adresse 0H (12H)\n";
+    const std::string ecrit = "Programme : " + std::to_string(mots) +
+                              " mots non vierges, le premier à l'adresse 0H (2805H)\n"
+                              "Données : 2 octets non vierges, le premier à l'adresse 0H (12H)\n";
     const std::string ids_config = "ID : 4 mots non vierges, le premier à l'adresse 2000H (1H)\n"
                                    "Configuration : non vierge (3FF1H à l'adresse 2007H)\n";
     const std::string cp0 = rep.fichier("cp0.hex");
@@ -573,16 +573,19 @@ TEST_F(Cli, identite_du_composant_avant_chaque_operation) {
         const char* message;
     };
     const Cas cas[] = {
-        {"PIC16F84A", {"--puce", "PIC16F628", "ecrire", programme},
+        {"PIC16F84A",
+         {"--puce", "PIC16F628", "ecrire", programme},
          "Le composant dans le support est un PIC16F628 (ID 07"},
         {"PIC16F84A", {"--puce", "PIC16F628", "lire", lu}, "), pas un PIC16F84A\n"},
         {"PIC16F84A", {"--puce", "PIC16F628", "comparer", programme}, "), pas un PIC16F84A\n"},
         {"PIC16F84A", {"--puce", "PIC16F628", "effacer"}, "), pas un PIC16F84A\n"},
         {"PIC16F84A", {"--puce", "PIC16F628", "vierge"}, "), pas un PIC16F84A\n"},
-        {"PIC16F877A", {"--panne", "sans-puce", "ecrire", programme},
+        {"PIC16F877A",
+         {"--panne", "sans-puce", "ecrire", programme},
          "Le composant dans le support ne répond pas (ID 3FFF) : absent ou protégé, pas un "
          "PIC16F877A\n"},
-        {"PIC12F675", {"--puce", "PIC12F629", "effacer"},
+        {"PIC12F675",
+         {"--puce", "PIC12F629", "effacer"},
          "Le composant dans le support est un PIC12F629 (ID 0F83), pas un PIC12F675\n"},
     };
     for (const Cas& k : cas) {
@@ -613,8 +616,8 @@ TEST_F(Cli, calibration_de_l_oscillateur_lue_notee_et_gardee) {
                         test::lit_fichier(conf + "/conf_port") + "_ECRIRE_OSC_INT_12C5XX 1\n");
     const std::string donnees = rep.fichier("donnees");
     auto lance_508 = [&](std::vector<std::string> args) {
-        std::vector<std::string> tout = {"--conf",           osc, "--simulateur",
-                                         rep.fichier("508"), "-c", "PIC12C508", "--strict"};
+        std::vector<std::string> tout = {"--conf", osc,         "--simulateur", rep.fichier("508"),
+                                         "-c",     "PIC12C508", "--strict"};
         tout.insert(tout.end(), args.begin(), args.end());
         return lance(tout, "XDG_DATA_HOME=" + entre_quotes(donnees) + " ");
     };
@@ -631,12 +634,15 @@ TEST_F(Cli, calibration_de_l_oscillateur_lue_notee_et_gardee) {
         const char* message;
     };
     const Cas cas[] = {
-        {{"ecrire", goto_fin}, 1,
+        {{"ecrire", goto_fin},
+         1,
          "Le dernier mot du fichier (adresse 1FF) vaut 0A05 : ce n'est pas une instruction de "
          "calibration (MOVLW, 0Ckk).\nL'écrire perdrait pour toujours la calibration de "
          "l'oscillateur du PIC (0C"},
-        {{"ecrire", movlw_0}, 1, "Le dernier mot du fichier (adresse 1FF) vaut 0C00, la "
-                                 "calibration de l'oscillateur du PIC vaut 0C"},
+        {{"ecrire", movlw_0},
+         1,
+         "Le dernier mot du fichier (adresse 1FF) vaut 0C00, la "
+         "calibration de l'oscillateur du PIC vaut 0C"},
         {{"vierge"}, 0, ""}, // unchanged
         {{"--forcer", "ecrire", movlw_0}, 0, "Opération forcée : elle continue quand même."},
     };

@@ -7,10 +7,10 @@
 
 #include <cstdlib>
 #include <filesystem>
-#include <unistd.h>
 #include <fstream>
 #include <random>
 #include <sstream>
+#include <unistd.h>
 
 namespace test {
 
