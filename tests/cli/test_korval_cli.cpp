@@ -8,10 +8,10 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <fcntl.h>
+#include <csignal>
 #include <fstream>
 #include <map>
 #include <poll.h>
