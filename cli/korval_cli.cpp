@@ -14,6 +14,7 @@
 #include "operations/interruption.h"
 #include "operations/operations.h"
 #include "operations/programmateur.h"
+#include "operations/vierge.h"
 #include "pic/dispatch.h"
 #include "port/backend.h"
 #include "port/port.h"
@@ -424,29 +425,40 @@ int operation(const Options_cli& o, const Desc_PIC& p) {
 
     int code = SORTIE_REUSSIE;
     std::optional<Rapport_comparaison> rapport;
+    std::optional<Rapport_vierge> vierge;
     std::unique_ptr<Memoire_PIC> lu;
     switch (o.commande) {
     case Commande::ecrire:
-        code = code_de(ecrit_image(*image));
+        code = code_de(ecrit_image(*image, o.forcer));
         break;
     case Commande::lire:
         lu = std::make_unique<Memoire_PIC>();
-        code = code_de(lit_image(*lu));
+        code = code_de(lit_image(*lu, o.forcer));
         break;
     case Commande::effacer:
-        code = code_de(efface_puce());
+        code = code_de(efface_puce(o.forcer));
+        break;
+    case Commande::vierge:
+        vierge.emplace();
+        code = code_de(verifie_vierge(*vierge, o.forcer));
+        if (code != SORTIE_REUSSIE)
+            vierge.reset();
+        else if (!vierge->vierge())
+            code = SORTIE_ECHEC;
         break;
     case Commande::comparer:
-        rapport = compare_image(*image);
+        rapport = compare_image(*image, o.forcer);
         if (!rapport)
             code = SORTIE_PORT;
         else
-            code = rapport->difference || rapport->lecture_echouee ? SORTIE_ECHEC : SORTIE_REUSSIE;
+            code = rapport->difference || rapport->lecture_echouee || rapport->refusee
+                       ? SORTIE_ECHEC
+                       : SORTIE_REUSSIE;
         break;
     default:
         break;
     }
-    affichage.termine(code == SORTIE_REUSSIE || (rapport && !rapport->lecture_echouee));
+    affichage.termine(code == SORTIE_REUSSIE || (rapport && !rapport->lecture_echouee) || vierge);
     installe_puits_progression({});
     progression = nullptr;
 
@@ -463,7 +475,14 @@ int operation(const Options_cli& o, const Desc_PIC& p) {
     const bool etat_perdu = nb_messages != avant;
     if (ns >= 0)
         std::fprintf(stderr, "Durée sur un vrai programmateur : %s\n", texte_duree(ns).c_str());
-    if (rapport && !ecrit_sortie(rapport->texte) && code == SORTIE_REUSSIE) code = SORTIE_USAGE;
+    // The report, the full difference list and the blank check: a write error on standard
+    // output fails a command that had succeeded.
+    std::string texte;
+    if (rapport) texte += rapport->texte;
+    if (rapport && o.toutes && !rapport->refusee && !rapport->lecture_echouee)
+        texte += texte_differences(*rapport);
+    if (vierge) texte += vierge->texte();
+    if (!texte.empty() && !ecrit_sortie(texte) && code == SORTIE_REUSSIE) code = SORTIE_USAGE;
     if (o.commande == Commande::lire && code == SORTIE_REUSSIE &&
         !enregistre_fichier(o.fichier, *lu, octets))
         code = SORTIE_USAGE;
@@ -499,6 +518,13 @@ int execute(const Options_cli& o) {
     if (!p) return erreur_usage("aucun composant choisi : le catalogue est vide");
     donnee_en_binaire = o.base;
     if (o.commande == Commande::afficher) return afficher(o, *p);
+    if (o.avec_zones) {
+        // For this run only: the command line never rewrites the settings.
+        le_prog_enable = o.zone_programme;
+        le_data_enable = o.zone_donnees;
+        le_ID_enable = o.zone_id;
+        le_config_enable = o.zone_config;
+    }
 
     Options_cli options = o;
     if (!o.puce.empty()) {

@@ -17,6 +17,7 @@ const Desc_commande commandes[] = {
     {Commande::composants, "composants", false}, {Commande::lire, "lire", true},
     {Commande::ecrire, "ecrire", true},          {Commande::comparer, "comparer", true},
     {Commande::effacer, "effacer", false},       {Commande::afficher, "afficher", true},
+    {Commande::vierge, "vierge", false},
 };
 
 const Desc_commande* cherche_commande(const std::string& nom) {
@@ -31,8 +32,8 @@ struct Option_valeur {
 };
 
 const Option_valeur options_valeur[] = {
-    {"composant", 'c'}, {"conf", 0},  {"simulateur", 0}, {"puce", 0},
-    {"panne", 0},       {"ppdev", 0}, {"trace", 0},      {"base", 0},
+    {"composant", 'c'}, {"conf", 0},  {"simulateur", 0}, {"puce", 0},  {"panne", 0},
+    {"ppdev", 0},       {"trace", 0}, {"base", 0},       {"zones", 0},
 };
 
 struct Drapeau {
@@ -40,9 +41,34 @@ struct Drapeau {
     char courte;
 };
 
-const Drapeau drapeaux[] = {
-    {"donnees", 'd'}, {"proteger", 0}, {"silencieux", 'q'}, {"strict", 0}, {"help", 'h'},
-    {"version", 0}};
+const Drapeau drapeaux[] = {{"donnees", 'd'}, {"proteger", 0}, {"silencieux", 'q'}, {"strict", 0},
+                            {"help", 'h'},    {"version", 0},  {"forcer", 0},       {"toutes", 0}};
+
+// "programme,donnees,id,config", any of them in any order.
+bool lit_zones(const std::string& liste, Options_cli& o, std::string& erreur) {
+    o.avec_zones = true;
+    o.zone_programme = o.zone_donnees = o.zone_id = o.zone_config = false;
+    std::size_t debut = 0;
+    while (debut <= liste.size()) {
+        std::size_t virgule = liste.find(',', debut);
+        if (virgule == std::string::npos) virgule = liste.size();
+        const std::string zone = liste.substr(debut, virgule - debut);
+        if (zone == "programme") {
+            o.zone_programme = true;
+        } else if (zone == "donnees") {
+            o.zone_donnees = true;
+        } else if (zone == "id") {
+            o.zone_id = true;
+        } else if (zone == "config") {
+            o.zone_config = true;
+        } else {
+            erreur = "zone inconnue : " + zone + " (programme, donnees, id ou config)";
+            return false;
+        }
+        debut = virgule + 1;
+    }
+    return true;
+}
 
 bool range_valeur(const std::string& nom, const std::string& valeur, Options_cli& o,
                   std::string& erreur) {
@@ -77,7 +103,7 @@ bool range_valeur(const std::string& nom, const std::string& valeur, Options_cli
         erreur = "l'option --" + nom + " demande une valeur non vide";
         return false;
     }
-    return true;
+    return nom != "zones" || lit_zones(valeur, o, erreur);
 }
 
 void range_drapeau(const std::string& nom, Options_cli& o) {
@@ -87,6 +113,8 @@ void range_drapeau(const std::string& nom, Options_cli& o) {
     if (nom == "strict") o.strict = true;
     if (nom == "help") o.aide = true;
     if (nom == "version") o.version = true;
+    if (nom == "forcer") o.forcer = true;
+    if (nom == "toutes") o.toutes = true;
 }
 
 } // namespace
@@ -213,7 +241,7 @@ bool lit_options(int argc, const char* const* argv, Options_cli& o, std::string&
 
 bool utilise_programmateur(Commande c) {
     return c == Commande::lire || c == Commande::ecrire || c == Commande::comparer ||
-           c == Commande::effacer;
+           c == Commande::effacer || c == Commande::vierge;
 }
 
 const char* nom_commande(Commande c) {
@@ -238,7 +266,11 @@ std::string texte_aide() {
         "                      fichier sans mot de configuration laisse celui de la puce,\n"
         "                      un fichier sans données est refusé\n"
         "  comparer FICHIER    compare la puce avec FICHIER et affiche le rapport\n"
-        "  effacer             efface la puce (algorithmes 1, 4, 5 et 6 seulement)\n"
+        "  effacer             efface la puce (algorithmes 1, 4, 5 et 6 seulement), puis\n"
+        "                      vérifie qu'elle est vierge\n"
+        "  vierge              vérifie que la puce est vierge (zones des réglages ou de\n"
+        "                      --zones) ; sinon, pour chaque zone, la première adresse non\n"
+        "                      vierge et le nombre de mots (code 1)\n"
         "  afficher FICHIER    affiche FICHIER comme la vue mémoire du programme graphique,\n"
         "                      sans toucher au programmateur\n"
         "FICHIER « - » : l'entrée standard (ecrire, comparer, afficher) ou la sortie standard\n"
@@ -268,6 +300,15 @@ std::string texte_aide() {
         "  --trace FICHIER        trace VCD de toutes les lignes du programmateur\n"
         "  --strict               avec --simulateur : une violation du protocole relevée par\n"
         "                         la puce simulée fait échouer la commande (code 1)\n"
+        "  --zones LISTE          zones de cette commande, séparées par des virgules :\n"
+        "                         programme, donnees, id, config (à la place de celles des\n"
+        "                         réglages, qui ne changent pas) ; lire, ecrire, comparer,\n"
+        "                         vierge\n"
+        "  --toutes               comparer : liste aussi chaque mot différent (adresse, puce,\n"
+        "                         fichier), puis « N mots différents »\n"
+        "  --forcer               continue malgré un autre composant dans le support (ID\n"
+        "                         lu à 2006H) ou un mot de calibration de l'oscillateur qui\n"
+        "                         serait perdu\n"
         "  --base hexa|decimale|binaire\n"
         "                         base des données pour afficher (par défaut hexa)\n"
         "  -q, --silencieux       pas d'affichage de la progression\n"
@@ -280,6 +321,12 @@ std::string texte_aide() {
         "Après chaque opération, le programmateur simulé donne les violations du protocole\n"
         "relevées par la puce, une ligne par sorte avec leur nombre, par exemple\n"
         "« Simulateur : 2 commandes inconnues (9, 11) ».\n"
+        "\n"
+        "Avant chaque opération, un PIC qui a un ID (16F84A, 16F627/628, 16F87x, 16F62xA,\n"
+        "16F87xA, 12F629/675, 16F630/676) est identifié : un autre composant, ou aucun, arrête\n"
+        "l'opération (code 1) sauf avec --forcer. Avant d'écrire ou d'effacer un PIC qui garde\n"
+        "la calibration de l'oscillateur dans son dernier mot, ce mot est lu, affiché et noté\n"
+        "dans ~/.local/share/korval/calibration/COMPOSANT.txt (ou $XDG_DATA_HOME).\n"
         "\n"
         "Ctrl-C (SIGINT), SIGTERM ou SIGHUP pendant une opération : la puce est mise hors\n"
         "tension, la puce simulée est enregistrée telle qu'elle est, la trace est fermée, et\n"
@@ -294,7 +341,8 @@ std::string texte_aide() {
     t += "\n"
          "Codes de sortie :\n"
          "  0  réussite\n"
-         "  1  l'opération sur la puce a échoué, ou la comparaison a trouvé une différence\n"
+         "  1  l'opération sur la puce a échoué, la comparaison a trouvé une différence, la\n"
+         "     puce n'est pas vierge, ou ce n'est pas le composant choisi\n"
          "  2  mauvaise utilisation, composant inconnu, fichier illisible, sans données ou\n"
          "     impossible à écrire (sortie standard et trace comprises), protection du code\n"
          "     sans --proteger\n"

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-enum class Commande { aucune, composants, lire, ecrire, comparer, effacer, afficher };
+enum class Commande { aucune, composants, lire, ecrire, comparer, effacer, afficher, vierge };
 
 // Exit statuses, documented in the help text and the man page.
 enum Code_sortie : int {
@@ -25,6 +25,11 @@ struct Options_cli : Options_programmateur {
     int base = 0; // donnee_en_binaire: 0 hexadecimal, 1 binary, 2 decimal
     bool silencieux = false;
     bool strict = false; // a protocol violation on the simulated programmer fails the command
+    bool forcer = false; // goes on with another part in the socket or a calibration word lost
+    bool toutes = false; // comparer lists every differing word
+    // --zones: the areas of this run instead of the settings' enables.
+    bool avec_zones = false;
+    bool zone_programme = false, zone_donnees = false, zone_id = false, zone_config = false;
     bool aide = false;
     bool version = false;
 };
@@ -32,7 +37,7 @@ struct Options_cli : Options_programmateur {
 // Reads argv into o. False with the reason in erreur (French, one line) for bad usage.
 bool lit_options(int argc, const char* const* argv, Options_cli& o, std::string& erreur);
 
-// Whether the command drives the programmer (lire, ecrire, comparer, effacer).
+// Whether the command drives the programmer (lire, ecrire, comparer, effacer, vierge).
 bool utilise_programmateur(Commande c);
 
 // Name of a command as typed on the command line.

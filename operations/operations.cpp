@@ -3,9 +3,12 @@
 #include "core/catalogue.h"
 #include "core/etat.h"
 #include "core/messages.h"
+#include "operations/verifications.h"
+#include "operations/vierge.h"
 #include "pic/algorithmes.h"
 #include "pic/commandes.h"
 #include "pic/dispatch.h"
+#include "pic/valeurs_usine.h"
 
 #include <cstdio>
 #include <vector>
@@ -20,31 +23,43 @@ bool programmateur_present() {
     return false;
 }
 
-template <class... T> void ajoute(std::string& rapport, const char* format, T... valeurs) {
-    char ligne[256];
-    std::snprintf(ligne, sizeof ligne, format, valeurs...);
-    rapport += ligne;
+template <class... T> std::string ligne(const char* format, T... valeurs) {
+    char t[256];
+    std::snprintf(t, sizeof t, format, valeurs...);
+    return t;
+}
+
+// A line of both texts of the report.
+void ajoute(Rapport_comparaison& r, const std::string& l) {
+    r.texte += l;
+    r.texte_avec_totaux += l;
 }
 
 const char* const ligne_difference =
     " ne correspondent pas :\nPour le mot n°%XH on a : %XH dans le PIC au lieu de %XH\n";
 
-// First address below taille where chip and image differ (compte(i) says whether it counts),
-// then the matching line.
+// Every address below taille where chip and image differ (compte(i) says whether it counts):
+// the first in the report's line, all in the list. True when there is one.
 template <class Lu, class Image>
-bool compare_zone(std::string& rapport, const Lu* lu, const Image* image, int taille,
-                  bool (*compte)(Image), const char* sujet, const char* egal) {
+bool compare_zone(Rapport_comparaison& r, const Lu* lu, const Image* image, int taille,
+                  bool (*compte)(Image), bool programme, const char* sujet, const char* egal) {
+    const std::size_t avant = r.differences.size();
     for (int i = 0; i < taille; ++i) {
         const std::size_t k = static_cast<std::size_t>(i);
-        if (compte(image[k]) && lu[k] != image[k]) {
-            rapport += sujet;
-            ajoute(rapport, ligne_difference, static_cast<unsigned>(i),
-                   static_cast<unsigned>(lu[k]), static_cast<unsigned>(image[k]));
-            return true;
-        }
+        if (compte(image[k]) && lu[k] != image[k])
+            r.differences.push_back({programme, static_cast<unsigned>(i),
+                                     static_cast<unsigned>(lu[k]),
+                                     static_cast<unsigned>(image[k])});
     }
-    rapport += egal;
-    return false;
+    const std::size_t n = r.differences.size() - avant;
+    if (n == 0) {
+        ajoute(r, egal);
+        return false;
+    }
+    const Difference& d = r.differences[avant];
+    ajoute(r, sujet + ligne(ligne_difference, d.adresse, d.puce, d.image));
+    r.texte_avec_totaux += ligne("(%zu mots différents en tout)\n", n);
+    return true;
 }
 
 bool mot_compte(uint16_t w) {
@@ -56,25 +71,39 @@ bool octet_compte(uint8_t) {
 
 } // namespace
 
-Resultat_operation ecrit_image(const Memoire_PIC& m) {
+Resultat_operation prepare_operation(bool forcer) {
     if (!programmateur_present()) return PROGRAMMATEUR_ABSENT;
+    return composant_verifie(forcer) ? OPERATION_REUSSIE : OPERATION_ECHOUEE;
+}
+
+Resultat_operation ecrit_image(const Memoire_PIC& m, bool forcer) {
+    if (const Resultat_operation a = prepare_operation(forcer); a != OPERATION_REUSSIE) return a;
+    if (!calibration_gardee(&m, forcer)) return OPERATION_ECHOUEE;
     if (Charge_tout_vers_DM(m.donnee.data()) != 0) return OPERATION_ECHOUEE;
     if (Charge_tout_vers_PM(m.prog.data()) != 0) return OPERATION_ECHOUEE;
     if (Charge_ID_Config(m) != 0) return OPERATION_ECHOUEE;
     return OPERATION_REUSSIE;
 }
 
-Resultat_operation lit_image(Memoire_PIC& m) {
-    if (!programmateur_present()) return PROGRAMMATEUR_ABSENT;
+Resultat_operation lit_image(Memoire_PIC& m, bool forcer) {
+    if (const Resultat_operation a = prepare_operation(forcer); a != OPERATION_REUSSIE) return a;
     if (!Lit_tout_de_DM(m.donnee.data())) return OPERATION_ECHOUEE;
     if (!Lit_tout_de_PM(m.prog.data())) return OPERATION_ECHOUEE;
     Lit_ID_Config(m);
     return OPERATION_REUSSIE;
 }
 
-Resultat_operation efface_puce() {
-    if (!programmateur_present()) return PROGRAMMATEUR_ABSENT;
-    return Efface_PIC() == 0 ? OPERATION_REUSSIE : OPERATION_ECHOUEE;
+Resultat_operation efface_puce(bool forcer) {
+    if (const Resultat_operation a = prepare_operation(forcer); a != OPERATION_REUSSIE) return a;
+    const Desc_PIC* p = pic_courant();
+    if (!p || !peut_effacer(*p)) return OPERATION_REUSSIE;
+    if (!calibration_gardee(nullptr, forcer)) return OPERATION_ECHOUEE;
+    if (Efface_PIC() != 0) return OPERATION_ECHOUEE;
+    Rapport_vierge r;
+    if (verifie_effacement(r) != OPERATION_REUSSIE) return OPERATION_ECHOUEE;
+    if (r.vierge()) return OPERATION_REUSSIE;
+    message_erreur("La puce n'est pas vierge après l'effacement :\n" + r.texte(), 0);
+    return OPERATION_ECHOUEE;
 }
 
 std::vector<std::string> protections_ecrites(const Memoire_PIC& m) {
@@ -89,9 +118,17 @@ std::vector<std::string> protections_ecrites(const Memoire_PIC& m) {
     return noms;
 }
 
-std::optional<Rapport_comparaison> compare_image(const Memoire_PIC& m) {
-    if (!programmateur_present()) return std::nullopt;
+std::optional<Rapport_comparaison> compare_image(const Memoire_PIC& m, bool forcer) {
     Rapport_comparaison r;
+    switch (prepare_operation(forcer)) {
+    case PROGRAMMATEUR_ABSENT:
+        return std::nullopt;
+    case OPERATION_ECHOUEE:
+        r.refusee = true;
+        return r;
+    default:
+        break;
+    }
     const Desc_PIC* p = pic_courant();
     if (!p) return r;
     std::vector<uint8_t> donnees = tampon_donnee_vierge();
@@ -102,55 +139,64 @@ std::optional<Rapport_comparaison> compare_image(const Memoire_PIC& m) {
         Lit_ID_Config(lu);
         for (int k = 0; k < 4; ++k) {
             if (lu.id[k] == m.id[k]) {
-                ajoute(r.texte, "ID%d identiques\n", k);
+                ajoute(r, ligne("ID%d identiques\n", k));
             } else {
-                ajoute(r.texte, "ID%d différents : On a %XH dans le PIC au lieu de %XH\n", k,
-                       static_cast<unsigned>(lu.id[k]), static_cast<unsigned>(m.id[k]));
+                ajoute(r, ligne("ID%d différents : On a %XH dans le PIC au lieu de %XH\n", k,
+                                static_cast<unsigned>(lu.id[k]), static_cast<unsigned>(m.id[k])));
                 r.difference = true;
             }
         }
         // The 12F6xx bandgap bits (13..12) are the chip's own: the writer keeps them.
-        const uint16_t hors_image = p->algo == 6 ? 0x3000 : 0;
+        const uint16_t hors_image = bits_usine_config(*p);
         if (!m.config_definie && le_config_enable != 0) {
             // Not written either: the chip keeps its own.
-            r.texte += "Le fichier ne contient pas de mot de configuration : il n'est pas "
-                       "comparé\n";
+            ajoute(r, "Le fichier ne contient pas de mot de configuration : il n'est pas "
+                      "comparé\n");
         } else if ((lu.config | hors_image) == (m.config | hors_image)) {
-            r.texte += "Les mot de configurations du PIC et de la mémoire sont identiques\n";
+            ajoute(r, "Les mot de configurations du PIC et de la mémoire sont identiques\n");
         } else {
-            ajoute(r.texte,
-                   "Les mot de configuration du PIC et de la mémoire sont différents : On a %XH "
-                   "dans le PIC au lieu de %XH\n",
-                   static_cast<unsigned>(lu.config), static_cast<unsigned>(m.config));
+            ajoute(r, ligne("Les mot de configuration du PIC et de la mémoire sont différents : On "
+                            "a %XH dans le PIC au lieu de %XH\n",
+                            static_cast<unsigned>(lu.config), static_cast<unsigned>(m.config)));
             r.difference = true;
         }
-        if ((lu.config & 0x3F00) == 0) r.texte += "La mémoire est protégée\n";
+        if ((lu.config & 0x3F00) == 0) ajoute(r, "La mémoire est protégée\n");
 
         std::vector<uint16_t> prog = tampon_prog_vierge();
         if (!Lit_tout_de_PM(prog.data())) {
             r.lecture_echouee = true;
             return r;
         }
-        r.difference |= compare_zone(r.texte, prog.data(), m.prog.data(), p->taille_prog,
-                                     mot_compte, "Le programme du PIC et celui en mémoire",
+        r.difference |= compare_zone(r, prog.data(), m.prog.data(), p->taille_prog, mot_compte,
+                                     true, "Le programme du PIC et celui en mémoire",
                                      "Le programme du PIC correspond à celui en mémoire\n");
         if (p->taille_donnee > 0) {
             if (!Lit_tout_de_DM(donnees.data())) {
                 r.lecture_echouee = true;
                 return r;
             }
-            r.difference |= compare_zone(r.texte, donnees.data(), m.donnee.data(), p->taille_donnee,
-                                         octet_compte, "Les données du PIC et celles en mémoire",
-                                         "Les données du PIC correspondent à celles en mémoire\n");
+            r.difference |=
+                compare_zone(r, donnees.data(), m.donnee.data(), p->taille_donnee, octet_compte,
+                             false, "Les données du PIC et celles en mémoire",
+                             "Les données du PIC correspondent à celles en mémoire\n");
         }
     } else {
         if (!Lit_tout_de_DM(donnees.data())) {
             r.lecture_echouee = true;
             return r;
         }
-        r.difference |= compare_zone(r.texte, donnees.data(), m.donnee.data(), p->taille_donnee,
-                                     octet_compte, "Les données de l'EEPROM et celles en mémoire",
-                                     "Les données de l'EEPROM correspondent à celles en mémoire\n");
+        r.difference |=
+            compare_zone(r, donnees.data(), m.donnee.data(), p->taille_donnee, octet_compte, false,
+                         "Les données de l'EEPROM et celles en mémoire",
+                         "Les données de l'EEPROM correspondent à celles en mémoire\n");
     }
     return r;
+}
+
+std::string texte_differences(const Rapport_comparaison& r) {
+    std::string t;
+    for (const Difference& d : r.differences)
+        t += ligne("%s %XH : %XH dans le PIC au lieu de %XH\n",
+                   d.programme ? "Programme" : "Données", d.adresse, d.puce, d.image);
+    return t + ligne("%zu mots différents\n", r.differences.size());
 }

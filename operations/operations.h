@@ -14,24 +14,43 @@ enum Resultat_operation : int {
     PROGRAMMATEUR_ABSENT = -2, // nothing done; the message was posted
 };
 
+// Every operation first detects the programmer, then checks that the part in the socket is the
+// selected device (those with a device ID): another part stops it with OPERATION_ECHOUEE after
+// a message, unless forcer. Writes and erases of a device with a calibration word read, show
+// and record that word first (see calibration_gardee).
+Resultat_operation prepare_operation(bool forcer);
+
 // Data memory, program memory, then IDs and configuration, stopping at the first failure, so a
 // chip that fails verification never gets its configuration (and code protection).
-Resultat_operation ecrit_image(const Memoire_PIC& m);
+Resultat_operation ecrit_image(const Memoire_PIC& m, bool forcer = false);
 // Reads the enabled areas and ranges into the image's own buffers, stopping at the first area
 // that could not be read (the image then holds what was read before).
-Resultat_operation lit_image(Memoire_PIC& m);
-// Erases the selected chip when the programmer can (peut_effacer); a failure to restore its
-// factory calibration after the erase posts a message and gives OPERATION_ECHOUEE.
-Resultat_operation efface_puce();
+Resultat_operation lit_image(Memoire_PIC& m, bool forcer = false);
+// Erases the selected chip when the programmer can (peut_effacer), then checks that the areas
+// erased are blank; a chip that is not, or a failure to restore its factory calibration after
+// the erase, posts a message and gives OPERATION_ECHOUEE.
+Resultat_operation efface_puce(bool forcer = false);
+
+// One differing word of program or data memory.
+struct Difference {
+    bool programme; // program memory, else data memory (PIC or serial EEPROM)
+    unsigned adresse, puce, image;
+};
 
 struct Rapport_comparaison {
     std::string texte;            // the report's lines
     bool difference = false;      // an ID, configuration, program or data line reports a difference
     bool lecture_echouee = false; // an area could not be read: it has no line (message posted)
+    bool refusee = false;         // another part in the socket: nothing read (message posted)
+    std::vector<Difference> differences; // every differing program word and data byte
+    // The report with "(N mots différents en tout)" after each memory's difference line.
+    std::string texte_avec_totaux;
 };
 // Reads the chip into buffers of its own and compares it with the image, stopping at an area that
 // could not be read; nothing when no programmer answers (the message was posted).
-std::optional<Rapport_comparaison> compare_image(const Memoire_PIC& m);
+std::optional<Rapport_comparaison> compare_image(const Memoire_PIC& m, bool forcer = false);
+// "N mots différents" and one line per difference, for the full list.
+std::string texte_differences(const Rapport_comparaison& r);
 
 // The code and data protection fuses (CP0, CP1, CPD of the device's fuse layout) that writing m
 // turns on: its configuration word is written (config_ecrite) with a bit of one of them at 0.

@@ -158,3 +158,12 @@ void Algo1_Lit_ID_Config(Memoire_PIC& m) {
     }
     fin_passe();
 }
+
+uint16_t Algo1_Lit_ID_Composant() {
+    debut_passe();
+    Load_Configuration(0x3FFF);
+    for (int k = 0; k < 6; ++k) Increment_Adress();
+    const uint16_t lu = Read_Data_From_Program_Memory();
+    fin_passe();
+    return lu;
+}

@@ -63,3 +63,6 @@ void Algo4_Lit_ID_Config(Memoire_PIC& m) {
 int Algo4_Efface() {
     return flash::efface(famille_a);
 }
+uint16_t Algo4_Lit_ID_Composant() {
+    return flash::lit_id_composant(famille_a);
+}

@@ -119,3 +119,6 @@ void Algo5_Lit_ID_Config(Memoire_PIC& m) {
 int Algo5_Efface() {
     return flash::efface(famille_b);
 }
+uint16_t Algo5_Lit_ID_Composant() {
+    return flash::lit_id_composant(famille_b);
+}

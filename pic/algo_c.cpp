@@ -70,3 +70,6 @@ void Algo6_Lit_ID_Config(Memoire_PIC& m) {
 int Algo6_Efface() {
     return flash::efface(famille_c);
 }
+uint16_t Algo6_Lit_ID_Composant() {
+    return flash::lit_id_composant(famille_c);
+}

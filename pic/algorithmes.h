@@ -13,6 +13,7 @@ uint8_t* Algo1_Lit_tout_de_DM(uint8_t* donnee);
 void Efface_DM_et_PM();
 int Algo1_Charge_ID_Config(const Memoire_PIC& m);
 void Algo1_Lit_ID_Config(Memoire_PIC& m);
+uint16_t Algo1_Lit_ID_Composant(); // the word at 0x2006
 
 // Algorithm 2: 14-bit EPROM parts, up to 25 pulses of 100 µs then 3 more.
 int Algo2_Charge_tout_vers_PM(const uint16_t* prog);
@@ -37,6 +38,7 @@ uint8_t* Algo4_Lit_tout_de_DM(uint8_t* donnee);
 int Algo4_Charge_ID_Config(const Memoire_PIC& m);
 void Algo4_Lit_ID_Config(Memoire_PIC& m);
 int Algo4_Efface();
+uint16_t Algo4_Lit_ID_Composant(); // the word at 0x2006
 
 int Algo5_Charge_tout_vers_PM(const uint16_t* prog);
 uint16_t* Algo5_Lit_tout_de_PM(uint16_t* prog);
@@ -45,6 +47,7 @@ uint8_t* Algo5_Lit_tout_de_DM(uint8_t* donnee);
 int Algo5_Charge_ID_Config(const Memoire_PIC& m);
 void Algo5_Lit_ID_Config(Memoire_PIC& m);
 int Algo5_Efface();
+uint16_t Algo5_Lit_ID_Composant(); // the word at 0x2006
 
 int Algo6_Charge_tout_vers_PM(const uint16_t* prog);
 uint16_t* Algo6_Lit_tout_de_PM(uint16_t* prog);
@@ -53,3 +56,4 @@ uint8_t* Algo6_Lit_tout_de_DM(uint8_t* donnee);
 int Algo6_Charge_ID_Config(const Memoire_PIC& m);
 void Algo6_Lit_ID_Config(Memoire_PIC& m);
 int Algo6_Efface();
+uint16_t Algo6_Lit_ID_Composant(); // the word at 0x2006

@@ -191,6 +191,10 @@ bool peut_effacer(const Desc_PIC& p) {
     return p.algo == 1 || (p.algo >= 4 && p.algo <= 6);
 }
 
+bool efface_ids_config(const Desc_PIC& p) {
+    return p.algo >= 4 && p.algo <= 6;
+}
+
 int Efface_PIC() {
     const Desc_PIC* p = composant_choisi();
     if (!p) return -1;
@@ -206,6 +210,23 @@ int Efface_PIC() {
         return Algo6_Efface();
     default:
         return 0;
+    }
+}
+
+uint16_t Lit_ID_Composant() {
+    const Desc_PIC* p = composant_choisi();
+    if (!p) return 0x3FFF;
+    switch (p->algo) {
+    case 1:
+        return Algo1_Lit_ID_Composant();
+    case 4:
+        return Algo4_Lit_ID_Composant();
+    case 5:
+        return Algo5_Lit_ID_Composant();
+    case 6:
+        return Algo6_Lit_ID_Composant();
+    default:
+        return 0x3FFF;
     }
 }
 

@@ -24,8 +24,14 @@ bool config_ecrite(const Memoire_PIC& m);
 struct Desc_PIC;
 // The device can be erased by the programmer (flash and EEPROM PICs).
 bool peut_effacer(const Desc_PIC& p);
+// Its erase also blanks the IDs and the configuration word (not only program and data memory).
+bool efface_ids_config(const Desc_PIC& p);
 // Erases the selected device: 0, or -1 after a message; nothing for a device that cannot be.
 int Efface_PIC();
+
+// The word at 0x2006 of the selected device (device ID and revision), in a pass of its own;
+// 0x3FFF for a device that has no such word to read.
+uint16_t Lit_ID_Composant();
 
 // Fresh buffers for a read: every word 0xFFFF, every byte 0xFF.
 std::vector<uint16_t> tampon_prog_vierge();

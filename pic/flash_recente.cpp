@@ -4,7 +4,6 @@
 #include "core/etat.h"
 #include "core/messages.h"
 #include "pic/commandes.h"
-#include "pic/id_composant.h"
 #include "pic/passe.h"
 #include "port/port.h"
 
@@ -158,23 +157,9 @@ int ecrit_config(const Famille_flash& f, uint16_t config, bool garde_bandgap) {
     return algo::verifie_config_et_termine(config, adresse_config, prefixe_config);
 }
 
-// The part in the socket answers with the selected device's ID; else a message, nothing done.
-bool bon_composant(const Famille_flash& f, const std::string& nom) {
-    debut_passe(f);
-    Load_Configuration(mot_vierge);
-    for (int k = 0; k < increments_id; ++k) Increment_Adress();
-    const uint16_t lu = Read_Data_From_Program_Memory();
-    fin_passe();
-    const std::string ecart = ecart_id(nom, lu);
-    if (ecart.empty()) return true;
-    message_erreur(ecart, 0);
-    return false;
-}
-
 // Erases the whole chip and writes back what the operation described by z will not write.
 int efface_en_gardant(const Famille_flash& f, const Zones_ecrites& z) {
     const Desc_PIC* p = pic_courant();
-    if (!bon_composant(f, p->nom)) return -1;
     const int n = p->taille_prog;
     const int nd = p->taille_donnee;
     const Fusibles& fu = tab_fuses[static_cast<std::size_t>(p->famille)];
@@ -268,6 +253,15 @@ void debut_passe(const Famille_flash& f) {
 
 void fin_passe() {
     algo::fin_passe();
+}
+
+uint16_t lit_id_composant(const Famille_flash& f) {
+    debut_passe(f);
+    Load_Configuration(mot_vierge);
+    for (int k = 0; k < increments_id; ++k) Increment_Adress();
+    const uint16_t lu = Read_Data_From_Program_Memory();
+    fin_passe();
+    return lu;
 }
 
 int ecrit_mots_un_a_un(const Famille_flash& f, const uint16_t* mots, int deb, int fin, int taille) {

@@ -45,6 +45,8 @@ int ecrit_ids_config(const Famille_flash& f, const Memoire_PIC& m);
 uint16_t* lit_programme(const Famille_flash& f, uint16_t* prog);
 uint8_t* lit_donnees(const Famille_flash& f, uint8_t* donnee);
 void lit_ids_config(const Famille_flash& f, Memoire_PIC& m);
+// The word at 0x2006 (device ID and revision), in a pass of its own.
+uint16_t lit_id_composant(const Famille_flash& f);
 // Erases the chip: program and data memories (a disabled area is kept), IDs and configuration;
 // the factory calibration is kept. 0, or -1 after a message.
 int efface(const Famille_flash& f);

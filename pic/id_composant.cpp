@@ -1,24 +1,11 @@
 #include "pic/id_composant.h"
 
+#include "core/catalogue.h"
+#include "core/ids_composants.h"
+
 #include <cstdio>
 
 namespace {
-
-struct Id_connu {
-    const char* nom;
-    uint16_t id;
-};
-
-constexpr Id_connu ids[] = {
-    {"PIC16F84A", 0x0560},  {"PIC16F627", 0x07A0},  {"PIC16F628", 0x07C0},  {"PIC16F870", 0x0D00},
-    {"PIC16F871", 0x0D20},  {"PIC16F872", 0x08E0},  {"PIC16F873", 0x0960},  {"PIC16F874", 0x0920},
-    {"PIC16F876", 0x09E0},  {"PIC16F877", 0x09A0},  {"PIC16F627A", 0x1040}, {"PIC16F628A", 0x1060},
-    {"PIC16F648A", 0x1100}, {"PIC16F873A", 0x0E40}, {"PIC16F874A", 0x0E60}, {"PIC16F876A", 0x0E00},
-    {"PIC16F877A", 0x0E20}, {"PIC12F629", 0x0F80},  {"PIC12F675", 0x0FC0},  {"PIC16F630", 0x10C0},
-    {"PIC16F676", 0x10E0},
-};
-
-constexpr uint16_t masque_revision = 0x001F;
 
 std::string texte(const char* format, unsigned lu, const std::string& nom) {
     char t[200];
@@ -28,22 +15,22 @@ std::string texte(const char* format, unsigned lu, const std::string& nom) {
 
 } // namespace
 
+bool a_id_composant(const Desc_PIC& p) {
+    return id_attendu(p.nom) >= 0;
+}
+
 int id_attendu(const std::string& nom) {
-    for (const Id_connu& i : ids)
-        if (nom == i.nom) return i.id;
-    return -1;
+    return id_du_composant(nom);
 }
 
 std::string nom_de_l_id(uint16_t lu) {
-    for (const Id_connu& i : ids)
-        if ((lu & 0x3FFF & ~masque_revision) == i.id) return i.nom;
-    return "";
+    return std::string(composant_de_l_id(lu));
 }
 
 std::string ecart_id(const std::string& nom, uint16_t lu) {
     const int attendu = id_attendu(nom);
     lu &= 0x3FFF;
-    if (attendu < 0 || (lu & ~masque_revision) == attendu) return "";
+    if (attendu < 0 || (lu & ~masque_revision_id) == attendu) return "";
     if (lu == 0x3FFF || lu == 0x0000)
         return texte("Le composant dans le support ne répond pas (ID %04X) : absent ou protégé, "
                      "pas un %s",

@@ -5,6 +5,11 @@
 #include <cstdint>
 #include <string>
 
+struct Desc_PIC;
+
+// The part carries a device ID that tells it from the others.
+bool a_id_composant(const Desc_PIC& p);
+
 // The ID of the part named nom (revision bits 0), or -1 when the table has none for it.
 int id_attendu(const std::string& nom);
 

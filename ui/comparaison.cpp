@@ -26,12 +26,13 @@ void ferme_rapports() {
 }
 
 void comparaison_du_PIC() {
-    // No programmer, or a chip that could not be read: the message only, no window.
+    // No programmer, another part in the socket, or a chip that could not be read: the message
+    // only, no window.
     const std::optional<Rapport_comparaison> r = compare_image(*m_pic);
-    if (!r || r->lecture_echouee) return;
+    if (!r || r->lecture_echouee || r->refusee) return;
     GtkWidget* f = gtk_window_new(GTK_WINDOW_TOPLEVEL);
     gtk_window_set_title(GTK_WINDOW(f), "Résulat de la comparaison");
-    GtkWidget* l = gtk_label_new(r->texte.c_str());
+    GtkWidget* l = gtk_label_new(r->texte_avec_totaux.c_str());
     gtk_label_set_justify(GTK_LABEL(l), GTK_JUSTIFY_LEFT);
     gtk_container_set_border_width(GTK_CONTAINER(f), 10);
     gtk_container_add(GTK_CONTAINER(f), l);

@@ -1,5 +1,7 @@
 #include "sim/puces/caracteristiques_pic.h"
 
+#include "core/ids_composants.h"
+
 #include <string_view>
 
 namespace {
@@ -8,21 +10,6 @@ bool commence_par(std::string_view nom, std::string_view debut) {
     return nom.substr(0, debut.size()) == debut;
 }
 
-struct Id_connu {
-    const char* nom;
-    int id;
-};
-
-// Device IDs (upper 9 bits of the word at 0x2006).
-constexpr Id_connu ids_composants[] = {
-    {"PIC16F84A", 0x0560},  {"PIC16F627", 0x07A0},  {"PIC16F628", 0x07C0},  {"PIC16F870", 0x0D00},
-    {"PIC16F871", 0x0D20},  {"PIC16F872", 0x08E0},  {"PIC16F873", 0x0960},  {"PIC16F874", 0x0920},
-    {"PIC16F876", 0x09E0},  {"PIC16F877", 0x09A0},  {"PIC16F627A", 0x1040}, {"PIC16F628A", 0x1060},
-    {"PIC16F648A", 0x1100}, {"PIC16F873A", 0x0E40}, {"PIC16F874A", 0x0E60}, {"PIC16F876A", 0x0E00},
-    {"PIC16F877A", 0x0E20}, {"PIC12F629", 0x0F80},  {"PIC12F675", 0x0FC0},  {"PIC16F630", 0x10C0},
-    {"PIC16F676", 0x10E0},
-};
-
 constexpr int64_t ms = 1'000'000;
 
 } // namespace
@@ -30,8 +17,7 @@ constexpr int64_t ms = 1'000'000;
 Caracteristiques_pic caracteristiques_pic(const Desc_PIC& d) {
     Caracteristiques_pic c;
     std::string_view nom = d.nom;
-    for (const Id_connu& i : ids_composants)
-        if (nom == i.nom) c.id_composant = i.id;
+    c.id_composant = id_du_composant(nom);
 
     if (d.algo == 1) {
         // Typical cycle: about half of the data-sheet maximum.

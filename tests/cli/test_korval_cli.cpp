@@ -158,6 +158,9 @@ TEST_F(Cli, mauvais_usages_sortent_en_2_avec_la_raison) {
          "--simulateur et --ppdev ne s'emploient pas ensemble"},
         {{"--strict", "effacer"}, "--strict ne s'emploie qu'avec --simulateur"},
         {{"--version=2", "composants"}, "l'option --version ne prend pas de valeur"},
+        {{"--zones", "programme,eeprom", "vierge"},
+         "zone inconnue : eeprom (programme, donnees, id ou config)"},
+        {{"vierge", "f.hex"}, "argument en trop : f.hex"},
     };
     for (const Cas& c : cas) {
         const Resultat r = lance(c.args);
@@ -172,10 +175,12 @@ TEST_F(Cli, aide_et_version) {
     const Resultat r = lance({"--help"});
     EXPECT_EQ(r.code, 0);
     for (const char* mot :
-         {"composants", "lire FICHIER", "ecrire FICHIER", "comparer FICHIER", "effacer",
-          "afficher FICHIER", "--composant", "--donnees", "--conf", "--simulateur", "--puce",
-          "--panne", "--ppdev", "--trace", "--proteger", "--base hexa|decimale|binaire",
-          "--silencieux", "--strict", "--version"})
+         {"composants",    "lire FICHIER",     "ecrire FICHIER", "comparer FICHIER",
+          "effacer",       "afficher FICHIER", "--composant",    "--donnees",
+          "--conf",        "--simulateur",     "--puce",         "--panne",
+          "--ppdev",       "--trace",          "--proteger",     "--base hexa|decimale|binaire",
+          "--silencieux",  "--strict",         "--version",      "vierge",
+          "--zones LISTE", "--toutes",         "--forcer"})
         EXPECT_TRUE(contient(r.sortie, mot)) << mot;
     for (const Desc_panne& p : liste_pannes()) {
         EXPECT_TRUE(contient(r.sortie, std::string(p.nom) + " ")) << p.nom;
@@ -293,6 +298,20 @@ TEST_F(Cli, une_difference_sort_en_1_avec_son_adresse) {
                          "Les données du PIC et celles en mémoire ne correspondent pas :\n"
                          "Pour le mot n°1H on a : 34H dans le PIC au lieu de 35H\n"))
         << d.sortie;
+
+    // Both, listed one by one with --toutes after the report.
+    const std::string deux = rep.fichier("deux.hex");
+    ajoute_avant_fin(programme, deux,
+                     enregistrement(0x000A, {0x56, 0x30}) + enregistrement(0x4202, {0x35, 0x00}));
+    const Resultat t = sim("PIC16F84", {"comparer", "--toutes", deux});
+    EXPECT_EQ(t.code, 1);
+    EXPECT_EQ(t.sortie.substr(t.sortie.find("Les données du PIC et celles")),
+              "Les données du PIC et celles en mémoire ne correspondent pas :\n"
+              "Pour le mot n°1H on a : 34H dans le PIC au lieu de 35H\n"
+              "Programme 5H : 3055H dans le PIC au lieu de 3056H\n"
+              "Données 1H : 34H dans le PIC au lieu de 35H\n"
+              "2 mots différents\n")
+        << t.sortie;
 
     // ID 2 (3) and the configuration word.
     const std::string id = rep.fichier("id.hex");
@@ -468,6 +487,196 @@ TEST_F(Cli, effacer_refuse_pour_les_autres_composants) {
         EXPECT_TRUE(contient(r.erreurs, std::string(nom) + " ne peut pas être effacé"))
             << r.erreurs;
         EXPECT_FALSE(fs::exists(rep.fichier("puce.etat"))) << nom; // no programmer touched
+    }
+}
+
+// --- Blank check, chip identity, calibration word ---------------------------------------------
+
+TEST_F(Cli, vierge_et_effacer) {
+    choisit("PIC16F84");
+    const auto source = Lire_Fichier_Hex_PIC(programme);
+    const auto mots = std::count_if(source->prog.begin(), source->prog.begin() + 1024,
+                                    [](uint16_t w) { return w != 0xFFFF && w != 0x3FFF; });
+    const std::string ecrit = "Programme : " + std::to_string(mots) +
+                              " mots non vierges, le premier à l'adresse 0H (2805H)\n"
+                              "Données : 2 octets non vierges, le premier à l'adresse 0H (12H)\n";
+    const std::string ids_config = "ID : 4 mots non vierges, le premier à l'adresse 2000H (1H)\n"
+                                   "Configuration : non vierge (3FF1H à l'adresse 2007H)\n";
+    const std::string cp0 = rep.fichier("cp0.hex");
+    ajoute_avant_fin(programme, cp0, enregistrement(0x400E, {0x0D, 0x00}));
+    const std::vector<std::string> ecrire = {"ecrire", programme};
+    const std::string message = exemple("message_24c16.hex");
+    choisit("24C16");
+    const auto texte = Lire_Fichier_Hex_EEPROM(message);
+    const auto octets = std::count_if(texte->donnee.begin(), texte->donnee.begin() + 2048,
+                                      [](uint8_t b) { return b != 0xFF; });
+
+    struct Etape {
+        std::vector<std::string> args;
+        int code;
+    };
+    struct Cas {
+        const char* composant;
+        std::vector<Etape> etapes;
+        std::string sortie;  // of the last step
+        std::string erreurs; // found in the last step's
+    };
+    const Cas cas[] = {
+        {"PIC16F84", {{{"vierge"}, 0}}, "La puce est vierge\n", ""},
+        {"PIC16F84", {{ecrire, 0}, {{"vierge"}, 1}}, ecrit + ids_config, ""},
+        {"PIC16F84", {{ecrire, 0}, {{"--zones", "id,config", "vierge"}, 1}}, ids_config, ""},
+        // The 16F84's erase clears program and data memory; its IDs and word stay.
+        {"PIC16F84",
+         {{ecrire, 0}, {{"effacer"}, 0}, {{"--zones", "programme,donnees", "vierge"}, 0}},
+         "La puce est vierge\n",
+         ""},
+        {"PIC16F84",
+         {{{"--proteger", "ecrire", cp0}, 0}, {{"--zones", "programme,donnees", "vierge"}, 1}},
+         "Programme : 1024 mots non vierges, le premier à l'adresse 0H (0H)\n"
+         "Données : 64 octets non vierges, le premier à l'adresse 0H (0H)\n",
+         ""},
+        {"PIC16F84", {{{"--proteger", "ecrire", cp0}, 0}, {{"effacer"}, 0}}, "", ""},
+        {"PIC16F84",
+         {{ecrire, 0}, {{"--panne", "bit-colle", "effacer"}, 1}},
+         "",
+         "La puce n'est pas vierge après l'effacement :\nProgramme : 1024 mots non vierges"},
+        // An empty socket reads blank: only a part with a device ID tells it.
+        {"PIC16F84", {{{"--panne", "sans-puce", "vierge"}, 0}}, "La puce est vierge\n", ""},
+        // The factory calibration (and the 12F675's bandgap bits) is not counted.
+        {"PIC12C508", {{{"vierge"}, 0}}, "La puce est vierge\n", ""},
+        {"PIC12F675", {{{"vierge"}, 0}}, "La puce est vierge\n", ""},
+        {"PIC12F675", {{ecrire, 0}, {{"effacer"}, 0}, {{"vierge"}, 0}}, "La puce est vierge\n", ""},
+        {"24C16",
+         {{{"ecrire", message}, 0}, {{"vierge"}, 1}},
+         "Données : " + std::to_string(octets) +
+             " octets non vierges, le premier à l'adresse 0H (42H)\n",
+         ""},
+    };
+    int n = 0;
+    for (const Cas& k : cas) {
+        const std::string etat = "vierge" + std::to_string(n++) + ".etat";
+        SCOPED_TRACE(etat);
+        Resultat r;
+        for (const Etape& e : k.etapes) {
+            r = sim(k.composant, e.args, etat);
+            EXPECT_EQ(r.code, e.code) << e.args.back() << "\n" << r.erreurs;
+        }
+        EXPECT_EQ(r.sortie, k.sortie);
+        EXPECT_TRUE(contient(r.erreurs, k.erreurs)) << r.erreurs;
+    }
+}
+
+TEST_F(Cli, identite_du_composant_avant_chaque_operation) {
+    const std::string lu = rep.fichier("lu.hex");
+    EXPECT_EQ(sim("PIC16F84A", {"ecrire", programme}, "bon.etat").code, 0);
+    EXPECT_EQ(sim("PIC16F84A", {"comparer", programme}, "bon.etat").code, 0);
+
+    // Another part in the socket, or none: nothing written, read or erased.
+    struct Cas {
+        const char* composant;
+        std::vector<std::string> args;
+        const char* message;
+    };
+    const Cas cas[] = {
+        {"PIC16F84A",
+         {"--puce", "PIC16F628", "ecrire", programme},
+         "Le composant dans le support est un PIC16F628 (ID 07"},
+        {"PIC16F84A", {"--puce", "PIC16F628", "lire", lu}, "), pas un PIC16F84A\n"},
+        {"PIC16F84A", {"--puce", "PIC16F628", "comparer", programme}, "), pas un PIC16F84A\n"},
+        {"PIC16F84A", {"--puce", "PIC16F628", "effacer"}, "), pas un PIC16F84A\n"},
+        {"PIC16F84A", {"--puce", "PIC16F628", "vierge"}, "), pas un PIC16F84A\n"},
+        {"PIC16F877A",
+         {"--panne", "sans-puce", "ecrire", programme},
+         "Le composant dans le support ne répond pas (ID 3FFF) : absent ou protégé, pas un "
+         "PIC16F877A\n"},
+        {"PIC12F675",
+         {"--puce", "PIC12F629", "effacer"},
+         "Le composant dans le support est un PIC12F629 (ID 0F83), pas un PIC12F675\n"},
+    };
+    for (const Cas& k : cas) {
+        SCOPED_TRACE(k.args[2]);
+        const Resultat r = sim(k.composant, k.args, k.args[1] + ".etat");
+        EXPECT_EQ(r.code, 1) << r.erreurs;
+        EXPECT_TRUE(contient(r.erreurs, k.message)) << r.erreurs;
+        EXPECT_EQ(r.sortie, "");
+        EXPECT_FALSE(fs::exists(lu));
+    }
+    // The 16F628 is still blank.
+    EXPECT_EQ(sim("PIC16F628", {"vierge"}, "PIC16F628.etat").sortie, "La puce est vierge\n");
+
+    // Forced: the message, then the operation.
+    const Resultat f = sim("PIC16F84A", {"--puce", "PIC16F628", "--forcer", "lire", lu}, "f.etat");
+    EXPECT_EQ(f.code, 0) << f.erreurs;
+    EXPECT_TRUE(contient(f.erreurs, "pas un PIC16F84A\nOpération forcée : elle continue quand "
+                                    "même.\n"))
+        << f.erreurs;
+    EXPECT_TRUE(fs::exists(lu));
+}
+
+TEST_F(Cli, calibration_de_l_oscillateur_lue_notee_et_gardee) {
+    const std::string osc = rep.fichier("osc");
+    fs::create_directory(osc);
+    fs::copy_file(conf + "/conf_PICS", osc + "/conf_PICS");
+    test::ecrit_fichier(osc + "/conf_port",
+                        test::lit_fichier(conf + "/conf_port") + "_ECRIRE_OSC_INT_12C5XX 1\n");
+    const std::string donnees = rep.fichier("donnees");
+    auto lance_508 = [&](std::vector<std::string> args) {
+        std::vector<std::string> tout = {"--conf", osc,         "--simulateur", rep.fichier("508"),
+                                         "-c",     "PIC12C508", "--strict"};
+        tout.insert(tout.end(), args.begin(), args.end());
+        return lance(tout, "XDG_DATA_HOME=" + entre_quotes(donnees) + " ");
+    };
+    // Word 0 GOTO 5, and a last word (1FFH) that is not MOVLW, or another value than the chip's.
+    const std::string goto_fin = rep.fichier("goto.hex");
+    test::ecrit_fichier(goto_fin, enregistrement(0, {0x05, 0x0A}) +
+                                      enregistrement(0x03FE, {0x05, 0x0A}) + ":00000001FF\n");
+    const std::string movlw_0 = rep.fichier("movlw.hex");
+    test::ecrit_fichier(movlw_0, enregistrement(0, {0x05, 0x0A}) +
+                                     enregistrement(0x03FE, {0x00, 0x0C}) + ":00000001FF\n");
+    struct Cas {
+        std::vector<std::string> args;
+        int code;
+        const char* message;
+    };
+    const Cas cas[] = {
+        {{"ecrire", goto_fin},
+         1,
+         "Le dernier mot du fichier (adresse 1FF) vaut 0A05 : ce n'est pas une instruction de "
+         "calibration (MOVLW, 0Ckk).\nL'écrire perdrait pour toujours la calibration de "
+         "l'oscillateur du PIC (0C"},
+        {{"ecrire", movlw_0},
+         1,
+         "Le dernier mot du fichier (adresse 1FF) vaut 0C00, la "
+         "calibration de l'oscillateur du PIC vaut 0C"},
+        {{"vierge"}, 0, ""}, // unchanged
+        {{"--forcer", "ecrire", movlw_0}, 0, "Opération forcée : elle continue quand même."},
+    };
+    std::string calibration;
+    for (const Cas& k : cas) {
+        SCOPED_TRACE(k.args.back());
+        const Resultat r = lance_508(k.args);
+        EXPECT_EQ(r.code, k.code) << r.erreurs;
+        EXPECT_TRUE(contient(r.erreurs, k.message)) << r.erreurs;
+        if (k.args[0] == "vierge") continue;
+        const std::size_t lu = r.erreurs.find("Calibration de l'oscillateur : ");
+        ASSERT_NE(lu, std::string::npos) << r.erreurs;
+        calibration = r.erreurs.substr(lu + 31, 4);
+    }
+    // Written over with MOVLW 0: the EPROM keeps only the bits both have.
+    const std::string lu = rep.fichier("lu.hex");
+    ASSERT_EQ(lance_508({"lire", lu}).code, 0);
+    choisit("PIC12C508");
+    const auto relu = Lire_Fichier_Hex_PIC(lu);
+    EXPECT_EQ(relu->prog[0], 0x0A05);
+    EXPECT_EQ(relu->prog[511], 0x0C00);
+    EXPECT_NE(calibration, "0C00");
+
+    // One dated line per write, appended.
+    const auto l = lignes(test::lit_fichier(donnees + "/korval/calibration/PIC12C508.txt"));
+    ASSERT_EQ(l.size(), 3u);
+    for (const std::string& s : l) {
+        EXPECT_EQ(s.size(), 24u) << s; // "YYYY-MM-DD HH:MM:SS 0Ckk"
+        EXPECT_EQ(s.substr(20), calibration) << s;
     }
 }
 

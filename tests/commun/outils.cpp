@@ -6,9 +6,11 @@
 #include "core/repertoire_conf.h"
 
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <random>
 #include <sstream>
+#include <unistd.h>
 
 namespace test {
 
@@ -93,6 +95,12 @@ std::string assemble(const std::string& source, const std::string& format,
 }
 
 void Etat_propre::SetUp() {
+    // The calibration records of the programs and tests go to a directory of the test run, not
+    // to the user's own.
+    static const std::string donnees =
+        (std::filesystem::temp_directory_path() / ("korval-tests-" + std::to_string(::getpid())))
+            .string();
+    ::setenv("XDG_DATA_HOME", donnees.c_str(), 1);
     // The message sink is left alone: a fixture member may have installed a recorder already.
     remise_a_zero_etat();
     installe_puits_progression({});

@@ -283,14 +283,21 @@ TEST_F(Flash_recente, UnAutreComposantDansLeSupportNestPasTouche) {
     }
 }
 
-// Algorithm 1 pointed at a 16F877A: its one-word cycles go through the chip's latch, which
-// wipes the rest of each group and programs the configuration word with an empty latch slot.
+// Algorithm 1 pointed at a 16F877A: the device ID stops it; forced, its one-word cycles go
+// through the chip's latch, which wipes the rest of each group and programs the configuration
+// word with an empty latch slot.
 TEST_F(Flash_recente, Algorithme1SurUn16F877AEchoue) {
     prepare("PIC16F877", {}, "PIC16F877A");
     const std::string hex = test::assemble("pic16f877a.asm", "inhx32", rep);
     ASSERT_FALSE(hex.empty());
     const std::unique_ptr<Memoire_PIC> m = Lire_Fichier_Hex_PIC(hex);
+    const Contenu_pic avant = puce().contenu();
     EXPECT_EQ(ecrit_image(*m), OPERATION_ECHOUEE);
+    EXPECT_NE(dernier_message().find("est un PIC16F877A (ID 0E23), pas un PIC16F877"),
+              std::string::npos)
+        << dernier_message();
+    EXPECT_EQ(puce().contenu(), avant);
+    EXPECT_EQ(ecrit_image(*m, true), OPERATION_ECHOUEE);
     EXPECT_NE(dernier_message().find("Adresse"), std::string::npos) << dernier_message();
     EXPECT_NE(c().programme[1], m->prog[1]) << "word 1 lost when word 2 of its group was written";
 }

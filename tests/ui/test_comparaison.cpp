@@ -78,9 +78,9 @@ TEST_F(Interface, comparaison_mot_octet_id_et_configuration_differents) {
               "Les mot de configuration du PIC et de la mémoire sont différents : On a 3FF1H dans "
               "le PIC au lieu de 3FF5H\n"
               "Le programme du PIC et celui en mémoire ne correspondent pas :\nPour le mot n°14H "
-              "on a : 18CH dans le PIC au lieu de 1235H\n"
+              "on a : 18CH dans le PIC au lieu de 1235H\n(2 mots différents en tout)\n"
               "Les données du PIC et celles en mémoire ne correspondent pas :\nPour le mot n°7H on "
-              "a : A7H dans le PIC au lieu de FFH\n");
+              "a : A7H dans le PIC au lieu de FFH\n(1 mots différents en tout)\n");
 }
 
 TEST_F(Interface, comparaison_puce_protegee) {
@@ -96,9 +96,9 @@ TEST_F(Interface, comparaison_puce_protegee) {
               "Les mot de configurations du PIC et de la mémoire sont identiques\n"
               "La mémoire est protégée\n"
               "Le programme du PIC et celui en mémoire ne correspondent pas :\nPour le mot n°0H "
-              "on a : 0H dans le PIC au lieu de 100H\n"
+              "on a : 0H dans le PIC au lieu de 100H\n(1024 mots différents en tout)\n"
               "Les données du PIC et celles en mémoire ne correspondent pas :\nPour le mot n°0H on "
-              "a : 0H dans le PIC au lieu de A0H\n");
+              "a : 0H dans le PIC au lieu de A0H\n(64 mots différents en tout)\n");
 }
 
 TEST_F(Interface, comparaison_zones_desactivees_et_pic_sans_donnees) {
@@ -114,7 +114,8 @@ TEST_F(Interface, comparaison_zones_desactivees_et_pic_sans_donnees) {
     EXPECT_EQ(compare(), "ID0 identiques\nID1 identiques\nID2 identiques\nID3 identiques\n"
                          "Les mot de configurations du PIC et de la mémoire sont identiques\n"
                          "Le programme du PIC et celui en mémoire ne correspondent pas :\nPour le "
-                         "mot n°0H on a : FFFFH dans le PIC au lieu de 100H\n");
+                         "mot n°0H on a : FFFFH dans le PIC au lieu de 100H\n"
+                         "(1024 mots différents en tout)\n");
 }
 
 TEST_F(Interface, comparaison_eeprom_une_seule_ligne) {
@@ -128,7 +129,8 @@ TEST_F(Interface, comparaison_eeprom_une_seule_ligne) {
     m_pic->donnee[0x7FF] = 0x00;
     m_pic->donnee[0x28] = 0xFF;
     EXPECT_EQ(compare(), "Les données de l'EEPROM et celles en mémoire ne correspondent pas :\n"
-                         "Pour le mot n°28H on a : 9H dans le PIC au lieu de FFH\n");
+                         "Pour le mot n°28H on a : 9H dans le PIC au lieu de FFH\n"
+                         "(2 mots différents en tout)\n");
 }
 
 TEST_F(Interface, comparaison_sans_programmateur_le_message_seul) {

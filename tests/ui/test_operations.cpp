@@ -306,3 +306,25 @@ TEST_F(Interface, eeprom_serie_ecrite_puis_relue_par_les_boutons) {
     EXPECT_TRUE(std::equal(ecrit.begin(), ecrit.end(), m_pic->donnee.begin()));
     EXPECT_EQ(texte_vue(texte_D).substr(0, 12), "0000: 01 0E ");
 }
+
+// A part with a device ID is identified first: another one in the socket gets the message in the
+// error window, and no operation starts on it.
+TEST_F(Interface, autre_composant_dans_le_support_rien_n_est_ecrit) {
+    options.puce = "PIC16F877";
+    demarre(std::string(catalogue) + "PIC16F877  8192 256 3 1 1 0 0\n", reglages(1)); // 16F876
+    *m_pic = exemple();
+    for (void (*prepare)(GtkWidget*, gpointer) : {prepare_PIC_e, prepare_PIC_r, prepare_PIC_c}) {
+        message_erreur("", 0);
+        gtk_widget_hide(error_box);
+        lance(prepare);
+        EXPECT_TRUE(visible(error_box));
+        const std::string t = texte(error_msg);
+        EXPECT_EQ(t.rfind("Le composant dans le support est un PIC16F877 (ID 09A", 0), 0u) << t;
+        EXPECT_NE(t.find("), pas un PIC16F876"), std::string::npos) << t;
+    }
+    EXPECT_TRUE(fenetres_rapport().empty());
+    // The simulated 16F877 is still blank.
+    const std::string etat = test::lit_fichier(rep.fichier("puce.etat"));
+    EXPECT_EQ(etat.rfind("; puce PIC16F877", 0), 0u);
+    EXPECT_NE(etat.find(":10000000FF3FFF3FFF3FFF3F"), std::string::npos) << etat.substr(0, 200);
+}

@@ -1,0 +1,32 @@
+#include "core/ids_composants.h"
+
+namespace {
+
+struct Id_connu {
+    const char* nom;
+    uint16_t id;
+};
+
+constexpr Id_connu ids[] = {
+    {"PIC16F84A", 0x0560},  {"PIC16F627", 0x07A0},  {"PIC16F628", 0x07C0},  {"PIC16F870", 0x0D00},
+    {"PIC16F871", 0x0D20},  {"PIC16F872", 0x08E0},  {"PIC16F873", 0x0960},  {"PIC16F874", 0x0920},
+    {"PIC16F876", 0x09E0},  {"PIC16F877", 0x09A0},  {"PIC16F627A", 0x1040}, {"PIC16F628A", 0x1060},
+    {"PIC16F648A", 0x1100}, {"PIC16F873A", 0x0E40}, {"PIC16F874A", 0x0E60}, {"PIC16F876A", 0x0E00},
+    {"PIC16F877A", 0x0E20}, {"PIC12F629", 0x0F80},  {"PIC12F675", 0x0FC0},  {"PIC16F630", 0x10C0},
+    {"PIC16F676", 0x10E0},
+};
+
+} // namespace
+
+int id_du_composant(std::string_view nom) {
+    for (const Id_connu& i : ids)
+        if (nom == i.nom) return i.id;
+    return -1;
+}
+
+std::string_view composant_de_l_id(uint16_t lu) {
+    const uint16_t id = static_cast<uint16_t>(lu & 0x3FFF & ~masque_revision_id);
+    for (const Id_connu& i : ids)
+        if (id == i.id) return i.nom;
+    return {};
+}
