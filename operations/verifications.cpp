@@ -65,11 +65,12 @@ bool calibration_gardee(const Memoire_PIC* m, bool forcer) {
         if (!Lit_tout_de_PM(prog.data())) return false;
     }
     const uint16_t puce = prog[static_cast<std::size_t>(dernier)];
-    std::printf("Calibration de l'oscillateur : %04X\n", static_cast<unsigned>(puce));
-    std::fflush(stdout);
+    std::FILE* console = sortie_console();
+    std::fprintf(console, "Calibration de l'oscillateur : %04X\n", static_cast<unsigned>(puce));
     if (!note_calibration(p->nom, puce))
-        std::printf("La calibration n'a pas pu être notée dans %s\n",
-                    chemin_calibration(p->nom).c_str());
+        std::fprintf(console, "La calibration n'a pas pu être notée dans %s\n",
+                     chemin_calibration(p->nom).c_str());
+    std::fflush(console);
     if (!m || !ecrit_le_dernier_mot(*p, *m)) return true;
 
     const uint16_t image = m->prog[static_cast<std::size_t>(dernier)];
