@@ -41,7 +41,7 @@ struct Drapeau {
 
 const Drapeau drapeaux[] = {
     {"donnees", 'd'}, {"proteger", 0}, {"silencieux", 'q'}, {"strict", 0}, {"help", 'h'},
-    {"version", 0}};
+    {"version", 0},   {"rapide", 0}};
 
 bool range_valeur(const std::string& nom, const std::string& valeur, Options_cli& o,
                   std::string& erreur) {
@@ -86,6 +86,7 @@ void range_drapeau(const std::string& nom, Options_cli& o) {
     if (nom == "strict") o.strict = true;
     if (nom == "help") o.aide = true;
     if (nom == "version") o.version = true;
+    if (nom == "rapide") o.rapide = true;
 }
 
 } // namespace
@@ -233,7 +234,8 @@ std::string texte_aide() {
         "                      fichier sans mot de configuration laisse celui de la puce,\n"
         "                      un fichier sans données est refusé\n"
         "  comparer FICHIER    compare la puce avec FICHIER et affiche le rapport\n"
-        "  effacer             efface la puce (algorithmes 1, 4, 5 et 6 seulement)\n"
+        "  effacer             efface la puce (algorithmes 1, 4, 5 et 6, et EEPROM série :\n"
+        "                      ERAL en Microwire, 0xFF écrit et vérifié en I2C et SPI)\n"
         "  afficher FICHIER    affiche FICHIER comme la vue mémoire du programme graphique,\n"
         "                      sans toucher au programmateur\n"
         "\n"
@@ -263,6 +265,9 @@ std::string texte_aide() {
         "                         la puce simulée fait échouer la commande (code 1)\n"
         "  --base hexa|decimale|binaire\n"
         "                         base des données pour afficher (par défaut hexa)\n"
+        "  --rapide               EEPROM série : écriture par pages en I2C et SPI (chaque\n"
+        "                         page relue et vérifiée) et lecture séquentielle sur les\n"
+        "                         trois bus ; par défaut, un octet par transaction\n"
         "  -q, --silencieux       pas d'affichage de la progression\n"
         "  -h, --help             cette aide\n"
         "  --version              version du programme\n"

@@ -25,6 +25,7 @@ struct Options_cli : Options_programmateur {
     int base = 0; // donnee_en_binaire: 0 hexadecimal, 1 binary, 2 decimal
     bool silencieux = false;
     bool strict = false; // a protocol violation on the simulated programmer fails the command
+    bool rapide = false; // serial EEPROMs: page writes and sequential reads
     bool aide = false;
     bool version = false;
 };

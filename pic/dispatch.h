@@ -22,7 +22,7 @@ void Lit_ID_Config(Memoire_PIC& m);
 bool config_ecrite(const Memoire_PIC& m);
 
 struct Desc_PIC;
-// The device can be erased by the programmer (flash and EEPROM PICs).
+// The device can be erased by the programmer (flash and EEPROM PICs, serial EEPROMs).
 bool peut_effacer(const Desc_PIC& p);
 // Erases the selected device: 0, or -1 after a message; nothing for a device that cannot be.
 int Efface_PIC();
