@@ -32,6 +32,13 @@ class Plage_entiere {
 int Efface_EEPROM() {
     const Desc_PIC* p = pic_courant();
     if (!p || !est_eeprom(*p)) return -1;
+    // As for the PICs, an area that the settings disable is kept.
+    if (le_data_enable == 0) {
+        message_erreur("La zone des données est désactivée dans les réglages : l'eeprom " + p->nom +
+                           " n'est pas effacée",
+                       0);
+        return 0;
+    }
     if (p->algo == -3) return Efface_EEPROM_serie(bits_adresse_serie(p->taille_donnee));
     const std::vector<uint8_t> vierge(TAILLE_DONNEE_MAX, 0xFF);
     const Plage_entiere plage(p->taille_donnee);

@@ -154,39 +154,48 @@ uint8_t* Lire_EEPROM_I2C(uint8_t* tampon) {
     return tampon;
 }
 
+namespace {
+
+// One byte per transaction, each read back; false after a failure (reported, supply off).
+bool ecrit_octets(const uint8_t* source, int n) {
+    for (int a = premiere_adresse(); dans_plage(a, portee_courante()); ++a) {
+        if (const char* erreur = phase_adresse(a, false)) {
+            echec_I2C(erreur);
+            return false;
+        }
+        envoie_I2C(source[a]);
+        if (Ack_I2C() != 0) {
+            echec_I2C(ACK_DONNEES);
+            return false;
+        }
+        I2C_bit_stop();
+        // The read-back's address phase polls the acknowledge until the write cycle is over.
+        uint8_t relu = 0;
+        if (!lit_octet(a, relu)) return false;
+        fin_lecture();
+        if (relu != source[a]) {
+            erreur_verification(a, source[a], relu);
+            return false;
+        }
+        progression(a, n, 2);
+    }
+    return true;
+}
+
+} // namespace
+
 int Charge_EEPROM_I2C(const uint8_t* source) {
     const Desc_PIC* p = composant_accepte(portee_courante());
     if (!p) return -1;
     int n = p->taille_donnee;
     init_port();
     Power_on();
-    if (eeprom_rapide != 0 &&
-        !ecrit_pages_I2C(source, premiere_adresse(), derniere_adresse(portee_courante()), n))
-        return -1;
-    for (int a = premiere_adresse(); eeprom_rapide == 0 && dans_plage(a, portee_courante());
-         ++a) {
-        if (const char* erreur = phase_adresse(a, false)) {
-            echec_I2C(erreur);
-            return -1;
-        }
-        envoie_I2C(source[a]);
-        if (Ack_I2C() != 0) {
-            echec_I2C(ACK_DONNEES);
-            return -1;
-        }
-        I2C_bit_stop();
-        // The read-back's address phase polls the acknowledge until the write cycle is over.
-        uint8_t relu = 0;
-        if (!lit_octet(a, relu)) return -1;
-        fin_lecture();
-        if (relu != source[a]) {
-            erreur_verification(a, source[a], relu);
-            return -1;
-        }
-        progression(a, n, 2);
-    }
-    // The last byte's (or page's) read-back has already polled its write cycle to its end; the fixed wait
-    // stays as a margin before the supply goes off.
+    const bool ecrit = eeprom_rapide != 0 ? ecrit_pages_I2C(source, premiere_adresse(),
+                                                            derniere_adresse(portee_courante()), n)
+                                          : ecrit_octets(source, n);
+    if (!ecrit) return -1;
+    // The last byte's (or page's) read-back has already polled its write cycle to its end; the
+    // fixed wait stays as a margin before the supply goes off.
     attente(10000);
     Power_off();
     return 0;

@@ -172,11 +172,13 @@ uint8_t* Lire_EEPROM_serie(uint8_t* tampon, int w) {
     int n = p->taille_donnee;
     init_port();
     Power_on();
-    if (eeprom_rapide != 0)
+    if (eeprom_rapide != 0) {
         lit_suite(tampon, premiere_adresse(), derniere_adresse(portee), w, n, 3);
-    for (int a = premiere_adresse(); eeprom_rapide == 0 && dans_plage(a, portee); ++a) {
-        tampon[a] = lit_octet(a, w);
-        progression(a, n, 3);
+    } else {
+        for (int a = premiere_adresse(); dans_plage(a, portee); ++a) {
+            tampon[a] = lit_octet(a, w);
+            progression(a, n, 3);
+        }
     }
     Power_off();
     return tampon;
@@ -223,14 +225,19 @@ int Efface_EEPROM_serie(int w) {
     if (!programme_et_attend()) return -1;
     disable_write_serie(w);
     std::vector<uint8_t> relu(static_cast<std::size_t>(n), 0);
-    if (eeprom_rapide != 0) lit_suite(relu.data(), 0, n - 1, w, n, 3);
+    if (eeprom_rapide != 0) {
+        lit_suite(relu.data(), 0, n - 1, w, n, 3);
+    } else {
+        for (int a = 0; a < n; ++a) {
+            relu[static_cast<std::size_t>(a)] = lit_octet(a, w);
+            progression(a, n, 3);
+        }
+    }
     for (int a = 0; a < n; ++a) {
-        if (eeprom_rapide == 0) relu[static_cast<std::size_t>(a)] = lit_octet(a, w);
         if (relu[static_cast<std::size_t>(a)] != 0xFF) {
             erreur_verification(a, 0xFF, relu[static_cast<std::size_t>(a)]);
             return -1;
         }
-        if (eeprom_rapide == 0) progression(a, n, 3);
     }
     Power_off();
     return 0;

@@ -116,11 +116,13 @@ uint8_t* Lire_EEPROM_SPI(uint8_t* tampon, int p) {
         toujours_occupee();
         return nullptr;
     }
-    if (eeprom_rapide != 0)
+    if (eeprom_rapide != 0) {
         lit_suite(tampon, premiere_adresse(), derniere_adresse(portee), p, n, 3);
-    for (int a = premiere_adresse(); eeprom_rapide == 0 && dans_plage(a, portee); ++a) {
-        tampon[a] = lit_octet(a, p);
-        progression(a, n, 3);
+    } else {
+        for (int a = premiere_adresse(); dans_plage(a, portee); ++a) {
+            tampon[a] = lit_octet(a, p);
+            progression(a, n, 3);
+        }
     }
     Power_off();
     return tampon;

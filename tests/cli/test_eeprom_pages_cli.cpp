@@ -84,8 +84,8 @@ class Eeprom_cli : public test::Etat_propre {
     test::Repertoire_temp rep;
     int n = 0;
 
-    // The shipped settings with the data range replaced.
-    std::string conf(int debut, int fin) {
+    // The shipped settings with the data range (and enable) replaced.
+    std::string conf(int debut, int fin, int active = 1) {
         const std::string dossier = rep.fichier("conf" + std::to_string(++n));
         fs::create_directory(dossier);
         fs::copy_file(std::string(KORVAL_DATA_DIR) + "/conf_PICS", dossier + "/conf_PICS");
@@ -94,6 +94,8 @@ class Eeprom_cli : public test::Etat_propre {
         for (std::string l; std::getline(in, l);) {
             if (l.rfind("_L_E_DATA_DEBUT ", 0) == 0) l = "_L_E_DATA_DEBUT " + std::to_string(debut);
             if (l.rfind("_L_E_DATA_FIN ", 0) == 0) l = "_L_E_DATA_FIN " + std::to_string(fin);
+            if (l.rfind("_L_E_DATA_ENABLE ", 0) == 0)
+                l = "_L_E_DATA_ENABLE " + std::to_string(active);
             texte += l + "\n";
         }
         test::ecrit_fichier(dossier + "/conf_port", texte);
@@ -116,16 +118,15 @@ class Eeprom_cli : public test::Etat_propre {
 struct Composant {
     const char* nom;
     int taille;
-    int page; // the page write of --rapide
+    int page;                          // the page write of --rapide
     bool long_octet_par_octet = false; // skip the whole-array byte mode runs (minutes of bus)
 };
 
 // One part per bus, and the page-size extremes (the 1-byte-address I2C parts carry the block bits
 // in the control byte, the 25C040 its address bit 8 in the instruction).
 const Composant composants[] = {
-    {"24C01", 128, 8},  {"24C16", 2048, 16}, {"24C256", 32768, 64, true},
-    {"93C46", 128, 1},  {"93C86", 2048, 1},  {"25C040", 512, 8},
-    {"25C640", 8192, 32},
+    {"24C01", 128, 8},  {"24C16", 2048, 16}, {"24C256", 32768, 64, true}, {"93C46", 128, 1},
+    {"93C86", 2048, 1}, {"25C040", 512, 8},  {"25C640", 8192, 32},
 };
 
 enum class Essai { ecrire_tout, ecrire_plage, lire, effacer };
@@ -154,8 +155,10 @@ TEST_F(Eeprom_cli, octet_par_octet_et_rapide_donnent_la_meme_puce) {
                 const std::string lu = rep.fichier("lu" + suffixe + ".hex");
 
                 std::vector<std::string> args = {
-                    "--conf", e == Essai::ecrire_plage ? conf(debut, fin) : conf(0, 65535),
-                    "--simulateur", etat, "--strict", "-q", "-c", c.nom};
+                    "--conf",       e == Essai::ecrire_plage ? conf(debut, fin) : conf(0, 65535),
+                    "--simulateur", etat,
+                    "--strict",     "-q",
+                    "-c",           c.nom};
                 if (rapide) args.push_back("--rapide");
                 if (e == Essai::lire) args.insert(args.end(), {"lire", lu});
                 if (e == Essai::effacer) args.push_back("effacer");
@@ -216,15 +219,33 @@ TEST_F(Eeprom_cli, les_pannes_en_mode_rapide_sortent_en_1_avec_leur_message) {
                                       hex_de(motif(c.taille, 13)));
         const std::string image = rep.fichier("image" + suffixe + ".hex");
         test::ecrit_fichier(image, hex_de(motif(c.taille, 7)));
-        std::vector<std::string> args = {"--conf", conf(0, 65535), "--simulateur", etat,
-                                         "-q",     "--rapide",     "-c",           c.composant,
-                                         "--panne", c.panne,       c.commande};
+        std::vector<std::string> args = {"--conf",  conf(0, 65535), "--simulateur", etat,
+                                         "-q",      "--rapide",     "-c",           c.composant,
+                                         "--panne", c.panne,        c.commande};
         if (std::string(c.commande) != "effacer")
             args.push_back(std::string(c.commande) == "lire" ? rep.fichier("lu.hex") : image);
         const Resultat r = lance(args);
         EXPECT_EQ(r.code, 1) << r.erreurs;
         EXPECT_NE(r.erreurs.find(c.message), std::string::npos) << r.erreurs;
         EXPECT_FALSE(fs::exists(rep.fichier("lu.hex")));
+    }
+}
+
+TEST_F(Eeprom_cli, effacer_garde_l_eeprom_quand_la_zone_des_donnees_est_desactivee) {
+    for (const char* nom : {"24C02", "93C46"}) {
+        SCOPED_TRACE(nom);
+        const std::string etat = rep.fichier(std::string(nom) + ".etat");
+        const Octets avant = motif(128, 13);
+        test::ecrit_fichier(etat, std::string("; puce ") + nom + "\n" + hex_de(avant));
+        const Resultat r =
+            lance({"--conf", conf(0, 65535, 0), "--simulateur", etat, "-q", "-c", nom, "effacer"});
+        EXPECT_EQ(r.code, 0) << r.erreurs;
+        EXPECT_NE(r.erreurs.find(std::string("La zone des données est désactivée dans les "
+                                             "réglages : l'eeprom ") +
+                                 nom + " n'est pas effacée"),
+                  std::string::npos)
+            << r.erreurs;
+        EXPECT_EQ(difference(octets_de(test::lit_fichier(etat), 128), avant), -1);
     }
 }
 
