@@ -388,7 +388,7 @@ int operation(const Options_cli& o, const Desc_PIC& p) {
     const bool octets = o.octets || est_eeprom(p);
     if (o.commande == Commande::effacer && !peut_effacer(p)) {
         erreur("effacer ne s'applique qu'aux composants de l'algorithme 1, 4, 5 ou 6 (PIC à "
-               "mémoire flash ou EEPROM) : " +
+               "mémoire flash ou EEPROM) et aux EEPROM série : " +
                p.nom + " ne peut pas être effacé par le programmateur");
         return SORTIE_USAGE;
     }
@@ -517,6 +517,7 @@ int execute(const Options_cli& o) {
     const Desc_PIC* p = pic_courant();
     if (!p) return erreur_usage("aucun composant choisi : le catalogue est vide");
     donnee_en_binaire = o.base;
+    eeprom_rapide = o.rapide ? 1 : 0;
     if (o.commande == Commande::afficher) return afficher(o, *p);
     if (o.avec_zones) {
         // For this run only: the command line never rewrites the settings.

@@ -42,7 +42,8 @@ struct Drapeau {
 };
 
 const Drapeau drapeaux[] = {{"donnees", 'd'}, {"proteger", 0}, {"silencieux", 'q'}, {"strict", 0},
-                            {"help", 'h'},    {"version", 0},  {"forcer", 0},       {"toutes", 0}};
+                            {"help", 'h'},    {"version", 0},  {"forcer", 0},       {"toutes", 0},
+                            {"rapide", 0}};
 
 // "programme,donnees,id,config", any of them in any order.
 bool lit_zones(const std::string& liste, Options_cli& o, std::string& erreur) {
@@ -115,6 +116,7 @@ void range_drapeau(const std::string& nom, Options_cli& o) {
     if (nom == "version") o.version = true;
     if (nom == "forcer") o.forcer = true;
     if (nom == "toutes") o.toutes = true;
+    if (nom == "rapide") o.rapide = true;
 }
 
 } // namespace
@@ -266,7 +268,8 @@ std::string texte_aide() {
         "                      fichier sans mot de configuration laisse celui de la puce,\n"
         "                      un fichier sans données est refusé\n"
         "  comparer FICHIER    compare la puce avec FICHIER et affiche le rapport\n"
-        "  effacer             efface la puce (algorithmes 1, 4, 5 et 6 seulement), puis\n"
+        "  effacer             efface la puce (algorithmes 1, 4, 5 et 6, et EEPROM série :\n"
+        "                      ERAL en Microwire, 0xFF écrit et vérifié en I2C et SPI), puis\n"
         "                      vérifie qu'elle est vierge\n"
         "  vierge              vérifie que la puce est vierge (zones des réglages ou de\n"
         "                      --zones) ; sinon, pour chaque zone, la première adresse non\n"
@@ -311,6 +314,9 @@ std::string texte_aide() {
         "                         serait perdu\n"
         "  --base hexa|decimale|binaire\n"
         "                         base des données pour afficher (par défaut hexa)\n"
+        "  --rapide               EEPROM série : écriture par pages en I2C et SPI (chaque\n"
+        "                         page relue et vérifiée) et lecture séquentielle sur les\n"
+        "                         trois bus ; par défaut, un octet par transaction\n"
         "  -q, --silencieux       pas d'affichage de la progression\n"
         "  -h, --help             cette aide\n"
         "  --version              version du programme\n"

@@ -30,6 +30,7 @@ struct Options_cli : Options_programmateur {
     // --zones: the areas of this run instead of the settings' enables.
     bool avec_zones = false;
     bool zone_programme = false, zone_donnees = false, zone_id = false, zone_config = false;
+    bool rapide = false; // serial EEPROMs: page writes and sequential reads
     bool aide = false;
     bool version = false;
 };

@@ -27,6 +27,7 @@ int donnee_en_binaire = 0;
 int juste_donnee = 0;
 int lire_hex = 0;
 int erreur_fin = 0;
+int eeprom_rapide = 0;
 
 void valeurs_par_defaut_conf() {
     type_de_prog = 0;
@@ -54,6 +55,7 @@ void remise_a_zero_etat() {
     juste_donnee = 0;
     lire_hex = 0;
     erreur_fin = 0;
+    eeprom_rapide = 0;
     tab_pic.clear();
     tab_fuses = {};
     m_pic.reset();

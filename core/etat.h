@@ -29,6 +29,7 @@ extern int donnee_en_binaire; // display base: 0 hex, 1 binary, 2 decimal
 extern int juste_donnee;      // HEX file is an EEPROM image (1) or a PIC image (0)
 extern int lire_hex;          // file chooser reads (1) or writes (0)
 extern int erreur_fin;        // the posted message is fatal
+extern int eeprom_rapide;     // serial EEPROMs: page writes and sequential reads (1) or bytes (0)
 
 // The settings that Lire_Fichier_Conf sets before reading (type, port, map, ranges, device).
 void valeurs_par_defaut_conf();

@@ -89,6 +89,12 @@ int premiere_adresse() {
     return std::max(le_data_deb, 0);
 }
 
+int derniere_adresse(int portee) {
+    const Desc_PIC* p = pic_courant();
+    if (!p) return -1;
+    return std::min({le_data_fin, p->taille_donnee - 1, portee - 1});
+}
+
 bool dans_plage(int a, int portee) {
     const Desc_PIC* p = pic_courant();
     return p && a <= le_data_fin && a < p->taille_donnee && a < portee;
@@ -103,6 +109,24 @@ void progression(int a, int n, int kind) {
 void affiche(const char* texte) {
     std::fputs(texte, sortie_console());
     std::fflush(sortie_console());
+}
+
+const char* const ACK_ADRESSE1 = "Un problème avec l'ack pour l'addresse1\n";
+const char* const ACK_ADRESSE2 = "Un problème avec l'ack pour l'addresse2\n";
+const char* const ACK_ADRESSE3 = "Un problème avec l'ack pour l'addresse3\n";
+const char* const ACK_DONNEES = "Un problème avec l'ack pour les donnees\n";
+
+int controle_ecriture(int algo, int a) {
+    return algo == -2 ? 0xA0 : 0xA0 | ((a >> 7) & 0x0E);
+}
+
+int controle_lecture(int algo, int a) {
+    return algo == -2 ? 0xA1 : 0xA0 + ((a >> 7) | 1);
+}
+
+void echec_I2C(const char* texte) {
+    affiche(texte);
+    eeprom_erreur();
 }
 
 } // namespace eeprom_interne

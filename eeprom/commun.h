@@ -3,6 +3,8 @@
 
 #include "core/catalogue.h"
 
+#include <cstdint>
+
 namespace eeprom_interne {
 
 // The selected device when its whole array lies within portee bytes; otherwise the refusal is
@@ -24,10 +26,35 @@ int premiere_adresse();
 // below portee.
 bool dans_plage(int a, int portee);
 
+// Last address of the range as the fast modes take it once: le_data_fin, below the selected
+// device's size and below portee; -1 when there is none.
+int derniere_adresse(int portee);
+
 // Progress call at k = a + 1 every n / 100 + 1 addresses.
 void progression(int a, int n, int kind);
 
 // Text on the console stream (standard output by default), flushed.
 void affiche(const char* texte);
+
+// I2C: failure texts of the acknowledge checks, and how many control bytes the acknowledge
+// polling sends before it gives up.
+extern const char* const ACK_ADRESSE1;
+extern const char* const ACK_ADRESSE2;
+extern const char* const ACK_ADRESSE3;
+extern const char* const ACK_DONNEES;
+constexpr int ESSAIS_ACK = 10000;
+
+// I2C control bytes for address a (algo -1 carries address bits 8..10 in bits 1..3).
+int controle_ecriture(int algo, int a);
+int controle_lecture(int algo, int a);
+
+// The failure text on standard output, then eeprom_erreur.
+void echec_I2C(const char* texte);
+
+// Fast I2C transfers (i2c_pages.cpp), the chip already powered: one sequential read of
+// premiere..derniere (progress of the given kind, or none for kind < 0), and page writes, each
+// page read back. False after a failure (reported, supply off). n is the size for the progress.
+bool lit_suite_I2C(uint8_t* tampon, int premiere, int derniere, int n, int kind);
+bool ecrit_pages_I2C(const uint8_t* source, int premiere, int derniere, int n);
 
 } // namespace eeprom_interne

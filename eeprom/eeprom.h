@@ -13,6 +13,8 @@
 
 #include <cstdint>
 
+struct Desc_PIC;
+
 // Address bits handed to the Microwire protocol (7, 9, 11) and the SPI protocol (8, 9, 16) for a
 // chip of taille bytes.
 int bits_adresse_serie(int taille);
@@ -53,3 +55,14 @@ bool attend_fin_cycle_SPI();
 bool disable_protection_SPI();
 uint8_t* Lire_EEPROM_SPI(uint8_t* tampon, int p);
 int Charge_EEPROM_SPI(const uint8_t* source, int p);
+
+// With eeprom_rapide set (core/etat.h), writes go page by page on I2C and SPI (each page read back
+// with one sequential read) and reads are one sequential read on the three buses.
+// Bytes of one page write for the device: 8 to 128 on I2C and SPI, 1 for Microwire.
+int taille_page_EEPROM(const Desc_PIC& d);
+
+// Erases the selected serial EEPROM whole, whatever the range: ERAL on Microwire (between write
+// enable and write disable), 0xFF written on I2C and SPI (page by page with eeprom_rapide); every
+// byte is read back. 0, or -1 after a failure (reported, supply off).
+int Efface_EEPROM();
+int Efface_EEPROM_serie(int w);

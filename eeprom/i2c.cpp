@@ -1,6 +1,7 @@
 // I2C (24xx) EEPROMs, one byte per transaction with acknowledge polling; each byte written is
 // read back.
 #include "core/catalogue.h"
+#include "core/etat.h"
 #include "eeprom/commun.h"
 #include "eeprom/eeprom.h"
 #include "port/port.h"
@@ -9,13 +10,6 @@ using namespace eeprom_interne;
 
 namespace {
 
-constexpr int ESSAIS_ACK = 10000;
-
-const char* const ACK_ADRESSE1 = "Un problème avec l'ack pour l'addresse1\n";
-const char* const ACK_ADRESSE2 = "Un problème avec l'ack pour l'addresse2\n";
-const char* const ACK_ADRESSE3 = "Un problème avec l'ack pour l'addresse3\n";
-const char* const ACK_DONNEES = "Un problème avec l'ack pour les donnees\n";
-
 int algo_courant() {
     const Desc_PIC* p = pic_courant();
     return p ? p->algo : 0;
@@ -23,15 +17,6 @@ int algo_courant() {
 
 int portee_courante() {
     return portee_I2C(algo_courant());
-}
-
-// Address bits 8..10 ride in control bits 1..3 for algo -1.
-int controle_ecriture(int algo, int a) {
-    return algo == -2 ? 0xA0 : 0xA0 | ((a >> 7) & 0x0E);
-}
-
-int controle_lecture(int algo, int a) {
-    return algo == -2 ? 0xA1 : 0xA0 + ((a >> 7) | 1);
 }
 
 void no_ack_maitre() {
@@ -63,21 +48,16 @@ const char* phase_adresse(int a, bool lecture) {
     return nullptr;
 }
 
-void echec(const char* texte) {
-    affiche(texte);
-    eeprom_erreur();
-}
-
 // Random read of address a up to the data byte; false after a failure (reported, supply off).
 bool lit_octet(int a, uint8_t& octet) {
     if (const char* erreur = phase_adresse(a, true)) {
-        echec(erreur);
+        echec_I2C(erreur);
         return false;
     }
     I2C_bit_start();
     envoie_I2C(controle_lecture(algo_courant(), a));
     if (Ack_I2C() != 0) {
-        echec(ACK_ADRESSE3);
+        echec_I2C(ACK_ADRESSE3);
         return false;
     }
     octet = recoit_I2C();
@@ -159,6 +139,12 @@ uint8_t* Lire_EEPROM_I2C(uint8_t* tampon) {
     int n = p->taille_donnee;
     init_port();
     Power_on();
+    if (eeprom_rapide != 0) {
+        const int derniere = derniere_adresse(portee_courante());
+        if (!lit_suite_I2C(tampon, premiere_adresse(), derniere, n, 3)) return nullptr;
+        Power_off();
+        return tampon;
+    }
     for (int a = premiere_adresse(); dans_plage(a, portee_courante()); ++a) {
         if (!lit_octet(a, tampon[a])) return nullptr;
         progression(a, n, 3);
@@ -168,35 +154,48 @@ uint8_t* Lire_EEPROM_I2C(uint8_t* tampon) {
     return tampon;
 }
 
+namespace {
+
+// One byte per transaction, each read back; false after a failure (reported, supply off).
+bool ecrit_octets(const uint8_t* source, int n) {
+    for (int a = premiere_adresse(); dans_plage(a, portee_courante()); ++a) {
+        if (const char* erreur = phase_adresse(a, false)) {
+            echec_I2C(erreur);
+            return false;
+        }
+        envoie_I2C(source[a]);
+        if (Ack_I2C() != 0) {
+            echec_I2C(ACK_DONNEES);
+            return false;
+        }
+        I2C_bit_stop();
+        // The read-back's address phase polls the acknowledge until the write cycle is over.
+        uint8_t relu = 0;
+        if (!lit_octet(a, relu)) return false;
+        fin_lecture();
+        if (relu != source[a]) {
+            erreur_verification(a, source[a], relu);
+            return false;
+        }
+        progression(a, n, 2);
+    }
+    return true;
+}
+
+} // namespace
+
 int Charge_EEPROM_I2C(const uint8_t* source) {
     const Desc_PIC* p = composant_accepte(portee_courante());
     if (!p) return -1;
     int n = p->taille_donnee;
     init_port();
     Power_on();
-    for (int a = premiere_adresse(); dans_plage(a, portee_courante()); ++a) {
-        if (const char* erreur = phase_adresse(a, false)) {
-            echec(erreur);
-            return -1;
-        }
-        envoie_I2C(source[a]);
-        if (Ack_I2C() != 0) {
-            echec(ACK_DONNEES);
-            return -1;
-        }
-        I2C_bit_stop();
-        // The read-back's address phase polls the acknowledge until the write cycle is over.
-        uint8_t relu = 0;
-        if (!lit_octet(a, relu)) return -1;
-        fin_lecture();
-        if (relu != source[a]) {
-            erreur_verification(a, source[a], relu);
-            return -1;
-        }
-        progression(a, n, 2);
-    }
-    // The last byte's read-back has already polled its write cycle to its end; the fixed wait
-    // stays as a margin before the supply goes off.
+    const bool ecrit = eeprom_rapide != 0 ? ecrit_pages_I2C(source, premiere_adresse(),
+                                                            derniere_adresse(portee_courante()), n)
+                                          : ecrit_octets(source, n);
+    if (!ecrit) return -1;
+    // The last byte's (or page's) read-back has already polled its write cycle to its end; the
+    // fixed wait stays as a margin before the supply goes off.
     attente(10000);
     Power_off();
     return 0;

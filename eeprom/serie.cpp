@@ -1,9 +1,12 @@
-// Microwire (93xx, x8) EEPROMs, one command per byte, each byte written read back; the bit
-// primitives serve SPI as well.
+// Microwire (93xx, x8) EEPROMs, one command per byte (one sequential READ in the fast mode), each
+// byte written read back, and the erase of the whole array; the bit primitives serve SPI as well.
 #include "core/catalogue.h"
+#include "core/etat.h"
 #include "eeprom/commun.h"
 #include "eeprom/eeprom.h"
 #include "port/port.h"
+
+#include <vector>
 
 using namespace eeprom_interne;
 
@@ -62,6 +65,46 @@ uint8_t lit_octet(int a, int w) {
     const uint8_t octet = recoit_serie();
     fin_commande();
     return octet;
+}
+
+// One READ of premiere..derniere: after the first byte the chip sends the next ones without a
+// dummy bit while the clock runs.
+void lit_suite(uint8_t* tampon, int premiere, int derniere, int w, int n, int kind) {
+    if (premiere > derniere) return;
+    debut_commande();
+    envoie_serie(2, 2);
+    envoie_serie(premiere, w);
+    data_93_a_0();
+    clock_a_0();
+    attente(1);
+    clock_a_1();
+    attente(1);
+    for (int a = premiere; a <= derniere; ++a) {
+        tampon[a] = recoit_serie();
+        if (kind >= 0) progression(a, n, kind);
+    }
+    fin_commande();
+}
+
+// Deselecting after a programming command starts the self-timed cycle; selecting again shows
+// busy/ready on DO, polled until ready. False when the chip stays busy (reported, supply off).
+bool programme_et_attend() {
+    clock_a_0();
+    data_93_a_0();
+    attente(1);
+    s_a_0();
+    attente(1);
+    s_a_1();
+    attente(1);
+    clock_a_1();
+    attente(1);
+    if (!attend_pret()) {
+        affiche("erreur : serie toujours busy\n");
+        eeprom_erreur();
+        return false;
+    }
+    fin_commande();
+    return true;
 }
 
 } // namespace
@@ -129,9 +172,13 @@ uint8_t* Lire_EEPROM_serie(uint8_t* tampon, int w) {
     int n = p->taille_donnee;
     init_port();
     Power_on();
-    for (int a = premiere_adresse(); dans_plage(a, portee); ++a) {
-        tampon[a] = lit_octet(a, w);
-        progression(a, n, 3);
+    if (eeprom_rapide != 0) {
+        lit_suite(tampon, premiere_adresse(), derniere_adresse(portee), w, n, 3);
+    } else {
+        for (int a = premiere_adresse(); dans_plage(a, portee); ++a) {
+            tampon[a] = lit_octet(a, w);
+            progression(a, n, 3);
+        }
     }
     Power_off();
     return tampon;
@@ -150,22 +197,7 @@ int Charge_EEPROM_serie(const uint8_t* source, int w) {
         envoie_serie(1, 2);
         envoie_serie(a, w);
         envoie_serie(source[a], 8);
-        // Deselecting starts the self-timed write; selecting again shows busy/ready on DO.
-        clock_a_0();
-        data_93_a_0();
-        attente(1);
-        s_a_0();
-        attente(1);
-        s_a_1();
-        attente(1);
-        clock_a_1();
-        attente(1);
-        if (!attend_pret()) {
-            affiche("erreur : serie toujours busy\n");
-            eeprom_erreur();
-            return -1;
-        }
-        fin_commande();
+        if (!programme_et_attend()) return -1;
         const uint8_t relu = lit_octet(a, w);
         if (relu != source[a]) {
             erreur_verification(a, source[a], relu);
@@ -174,6 +206,39 @@ int Charge_EEPROM_serie(const uint8_t* source, int w) {
         progression(a, n, 2);
     }
     disable_write_serie(w);
+    Power_off();
+    return 0;
+}
+
+int Efface_EEPROM_serie(int w) {
+    const int portee = portee_serie(w);
+    const Desc_PIC* p = composant_accepte(portee);
+    if (!p || !lignes_serie_presentes()) return -1;
+    const int n = p->taille_donnee;
+    init_port();
+    Power_on();
+    enable_write_serie(w);
+    // ERAL: 0, 0, then 1, 0 and w - 2 zero bits.
+    debut_commande();
+    envoie_serie(0, 2);
+    envoie_serie(2 << (w - 2), w);
+    if (!programme_et_attend()) return -1;
+    disable_write_serie(w);
+    std::vector<uint8_t> relu(static_cast<std::size_t>(n), 0);
+    if (eeprom_rapide != 0) {
+        lit_suite(relu.data(), 0, n - 1, w, n, 3);
+    } else {
+        for (int a = 0; a < n; ++a) {
+            relu[static_cast<std::size_t>(a)] = lit_octet(a, w);
+            progression(a, n, 3);
+        }
+    }
+    for (int a = 0; a < n; ++a) {
+        if (relu[static_cast<std::size_t>(a)] != 0xFF) {
+            erreur_verification(a, 0xFF, relu[static_cast<std::size_t>(a)]);
+            return -1;
+        }
+    }
     Power_off();
     return 0;
 }

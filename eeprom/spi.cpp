@@ -1,9 +1,13 @@
-// SPI (25xx) EEPROMs, one write enable and one instruction per byte; the status register is
-// polled until the write cycle ends, then the byte is read back.
+// SPI (25xx) EEPROMs, one write enable and one instruction per byte (per page in the fast mode);
+// the status register is polled until the write cycle ends, then the byte or page is read back.
 #include "core/catalogue.h"
+#include "core/etat.h"
 #include "eeprom/commun.h"
 #include "eeprom/eeprom.h"
 #include "port/port.h"
+
+#include <algorithm>
+#include <vector>
 
 using namespace eeprom_interne;
 
@@ -45,6 +49,18 @@ uint8_t lit_octet(int a, int p) {
     const uint8_t octet = recoit_serie();
     fin_instruction();
     return octet;
+}
+
+// One READ of premiere..derniere: the chip's pointer runs on from byte to byte.
+void lit_suite(uint8_t* tampon, int premiere, int derniere, int p, int n, int kind) {
+    if (premiere > derniere) return;
+    debut_instruction();
+    instruction_adresse(3, premiere, p);
+    for (int a = premiere; a <= derniere; ++a) {
+        tampon[a] = recoit_serie();
+        if (kind >= 0) progression(a, n, kind);
+    }
+    fin_instruction();
 }
 
 int toujours_occupee() {
@@ -100,13 +116,54 @@ uint8_t* Lire_EEPROM_SPI(uint8_t* tampon, int p) {
         toujours_occupee();
         return nullptr;
     }
-    for (int a = premiere_adresse(); dans_plage(a, portee); ++a) {
-        tampon[a] = lit_octet(a, p);
-        progression(a, n, 3);
+    if (eeprom_rapide != 0) {
+        lit_suite(tampon, premiere_adresse(), derniere_adresse(portee), p, n, 3);
+    } else {
+        for (int a = premiere_adresse(); dans_plage(a, portee); ++a) {
+            tampon[a] = lit_octet(a, p);
+            progression(a, n, 3);
+        }
     }
     Power_off();
     return tampon;
 }
+
+namespace {
+
+// One WREN and one WRITE per page (or the part of it in the range), the status polled until the
+// cycle ends, then the page read back with one READ.
+int ecrit_pages(const uint8_t* source, int p, int portee, int n) {
+    const Desc_PIC* d = pic_courant();
+    if (!d) return -1;
+    const int page = taille_page_EEPROM(*d);
+    const int derniere = derniere_adresse(portee);
+    std::vector<uint8_t> relu(static_cast<std::size_t>(std::max(derniere + 1, 0)));
+    for (int debut = premiere_adresse(); debut <= derniere;) {
+        const int fin = std::min(derniere, debut | (page - 1));
+        enable_write_SPI();
+        debut_instruction();
+        instruction_adresse(2, debut, p);
+        for (int a = debut; a <= fin; ++a) envoie_serie(source[a], 8);
+        clock_a_0();
+        attente(1);
+        s_a_1();
+        attente(1);
+        if (!attend_fin_cycle_SPI()) return toujours_occupee();
+        lit_suite(relu.data(), debut, fin, p, n, -1);
+        for (int a = debut; a <= fin; ++a) {
+            if (relu[static_cast<std::size_t>(a)] != source[a]) {
+                erreur_verification(a, source[a], relu[static_cast<std::size_t>(a)]);
+                return -1;
+            }
+            progression(a, n, 2);
+        }
+        debut = fin + 1;
+    }
+    Power_off();
+    return 0;
+}
+
+} // namespace
 
 int Charge_EEPROM_SPI(const uint8_t* source, int p) {
     int portee = portee_SPI(p);
@@ -117,6 +174,7 @@ int Charge_EEPROM_SPI(const uint8_t* source, int p) {
     Power_on();
     attente(1);
     if (!disable_protection_SPI()) return toujours_occupee();
+    if (eeprom_rapide != 0) return ecrit_pages(source, p, portee, n);
     for (int a = premiere_adresse(); dans_plage(a, portee); ++a) {
         enable_write_SPI();
         debut_instruction();

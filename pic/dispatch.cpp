@@ -188,7 +188,7 @@ void Lit_ID_Config(Memoire_PIC& m) {
 }
 
 bool peut_effacer(const Desc_PIC& p) {
-    return p.algo == 1 || (p.algo >= 4 && p.algo <= 6);
+    return p.algo == 1 || (p.algo >= 4 && p.algo <= 6) || (p.algo >= -4 && p.algo <= -1);
 }
 
 bool efface_ids_config(const Desc_PIC& p) {
@@ -208,6 +208,11 @@ int Efface_PIC() {
         return Algo5_Efface();
     case 6:
         return Algo6_Efface();
+    case -1:
+    case -2:
+    case -3:
+    case -4:
+        return Efface_EEPROM();
     default:
         return 0;
     }

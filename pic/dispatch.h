@@ -22,7 +22,7 @@ void Lit_ID_Config(Memoire_PIC& m);
 bool config_ecrite(const Memoire_PIC& m);
 
 struct Desc_PIC;
-// The device can be erased by the programmer (flash and EEPROM PICs).
+// The device can be erased by the programmer (flash and EEPROM PICs, serial EEPROMs).
 bool peut_effacer(const Desc_PIC& p);
 // Its erase also blanks the IDs and the configuration word (not only program and data memory).
 bool efface_ids_config(const Desc_PIC& p);

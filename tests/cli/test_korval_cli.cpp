@@ -478,7 +478,7 @@ TEST_F(Cli, effacer_une_puce_de_l_algorithme_1) {
 }
 
 TEST_F(Cli, effacer_refuse_pour_les_autres_composants) {
-    for (const char* nom : {"PIC16C61", "PIC12C508", "24C16"}) {
+    for (const char* nom : {"PIC16C61", "PIC12C508"}) {
         const Resultat r = sim(nom, {"effacer"});
         EXPECT_EQ(r.code, 2) << nom;
         EXPECT_TRUE(

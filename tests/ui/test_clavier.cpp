@@ -133,7 +133,7 @@ TEST_F(Interface, clavier_lettres_de_la_fenetre_principale_avec_alt_et_verr_num)
 }
 
 TEST_F(Interface, clavier_e_suit_le_bouton_effacer) {
-    demarre(catalogue, reglages(6)); // 24C16: no erase button
+    demarre(catalogue, reglages(3)); // PIC12C671: no erase button
     EXPECT_FALSE(visible(boutons.effacer));
     ecrire_pic = -1;
     EXPECT_FALSE(pressee(fenetre_principale, GDK_KEY_e, ALT_VERR_NUM));

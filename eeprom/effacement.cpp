@@ -1,0 +1,56 @@
+// Erasing a serial EEPROM: ERAL on Microwire, every byte set to 0xFF (and verified) on I2C and SPI.
+#include "core/catalogue.h"
+#include "core/etat.h"
+#include "core/memoire.h"
+#include "core/messages.h"
+#include "eeprom/eeprom.h"
+
+#include <utility>
+#include <vector>
+
+namespace {
+
+// Sets the data range to the whole array for the life of the object.
+class Plage_entiere {
+  public:
+    explicit Plage_entiere(int taille)
+        : deb(std::exchange(le_data_deb, 0)), fin(std::exchange(le_data_fin, taille - 1)) {}
+    ~Plage_entiere() {
+        le_data_deb = deb;
+        le_data_fin = fin;
+    }
+    Plage_entiere(const Plage_entiere&) = delete;
+    Plage_entiere& operator=(const Plage_entiere&) = delete;
+
+  private:
+    int deb;
+    int fin;
+};
+
+} // namespace
+
+int Efface_EEPROM() {
+    const Desc_PIC* p = pic_courant();
+    if (!p || !est_eeprom(*p)) return -1;
+    // As for the PICs, an area that the settings disable is kept.
+    if (le_data_enable == 0) {
+        message_erreur("La zone des données est désactivée dans les réglages : l'eeprom " + p->nom +
+                           " n'est pas effacée",
+                       0);
+        return 0;
+    }
+    if (p->algo == -3) return Efface_EEPROM_serie(bits_adresse_serie(p->taille_donnee));
+    const std::vector<uint8_t> vierge(TAILLE_DONNEE_MAX, 0xFF);
+    const Plage_entiere plage(p->taille_donnee);
+    switch (p->algo) {
+    case -1:
+    case -2:
+        return Charge_EEPROM_I2C(vierge.data());
+    case -4:
+        return Charge_EEPROM_SPI(vierge.data(), bits_adresse_SPI(p->taille_donnee));
+    default:
+        message_erreur("L'adressage de l'eeprom " + p->nom + " n'est pas connu : rien n'a été fait",
+                       0);
+        return -1;
+    }
+}

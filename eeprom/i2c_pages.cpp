@@ -1,0 +1,144 @@
+// Fast I2C transfers: page writes with acknowledge polling, each page read back with one
+// sequential read. The bits go at the bus's fast rate: the clock's high and low times are one or
+// two port accesses, plus val_tempo.
+#include "core/catalogue.h"
+#include "eeprom/commun.h"
+#include "eeprom/eeprom.h"
+#include "port/port.h"
+
+#include <algorithm>
+#include <vector>
+
+using namespace eeprom_interne;
+
+namespace {
+
+int algo_courant() {
+    const Desc_PIC* p = pic_courant();
+    return p ? p->algo : 0;
+}
+
+void envoie_rapide(int octet) {
+    for (int i = 7; i >= 0; --i) {
+        clock_a_0();
+        if ((octet >> i) & 1)
+            data_a_1();
+        else
+            data_a_0();
+        attente(0);
+        clock_a_1();
+        attente(0);
+    }
+}
+
+// Ninth clock with SDA released: 0 when the chip acknowledged.
+int ack_rapide() {
+    clock_a_0();
+    data_a_1();
+    attente(0);
+    clock_a_1();
+    attente(0);
+    return get_b_data();
+}
+
+// SDA released, 8 bits read with the clock high, then the master's ACK (more bytes wanted) or
+// NACK on the ninth clock.
+uint8_t recoit_rapide(bool encore) {
+    clock_a_0();
+    data_a_1();
+    int valeur = 0;
+    for (int i = 0; i < 8; ++i) {
+        clock_a_0();
+        attente(0);
+        clock_a_1();
+        attente(0);
+        valeur = (valeur << 1) | get_b_data();
+    }
+    clock_a_0();
+    if (encore) data_a_0();
+    attente(0);
+    clock_a_1();
+    attente(0);
+    return static_cast<uint8_t>(valeur);
+}
+
+// Control byte polled until acknowledged (the previous write cycle is over), then the word
+// address; the failure text, or null.
+const char* phase_adresse(int a) {
+    const int algo = algo_courant();
+    bool acquitte = false;
+    for (int essai = 0; essai < ESSAIS_ACK && !acquitte; ++essai) {
+        I2C_bit_start();
+        envoie_rapide(controle_ecriture(algo, a));
+        acquitte = ack_rapide() == 0;
+    }
+    if (!acquitte) return ACK_ADRESSE1;
+    if (algo == -2) {
+        envoie_rapide((a >> 8) & 0xFF);
+        if (ack_rapide() != 0) return ACK_ADRESSE2;
+    }
+    envoie_rapide(a & 0xFF);
+    if (ack_rapide() != 0) return ACK_ADRESSE2;
+    return nullptr;
+}
+
+} // namespace
+
+namespace eeprom_interne {
+
+bool lit_suite_I2C(uint8_t* tampon, int premiere, int derniere, int n, int kind) {
+    if (premiere > derniere) return true;
+    if (const char* erreur = phase_adresse(premiere)) {
+        echec_I2C(erreur);
+        return false;
+    }
+    I2C_bit_start();
+    envoie_rapide(controle_lecture(algo_courant(), premiere));
+    if (ack_rapide() != 0) {
+        echec_I2C(ACK_ADRESSE3);
+        return false;
+    }
+    // The chip's pointer runs over the whole array, across the blocks of the 1-byte-address parts.
+    for (int a = premiere; a <= derniere; ++a) {
+        tampon[a] = recoit_rapide(a < derniere);
+        if (kind >= 0) progression(a, n, kind);
+    }
+    I2C_bit_stop();
+    return true;
+}
+
+bool ecrit_pages_I2C(const uint8_t* source, int premiere, int derniere, int n) {
+    const Desc_PIC* p = pic_courant();
+    if (!p) return false;
+    const int page = taille_page_EEPROM(*p);
+    std::vector<uint8_t> relu(static_cast<std::size_t>(std::max(derniere + 1, 0)));
+    for (int debut = premiere; debut <= derniere;) {
+        // Up to the end of the page or of the range: past it the chip would wrap in the page.
+        const int fin = std::min(derniere, debut | (page - 1));
+        if (const char* erreur = phase_adresse(debut)) {
+            echec_I2C(erreur);
+            return false;
+        }
+        for (int a = debut; a <= fin; ++a) {
+            envoie_rapide(source[a]);
+            if (ack_rapide() != 0) {
+                echec_I2C(ACK_DONNEES);
+                return false;
+            }
+        }
+        I2C_bit_stop();
+        // The read-back's address phase polls the acknowledge until the write cycle is over.
+        if (!lit_suite_I2C(relu.data(), debut, fin, n, -1)) return false;
+        for (int a = debut; a <= fin; ++a) {
+            if (relu[static_cast<std::size_t>(a)] != source[a]) {
+                erreur_verification(a, source[a], relu[static_cast<std::size_t>(a)]);
+                return false;
+            }
+            progression(a, n, 2);
+        }
+        debut = fin + 1;
+    }
+    return true;
+}
+
+} // namespace eeprom_interne
