@@ -1,6 +1,7 @@
 #include "eeprom/commun.h"
 
 #include "core/etat.h"
+#include "core/genre_puce.h"
 #include "core/messages.h"
 #include "eeprom/eeprom.h"
 #include "port/port.h"
@@ -22,9 +23,10 @@ int bits_adresse_SPI(int taille) {
 }
 
 int portee_I2C(int algo) {
-    if (algo == -1) return 2048;
-    if (algo == -2) return 65536;
-    return 0;
+    const Faits_genre* g = faits_genre(algo);
+    if (!g || g->bus != Bus_eeprom::i2c) return 0;
+    // One address byte and three block bits in the control byte, or two address bytes.
+    return g->octets_adresse == 2 ? 65536 : 2048;
 }
 
 int portee_serie(int w) {

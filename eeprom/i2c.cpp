@@ -25,13 +25,19 @@ int portee_courante() {
     return portee_I2C(algo_courant());
 }
 
-// Address bits 8..10 ride in control bits 1..3 for algo -1.
-int controle_ecriture(int algo, int a) {
-    return algo == -2 ? 0xA0 : 0xA0 | ((a >> 7) & 0x0E);
+// Two address bytes follow the control byte (24C32 and up).
+bool adresse_2_octets() {
+    const Faits_genre* g = faits_genre(algo_courant());
+    return g && g->octets_adresse == 2;
 }
 
-int controle_lecture(int algo, int a) {
-    return algo == -2 ? 0xA1 : 0xA0 + ((a >> 7) | 1);
+// With one address byte, address bits 8..10 ride in control bits 1..3.
+int controle_ecriture(bool deux_octets, int a) {
+    return deux_octets ? 0xA0 : 0xA0 | ((a >> 7) & 0x0E);
+}
+
+int controle_lecture(bool deux_octets, int a) {
+    return deux_octets ? 0xA1 : 0xA0 + ((a >> 7) | 1);
 }
 
 void no_ack_maitre() {
@@ -45,16 +51,16 @@ void no_ack_maitre() {
 
 // Control byte (polled until acknowledged) and address bytes; the failure text, or null.
 const char* phase_adresse(int a, bool lecture) {
-    int algo = algo_courant();
+    const bool deux_octets = adresse_2_octets();
     bool acquitte = false;
     for (int essai = 0; essai < ESSAIS_ACK && !acquitte; ++essai) {
-        if (algo == -2 && lecture) I2C_bit_stop();
+        if (deux_octets && lecture) I2C_bit_stop();
         I2C_bit_start();
-        envoie_I2C(controle_ecriture(algo, a));
+        envoie_I2C(controle_ecriture(deux_octets, a));
         acquitte = Ack_I2C() == 0;
     }
     if (!acquitte) return ACK_ADRESSE1;
-    if (algo == -2) {
+    if (deux_octets) {
         envoie_I2C((a >> 8) & 0xFF);
         if (Ack_I2C() != 0) return ACK_ADRESSE2;
     }
@@ -75,7 +81,7 @@ bool lit_octet(int a, uint8_t& octet) {
         return false;
     }
     I2C_bit_start();
-    envoie_I2C(controle_lecture(algo_courant(), a));
+    envoie_I2C(controle_lecture(adresse_2_octets(), a));
     if (Ack_I2C() != 0) {
         echec(ACK_ADRESSE3);
         return false;

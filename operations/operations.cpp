@@ -95,7 +95,7 @@ std::optional<Rapport_comparaison> compare_image(const Memoire_PIC& m) {
     const Desc_PIC* p = pic_courant();
     if (!p) return r;
     std::vector<uint8_t> donnees = tampon_donnee_vierge();
-    if (p->algo > 0) {
+    if (est_pic(*p)) {
         // IDs and configuration left unread (area disabled) compare equal.
         Memoire_PIC lu(m.config);
         for (int k = 0; k < 4; ++k) lu.id[k] = m.id[k];
@@ -109,8 +109,9 @@ std::optional<Rapport_comparaison> compare_image(const Memoire_PIC& m) {
                 r.difference = true;
             }
         }
-        // The 12F6xx bandgap bits (13..12) are the chip's own: the writer keeps them.
-        const uint16_t hors_image = p->algo == 6 ? 0x3000 : 0;
+        // Bits the chip keeps (the 12F6xx bandgap): the writer does not change them.
+        const Faits_genre* g = faits_genre(*p);
+        const uint16_t hors_image = g ? g->config_gardee : 0;
         if (!m.config_definie && le_config_enable != 0) {
             // Not written either: the chip keeps its own.
             r.texte += "Le fichier ne contient pas de mot de configuration : il n'est pas "

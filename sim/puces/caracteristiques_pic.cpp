@@ -1,88 +1,117 @@
 #include "sim/puces/caracteristiques_pic.h"
 
-#include <string_view>
-
 namespace {
 
-bool commence_par(std::string_view nom, std::string_view debut) {
-    return nom.substr(0, debut.size()) == debut;
+constexpr int64_t ms = 1'000'000;
+
+using enum Genre_puce;
+using enum Variante_flash;
+
+// Class 1: the typical cycle is about half of the data-sheet maximum.
+constexpr Caracteristiques_pic f84{
+    .variante = pic16f84, .t_ecriture_typique_ns = 5 * ms, .t_ecriture_max_ns = 10 * ms};
+constexpr Caracteristiques_pic f84a{
+    .variante = pic16f84a, .t_ecriture_typique_ns = 4 * ms, .t_ecriture_max_ns = 8 * ms};
+constexpr Caracteristiques_pic f62x{.vpp_avant_vdd = true,
+                                    .commande_6_bits = true,
+                                    .variante = pic16f62x,
+                                    .t_ecriture_typique_ns = 8 * ms,
+                                    .t_ecriture_max_ns = 16 * ms};
+constexpr Caracteristiques_pic f87x{.commande_6_bits = true,
+                                    .variante = pic16f87x,
+                                    .t_ecriture_typique_ns = 4 * ms,
+                                    .t_ecriture_max_ns = 8 * ms};
+// EPROM parts.
+constexpr Caracteristiques_pic eprom{};
+// 12C67x: internal RC and MCLR disable, entered VPP first.
+constexpr Caracteristiques_pic c67x{.vpp_avant_vdd = true};
+// Later flash parts: each cycle lasts the data sheet's longest time, so a host that waits less is
+// caught.
+constexpr Caracteristiques_pic f62xa{.vpp_avant_vdd = true,
+                                     .commande_6_bits = true,
+                                     .variante = pic16f62xa,
+                                     .revision = 0x03,
+                                     .t_programmation_ns = 4 * ms,
+                                     .t_ecriture_donnee_ns = 6 * ms,
+                                     .t_effacement_ns = 6 * ms};
+// 8 erases and programs.
+constexpr Caracteristiques_pic f87xa{.commande_6_bits = true,
+                                     .variante = pic16f87xa,
+                                     .revision = 0x03,
+                                     .t_programmation_ns = 8 * ms,
+                                     .t_ecriture_donnee_ns = 8 * ms,
+                                     .t_effacement_ns = 8 * ms,
+                                     .t_externe_min_ns = 1 * ms};
+constexpr Caracteristiques_pic f6xx{.vpp_avant_vdd = true,
+                                    .commande_6_bits = true,
+                                    .variante = pic12f6xx,
+                                    .revision = 0x03,
+                                    .t_programmation_ns = 3 * ms,
+                                    .t_ecriture_donnee_ns = 6 * ms,
+                                    .t_effacement_ns = 6 * ms,
+                                    .t_externe_min_ns = 2 * ms};
+
+// The same facts with the device ID (upper 9 bits of the word at 0x2006).
+constexpr Caracteristiques_pic id(Caracteristiques_pic c, int id_composant) {
+    c.id_composant = id_composant;
+    return c;
 }
 
-struct Id_connu {
+struct Ligne_puce {
     const char* nom;
-    int id;
+    Genre_puce genre;
+    Caracteristiques_pic carac;
 };
 
-// Device IDs (upper 9 bits of the word at 0x2006).
-constexpr Id_connu ids_composants[] = {
-    {"PIC16F84A", 0x0560},  {"PIC16F627", 0x07A0},  {"PIC16F628", 0x07C0},  {"PIC16F870", 0x0D00},
-    {"PIC16F871", 0x0D20},  {"PIC16F872", 0x08E0},  {"PIC16F873", 0x0960},  {"PIC16F874", 0x0920},
-    {"PIC16F876", 0x09E0},  {"PIC16F877", 0x09A0},  {"PIC16F627A", 0x1040}, {"PIC16F628A", 0x1060},
-    {"PIC16F648A", 0x1100}, {"PIC16F873A", 0x0E40}, {"PIC16F874A", 0x0E60}, {"PIC16F876A", 0x0E00},
-    {"PIC16F877A", 0x0E20}, {"PIC12F629", 0x0F80},  {"PIC12F675", 0x0FC0},  {"PIC16F630", 0x10C0},
-    {"PIC16F676", 0x10E0},
+// Facts of the catalogue's devices, by exact name and kind.
+constexpr Ligne_puce puces[] = {
+    {"PIC16C84", flash_14, f84},
+    {"PIC16F83", flash_14, f84},
+    {"PIC16F84", flash_14, f84},
+    {"PIC16F84A", flash_14, id(f84a, 0x0560)},
+    {"PIC16F627", flash_14, id(f62x, 0x07A0)},
+    {"PIC16F628", flash_14, id(f62x, 0x07C0)},
+    {"PIC16F870", flash_14, id(f87x, 0x0D00)},
+    {"PIC16F871", flash_14, id(f87x, 0x0D20)},
+    {"PIC16F872", flash_14, id(f87x, 0x08E0)},
+    {"PIC16F873", flash_14, id(f87x, 0x0960)},
+    {"PIC16F874", flash_14, id(f87x, 0x0920)},
+    {"PIC16F876", flash_14, id(f87x, 0x09E0)},
+    {"PIC16F877", flash_14, id(f87x, 0x09A0)},
+    {"PIC12C671", eprom_14, c67x},
+    {"PIC12C672", eprom_14, c67x},
+    {"PIC12CE673", eprom_14, c67x},
+    {"PIC12CE674", eprom_14, c67x},
+    {"PIC16F627A", flash_62xa, id(f62xa, 0x1040)},
+    {"PIC16F628A", flash_62xa, id(f62xa, 0x1060)},
+    {"PIC16F648A", flash_62xa, id(f62xa, 0x1100)},
+    {"PIC16F873A", flash_87xa, id(f87xa, 0x0E40)},
+    {"PIC16F874A", flash_87xa, id(f87xa, 0x0E60)},
+    {"PIC16F876A", flash_87xa, id(f87xa, 0x0E00)},
+    {"PIC16F877A", flash_87xa, id(f87xa, 0x0E20)},
+    {"PIC12F629", flash_12f6xx, id(f6xx, 0x0F80)},
+    {"PIC12F675", flash_12f6xx, id(f6xx, 0x0FC0)},
+    {"PIC16F630", flash_12f6xx, id(f6xx, 0x10C0)},
+    {"PIC16F676", flash_12f6xx, id(f6xx, 0x10E0)},
 };
 
-constexpr int64_t ms = 1'000'000;
+struct Ligne_genre {
+    Genre_puce genre;
+    Caracteristiques_pic carac;
+};
+
+// A device the table above does not name gets the facts of its kind, without a device ID.
+constexpr Ligne_genre genres[] = {
+    {flash_14, f84},     {eprom_14, eprom},   {eprom_12, eprom},
+    {flash_62xa, f62xa}, {flash_87xa, f87xa}, {flash_12f6xx, f6xx},
+};
 
 } // namespace
 
 Caracteristiques_pic caracteristiques_pic(const Desc_PIC& d) {
-    Caracteristiques_pic c;
-    std::string_view nom = d.nom;
-    for (const Id_connu& i : ids_composants)
-        if (nom == i.nom) c.id_composant = i.id;
-
-    if (d.algo == 1) {
-        // Typical cycle: about half of the data-sheet maximum.
-        if (nom == "PIC16F84A") {
-            c.variante = Variante_flash::pic16f84a;
-            c.t_ecriture_typique_ns = 4 * ms;
-            c.t_ecriture_max_ns = 8 * ms;
-        } else if (commence_par(nom, "PIC16F62")) {
-            c.variante = Variante_flash::pic16f62x;
-            c.commande_6_bits = true;
-            c.vpp_avant_vdd = true;
-            c.t_ecriture_typique_ns = 8 * ms;
-            c.t_ecriture_max_ns = 16 * ms;
-        } else if (commence_par(nom, "PIC16F87")) {
-            c.variante = Variante_flash::pic16f87x;
-            c.commande_6_bits = true;
-            c.t_ecriture_typique_ns = 4 * ms;
-            c.t_ecriture_max_ns = 8 * ms;
-        } else {
-            c.variante = Variante_flash::pic16f84;
-            c.t_ecriture_typique_ns = 5 * ms;
-            c.t_ecriture_max_ns = 10 * ms;
-        }
-    }
-    // Later flash parts (algo 4, 5, 6): each cycle lasts the data sheet's longest time, so a
-    // host that waits less is caught.
-    if (d.algo >= 4 && d.algo <= 6) {
-        c.commande_6_bits = true;
-        c.revision = 0x03;
-    }
-    if (d.algo == 4) { // 16F62xA
-        c.variante = Variante_flash::pic16f62xa;
-        c.vpp_avant_vdd = true;
-        c.t_programmation_ns = 4 * ms;
-        c.t_ecriture_donnee_ns = 6 * ms;
-        c.t_effacement_ns = 6 * ms;
-    } else if (d.algo == 5) { // 16F87xA: 8 erases and programs
-        c.variante = Variante_flash::pic16f87xa;
-        c.t_programmation_ns = 8 * ms;
-        c.t_ecriture_donnee_ns = 8 * ms;
-        c.t_effacement_ns = 8 * ms;
-        c.t_externe_min_ns = 1 * ms;
-    } else if (d.algo == 6) { // 12F629/675, 16F630/676
-        c.variante = Variante_flash::pic12f6xx;
-        c.vpp_avant_vdd = true;
-        c.t_programmation_ns = 3 * ms;
-        c.t_ecriture_donnee_ns = 6 * ms;
-        c.t_effacement_ns = 6 * ms;
-        c.t_externe_min_ns = 2 * ms;
-    }
-    // 12C67x: internal RC and MCLR disable, entered VPP first.
-    if (commence_par(nom, "PIC12C67") || commence_par(nom, "PIC12CE67")) c.vpp_avant_vdd = true;
-    return c;
+    for (const Ligne_puce& l : puces)
+        if (d.nom == l.nom && d.algo == static_cast<int>(l.genre)) return l.carac;
+    for (const Ligne_genre& l : genres)
+        if (d.algo == static_cast<int>(l.genre)) return l.carac;
+    return {};
 }

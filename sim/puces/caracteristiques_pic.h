@@ -34,6 +34,6 @@ struct Caracteristiques_pic {
     int64_t t_externe_min_ns = 0;
 };
 
-// Facts of the catalogue device d, by name; a name the table does not know gets the defaults of
-// its class.
+// Facts of the catalogue device d, by exact name and kind; a name the table does not know gets the
+// facts of its kind.
 Caracteristiques_pic caracteristiques_pic(const Desc_PIC& d);
