@@ -57,14 +57,8 @@ constexpr Caracteristiques_pic id(Caracteristiques_pic c, int id_composant) {
     return c;
 }
 
-struct Ligne_puce {
-    const char* nom;
-    Genre_puce genre;
-    Caracteristiques_pic carac;
-};
-
 // Facts of the catalogue's devices, by exact name and kind.
-constexpr Ligne_puce puces[] = {
+constexpr Ligne_caracteristiques puces[] = {
     {"PIC16C84", flash_14, f84},
     {"PIC16F83", flash_14, f84},
     {"PIC16F84", flash_14, f84},
@@ -108,8 +102,12 @@ constexpr Ligne_genre genres[] = {
 
 } // namespace
 
+std::span<const Ligne_caracteristiques> lignes_caracteristiques() {
+    return puces;
+}
+
 Caracteristiques_pic caracteristiques_pic(const Desc_PIC& d) {
-    for (const Ligne_puce& l : puces)
+    for (const Ligne_caracteristiques& l : puces)
         if (d.nom == l.nom && d.algo == static_cast<int>(l.genre)) return l.carac;
     for (const Ligne_genre& l : genres)
         if (d.algo == static_cast<int>(l.genre)) return l.carac;
