@@ -45,46 +45,46 @@ uint8_t* lit_spi(const Desc_PIC& p, uint8_t* donnee) {
     return Lire_EEPROM_SPI(donnee, bits_adresse_SPI(p.taille_donnee));
 }
 
-const Faits_genre* faits(Genre_puce g) {
-    return faits_genre(static_cast<int>(g));
-}
-
 using enum Genre_puce;
 
 // clang-format off
-const Genre_pic genres[] = {
+constexpr Genre_pic genres[] = {
     {flash_14,
      Algo1_Charge_tout_vers_PM, Algo1_Lit_tout_de_PM,
      charge_pic<Algo1_Charge_tout_vers_DM>, lit_pic<Algo1_Lit_tout_de_DM>,
-     Algo1_Charge_ID_Config, Algo1_Lit_ID_Config, efface_algo1, faits(flash_14)},
+     Algo1_Charge_ID_Config, Algo1_Lit_ID_Config, efface_algo1},
     {eprom_14,
      Algo2_Charge_tout_vers_PM, Algo2_Lit_tout_de_PM,
      nullptr, nullptr,
-     Algo2_Charge_ID_Config, Algo2_Lit_ID_Config, nullptr, faits(eprom_14)},
+     Algo2_Charge_ID_Config, Algo2_Lit_ID_Config, nullptr},
     {eprom_12,
      Algo3_Charge_tout_vers_PM, Algo3_Lit_tout_de_PM,
      nullptr, nullptr,
-     Algo3_Charge_ID_Config, Algo3_Lit_ID_Config, nullptr, faits(eprom_12)},
+     Algo3_Charge_ID_Config, Algo3_Lit_ID_Config, nullptr},
     {flash_62xa,
      Algo4_Charge_tout_vers_PM, Algo4_Lit_tout_de_PM,
      charge_pic<Algo4_Charge_tout_vers_DM>, lit_pic<Algo4_Lit_tout_de_DM>,
-     Algo4_Charge_ID_Config, Algo4_Lit_ID_Config, Algo4_Efface, faits(flash_62xa)},
+     Algo4_Charge_ID_Config, Algo4_Lit_ID_Config, Algo4_Efface},
     {flash_87xa,
      Algo5_Charge_tout_vers_PM, Algo5_Lit_tout_de_PM,
      charge_pic<Algo5_Charge_tout_vers_DM>, lit_pic<Algo5_Lit_tout_de_DM>,
-     Algo5_Charge_ID_Config, Algo5_Lit_ID_Config, Algo5_Efface, faits(flash_87xa)},
+     Algo5_Charge_ID_Config, Algo5_Lit_ID_Config, Algo5_Efface},
     {flash_12f6xx,
      Algo6_Charge_tout_vers_PM, Algo6_Lit_tout_de_PM,
      charge_pic<Algo6_Charge_tout_vers_DM>, lit_pic<Algo6_Lit_tout_de_DM>,
-     Algo6_Charge_ID_Config, Algo6_Lit_ID_Config, Algo6_Efface, faits(flash_12f6xx)},
-    {i2c_1_octet,  nullptr, nullptr, charge_i2c, lit_i2c, nullptr, nullptr, nullptr, faits(i2c_1_octet)},
-    {i2c_2_octets, nullptr, nullptr, charge_i2c, lit_i2c, nullptr, nullptr, nullptr, faits(i2c_2_octets)},
-    {microwire, nullptr, nullptr, charge_microwire, lit_microwire, nullptr, nullptr, nullptr, faits(microwire)},
-    {spi,       nullptr, nullptr, charge_spi, lit_spi, nullptr, nullptr, nullptr, faits(spi)},
+     Algo6_Charge_ID_Config, Algo6_Lit_ID_Config, Algo6_Efface},
+    {i2c_1_octet,  nullptr, nullptr, charge_i2c, lit_i2c, nullptr, nullptr, nullptr},
+    {i2c_2_octets, nullptr, nullptr, charge_i2c, lit_i2c, nullptr, nullptr, nullptr},
+    {microwire, nullptr, nullptr, charge_microwire, lit_microwire, nullptr, nullptr, nullptr},
+    {spi,       nullptr, nullptr, charge_spi, lit_spi, nullptr, nullptr, nullptr},
 };
 // clang-format on
 
 } // namespace
+
+const Faits_genre* Genre_pic::faits() const {
+    return faits_genre(static_cast<int>(genre));
+}
 
 const Genre_pic* genre_de(const Desc_PIC& p) {
     for (const Genre_pic& g : genres)

@@ -17,7 +17,9 @@ struct Genre_pic {
     int (*charge_id_config)(const Memoire_PIC& m);
     void (*lit_id_config)(Memoire_PIC& m);
     int (*efface)(); // 0, or -1 after a message
-    const Faits_genre* faits;
+
+    // The kind's facts (core/genre_puce.h).
+    const Faits_genre* faits() const;
 };
 
 // The row of p's kind, or null for a kind the table does not know.

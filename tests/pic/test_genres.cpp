@@ -28,18 +28,18 @@ TEST_F(Genres, composants_livres_genres_et_lignes_du_simulateur_s_accordent) {
     for (const Desc_PIC& p : tab_pic) {
         const Genre_pic* g = genre_de(p);
         ASSERT_NE(g, nullptr) << p.nom;
-        ASSERT_EQ(g->faits, faits_genre(p)) << p.nom;
-        EXPECT_EQ(g->faits->programme, p.taille_prog > 0) << p.nom;
-        EXPECT_EQ(g->faits->donnees, p.taille_donnee > 0) << p.nom;
-        EXPECT_EQ(est_eeprom(p), g->faits->bus != Bus_eeprom::aucun) << p.nom;
+        ASSERT_NE(g->faits(), nullptr) << p.nom;
+        EXPECT_EQ(g->faits()->programme, p.taille_prog > 0) << p.nom;
+        EXPECT_EQ(g->faits()->donnees, p.taille_donnee > 0) << p.nom;
+        EXPECT_EQ(est_eeprom(p), g->faits()->bus != Bus_eeprom::aucun) << p.nom;
     }
     // Every kind: one row of operations, present exactly for the areas its facts name.
     ASSERT_EQ(fin_genres_pic() - debut_genres_pic(), fin_genres() - debut_genres());
     for (const Genre_pic* g = debut_genres_pic(); g != fin_genres_pic(); ++g) {
         const int algo = static_cast<int>(g->genre);
-        ASSERT_NE(g->faits, nullptr) << algo;
-        EXPECT_EQ(g->faits->genre, g->genre) << algo;
-        const Faits_genre& f = *g->faits;
+        ASSERT_NE(g->faits(), nullptr) << algo;
+        EXPECT_EQ(g->faits()->genre, g->genre) << algo;
+        const Faits_genre& f = *g->faits();
         EXPECT_EQ(g->charge_programme != nullptr, f.programme) << algo;
         EXPECT_EQ(g->lit_programme != nullptr, f.programme) << algo;
         EXPECT_EQ(g->charge_donnees != nullptr, f.donnees) << algo;
