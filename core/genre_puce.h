@@ -32,7 +32,7 @@ enum class Technologie {
 
 struct Faits_genre {
     Genre_puce genre;
-    const char* nom; // column "algo" of korval-cli composants
+    const char* nom; // shown under "Algorithme" by korval-cli composants
     Technologie technologie;
     int largeur_mot;     // bits of a program word (14, 12), 8 for a serial EEPROM
     uint16_t mot_vierge; // program word of a blank chip
