@@ -129,24 +129,8 @@ std::string a_droite(const std::string& s, std::size_t largeur) {
 }
 
 std::string algorithme(const Desc_PIC& p) {
-    switch (p.algo) {
-    case 1:
-    case 2:
-    case 3:
-    case 4:
-    case 5:
-    case 6:
-        return std::to_string(p.algo);
-    case -1:
-    case -2:
-        return "I2C";
-    case -3:
-        return "Microwire";
-    case -4:
-        return "SPI";
-    default:
-        return "?";
-    }
+    const Faits_genre* g = faits_genre(p);
+    return g ? g->nom : "?";
 }
 
 int composants() {

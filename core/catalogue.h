@@ -1,6 +1,8 @@
 // Device catalogue (conf_PICS) and fuse layouts.
 #pragma once
 
+#include "core/genre_puce.h" // est_eeprom and the other questions on a device's kind
+
 #include <array>
 #include <cstdint>
 #include <istream>
@@ -17,7 +19,7 @@ struct Desc_PIC {
     std::string nom;
     int taille_prog = 0;   // program words (0 for a serial EEPROM)
     int taille_donnee = 0; // data bytes
-    int algo = 0;          // 1, 2, 3: PIC algorithm; -1, -2 I2C; -3 Microwire; -4 SPI
+    int algo = 0;          // kind, a Genre_puce value (core/genre_puce.h)
     int vpp40 = 0;         // programming voltage on VPP2
     int famille = 0;       // row of tab_fuses
     int teste = 0;         // tested with the programmer
@@ -73,8 +75,3 @@ void lire_catalogue(std::istream& in, const std::string& fichier);
 
 // Reads the catalogue file; false (tables empty) when it cannot be opened.
 bool lire_catalogue_fichier(const std::string& chemin);
-
-// True for the serial EEPROM kinds (algo 0 or less).
-inline bool est_eeprom(const Desc_PIC& p) {
-    return p.algo <= 0;
-}

@@ -1,6 +1,8 @@
 #include "eeprom/commun.h"
 
+#include "core/catalogue.h"
 #include "core/etat.h"
+#include "core/genre_puce.h"
 #include "core/messages.h"
 #include "eeprom/eeprom.h"
 #include "port/port.h"
@@ -22,9 +24,10 @@ int bits_adresse_SPI(int taille) {
 }
 
 int portee_I2C(int algo) {
-    if (algo == -1) return 2048;
-    if (algo == -2) return 65536;
-    return 0;
+    const Faits_genre* g = faits_genre(algo);
+    if (!g || g->bus != Bus_eeprom::i2c) return 0;
+    // One address byte and three block bits in the control byte, or two address bytes.
+    return g->octets_adresse == 2 ? 65536 : 2048;
 }
 
 int portee_serie(int w) {
@@ -116,12 +119,37 @@ const char* const ACK_ADRESSE2 = "Un problème avec l'ack pour l'addresse2\n";
 const char* const ACK_ADRESSE3 = "Un problème avec l'ack pour l'addresse3\n";
 const char* const ACK_DONNEES = "Un problème avec l'ack pour les donnees\n";
 
-int controle_ecriture(int algo, int a) {
-    return algo == -2 ? 0xA0 : 0xA0 | ((a >> 7) & 0x0E);
+bool adresse_2_octets_I2C() {
+    const Desc_PIC* p = pic_courant();
+    const Faits_genre* g = p ? faits_genre(*p) : nullptr;
+    return g && g->octets_adresse == 2;
 }
 
-int controle_lecture(int algo, int a) {
-    return algo == -2 ? 0xA1 : 0xA0 + ((a >> 7) | 1);
+int controle_ecriture(bool deux_octets, int a) {
+    return deux_octets ? 0xA0 : 0xA0 | ((a >> 7) & 0x0E);
+}
+
+int controle_lecture(bool deux_octets, int a) {
+    return deux_octets ? 0xA1 : 0xA0 + ((a >> 7) | 1);
+}
+
+const char* phase_adresse_I2C(const Bus_I2C& bus, int a, bool stop_avant) {
+    const bool deux_octets = adresse_2_octets_I2C();
+    bool acquitte = false;
+    for (int essai = 0; essai < ESSAIS_ACK && !acquitte; ++essai) {
+        if (stop_avant) I2C_bit_stop();
+        I2C_bit_start();
+        bus.envoie(controle_ecriture(deux_octets, a));
+        acquitte = bus.ack() == 0;
+    }
+    if (!acquitte) return ACK_ADRESSE1;
+    if (deux_octets) {
+        bus.envoie((a >> 8) & 0xFF);
+        if (bus.ack() != 0) return ACK_ADRESSE2;
+    }
+    bus.envoie(a & 0xFF);
+    if (bus.ack() != 0) return ACK_ADRESSE2;
+    return nullptr;
 }
 
 void echec_I2C(const char* texte) {

@@ -44,9 +44,21 @@ extern const char* const ACK_ADRESSE3;
 extern const char* const ACK_DONNEES;
 constexpr int ESSAIS_ACK = 10000;
 
-// I2C control bytes for address a (algo -1 carries address bits 8..10 in bits 1..3).
-int controle_ecriture(int algo, int a);
-int controle_lecture(int algo, int a);
+// The selected I2C part takes two address bytes after the control byte (24C32 and up).
+bool adresse_2_octets_I2C();
+// I2C control bytes for address a; with one address byte, address bits 8..10 ride in control
+// bits 1..3.
+int controle_ecriture(bool deux_octets, int a);
+int controle_lecture(bool deux_octets, int a);
+
+// How bytes go on the bus: the byte-mode or the fast bit routines.
+struct Bus_I2C {
+    void (*envoie)(int octet);
+    int (*ack)(); // 0 when the chip acknowledged
+};
+// Control byte, polled until acknowledged (the previous write cycle is over), then the address
+// bytes; a stop first before each try when stop_avant. The failure text, or null.
+const char* phase_adresse_I2C(const Bus_I2C& bus, int a, bool stop_avant);
 
 // The failure text on standard output, then eeprom_erreur.
 void echec_I2C(const char* texte);

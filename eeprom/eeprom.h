@@ -20,7 +20,7 @@ struct Desc_PIC;
 int bits_adresse_serie(int taille);
 int bits_adresse_SPI(int taille);
 
-// Bytes each addressing form reaches: I2C by algo (-1: 2048, -2: 65536), Microwire with w address
+// Bytes each addressing form reaches: I2C by the kind's address bytes (1: 2048, 2: 65536), Microwire with w address
 // bits (2048 at most), SPI with width parameter p (256, 512, 65536); 0 for a form that does not
 // exist.
 int portee_I2C(int algo);

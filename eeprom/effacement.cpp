@@ -39,14 +39,15 @@ int Efface_EEPROM() {
                        0);
         return 0;
     }
-    if (p->algo == -3) return Efface_EEPROM_serie(bits_adresse_serie(p->taille_donnee));
+    const Bus_eeprom bus = bus_eeprom(*p);
+    if (bus == Bus_eeprom::microwire)
+        return Efface_EEPROM_serie(bits_adresse_serie(p->taille_donnee));
     const std::vector<uint8_t> vierge(TAILLE_DONNEE_MAX, 0xFF);
     const Plage_entiere plage(p->taille_donnee);
-    switch (p->algo) {
-    case -1:
-    case -2:
+    switch (bus) {
+    case Bus_eeprom::i2c:
         return Charge_EEPROM_I2C(vierge.data());
-    case -4:
+    case Bus_eeprom::spi:
         return Charge_EEPROM_SPI(vierge.data(), bits_adresse_SPI(p->taille_donnee));
     default:
         message_erreur("L'adressage de l'eeprom " + p->nom + " n'est pas connu : rien n'a été fait",

@@ -28,24 +28,11 @@ void no_ack_maitre() {
     attente(1);
 }
 
-// Control byte (polled until acknowledged) and address bytes; the failure text, or null.
+// Control byte (polled until acknowledged) and address bytes; the failure text, or null. A
+// two-byte read starts each try with a stop.
 const char* phase_adresse(int a, bool lecture) {
-    int algo = algo_courant();
-    bool acquitte = false;
-    for (int essai = 0; essai < ESSAIS_ACK && !acquitte; ++essai) {
-        if (algo == -2 && lecture) I2C_bit_stop();
-        I2C_bit_start();
-        envoie_I2C(controle_ecriture(algo, a));
-        acquitte = Ack_I2C() == 0;
-    }
-    if (!acquitte) return ACK_ADRESSE1;
-    if (algo == -2) {
-        envoie_I2C((a >> 8) & 0xFF);
-        if (Ack_I2C() != 0) return ACK_ADRESSE2;
-    }
-    envoie_I2C(a & 0xFF);
-    if (Ack_I2C() != 0) return ACK_ADRESSE2;
-    return nullptr;
+    static const Bus_I2C bus = {envoie_I2C, Ack_I2C};
+    return phase_adresse_I2C(bus, a, lecture && adresse_2_octets_I2C());
 }
 
 // Random read of address a up to the data byte; false after a failure (reported, supply off).
@@ -55,7 +42,7 @@ bool lit_octet(int a, uint8_t& octet) {
         return false;
     }
     I2C_bit_start();
-    envoie_I2C(controle_lecture(algo_courant(), a));
+    envoie_I2C(controle_lecture(adresse_2_octets_I2C(), a));
     if (Ack_I2C() != 0) {
         echec_I2C(ACK_ADRESSE3);
         return false;

@@ -13,11 +13,6 @@ using namespace eeprom_interne;
 
 namespace {
 
-int algo_courant() {
-    const Desc_PIC* p = pic_courant();
-    return p ? p->algo : 0;
-}
-
 void envoie_rapide(int octet) {
     for (int i = 7; i >= 0; --i) {
         clock_a_0();
@@ -65,21 +60,8 @@ uint8_t recoit_rapide(bool encore) {
 // Control byte polled until acknowledged (the previous write cycle is over), then the word
 // address; the failure text, or null.
 const char* phase_adresse(int a) {
-    const int algo = algo_courant();
-    bool acquitte = false;
-    for (int essai = 0; essai < ESSAIS_ACK && !acquitte; ++essai) {
-        I2C_bit_start();
-        envoie_rapide(controle_ecriture(algo, a));
-        acquitte = ack_rapide() == 0;
-    }
-    if (!acquitte) return ACK_ADRESSE1;
-    if (algo == -2) {
-        envoie_rapide((a >> 8) & 0xFF);
-        if (ack_rapide() != 0) return ACK_ADRESSE2;
-    }
-    envoie_rapide(a & 0xFF);
-    if (ack_rapide() != 0) return ACK_ADRESSE2;
-    return nullptr;
+    static const Bus_I2C bus = {envoie_rapide, ack_rapide};
+    return phase_adresse_I2C(bus, a, false);
 }
 
 } // namespace
@@ -93,7 +75,7 @@ bool lit_suite_I2C(uint8_t* tampon, int premiere, int derniere, int n, int kind)
         return false;
     }
     I2C_bit_start();
-    envoie_rapide(controle_lecture(algo_courant(), premiere));
+    envoie_rapide(controle_lecture(adresse_2_octets_I2C(), premiere));
     if (ack_rapide() != 0) {
         echec_I2C(ACK_ADRESSE3);
         return false;

@@ -25,11 +25,10 @@ template <std::size_t N> int page_de(const Page (&table)[N], int taille) {
 } // namespace
 
 int taille_page_EEPROM(const Desc_PIC& d) {
-    switch (d.algo) {
-    case -1:
-    case -2:
+    switch (bus_eeprom(d)) {
+    case Bus_eeprom::i2c:
         return page_de(pages_I2C, d.taille_donnee);
-    case -4:
+    case Bus_eeprom::spi:
         return page_de(pages_SPI, d.taille_donnee);
     default:
         return 1;

@@ -55,7 +55,7 @@ Geometrie geometrie_courante() {
         g.composant = true;
         g.taille_prog = std::clamp(p->taille_prog, 0, TAILLE_PROG_MAX);
         g.taille_donnee = std::clamp(p->taille_donnee, 0, TAILLE_DONNEE_MAX);
-        g.coeur_12 = p->algo == 3;
+        g.coeur_12 = coeur_12_bits(*p);
     }
     return g;
 }

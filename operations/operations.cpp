@@ -132,7 +132,7 @@ std::optional<Rapport_comparaison> compare_image(const Memoire_PIC& m, bool forc
     const Desc_PIC* p = pic_courant();
     if (!p) return r;
     std::vector<uint8_t> donnees = tampon_donnee_vierge();
-    if (p->algo > 0) {
+    if (est_pic(*p)) {
         // IDs and configuration left unread (area disabled) compare equal.
         Memoire_PIC lu(m.config);
         for (int k = 0; k < 4; ++k) lu.id[k] = m.id[k];

@@ -5,6 +5,18 @@
 
 using namespace algo;
 
+namespace {
+
+// Load Configuration sets the counter to 0x2000; the configuration word is at 0x2007.
+constexpr int increments_vers_config = 7;
+// From the last ID (0x2003) to the configuration word.
+constexpr int increments_id_vers_config = 4;
+// Pause, supply off, between the ID pass and the configuration pass, which enters program mode
+// afresh with its counter at 0.
+constexpr int t_entre_passes_us = 1;
+
+} // namespace
+
 int Algo1_Charge_tout_vers_PM(const uint16_t* prog) {
     if (!composant_choisi()) return -1;
     debut_passe();
@@ -74,7 +86,7 @@ void Efface_DM_et_PM() {
 
     debut_passe();
     Load_Configuration(0x3FFF);
-    for (int k = 0; k < 7; ++k) Increment_Adress();
+    for (int k = 0; k < increments_vers_config; ++k) Increment_Adress();
     const uint16_t config = Read_Data_From_Program_Memory();
     Fini_Prog_Mode(); // the supply stays on
 
@@ -84,7 +96,7 @@ void Efface_DM_et_PM() {
     if (protege) {
         Commence_Prog_Mode();
         Load_Configuration(0x3FFF);
-        for (int k = 0; k < 7; ++k) Increment_Adress();
+        for (int k = 0; k < increments_vers_config; ++k) Increment_Adress();
         Commande_1();
         Commande_7();
         Begin_Programming();
@@ -129,13 +141,13 @@ int Algo1_Charge_ID_Config(const Memoire_PIC& m) {
             if (k < 3) Increment_Adress();
         }
         fin_passe();
-        attente(1);
+        attente(t_entre_passes_us);
     }
     if (le_config_enable == 0) return 0;
     Power_on();
     Commence_Prog_Mode();
     Load_Configuration(m.config);
-    for (int k = 0; k < 7; ++k) Increment_Adress();
+    for (int k = 0; k < increments_vers_config; ++k) Increment_Adress();
     Begin_Programming();
     return verifie_config_et_termine(m.config, 0x2007, "Mot de Configuration :\n");
 }
@@ -150,10 +162,10 @@ void Algo1_Lit_ID_Config(Memoire_PIC& m) {
             if (k < 3) Increment_Adress();
         }
     } else {
-        for (int k = 0; k < 3; ++k) Increment_Adress();
+        for (int k = 0; k < nb_id - 1; ++k) Increment_Adress();
     }
     if (le_config_enable != 0) {
-        for (int k = 0; k < 4; ++k) Increment_Adress();
+        for (int k = 0; k < increments_id_vers_config; ++k) Increment_Adress();
         m.config = Read_Data_From_Program_Memory();
     }
     fin_passe();

@@ -7,11 +7,21 @@ using namespace algo;
 
 namespace {
 
-// Up to 8 pulses until the word read matches on masque; then 11 more per pulse used.
+// A 12-bit word takes pulses until it reads back right, 8 at most, then 11 times as many again
+// (overprogramming) to hold its charge.
+constexpr int impulsions_max = 8;
+constexpr int facteur_surprogrammation = 11;
+// The configuration word is given 100 pulses, with no check between them.
+constexpr int impulsions_config = 100;
+// Supply off between the ID pass and the configuration pass, so that entering program mode
+// again puts the counter back on the configuration word.
+constexpr int t_entre_passes_us = 10;
+
+// Pulses until the word read matches on masque, then the overprogramming pulses.
 // Returns false when it never matched (lu holds the last word read).
 bool programme_mot(uint16_t valeur, uint16_t attendu, unsigned masque, uint16_t& lu) {
-    const int n = impulsions_jusqu_a_verification(valeur, attendu, masque, 8, lu);
-    for (int p = 0; p < 11 * n; ++p) impulsion(valeur);
+    const int n = impulsions_jusqu_a_verification(valeur, attendu, masque, impulsions_max, lu);
+    for (int p = 0; p < facteur_surprogrammation * n; ++p) impulsion(valeur);
     return n > 0;
 }
 
@@ -65,12 +75,12 @@ int Algo3_Charge_ID_Config(const Memoire_PIC& m) {
             Increment_Adress();
         }
         fin_passe();
-        attente(10);
+        attente(t_entre_passes_us);
     }
     if (le_config_enable == 0) return 0;
     Power_on();
     Commence_Prog_Mode(); // the counter stands at the configuration word
-    for (int p = 0; p < 100; ++p) impulsion(m.config);
+    for (int p = 0; p < impulsions_config; ++p) impulsion(m.config);
     return verifie_config_et_termine(m.config, 0xFFF, "Mot de configuration :\n");
 }
 

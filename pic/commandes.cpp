@@ -8,6 +8,39 @@
 
 namespace {
 
+// Clock high and low half-periods: the chip needs 100 ns, 1 µs is the finest wait of the port.
+constexpr int t_demi_periode_us = 1;
+// DATA high between two commands or before a data frame: the chip wants 1 µs (tDLY1); the extra
+// microsecond covers slow line drivers.
+constexpr int t_entre_commandes_us = 2;
+// DATA released high between a read command and the start bit of its frame: the chip turns its
+// pin around in 1 µs (tDLY2); the data read keeps one more.
+constexpr int t_avant_lecture_programme_us = 1;
+constexpr int t_avant_lecture_donnee_us = 2;
+// Self-timed erase and write cycle of Algorithm 1 parts: 10 ms at most.
+constexpr int t_cycle_ecriture_us = 10000;
+// One EPROM programming pulse (Algorithms 2 and 3): 100 µs.
+constexpr int t_impulsion_us = 100;
+// Lines settling after the port is opened, before the loop-back check.
+constexpr int t_stabilisation_us = 10;
+
+constexpr int bits_commande = 6;
+constexpr int bits_donnee = 14; // a 16-bit frame less its start and stop bits
+
+// Command codes of the serial programming protocol.
+constexpr unsigned code_load_configuration = 0;
+constexpr unsigned code_commande_1 = 1;
+constexpr unsigned code_load_data_prog = 2;
+constexpr unsigned code_load_data_donnee = 3;
+constexpr unsigned code_read_data_prog = 4;
+constexpr unsigned code_read_data_donnee = 5;
+constexpr unsigned code_increment_address = 6;
+constexpr unsigned code_commande_7 = 7;
+constexpr unsigned code_begin_programming = 8;
+constexpr unsigned code_bulk_erase_prog = 9;
+constexpr unsigned code_bulk_erase_donnee = 11;
+constexpr unsigned code_end_programming = 14;
+
 // One bit towards the chip, which takes it on the falling clock edge.
 void envoie_bit(unsigned bit) {
     clock_a_1();
@@ -15,25 +48,25 @@ void envoie_bit(unsigned bit) {
         data_a_1();
     else
         data_a_0();
-    attente(1);
+    attente(t_demi_periode_us);
     clock_a_0();
-    attente(1);
+    attente(t_demi_periode_us);
 }
 
 void prelude(unsigned code) {
     data_a_1();
-    attente(2);
+    attente(t_entre_commandes_us);
     put_command(code);
 }
 
 void trame_ecriture(uint16_t valeur) {
     data_a_1();
-    attente(2);
+    attente(t_entre_commandes_us);
     clock_a_1(); // start bit
     data_a_0();
-    attente(1);
+    attente(t_demi_periode_us);
     clock_a_0();
-    attente(1);
+    attente(t_demi_periode_us);
     put_data(valeur);
     bit_stop();
 }
@@ -42,34 +75,34 @@ uint16_t trame_lecture(int attente_initiale) {
     data_a_1();
     attente(attente_initiale);
     clock_a_1(); // start bit
-    attente(1);
+    attente(t_demi_periode_us);
     clock_a_0();
-    attente(1);
+    attente(t_demi_periode_us);
     uint16_t mot = get_data();
     clock_a_1(); // stop bit
-    attente(1);
+    attente(t_demi_periode_us);
     clock_a_0();
-    attente(1);
+    attente(t_demi_periode_us);
     return mot;
 }
 
 } // namespace
 
 void put_command(unsigned code) {
-    for (int i = 0; i < 6; ++i) envoie_bit((code >> i) & 1u);
+    for (int i = 0; i < bits_commande; ++i) envoie_bit((code >> i) & 1u);
 }
 
 void put_data(unsigned valeur) {
-    for (int i = 0; i < 14; ++i) envoie_bit((valeur >> i) & 1u);
+    for (int i = 0; i < bits_donnee; ++i) envoie_bit((valeur >> i) & 1u);
 }
 
 uint16_t get_data() {
     unsigned mot = 0;
-    for (int i = 0; i < 14; ++i) {
+    for (int i = 0; i < bits_donnee; ++i) {
         clock_a_1();
-        attente(1);
+        attente(t_demi_periode_us);
         clock_a_0();
-        attente(1);
+        attente(t_demi_periode_us);
         if (get_b_data()) mot |= 1u << i;
     }
     return static_cast<uint16_t>(mot);
@@ -78,69 +111,69 @@ uint16_t get_data() {
 void bit_stop() {
     clock_a_1();
     data_a_0();
-    attente(1);
+    attente(t_demi_periode_us);
     clock_a_0();
-    attente(1);
+    attente(t_demi_periode_us);
 }
 
 void Load_Configuration(uint16_t valeur) {
-    prelude(0);
+    prelude(code_load_configuration);
     trame_ecriture(valeur);
 }
 
 void Commande_1() {
-    prelude(1);
+    prelude(code_commande_1);
 }
 
 void Load_Data_For_Program_Memory(uint16_t valeur) {
-    prelude(2);
+    prelude(code_load_data_prog);
     trame_ecriture(valeur);
 }
 
 void Load_Data_For_Data_Memory(uint16_t valeur) {
-    prelude(3);
+    prelude(code_load_data_donnee);
     trame_ecriture(valeur);
 }
 
 uint16_t Read_Data_From_Program_Memory() {
-    attente(2); // no DATA 1 before this command
-    put_command(4);
-    return trame_lecture(1);
+    attente(t_entre_commandes_us); // no DATA 1 before this command
+    put_command(code_read_data_prog);
+    return trame_lecture(t_avant_lecture_programme_us);
 }
 
 uint16_t Read_Data_From_Data_Memory() {
-    prelude(5);
-    return trame_lecture(2);
+    prelude(code_read_data_donnee);
+    return trame_lecture(t_avant_lecture_donnee_us);
 }
 
 void Increment_Adress() {
-    prelude(6);
+    prelude(code_increment_address);
 }
 
 void Commande_7() {
-    prelude(7);
+    prelude(code_commande_7);
 }
 
 void Begin_Programming() {
-    prelude(8);
-    attente(10000);
+    prelude(code_begin_programming);
+    attente(t_cycle_ecriture_us);
 }
 
 void Algo2_Begin_Programming() {
-    prelude(8);
-    attente(100);
+    prelude(code_begin_programming);
+    attente(t_impulsion_us);
 }
 
 void Bulk_Erase_Program_Memory() {
-    prelude(9);
+    prelude(code_bulk_erase_prog);
 }
 
 void Bulk_Erase_Data_Memory() {
-    prelude(11);
+    prelude(code_bulk_erase_donnee);
 }
 
 void End_Programming() {
-    prelude(14);
+    prelude(code_end_programming);
 }
 
 void Commence_Prog_Mode() {
@@ -157,12 +190,12 @@ void Fini_Prog_Mode() {
 
 int Detect_Programmateur() {
     init_port();
-    attente(10);
+    attente(t_stabilisation_us);
     data_a_1();
-    attente(1);
+    attente(t_demi_periode_us);
     if (get_b_data() == 0) return 0;
     data_a_0();
-    attente(1);
+    attente(t_demi_periode_us);
     if (get_b_data() == 1) return 0;
     return 1;
 }

@@ -1,5 +1,5 @@
-// Area operations: program memory, data memory, IDs and configuration, routed by the selected
-// device's algo to a PIC algorithm or a serial EEPROM protocol.
+// Area operations: program memory, data memory, IDs and configuration, routed through the kind
+// table (pic/genres.h) to a PIC algorithm or a serial EEPROM protocol.
 #pragma once
 
 #include "core/memoire.h"

@@ -7,6 +7,9 @@
 
 namespace algo {
 
+// ID locations, 0x2000 to 0x2003 on the 14-bit parts.
+constexpr int nb_id = 4;
+
 // Opens a programming pass: port, supply, program mode.
 void debut_passe();
 // Closes it: program mode off, supply off.

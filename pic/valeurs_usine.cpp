@@ -2,12 +2,9 @@
 
 #include "core/catalogue.h"
 
-bool coeur_12_bits(const Desc_PIC& p) {
-    return p.algo == 3;
-}
-
 uint16_t mot_programme_vierge(const Desc_PIC& p) {
-    return coeur_12_bits(p) ? 0x0FFF : 0x3FFF;
+    const Faits_genre* g = faits_genre(p);
+    return g && g->programme ? g->mot_vierge : 0x3FFF;
 }
 
 uint16_t config_vierge(const Desc_PIC& p) {
@@ -18,7 +15,8 @@ uint16_t config_vierge(const Desc_PIC& p) {
 }
 
 uint16_t bits_usine_config(const Desc_PIC& p) {
-    return p.algo == 6 ? 0x3000 : 0;
+    const Faits_genre* g = faits_genre(p);
+    return g ? g->config_gardee : 0;
 }
 
 bool instruction_calibration(const Desc_PIC& p, uint16_t mot) {

@@ -5,8 +5,6 @@
 
 struct Desc_PIC;
 
-// 12-bit core (Algorithm 3): program words of 12 bits, MOVLW for the calibration.
-bool coeur_12_bits(const Desc_PIC& p);
 // A blank program word or ID: 0xFFF on the 12-bit core, 0x3FFF otherwise.
 uint16_t mot_programme_vierge(const Desc_PIC& p);
 // A blank configuration word: every bit of the word at 1 except those the fuse family reads 0.

@@ -52,7 +52,7 @@ void combo_pic_changed(GtkEntry* champ, gpointer effacer) {
         }
         pic_select = i;
         gtk_widget_set_visible(GTK_WIDGET(effacer), peut_effacer(p));
-        if (p.algo > 0) {
+        if (est_pic(p)) {
             const Fusibles& f = fusibles_de(p);
             const std::vector<std::string> liste = liste_oscillateur(f);
             GtkComboBoxText* c = GTK_COMBO_BOX_TEXT(combo_aff_clock);

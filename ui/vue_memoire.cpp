@@ -75,7 +75,7 @@ void affiche_pic_mem() {
         gtk_widget_hide(entry_ID);
         return;
     }
-    if (p->algo > 0) {
+    if (est_pic(*p)) {
         const Fusibles& f = fusibles_de(*p);
         gtk_label_set_text(GTK_LABEL(conf_fuses), "Type d'horloge : ");
         if (auto osc = texte_oscillateur(m_pic->config, f))

@@ -1,5 +1,6 @@
 #include "vue/modification.h"
 
+#include "core/genre_puce.h"
 #include "hex/hex.h"
 #include "vue/formats.h"
 
@@ -73,5 +74,6 @@ std::optional<uint32_t> lit_valeur_modif(const std::string& texte, int base) {
 uint16_t mot_programme_modif(uint32_t valeur, int algo) {
     const uint16_t mot = static_cast<uint16_t>(valeur & 0xFFFF);
     if (mot == 0xFFFF) return mot;
-    return static_cast<uint16_t>(mot & (algo == 3 ? 0x0FFF : 0x3FFF));
+    const Faits_genre* g = faits_genre(algo);
+    return static_cast<uint16_t>(mot & (g && g->largeur_mot == 12 ? 0x0FFF : 0x3FFF));
 }

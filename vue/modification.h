@@ -19,5 +19,5 @@ std::string texte_valeur_modif(unsigned valeur, int base, bool octet);
 std::optional<uint32_t> lit_valeur_modif(const std::string& texte, int base);
 
 // The program word the dialog stores for a typed value: its low 16 bits when they read 0xFFFF
-// (nothing to program), otherwise the bits the device's word holds (12 for algorithm 3, else 14).
+// (nothing to program), otherwise the bits the device's word holds (12 for a 12-bit core, else 14).
 uint16_t mot_programme_modif(uint32_t valeur, int algo);

@@ -157,18 +157,18 @@ std::unique_ptr<Modele_puce> cree_eeprom(const Desc_PIC& d, const Pannes_puce& p
 std::unique_ptr<Modele_puce> cree_eeprom(const Desc_PIC& d, const Pannes_puce& p,
                                          const Options_eeprom& o) {
     if (d.taille_donnee < 1) return nullptr;
-    switch (d.algo) {
-    case -1:
-    case -2:
+    switch (bus_eeprom(d)) {
+    case Bus_eeprom::i2c:
         if (d.taille_donnee > 65536) return nullptr;
         return std::make_unique<Puce_24xx>(d, p, o);
-    case -3:
+    case Bus_eeprom::microwire:
         if (d.taille_donnee > 2048) return nullptr;
         return std::make_unique<Puce_93xx>(d, p, o);
-    case -4:
+    case Bus_eeprom::spi:
         if (d.taille_donnee > 65536) return nullptr;
         return std::make_unique<Puce_25xx>(d, p, o);
-    default:
-        return nullptr;
+    case Bus_eeprom::aucun:
+        break;
     }
+    return nullptr;
 }

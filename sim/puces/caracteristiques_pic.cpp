@@ -2,73 +2,121 @@
 
 #include "core/ids_composants.h"
 
-#include <string_view>
-
 namespace {
-
-bool commence_par(std::string_view nom, std::string_view debut) {
-    return nom.substr(0, debut.size()) == debut;
-}
 
 constexpr int64_t ms = 1'000'000;
 
+using enum Genre_puce;
+using enum Variante_flash;
+
+// Class 1: the typical cycle is about half of the data-sheet maximum.
+constexpr Caracteristiques_pic f84{
+    .variante = pic16f84, .t_ecriture_typique_ns = 5 * ms, .t_ecriture_max_ns = 10 * ms};
+constexpr Caracteristiques_pic f84a{
+    .variante = pic16f84a, .t_ecriture_typique_ns = 4 * ms, .t_ecriture_max_ns = 8 * ms};
+constexpr Caracteristiques_pic f62x{.vpp_avant_vdd = true,
+                                    .commande_6_bits = true,
+                                    .variante = pic16f62x,
+                                    .t_ecriture_typique_ns = 8 * ms,
+                                    .t_ecriture_max_ns = 16 * ms};
+constexpr Caracteristiques_pic f87x{.commande_6_bits = true,
+                                    .variante = pic16f87x,
+                                    .t_ecriture_typique_ns = 4 * ms,
+                                    .t_ecriture_max_ns = 8 * ms};
+// EPROM parts.
+constexpr Caracteristiques_pic eprom{};
+// 12C67x: internal RC and MCLR disable, entered VPP first.
+constexpr Caracteristiques_pic c67x{.vpp_avant_vdd = true};
+// Later flash parts: each cycle lasts the data sheet's longest time, so a host that waits less is
+// caught.
+constexpr Caracteristiques_pic f62xa{.vpp_avant_vdd = true,
+                                     .commande_6_bits = true,
+                                     .variante = pic16f62xa,
+                                     .revision = 0x03,
+                                     .t_programmation_ns = 4 * ms,
+                                     .t_ecriture_donnee_ns = 6 * ms,
+                                     .t_effacement_ns = 6 * ms};
+// 8 erases and programs.
+constexpr Caracteristiques_pic f87xa{.commande_6_bits = true,
+                                     .variante = pic16f87xa,
+                                     .revision = 0x03,
+                                     .t_programmation_ns = 8 * ms,
+                                     .t_ecriture_donnee_ns = 8 * ms,
+                                     .t_effacement_ns = 8 * ms,
+                                     .t_externe_min_ns = 1 * ms};
+constexpr Caracteristiques_pic f6xx{.vpp_avant_vdd = true,
+                                    .commande_6_bits = true,
+                                    .variante = pic12f6xx,
+                                    .revision = 0x03,
+                                    .t_programmation_ns = 3 * ms,
+                                    .t_ecriture_donnee_ns = 6 * ms,
+                                    .t_effacement_ns = 6 * ms,
+                                    .t_externe_min_ns = 2 * ms};
+
+
+// Facts of the catalogue's devices, by exact name and kind.
+constexpr Ligne_caracteristiques puces[] = {
+    {"PIC16C84", flash_14, f84},
+    {"PIC16F83", flash_14, f84},
+    {"PIC16F84", flash_14, f84},
+    {"PIC16F84A", flash_14, f84a},
+    {"PIC16F627", flash_14, f62x},
+    {"PIC16F628", flash_14, f62x},
+    {"PIC16F870", flash_14, f87x},
+    {"PIC16F871", flash_14, f87x},
+    {"PIC16F872", flash_14, f87x},
+    {"PIC16F873", flash_14, f87x},
+    {"PIC16F874", flash_14, f87x},
+    {"PIC16F876", flash_14, f87x},
+    {"PIC16F877", flash_14, f87x},
+    {"PIC12C671", eprom_14, c67x},
+    {"PIC12C672", eprom_14, c67x},
+    {"PIC12CE673", eprom_14, c67x},
+    {"PIC12CE674", eprom_14, c67x},
+    {"PIC16F627A", flash_62xa, f62xa},
+    {"PIC16F628A", flash_62xa, f62xa},
+    {"PIC16F648A", flash_62xa, f62xa},
+    {"PIC16F873A", flash_87xa, f87xa},
+    {"PIC16F874A", flash_87xa, f87xa},
+    {"PIC16F876A", flash_87xa, f87xa},
+    {"PIC16F877A", flash_87xa, f87xa},
+    {"PIC12F629", flash_12f6xx, f6xx},
+    {"PIC12F675", flash_12f6xx, f6xx},
+    {"PIC16F630", flash_12f6xx, f6xx},
+    {"PIC16F676", flash_12f6xx, f6xx},
+};
+
+struct Ligne_genre {
+    Genre_puce genre;
+    Caracteristiques_pic carac;
+};
+
+// A device the table above does not name gets the facts of its kind, without a device ID.
+constexpr Ligne_genre genres[] = {
+    {flash_14, f84},     {eprom_14, eprom},   {eprom_12, eprom},
+    {flash_62xa, f62xa}, {flash_87xa, f87xa}, {flash_12f6xx, f6xx},
+};
+
 } // namespace
 
+std::span<const Ligne_caracteristiques> lignes_caracteristiques() {
+    return puces;
+}
+
+// The device ID comes from the programmer's own table, so both sides agree on it.
 Caracteristiques_pic caracteristiques_pic(const Desc_PIC& d) {
     Caracteristiques_pic c;
-    std::string_view nom = d.nom;
-    c.id_composant = id_du_composant(nom);
-
-    if (d.algo == 1) {
-        // Typical cycle: about half of the data-sheet maximum.
-        if (nom == "PIC16F84A") {
-            c.variante = Variante_flash::pic16f84a;
-            c.t_ecriture_typique_ns = 4 * ms;
-            c.t_ecriture_max_ns = 8 * ms;
-        } else if (commence_par(nom, "PIC16F62")) {
-            c.variante = Variante_flash::pic16f62x;
-            c.commande_6_bits = true;
-            c.vpp_avant_vdd = true;
-            c.t_ecriture_typique_ns = 8 * ms;
-            c.t_ecriture_max_ns = 16 * ms;
-        } else if (commence_par(nom, "PIC16F87")) {
-            c.variante = Variante_flash::pic16f87x;
-            c.commande_6_bits = true;
-            c.t_ecriture_typique_ns = 4 * ms;
-            c.t_ecriture_max_ns = 8 * ms;
-        } else {
-            c.variante = Variante_flash::pic16f84;
-            c.t_ecriture_typique_ns = 5 * ms;
-            c.t_ecriture_max_ns = 10 * ms;
+    bool trouve = false;
+    for (const Ligne_caracteristiques& l : puces)
+        if (!trouve && d.nom == l.nom && d.algo == static_cast<int>(l.genre)) {
+            c = l.carac;
+            trouve = true;
         }
-    }
-    // Later flash parts (algo 4, 5, 6): each cycle lasts the data sheet's longest time, so a
-    // host that waits less is caught.
-    if (d.algo >= 4 && d.algo <= 6) {
-        c.commande_6_bits = true;
-        c.revision = 0x03;
-    }
-    if (d.algo == 4) { // 16F62xA
-        c.variante = Variante_flash::pic16f62xa;
-        c.vpp_avant_vdd = true;
-        c.t_programmation_ns = 4 * ms;
-        c.t_ecriture_donnee_ns = 6 * ms;
-        c.t_effacement_ns = 6 * ms;
-    } else if (d.algo == 5) { // 16F87xA: 8 erases and programs
-        c.variante = Variante_flash::pic16f87xa;
-        c.t_programmation_ns = 8 * ms;
-        c.t_ecriture_donnee_ns = 8 * ms;
-        c.t_effacement_ns = 8 * ms;
-        c.t_externe_min_ns = 1 * ms;
-    } else if (d.algo == 6) { // 12F629/675, 16F630/676
-        c.variante = Variante_flash::pic12f6xx;
-        c.vpp_avant_vdd = true;
-        c.t_programmation_ns = 3 * ms;
-        c.t_ecriture_donnee_ns = 6 * ms;
-        c.t_effacement_ns = 6 * ms;
-        c.t_externe_min_ns = 2 * ms;
-    }
-    // 12C67x: internal RC and MCLR disable, entered VPP first.
-    if (commence_par(nom, "PIC12C67") || commence_par(nom, "PIC12CE67")) c.vpp_avant_vdd = true;
+    for (const Ligne_genre& l : genres)
+        if (!trouve && d.algo == static_cast<int>(l.genre)) {
+            c = l.carac;
+            trouve = true;
+        }
+    if (trouve) c.id_composant = id_du_composant(d.nom);
     return c;
 }

@@ -5,6 +5,7 @@
 #include "core/catalogue.h"
 
 #include <cstdint>
+#include <span>
 
 // How a flash/EEPROM part (class 1) erases.
 enum class Variante_flash {
@@ -34,6 +35,16 @@ struct Caracteristiques_pic {
     int64_t t_externe_min_ns = 0;
 };
 
-// Facts of the catalogue device d, by name; a name the table does not know gets the defaults of
-// its class.
+// One catalogue device's facts, by exact name and kind.
+struct Ligne_caracteristiques {
+    const char* nom;
+    Genre_puce genre;
+    Caracteristiques_pic carac;
+};
+
+// Every device the table names.
+std::span<const Ligne_caracteristiques> lignes_caracteristiques();
+
+// Facts of the catalogue device d, by exact name and kind; a name the table does not know gets the
+// facts of its kind.
 Caracteristiques_pic caracteristiques_pic(const Desc_PIC& d);

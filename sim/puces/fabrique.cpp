@@ -11,19 +11,19 @@ std::unique_ptr<Modele_puce> cree_puce(const Desc_PIC& d, const Pannes_puce& p) 
 
 std::unique_ptr<Modele_puce> cree_puce(const Desc_PIC& d, const Pannes_puce& p,
                                        const Options_puce& o) {
-    if (est_eeprom(d)) return cree_eeprom(d, p);
+    const Faits_genre* g = faits_genre(d);
+    if (!g) return nullptr;
+    if (g->technologie == Technologie::eeprom_serie) return cree_eeprom(d, p);
     if (d.taille_prog <= 0) return nullptr;
-    switch (d.algo) {
-    case 1:
+    switch (g->technologie) {
+    case Technologie::flash:
         return std::make_unique<Puce_flash>(d, p, o);
-    case 2:
-    case 3:
+    case Technologie::eprom:
         return std::make_unique<Puce_eprom>(d, p, o);
-    case 4:
-    case 5:
-    case 6:
+    case Technologie::flash_recente:
         return std::make_unique<Puce_flash_recente>(d, p, o);
-    default:
-        return nullptr;
+    case Technologie::eeprom_serie:
+        break;
     }
+    return nullptr;
 }

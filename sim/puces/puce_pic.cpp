@@ -59,7 +59,7 @@ const char* nom_violations(Genre_violation g) {
 
 Puce_pic::Puce_pic(const Desc_PIC& d, const Pannes_puce& p, const Options_puce& o)
     : desc(d), carac(caracteristiques_pic(d)), pannes_(p), options(o),
-      graine_(o.graine ? o.graine : graine_du_nom(d.nom)), largeur_(d.algo == 3 ? 12 : 14) {
+      graine_(o.graine ? o.graine : graine_du_nom(d.nom)), largeur_(largeur_mot(d)) {
     if (d.famille >= 0 && d.famille < NB_FAMILLES) {
         const Fusibles& f = tab_fuses[static_cast<std::size_t>(d.famille)];
         masque_un = static_cast<uint16_t>(f.masque[F_TIRET]);
@@ -83,9 +83,9 @@ uint64_t Puce_pic::alea(uint64_t n) const {
 
 void Puce_pic::met_a_blanc() {
     mem.programme.assign(static_cast<std::size_t>(std::max(desc.taille_prog, 0)), mot_vierge());
-    mem.donnees.assign(static_cast<std::size_t>(
-                           desc.algo == 1 || desc.algo >= 4 ? std::max(desc.taille_donnee, 0) : 0),
-                       0xFF);
+    const Faits_genre* g = faits_genre(desc);
+    mem.donnees.assign(
+        static_cast<std::size_t>(g && g->donnees ? std::max(desc.taille_donnee, 0) : 0), 0xFF);
     mem.ids.fill(mot_vierge());
     mem.config = config_vierge();
     if (calibration >= 0) mem.programme.back() = static_cast<uint16_t>(calibration);
@@ -115,7 +115,7 @@ bool Puce_pic::programme_protege(int mot) const {
     if (cp0_libre && cp1_libre) return false;
     if (!cp0_libre && !cp1_libre) return true;
     int n = desc.taille_prog;
-    bool f87x = desc.algo == 1 && carac.variante == Variante_flash::pic16f87x;
+    bool f87x = carac.variante == Variante_flash::pic16f87x;
     if (cp0_libre) return mot >= (f87x ? n / 2 : std::max(n / 4, 0x200));
     return mot >= (f87x ? n - 256 : std::max(n / 2, 0x400));
 }

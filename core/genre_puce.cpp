@@ -1,0 +1,70 @@
+#include "core/genre_puce.h"
+
+#include "core/catalogue.h"
+
+#include <iterator>
+
+namespace {
+
+using enum Genre_puce;
+using enum Technologie;
+
+// clang-format off
+constexpr Faits_genre genres[] = {
+    // genre         nom   technologie    largeur vierge prog  donn  id    eff   conf_fac gardee bus               adr
+    {flash_14,      "1",  flash,         14, 0x3FFF, true,  true,  true,  true,  true,  0,      Bus_eeprom::aucun, 0},
+    {eprom_14,      "2",  eprom,         14, 0x3FFF, true,  false, true,  false, true,  0,      Bus_eeprom::aucun, 0},
+    {eprom_12,      "3",  eprom,         12, 0x0FFF, true,  false, true,  false, true,  0,      Bus_eeprom::aucun, 0},
+    {flash_62xa,    "4",  flash_recente, 14, 0x3FFF, true,  true,  true,  true,  false, 0,      Bus_eeprom::aucun, 0},
+    {flash_87xa,    "5",  flash_recente, 14, 0x3FFF, true,  true,  true,  true,  false, 0,      Bus_eeprom::aucun, 0},
+    {flash_12f6xx,  "6",  flash_recente, 14, 0x3FFF, true,  true,  true,  true,  false, 0x3000, Bus_eeprom::aucun, 0},
+    {i2c_1_octet,   "I2C", eeprom_serie, 8,  0x00FF, false, true,  false, true,  false, 0,      Bus_eeprom::i2c, 1},
+    {i2c_2_octets,  "I2C", eeprom_serie, 8,  0x00FF, false, true,  false, true,  false, 0,      Bus_eeprom::i2c, 2},
+    {microwire, "Microwire", eeprom_serie, 8, 0x00FF, false, true,  false, true,  false, 0,      Bus_eeprom::microwire, 0},
+    {spi,           "SPI", eeprom_serie, 8,  0x00FF, false, true,  false, true,  false, 0,      Bus_eeprom::spi, 0},
+};
+// clang-format on
+
+} // namespace
+
+const Faits_genre* faits_genre(int algo) {
+    for (const Faits_genre& g : genres)
+        if (static_cast<int>(g.genre) == algo) return &g;
+    return nullptr;
+}
+
+const Faits_genre* faits_genre(const Desc_PIC& p) {
+    return faits_genre(p.algo);
+}
+
+const Faits_genre* debut_genres() {
+    return std::begin(genres);
+}
+
+const Faits_genre* fin_genres() {
+    return std::end(genres);
+}
+
+bool est_eeprom(const Desc_PIC& p) {
+    const Faits_genre* g = faits_genre(p);
+    // A number no kind has: 0 and below are shown as a serial EEPROM, above as a PIC.
+    return g ? g->technologie == eeprom_serie : p.algo <= 0;
+}
+
+bool est_pic(const Desc_PIC& p) {
+    return !est_eeprom(p);
+}
+
+int largeur_mot(const Desc_PIC& p) {
+    const Faits_genre* g = faits_genre(p);
+    return g ? g->largeur_mot : 14;
+}
+
+bool coeur_12_bits(const Desc_PIC& p) {
+    return largeur_mot(p) == 12;
+}
+
+Bus_eeprom bus_eeprom(const Desc_PIC& p) {
+    const Faits_genre* g = faits_genre(p);
+    return g ? g->bus : Bus_eeprom::aucun;
+}

@@ -1,0 +1,64 @@
+// Chip kinds named by the catalogue's algo column, and the facts about each kind that every layer
+// may ask (word width, areas, erase, EEPROM bus). The operations of a kind are in pic/genres.h.
+#pragma once
+
+#include <cstdint>
+
+struct Desc_PIC;
+
+// The catalogue keeps its numbers: the enumerator's value is the algo column.
+enum class Genre_puce : int {
+    flash_14 = 1,     // 14-bit flash/EEPROM PIC, self-timed writes, data EEPROM
+    eprom_14 = 2,     // 14-bit EPROM PIC, 100 µs pulses
+    eprom_12 = 3,     // 12-bit EPROM PIC, configuration word at 0xFFF
+    flash_62xa = 4,   // 16F627A/628A/648A
+    flash_87xa = 5,   // 16F873A..877A
+    flash_12f6xx = 6, // 12F629/675, 16F630/676
+    i2c_1_octet = -1, // 24xx, one address byte (up to 2048 bytes)
+    i2c_2_octets = -2,
+    microwire = -3, // 93xx x8
+    spi = -4,       // 25xx
+};
+
+enum class Bus_eeprom { aucun, i2c, microwire, spi };
+
+// What the chip's cells are made of, which decides the simulator's model.
+enum class Technologie {
+    flash,         // flash/EEPROM with erase commands and self-timed cycles
+    eprom,         // one-time or UV-erasable, pulsed
+    flash_recente, // program-only cells, erased before every write
+    eeprom_serie,
+};
+
+struct Faits_genre {
+    Genre_puce genre;
+    const char* nom; // shown under "Algorithme" by korval-cli composants
+    Technologie technologie;
+    int largeur_mot;     // bits of a program word (14, 12), 8 for a serial EEPROM
+    uint16_t mot_vierge; // program word of a blank chip
+    bool programme;      // the areas the kind has
+    bool donnees;
+    bool id_config;
+    bool effacement; // the programmer can erase it
+    // A write skips the configuration word an image does not give (the later flash parts erase
+    // the whole chip and always write one).
+    bool config_facultative;
+    uint16_t config_gardee; // configuration bits the chip keeps whatever the image says
+    Bus_eeprom bus;
+    int octets_adresse; // I2C address bytes after the control byte
+};
+
+// The row of the kind numbered algo, or null for a number no kind has.
+const Faits_genre* faits_genre(int algo);
+const Faits_genre* faits_genre(const Desc_PIC& p);
+// Every row, in the catalogue's order (1..6 then -1..-4).
+const Faits_genre* debut_genres();
+const Faits_genre* fin_genres();
+
+// Questions on a device's kind. A number the table does not know is an EEPROM when 0 or below,
+// else a PIC; it has no bus and 14-bit words.
+bool est_eeprom(const Desc_PIC& p);
+bool est_pic(const Desc_PIC& p);
+int largeur_mot(const Desc_PIC& p); // 14 when the kind is unknown
+bool coeur_12_bits(const Desc_PIC& p);
+Bus_eeprom bus_eeprom(const Desc_PIC& p);

@@ -1,0 +1,104 @@
+#include "pic/genres.h"
+
+#include "eeprom/eeprom.h"
+#include "pic/algorithmes.h"
+
+#include <iterator>
+
+namespace {
+
+// The PIC data functions take no device: the algorithms read the selected one.
+template <int (*F)(const uint8_t*)> int charge_pic(const Desc_PIC&, const uint8_t* donnee) {
+    return F(donnee);
+}
+
+template <uint8_t* (*F)(uint8_t*)> uint8_t* lit_pic(const Desc_PIC&, uint8_t* donnee) {
+    return F(donnee);
+}
+
+int efface_algo1() {
+    Efface_DM_et_PM();
+    return 0;
+}
+
+int charge_i2c(const Desc_PIC&, const uint8_t* donnee) {
+    return Charge_EEPROM_I2C(donnee);
+}
+
+uint8_t* lit_i2c(const Desc_PIC&, uint8_t* donnee) {
+    return Lire_EEPROM_I2C(donnee);
+}
+
+int charge_microwire(const Desc_PIC& p, const uint8_t* donnee) {
+    return Charge_EEPROM_serie(donnee, bits_adresse_serie(p.taille_donnee));
+}
+
+uint8_t* lit_microwire(const Desc_PIC& p, uint8_t* donnee) {
+    return Lire_EEPROM_serie(donnee, bits_adresse_serie(p.taille_donnee));
+}
+
+int charge_spi(const Desc_PIC& p, const uint8_t* donnee) {
+    return Charge_EEPROM_SPI(donnee, bits_adresse_SPI(p.taille_donnee));
+}
+
+uint8_t* lit_spi(const Desc_PIC& p, uint8_t* donnee) {
+    return Lire_EEPROM_SPI(donnee, bits_adresse_SPI(p.taille_donnee));
+}
+
+using enum Genre_puce;
+
+// clang-format off
+constexpr Genre_pic genres[] = {
+    {flash_14,
+     Algo1_Charge_tout_vers_PM, Algo1_Lit_tout_de_PM,
+     charge_pic<Algo1_Charge_tout_vers_DM>, lit_pic<Algo1_Lit_tout_de_DM>,
+     Algo1_Charge_ID_Config, Algo1_Lit_ID_Config, efface_algo1, Algo1_Lit_ID_Composant},
+    {eprom_14,
+     Algo2_Charge_tout_vers_PM, Algo2_Lit_tout_de_PM,
+     nullptr, nullptr,
+     Algo2_Charge_ID_Config, Algo2_Lit_ID_Config, nullptr, nullptr},
+    {eprom_12,
+     Algo3_Charge_tout_vers_PM, Algo3_Lit_tout_de_PM,
+     nullptr, nullptr,
+     Algo3_Charge_ID_Config, Algo3_Lit_ID_Config, nullptr, nullptr},
+    {flash_62xa,
+     Algo4_Charge_tout_vers_PM, Algo4_Lit_tout_de_PM,
+     charge_pic<Algo4_Charge_tout_vers_DM>, lit_pic<Algo4_Lit_tout_de_DM>,
+     Algo4_Charge_ID_Config, Algo4_Lit_ID_Config, Algo4_Efface,
+     Algo4_Lit_ID_Composant},
+    {flash_87xa,
+     Algo5_Charge_tout_vers_PM, Algo5_Lit_tout_de_PM,
+     charge_pic<Algo5_Charge_tout_vers_DM>, lit_pic<Algo5_Lit_tout_de_DM>,
+     Algo5_Charge_ID_Config, Algo5_Lit_ID_Config, Algo5_Efface,
+     Algo5_Lit_ID_Composant},
+    {flash_12f6xx,
+     Algo6_Charge_tout_vers_PM, Algo6_Lit_tout_de_PM,
+     charge_pic<Algo6_Charge_tout_vers_DM>, lit_pic<Algo6_Lit_tout_de_DM>,
+     Algo6_Charge_ID_Config, Algo6_Lit_ID_Config, Algo6_Efface,
+     Algo6_Lit_ID_Composant},
+    {i2c_1_octet,  nullptr, nullptr, charge_i2c, lit_i2c, nullptr, nullptr, Efface_EEPROM, nullptr},
+    {i2c_2_octets, nullptr, nullptr, charge_i2c, lit_i2c, nullptr, nullptr, Efface_EEPROM, nullptr},
+    {microwire, nullptr, nullptr, charge_microwire, lit_microwire, nullptr, nullptr, Efface_EEPROM, nullptr},
+    {spi,       nullptr, nullptr, charge_spi, lit_spi, nullptr, nullptr, Efface_EEPROM, nullptr},
+};
+// clang-format on
+
+} // namespace
+
+const Faits_genre* Genre_pic::faits() const {
+    return faits_genre(static_cast<int>(genre));
+}
+
+const Genre_pic* genre_de(const Desc_PIC& p) {
+    for (const Genre_pic& g : genres)
+        if (static_cast<int>(g.genre) == p.algo) return &g;
+    return nullptr;
+}
+
+const Genre_pic* debut_genres_pic() {
+    return std::begin(genres);
+}
+
+const Genre_pic* fin_genres_pic() {
+    return std::end(genres);
+}
