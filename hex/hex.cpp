@@ -2,17 +2,15 @@
 
 #include "core/catalogue.h"
 #include "core/messages.h"
+#include "core/sauvegarde.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <filesystem>
+#include <fstream>
 #include <vector>
 
-#include <fcntl.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 namespace {
 
@@ -130,21 +128,16 @@ void range_donnees_pic(const Enregistrement& r, Memoire_PIC& m) {
         m.donnee[base + j] = r.donnees[2 * j];
 }
 
-// Hands every line of the file to traite. A line ends at LF or CR, and the character after a
-// CR is dropped; a last line without a line break counts. False when the file cannot be read.
-template <class Traitement> bool lit_lignes(const std::string& chemin, Traitement&& traite) {
-    std::FILE* f = std::fopen(chemin.c_str(), "rb");
-    if (!f) return false;
-    struct stat st;
-    if (::fstat(::fileno(f), &st) != 0 || S_ISDIR(st.st_mode)) {
-        std::fclose(f);
-        return false;
-    }
+// Hands every line of the stream to traite. A line ends at LF or CR, and the character after a
+// CR is dropped; a last line without a line break counts.
+template <class Traitement> void lit_lignes(std::istream& in, Traitement&& traite) {
+    std::streambuf& tampon = *in.rdbuf();
+    constexpr int FIN = std::char_traits<char>::eof();
     std::string ligne;
     int c;
-    while ((c = std::getc(f)) != EOF) {
+    while ((c = tampon.sbumpc()) != FIN) {
         if (c == '\n' || c == '\r') {
-            if (c == '\r') std::getc(f);
+            if (c == '\r') tampon.sbumpc();
             traite(ligne);
             ligne.clear();
         } else {
@@ -152,19 +145,30 @@ template <class Traitement> bool lit_lignes(const std::string& chemin, Traitemen
         }
     }
     if (!ligne.empty()) traite(ligne);
-    std::fclose(f);
-    return true;
+}
+
+std::unique_ptr<Memoire_PIC> lit_flux(std::istream& in,
+                                      int (*lire_ligne)(const std::string&, Memoire_PIC&,
+                                                        Lecture_hex&)) {
+    auto m = std::make_unique<Memoire_PIC>(CONFIG_VIERGE_LECTURE);
+    Lecture_hex etat;
+    lit_lignes(in, [&](const std::string& ligne) { lire_ligne(ligne, *m, etat); });
+    return m;
 }
 
 std::unique_ptr<Memoire_PIC> lit_fichier(const std::string& chemin,
                                          int (*lire_ligne)(const std::string&, Memoire_PIC&,
                                                            Lecture_hex&)) {
-    auto m = std::make_unique<Memoire_PIC>(CONFIG_VIERGE_LECTURE);
-    Lecture_hex etat;
-    if (!lit_lignes(chemin, [&](const std::string& ligne) { lire_ligne(ligne, *m, etat); }))
+    std::ifstream f;
+    struct stat st;
+    if (::stat(chemin.c_str(), &st) == 0 && !S_ISDIR(st.st_mode))
+        f.open(chemin, std::ios::binary);
+    if (!f.is_open()) {
         message_erreur("Un problème est survenue \npendant l'ouverture du fichier " + chemin + "\n",
                        0);
-    return m;
+        return std::make_unique<Memoire_PIC>(CONFIG_VIERGE_LECTURE);
+    }
+    return lit_flux(f, lire_ligne);
 }
 
 // Appends one record with its checksum, upper-case, CR LF.
@@ -187,64 +191,8 @@ void ajoute_fin(std::string& sortie) {
     sortie += ":00000001FF\r\n";
 }
 
-bool ecrit_tout(int fd, const std::string& contenu) {
-    const char* p = contenu.data();
-    std::size_t reste = contenu.size();
-    while (reste > 0) {
-        const ssize_t n = ::write(fd, p, reste);
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            return false;
-        }
-        p += n;
-        reste -= static_cast<std::size_t>(n);
-    }
-    return true;
-}
-
-// Replaces the file by contenu through a temporary file of the same directory, so that the
-// target is either the old file or the whole new one. A link is followed to its file; an
-// existing target keeps its permissions and must be writable.
-bool remplace_fichier(const std::string& chemin, const std::string& contenu) {
-    namespace fs = std::filesystem;
-    std::error_code ec;
-    fs::path cible = chemin;
-    if (fs::is_symlink(cible, ec)) {
-        fs::path lien = fs::canonical(cible, ec);
-        if (!ec) cible = lien;
-    }
-    if (cible.filename().empty()) return false;
-    struct stat st;
-    const bool existe = ::stat(cible.c_str(), &st) == 0;
-    if (existe && (!S_ISREG(st.st_mode) || ::access(cible.c_str(), W_OK) != 0)) return false;
-
-    const fs::path rep = cible.has_parent_path() ? cible.parent_path() : fs::path(".");
-    std::string cache = ".";
-    cache += cible.filename().string();
-    cache += '.';
-    std::string prefixe = (rep / cache).string();
-    prefixe += std::to_string(::getpid());
-    prefixe += '.';
-    std::string temp;
-    int fd = -1;
-    for (int essai = 0; essai < 100 && fd < 0; ++essai) {
-        temp = prefixe + std::to_string(essai) + ".tmp";
-        fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (fd < 0 && errno != EEXIST) return false;
-    }
-    if (fd < 0) return false;
-
-    bool ok = ecrit_tout(fd, contenu);
-    if (ok && existe) ok = ::fchmod(fd, st.st_mode & 07777) == 0;
-    if (ok) ok = ::fsync(fd) == 0;
-    if (::close(fd) != 0) ok = false;
-    if (ok) ok = std::rename(temp.c_str(), cible.c_str()) == 0;
-    if (!ok) ::unlink(temp.c_str());
-    return ok;
-}
-
 void ecrit_fichier(const std::string& chemin, const std::string& contenu) {
-    if (remplace_fichier(chemin, contenu)) return;
+    if (sauvegarde_fichier(chemin, contenu) == 0) return;
     std::fputs("Un problème est survenue pendant l'ouverture du fichier à l'ecriture\n", stdout);
     std::fflush(stdout);
     message_erreur("Un problème est survenue \npendant l'ouverture du fichier à l'ecriture", 0);
@@ -316,7 +264,15 @@ int Lire_ligne_Hex_PIC(const std::string& ligne, Memoire_PIC& m, Lecture_hex& et
     return 1;
 }
 
+std::unique_ptr<Memoire_PIC> Lire_Flux_Hex_PIC(std::istream& in) {
+    return lit_flux(in, Lire_ligne_Hex_PIC);
+}
+
 void Ecrire_Fichier_Hex_PIC(const std::string& chemin, const Memoire_PIC& m) {
+    ecrit_fichier(chemin, Texte_Hex_PIC(m));
+}
+
+std::string Texte_Hex_PIC(const Memoire_PIC& m) {
     const Geometrie g = geometrie_courante();
     const std::size_t t = std::min(static_cast<std::size_t>(g.taille_prog), m.prog.size());
     const std::size_t d = std::min(static_cast<std::size_t>(g.taille_donnee), m.donnee.size());
@@ -362,7 +318,7 @@ void Ecrire_Fichier_Hex_PIC(const std::string& chemin, const Memoire_PIC& m) {
     }
 
     ajoute_fin(sortie);
-    ecrit_fichier(chemin, sortie);
+    return sortie;
 }
 
 std::unique_ptr<Memoire_PIC> Lire_Fichier_Hex_EEPROM(const std::string& chemin) {
@@ -384,7 +340,15 @@ int Lire_ligne_Hex_EEPROM(const std::string& ligne, Memoire_PIC& m, Lecture_hex&
     return 1;
 }
 
+std::unique_ptr<Memoire_PIC> Lire_Flux_Hex_EEPROM(std::istream& in) {
+    return lit_flux(in, Lire_ligne_Hex_EEPROM);
+}
+
 void Ecrire_Fichier_Hex_EEPROM(const std::string& chemin, const Memoire_PIC& m) {
+    ecrit_fichier(chemin, Texte_Hex_EEPROM(m));
+}
+
+std::string Texte_Hex_EEPROM(const Memoire_PIC& m) {
     const std::size_t d =
         std::min(static_cast<std::size_t>(geometrie_courante().taille_donnee), m.donnee.size());
     std::string sortie;
@@ -401,5 +365,5 @@ void Ecrire_Fichier_Hex_EEPROM(const std::string& chemin, const Memoire_PIC& m) 
                               16);
     }
     ajoute_fin(sortie);
-    ecrit_fichier(chemin, sortie);
+    return sortie;
 }

@@ -1,15 +1,12 @@
 #include "sim/etat_puce.h"
 
 #include "core/messages.h"
+#include "core/sauvegarde.h"
 
-#include <cerrno>
 #include <cstring>
-#include <fcntl.h>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace fs = std::filesystem;
 
@@ -17,30 +14,6 @@ namespace {
 
 void demarre_vierge(const std::string& raison, const Modele_puce& puce) {
     message_erreur(raison + " : la puce simulée " + puce.description().nom + " démarre vierge.", 0);
-}
-
-// Mode for a new file: the old file's when there is one, else what the umask allows.
-mode_t mode_fichier(const std::string& chemin) {
-    struct stat st;
-    if (::stat(chemin.c_str(), &st) == 0) return st.st_mode & 07777;
-    mode_t masque = ::umask(0);
-    ::umask(masque);
-    return 0666 & ~masque;
-}
-
-bool ecrit_tout(int fd, const std::string& texte) {
-    const char* p = texte.data();
-    std::size_t reste = texte.size();
-    while (reste > 0) {
-        ssize_t n = ::write(fd, p, reste);
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            return false;
-        }
-        p += n;
-        reste -= static_cast<std::size_t>(n);
-    }
-    return true;
 }
 
 } // namespace
@@ -68,8 +41,11 @@ bool charge_etat_puce(Modele_puce& puce, const std::string& chemin) {
         demarre_vierge("Impossible de lire le fichier d'état " + chemin, puce);
         return false;
     }
-    std::string texte = lu.str();
+    return charge_etat_puce_texte(puce, lu.str(), chemin);
+}
 
+bool charge_etat_puce_texte(Modele_puce& puce, const std::string& texte,
+                            const std::string& chemin) {
     const std::string& attendu = puce.description().nom;
     std::string nom = nom_puce_etat(texte);
     if (nom.empty()) {
@@ -93,28 +69,10 @@ bool charge_etat_puce(Modele_puce& puce, const std::string& chemin) {
 }
 
 bool sauve_etat_puce(const Modele_puce& puce, const std::string& chemin) {
-    std::string texte = puce.etat_hex();
-    std::string modele_temp = chemin + ".XXXXXX";
-    mode_t mode = mode_fichier(chemin);
-    int fd = ::mkstemp(modele_temp.data());
-    bool ok = fd >= 0;
-    int erreur = ok ? 0 : errno;
-    if (ok) {
-        ok = ::fchmod(fd, mode) == 0 && ecrit_tout(fd, texte) && ::fsync(fd) == 0;
-        if (!ok) erreur = errno;
-        if (::close(fd) != 0 && ok) {
-            ok = false;
-            erreur = errno;
-        }
-        if (ok && ::rename(modele_temp.c_str(), chemin.c_str()) != 0) {
-            ok = false;
-            erreur = errno;
-        }
-        if (!ok) ::unlink(modele_temp.c_str());
-    }
-    if (!ok)
+    const int erreur = sauvegarde_fichier(chemin, puce.etat_hex());
+    if (erreur != 0)
         message_erreur("Impossible d'enregistrer l'état de la puce simulée dans " + chemin + " : " +
                            std::strerror(erreur),
                        0);
-    return ok;
+    return erreur == 0;
 }
