@@ -147,13 +147,10 @@ template <class Traitement> void lit_lignes(std::istream& in, Traitement&& trait
     if (!ligne.empty()) traite(ligne);
 }
 
-std::unique_ptr<Memoire_PIC> lit_flux(std::istream& in,
-                                      int (*lire_ligne)(const std::string&, Memoire_PIC&,
-                                                        Lecture_hex&)) {
-    auto m = std::make_unique<Memoire_PIC>(CONFIG_VIERGE_LECTURE);
+void lit_flux(std::istream& in, Memoire_PIC& m,
+              int (*lire_ligne)(const std::string&, Memoire_PIC&, Lecture_hex&)) {
     Lecture_hex etat;
-    lit_lignes(in, [&](const std::string& ligne) { lire_ligne(ligne, *m, etat); });
-    return m;
+    lit_lignes(in, [&](const std::string& ligne) { lire_ligne(ligne, m, etat); });
 }
 
 std::unique_ptr<Memoire_PIC> lit_fichier(const std::string& chemin,
@@ -161,14 +158,14 @@ std::unique_ptr<Memoire_PIC> lit_fichier(const std::string& chemin,
                                                            Lecture_hex&)) {
     std::ifstream f;
     struct stat st;
-    if (::stat(chemin.c_str(), &st) == 0 && !S_ISDIR(st.st_mode))
-        f.open(chemin, std::ios::binary);
-    if (!f.is_open()) {
+    if (::stat(chemin.c_str(), &st) == 0 && !S_ISDIR(st.st_mode)) f.open(chemin, std::ios::binary);
+    auto m = std::make_unique<Memoire_PIC>(CONFIG_VIERGE_LECTURE);
+    if (f.is_open())
+        lit_flux(f, *m, lire_ligne);
+    else
         message_erreur("Un problème est survenue \npendant l'ouverture du fichier " + chemin + "\n",
                        0);
-        return std::make_unique<Memoire_PIC>(CONFIG_VIERGE_LECTURE);
-    }
-    return lit_flux(f, lire_ligne);
+    return m;
 }
 
 // Appends one record with its checksum, upper-case, CR LF.
@@ -264,8 +261,8 @@ int Lire_ligne_Hex_PIC(const std::string& ligne, Memoire_PIC& m, Lecture_hex& et
     return 1;
 }
 
-std::unique_ptr<Memoire_PIC> Lire_Flux_Hex_PIC(std::istream& in) {
-    return lit_flux(in, Lire_ligne_Hex_PIC);
+void Lire_Flux_Hex_PIC(std::istream& in, Memoire_PIC& m) {
+    lit_flux(in, m, Lire_ligne_Hex_PIC);
 }
 
 void Ecrire_Fichier_Hex_PIC(const std::string& chemin, const Memoire_PIC& m) {
@@ -340,8 +337,8 @@ int Lire_ligne_Hex_EEPROM(const std::string& ligne, Memoire_PIC& m, Lecture_hex&
     return 1;
 }
 
-std::unique_ptr<Memoire_PIC> Lire_Flux_Hex_EEPROM(std::istream& in) {
-    return lit_flux(in, Lire_ligne_Hex_EEPROM);
+void Lire_Flux_Hex_EEPROM(std::istream& in, Memoire_PIC& m) {
+    lit_flux(in, m, Lire_ligne_Hex_EEPROM);
 }
 
 void Ecrire_Fichier_Hex_EEPROM(const std::string& chemin, const Memoire_PIC& m) {

@@ -25,19 +25,19 @@ struct Lecture_hex {
 // comment line (";"), -1 for a bad line, whose message has been posted. The writers replace the
 // file whole or leave it as it was.
 
-// The Flux readers take the text from a stream (the file readers hand them the opened file); the
-// Texte writers give the text the file writers save.
+// The Flux readers apply the records of a stream to m (the file readers hand them the opened
+// file and a blank image); the Texte writers give the text the file writers save.
 
 // PIC layout; the selected device decides where IDs and configuration sit.
 std::unique_ptr<Memoire_PIC> Lire_Fichier_Hex_PIC(const std::string& chemin);
-std::unique_ptr<Memoire_PIC> Lire_Flux_Hex_PIC(std::istream& in);
+void Lire_Flux_Hex_PIC(std::istream& in, Memoire_PIC& m);
 int Lire_ligne_Hex_PIC(const std::string& ligne, Memoire_PIC& m, Lecture_hex& etat);
 void Ecrire_Fichier_Hex_PIC(const std::string& chemin, const Memoire_PIC& m);
 std::string Texte_Hex_PIC(const Memoire_PIC& m);
 
 // Plain byte layout: record address = data byte address.
 std::unique_ptr<Memoire_PIC> Lire_Fichier_Hex_EEPROM(const std::string& chemin);
-std::unique_ptr<Memoire_PIC> Lire_Flux_Hex_EEPROM(std::istream& in);
+void Lire_Flux_Hex_EEPROM(std::istream& in, Memoire_PIC& m);
 int Lire_ligne_Hex_EEPROM(const std::string& ligne, Memoire_PIC& m, Lecture_hex& etat);
 void Ecrire_Fichier_Hex_EEPROM(const std::string& chemin, const Memoire_PIC& m);
 std::string Texte_Hex_EEPROM(const Memoire_PIC& m);
