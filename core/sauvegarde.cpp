@@ -126,7 +126,8 @@ int sauvegarde_fichier(const std::string& chemin, std::string_view contenu, int 
     const int fd = ::mkostemp(temp.data(), O_CLOEXEC);
     if (fd < 0) {
         const int erreur = errno;
-        if (existe && (erreur == EACCES || erreur == EPERM)) return reecrit_sur_place(cible, contenu);
+        if (existe && (erreur == EACCES || erreur == EPERM))
+            return reecrit_sur_place(cible, contenu);
         return erreur;
     }
     int erreur = 0;
@@ -140,7 +141,7 @@ int sauvegarde_fichier(const std::string& chemin, std::string_view contenu, int 
             return reecrit_sur_place(cible, contenu);
         }
     }
-    const mode_t mode = existe ? st.st_mode & 07777
+    const mode_t mode = existe              ? st.st_mode & 07777
                         : mode_nouveau >= 0 ? static_cast<mode_t>(mode_nouveau)
                                             : mode_par_defaut();
     if (::fchmod(fd, mode) != 0) erreur = errno;
