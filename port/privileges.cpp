@@ -21,7 +21,8 @@ namespace {
 // control register and whatever follows (0x3C0 after 0x3BC is VGA) stay closed.
 constexpr unsigned long NB_PORTS_LIGNES = 2;
 
-// Ports granted in this process. A grant outlives the drop of root, and is never given back.
+// Ports granted in this process. A grant outlives the drop of root; only a child about to run
+// another program gives it back (abandonne_acces_ports).
 std::set<int> ports_accordes;
 bool root_au_depart = false;
 
