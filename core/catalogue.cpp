@@ -8,7 +8,7 @@
 #include <cctype>
 #include <cstdio>
 #include <cstring>
-#include <fstream>
+#include <sstream>
 
 const char* const noms_fuses[NB_FUSES] = {
     "CPD", "CP0", "CP1",   "DP",     "CPC",   "WDTE", "FOSC0", "FOSC1", "FOSC2", "MCLRE",
@@ -62,6 +62,12 @@ const char* lit_ligne_fusibles(std::string_view ligne) {
     return nullptr;
 }
 
+// The algorithms and bus protocols the program drives; any other value would make every operation
+// a silent no-op.
+bool algo_connu(int algo) {
+    return faits_genre(algo) != nullptr;
+}
+
 // nom taille_prog taille_donnee famille algo vpp40 teste osc_cal
 const char* lit_ligne_composant(std::string_view ligne) {
     std::vector<std::string_view> mots = decoupe_mots(ligne);
@@ -80,6 +86,7 @@ const char* lit_ligne_composant(std::string_view ligne) {
     p.vpp40 = v[4];
     p.teste = v[5];
     p.osc_cal = v[6];
+    if (!algo_connu(p.algo)) return "algorithme inconnu : ni 1 à 6, ni -1 à -4";
     if (p.famille < 0 || p.famille >= NB_FAMILLES) return "numéro de famille hors de 0 à 31";
     if (p.taille_prog < 0 || p.taille_prog > TAILLE_PROG_MAX)
         return "taille du programme hors de 0 à 8192";
@@ -94,6 +101,7 @@ const char* lit_ligne_composant(std::string_view ligne) {
 void lire_catalogue(std::istream& in, const std::string& fichier) {
     tab_pic.clear();
     tab_fuses = {};
+    std::vector<int> lignes_pic; // line of each entry of tab_pic
     std::string ligne;
     int numero = 0;
     while (lit_ligne(in, ligne)) {
@@ -109,18 +117,30 @@ void lire_catalogue(std::istream& in, const std::string& fichier) {
         // (24C16, 93C66) is still a device.
         std::string_view premier_mot = decoupe_mots(ligne)[0];
         bool fusibles = premier_mot.find_first_not_of("0123456789") == std::string_view::npos;
+        if (!fusibles) {
+            const int premier_du_nom = cherche_pic(std::string(premier_mot));
+            if (premier_du_nom >= 0) {
+                const std::string raison =
+                    "nom déjà décrit ligne " +
+                    std::to_string(lignes_pic[static_cast<std::size_t>(premier_du_nom)]);
+                signale(fichier, numero, raison.c_str());
+                continue;
+            }
+        }
         const char* raison = fusibles ? lit_ligne_fusibles(ligne) : lit_ligne_composant(ligne);
         if (raison) signale(fichier, numero, raison);
+        if (tab_pic.size() > lignes_pic.size()) lignes_pic.push_back(numero);
     }
 }
 
 bool lire_catalogue_fichier(const std::string& chemin) {
-    std::ifstream f(chemin);
-    if (!f) {
+    const auto texte = lit_fichier_texte(chemin);
+    if (!texte) {
         tab_pic.clear();
         tab_fuses = {};
         return false;
     }
+    std::istringstream f(*texte);
     lire_catalogue(f, chemin);
     return true;
 }

@@ -70,8 +70,9 @@ int cherche_pic(const std::string& nom);
 uint16_t put_fuse(const char* nom, const char* const noms[14]);
 
 // Reads a catalogue into tab_pic and tab_fuses (which it empties first). Lines that break the
-// table limits are skipped with one line on standard output naming fichier and the line number.
+// table limits, name an unknown algo or repeat an earlier device's name are skipped with one line
+// on standard output naming fichier and the line number.
 void lire_catalogue(std::istream& in, const std::string& fichier);
 
-// Reads the catalogue file; false (tables empty) when it cannot be opened.
+// Reads the catalogue file; false (tables empty) when it cannot be read (a directory included).
 bool lire_catalogue_fichier(const std::string& chemin);

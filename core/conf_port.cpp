@@ -4,17 +4,13 @@
 #include "core/etat.h"
 #include "core/messages.h"
 #include "core/repertoire_conf.h"
+#include "core/sauvegarde.h"
 #include "core/texte.h"
 
-#include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <fcntl.h>
 #include <filesystem>
-#include <fstream>
 #include <sstream>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace {
 
@@ -58,7 +54,8 @@ void lit_ligne_conf(const std::string& ligne) {
     if (cle == "_DERNIER_FICHIER") {
         std::size_t i = cle.size();
         while (i < ligne.size() && (ligne[i] == ' ' || ligne[i] == '\t')) ++i;
-        if (i < ligne.size()) lastFile = ligne.substr(i);
+        if (i < ligne.size() && valeur_enregistrable(std::string_view(ligne).substr(i)))
+            lastFile = ligne.substr(i);
         return;
     }
     std::string_view mot = mots.size() > 1 ? mots[1] : std::string_view();
@@ -104,34 +101,6 @@ std::string ligne_broche(const Brochage& b, int i) {
     return s + " " + std::to_string(b.l[i].masque) + "\n";
 }
 
-// Writes texte to chemin through a temporary file in the same directory and a rename, so the file
-// is either the old one or the whole new one. Returns 0 or an errno value.
-int ecrit_atomique(const std::string& chemin, const std::string& texte) {
-    std::string modele = chemin + ".XXXXXX";
-    std::vector<char> nom(modele.begin(), modele.end());
-    nom.push_back('\0');
-    int fd = mkstemp(nom.data());
-    if (fd < 0) return errno;
-    int erreur = 0;
-    const char* p = texte.data();
-    std::size_t reste = texte.size();
-    while (reste > 0 && erreur == 0) {
-        ssize_t n = ::write(fd, p, reste);
-        if (n < 0) {
-            if (errno != EINTR) erreur = errno;
-            continue;
-        }
-        p += n;
-        reste -= static_cast<std::size_t>(n);
-    }
-    if (erreur == 0 && fchmod(fd, 0644) != 0) erreur = errno;
-    if (erreur == 0 && fsync(fd) != 0) erreur = errno;
-    if (::close(fd) != 0 && erreur == 0) erreur = errno;
-    if (erreur == 0 && std::rename(nom.data(), chemin.c_str()) != 0) erreur = errno;
-    if (erreur != 0) ::unlink(nom.data());
-    return erreur;
-}
-
 } // namespace
 
 void lire_conf_port(std::istream& in) {
@@ -164,7 +133,7 @@ std::string texte_conf_port(const Brochage& b) {
     t += "\n";
     t += "_DERNIER_PIC " + std::to_string(pic_select) + "\n";
     t += "\n";
-    t += "_DERNIER_FICHIER " + lastFile + "\n";
+    t += "_DERNIER_FICHIER " + (valeur_enregistrable(lastFile) ? lastFile : "") + "\n";
     return t;
 }
 
@@ -191,8 +160,8 @@ void Lire_Fichier_Conf(bool sur_console) {
     tab_fuses = {};
     tab_pic.clear();
 
-    std::ifstream conf(chemin_conf_port_lecture());
-    if (conf) {
+    if (const auto texte = lit_fichier_texte(chemin_conf_port_lecture())) {
+        std::istringstream conf(*texte);
         lire_conf_port(conf);
     } else {
         message_erreur(fichier_absent("conf_port", chemins_conf_port_cherches(), sur_console), 0);
@@ -217,13 +186,24 @@ std::vector<std::string> cibles_conf_port() {
     return cibles;
 }
 
+bool valeur_enregistrable(std::string_view valeur) {
+    for (char c : valeur)
+        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) return false;
+    return true;
+}
+
 std::string sauve_conf_port(Brochage b) {
+    if (!valeur_enregistrable(lastFile))
+        message_erreur("Le nom du dernier fichier contient un caractère de contrôle : il n'est "
+                       "pas enregistré dans conf_port",
+                       0);
     const std::string texte = texte_conf_port(b);
     std::string echecs;
     for (const std::string& cible : cibles_conf_port()) {
         std::error_code ec;
         std::filesystem::create_directories(std::filesystem::path(cible).parent_path(), ec);
-        int erreur = ecrit_atomique(cible, texte);
+        // Readable by the users a set-UID installation runs for.
+        int erreur = sauvegarde_fichier(cible, texte, 0644);
         if (erreur == 0) return cible;
         echecs += "  " + cible + " : " + std::strerror(erreur) + "\n";
     }

@@ -5,10 +5,15 @@
 
 #include <istream>
 #include <string>
+#include <string_view>
 #include <vector>
 
 // Reads settings lines into the globals (no defaults set here).
 void lire_conf_port(std::istream& in);
+
+// A value without control characters, which could not stand on one line of the file. Others are
+// neither read nor saved.
+bool valeur_enregistrable(std::string_view valeur);
 
 // Settings text as sauve_conf_port writes it, from the map given and the globals.
 std::string texte_conf_port(const Brochage& b);
@@ -23,6 +28,7 @@ void Lire_Fichier_Conf(bool sur_console = false);
 // one once it exists), then the per-user one; only the forced directory's when one is set.
 std::vector<std::string> cibles_conf_port();
 
-// Saves the settings (pin lines from b). Writes atomically; falls back to the per-user file when
-// the system directory cannot be written. Returns the path written, or "" on failure.
+// Saves the settings (pin lines from b) with sauvegarde_fichier; falls back to the per-user file
+// when the system one cannot be written. A lastFile with control characters is left out, with a
+// message. Returns the path written, or "" on failure.
 std::string sauve_conf_port(Brochage b);

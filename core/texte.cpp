@@ -1,9 +1,12 @@
 #include "core/texte.h"
 
 #include <cctype>
+#include <cerrno>
 #include <climits>
 #include <cstdint>
+#include <fcntl.h>
 #include <istream>
+#include <unistd.h>
 
 namespace {
 bool blanc(char c) {
@@ -65,4 +68,29 @@ bool lit_ligne(std::istream& in, std::string& ligne) {
     if (!std::getline(in, ligne)) return false;
     while (!ligne.empty() && ligne.back() == '\r') ligne.pop_back();
     return true;
+}
+
+std::optional<std::string> lit_fichier_texte(const std::string& chemin) {
+    constexpr std::size_t TAILLE_MAX = 4u << 20;
+    const int fd = ::open(chemin.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY);
+    if (fd < 0) return std::nullopt;
+    std::string texte;
+    char bloc[65536];
+    bool ok = true;
+    for (;;) {
+        const ssize_t n = ::read(fd, bloc, sizeof bloc);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) {
+            ok = n == 0;
+            break;
+        }
+        texte.append(bloc, static_cast<std::size_t>(n));
+        if (texte.size() > TAILLE_MAX) {
+            ok = false;
+            break;
+        }
+    }
+    ::close(fd);
+    if (!ok) return std::nullopt;
+    return texte;
 }

@@ -1,4 +1,4 @@
-// Catalogue reader on arbitrary text: tables stay within their limits.
+// Catalogue reader on arbitrary text: tables stay within their limits, entries are usable.
 #include "core/catalogue.h"
 
 #include <cstdio>
@@ -14,8 +14,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::istringstream in(std::string(reinterpret_cast<const char*>(data), size));
     lire_catalogue(in, "fuzz");
     if (tab_pic.size() > NB_PIC_MAX) std::abort();
-    for (const Desc_PIC& p : tab_pic) {
+    for (std::size_t i = 0; i < tab_pic.size(); ++i) {
+        const Desc_PIC& p = tab_pic[i];
         if (p.nom.size() > NOM_PIC_MAX || p.famille < 0 || p.famille >= NB_FAMILLES) std::abort();
+        // Every entry names an algorithm the program drives, and a name of its own.
+        if (p.algo == 0 || p.algo < -4 || p.algo > 3) std::abort();
+        if (cherche_pic(p.nom) != static_cast<int>(i)) std::abort();
         if (p.taille_prog < 0 || p.taille_prog > 8192) std::abort();
         if (p.taille_donnee < 0 || p.taille_donnee > 131072) std::abort();
     }

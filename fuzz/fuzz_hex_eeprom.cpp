@@ -7,21 +7,24 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <sstream>
 #include <string>
 
 namespace {
 
 void prepare() {
     static const bool fait = [] {
-        installe_puits_message([](const std::string&, int) {});
+        fuzz::messages();
         tab_pic.clear();
         Desc_PIC p;
         p.nom = "24C16";
         p.taille_donnee = 2048;
         p.algo = -1;
         tab_pic.push_back(p);
+        // Past 64 KiB, for the extended address records, but only just: its round trip writes
+        // every byte.
         p.nom = "24C1024";
-        p.taille_donnee = 131072;
+        p.taille_donnee = 0x10100;
         p.algo = -2;
         tab_pic.push_back(p);
         p.nom = "93C46";
@@ -34,14 +37,16 @@ void prepare() {
 }
 
 void aller_retour(const Memoire_PIC& m) {
-    static fuzz::Repertoire rep("fuzz_hex_eeprom");
-    const std::string chemin = (rep.chemin / "image.hex").string();
-    Ecrire_Fichier_Hex_EEPROM(chemin, m);
-    auto lue = Lire_Fichier_Hex_EEPROM(chemin);
+    const std::size_t avant = fuzz::messages().size();
+    std::istringstream texte(Texte_Hex_EEPROM(m));
+    Memoire_PIC& lue = fuzz::image_vierge(1, 0x03FF);
+    Lire_Flux_Hex_EEPROM(texte, lue);
+    // What the writer gives, the reader takes without a word.
+    if (fuzz::messages().size() != avant) std::abort();
     const Desc_PIC* p = pic_courant();
     const auto d = static_cast<std::ptrdiff_t>(p ? p->taille_donnee : 0);
-    if (!std::equal(m.donnee.begin(), m.donnee.begin() + d, lue->donnee.begin())) std::abort();
-    if (lue->config != 0x03FF || lue->prog != std::vector<uint16_t>(TAILLE_PROG_MAX, 0xFFFF))
+    if (!std::equal(m.donnee.begin(), m.donnee.begin() + d, lue.donnee.begin())) std::abort();
+    if (lue.config != 0x03FF || lue.prog != std::vector<uint16_t>(TAILLE_PROG_MAX, 0xFFFF))
         std::abort();
 }
 
@@ -50,11 +55,14 @@ void aller_retour(const Memoire_PIC& m) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     prepare();
     if (size == 0) return 0;
-    // First byte: the device (index 3: none) and whether to write and read back.
+    // First byte: the device (index 3: none) and whether to write and read back. The largest
+    // device's round trip costs a hundred runs: it needs a second marker byte as well.
     pic_select = data[0] & 3;
-    const bool ecrire = (data[0] & 0xFC) == 0xA8;
+    const bool ecrire =
+        (data[0] & 0xFC) == 0xA8 && (pic_select != 1 || (size > 1 && data[1] == 0xA8));
 
-    Memoire_PIC m(0x03FF);
+    fuzz::messages().clear();
+    Memoire_PIC& m = fuzz::image_vierge(0, 0x03FF);
     fuzz::lit_lignes(std::string(reinterpret_cast<const char*>(data) + 1, size - 1), m,
                      Lire_ligne_Hex_EEPROM);
     if (m.donnee.size() != TAILLE_DONNEE_MAX || m.config != 0x03FF) std::abort();

@@ -7,13 +7,14 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <sstream>
 #include <string>
 
 namespace {
 
 void prepare() {
     static const bool fait = [] {
-        installe_puits_message([](const std::string&, int) {});
+        fuzz::messages();
         tab_pic.clear();
         Desc_PIC p;
         p.nom = "PIC16F84";
@@ -37,19 +38,20 @@ void prepare() {
 }
 
 void aller_retour(const Memoire_PIC& m) {
-    static fuzz::Repertoire rep("fuzz_hex_pic");
-    const std::string chemin = (rep.chemin / "image.hex").string();
-    Ecrire_Fichier_Hex_PIC(chemin, m);
-    auto lue = Lire_Fichier_Hex_PIC(chemin);
+    const std::size_t avant = fuzz::messages().size();
+    std::istringstream texte(Texte_Hex_PIC(m));
+    Memoire_PIC& lue = fuzz::image_vierge(1, 0x03FF);
+    Lire_Flux_Hex_PIC(texte, lue);
+    // What the writer gives, the reader takes without a word.
+    if (fuzz::messages().size() != avant) std::abort();
     const Desc_PIC* p = pic_courant();
     const auto t = static_cast<std::ptrdiff_t>(p ? p->taille_prog : 0);
     const auto d = static_cast<std::ptrdiff_t>(p ? p->taille_donnee : 0);
-    if (!std::equal(m.prog.begin(), m.prog.begin() + t, lue->prog.begin())) std::abort();
-    if (!std::all_of(lue->prog.begin() + t, lue->prog.end(),
-                     [](uint16_t w) { return w == 0xFFFF; }))
+    if (!std::equal(m.prog.begin(), m.prog.begin() + t, lue.prog.begin())) std::abort();
+    if (!std::all_of(lue.prog.begin() + t, lue.prog.end(), [](uint16_t w) { return w == 0xFFFF; }))
         std::abort();
-    if (!std::equal(m.donnee.begin(), m.donnee.begin() + d, lue->donnee.begin())) std::abort();
-    if (!std::equal(m.id, m.id + 4, lue->id) || m.config != lue->config) std::abort();
+    if (!std::equal(m.donnee.begin(), m.donnee.begin() + d, lue.donnee.begin())) std::abort();
+    if (!std::equal(m.id, m.id + 4, lue.id) || m.config != lue.config) std::abort();
 }
 
 } // namespace
@@ -57,11 +59,14 @@ void aller_retour(const Memoire_PIC& m) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     prepare();
     if (size == 0) return 0;
-    // First byte: the device (index 3: none) and whether to write and read back.
+    // First byte: the device (index 3: none) and whether to write and read back. The largest
+    // device's round trip costs a hundred runs: it needs a second marker byte as well.
     pic_select = data[0] & 3;
-    const bool ecrire = (data[0] & 0xFC) == 0xA8;
+    const bool ecrire =
+        (data[0] & 0xFC) == 0xA8 && (pic_select != 2 || (size > 1 && data[1] == 0xA8));
 
-    Memoire_PIC m(0x03FF);
+    fuzz::messages().clear();
+    Memoire_PIC& m = fuzz::image_vierge(0, 0x03FF);
     fuzz::lit_lignes(std::string(reinterpret_cast<const char*>(data) + 1, size - 1), m,
                      Lire_ligne_Hex_PIC);
     if (m.prog.size() != TAILLE_PROG_MAX || m.donnee.size() != TAILLE_DONNEE_MAX) std::abort();

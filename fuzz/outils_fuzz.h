@@ -1,30 +1,16 @@
-// Shared by the HEX fuzz targets: a scratch directory and the line splitter.
+// Shared by the HEX fuzz targets: the line splitter and a quiet message sink.
 #pragma once
 
 #include "core/memoire.h"
+#include "core/messages.h"
 #include "hex/hex.h"
 
+#include <algorithm>
 #include <cstdlib>
-#include <filesystem>
 #include <string>
-
-#include <unistd.h>
+#include <vector>
 
 namespace fuzz {
-
-// A directory of its own for the round trips, removed at exit.
-struct Repertoire {
-    std::filesystem::path chemin;
-    explicit Repertoire(const char* nom) {
-        std::string modele = (std::filesystem::temp_directory_path() / nom).string() + ".XXXXXX";
-        if (!::mkdtemp(modele.data())) std::abort();
-        chemin = modele;
-    }
-    ~Repertoire() {
-        std::error_code ec;
-        std::filesystem::remove_all(chemin, ec);
-    }
-};
 
 // Feeds every line of texte to the line reader; its result must be -1, 0 or 1.
 template <class Lecteur> void lit_lignes(const std::string& texte, Memoire_PIC& m, Lecteur lit) {
@@ -36,6 +22,31 @@ template <class Lecteur> void lit_lignes(const std::string& texte, Memoire_PIC& 
         if (r < -1 || r > 1) std::abort();
         debut = fin + 1;
     }
+}
+
+// Image n (0 to 3), blank with this configuration word. Kept from one run to the next: a new
+// image per run costs fresh pages, more than the parsing under test.
+inline Memoire_PIC& image_vierge(std::size_t n, uint16_t config) {
+    static const Memoire_PIC vierge;
+    static Memoire_PIC images[4];
+    Memoire_PIC& m = images[n];
+    // Copies (memcpy) rather than fills: an instrumented loop over 8192 words is not free.
+    m.prog = vierge.prog;
+    m.donnee = vierge.donnee;
+    std::copy(vierge.id, vierge.id + 4, m.id);
+    m.config = config;
+    return m;
+}
+
+// Messages posted since the last call to vide (kept to compare two readings).
+inline std::vector<std::string>& messages() {
+    static std::vector<std::string> liste;
+    static const bool installe = [] {
+        installe_puits_message([](const std::string& t, int) { liste.push_back(t); });
+        return true;
+    }();
+    (void)installe;
+    return liste;
 }
 
 } // namespace fuzz

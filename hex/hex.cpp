@@ -3,18 +3,16 @@
 #include "core/catalogue.h"
 #include "core/messages.h"
 #include "hex/entree.h"
+#include "core/sauvegarde.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <string_view>
 #include <vector>
 
-#include <fcntl.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 namespace {
 
@@ -213,12 +211,17 @@ void lit_lignes(std::istream& flux, Lecture_hex& etat, Traitement&& traite) {
 
 using Lecteur_ligne = int (*)(const std::string&, Memoire_PIC&, Lecture_hex&);
 
+void remplit_flux(std::istream& flux, Memoire_PIC& m, Lecteur_ligne lire_ligne,
+                  Lecture_hex* bilan) {
+    Lecture_hex etat;
+    lit_lignes(flux, etat, [&](const std::string& ligne) { lire_ligne(ligne, m, etat); });
+    if (bilan) *bilan = etat;
+}
+
 std::unique_ptr<Memoire_PIC> lit_flux(std::istream& flux, Lecteur_ligne lire_ligne,
                                       Lecture_hex* bilan) {
     auto m = std::make_unique<Memoire_PIC>(CONFIG_VIERGE_LECTURE);
-    Lecture_hex etat;
-    lit_lignes(flux, etat, [&](const std::string& ligne) { lire_ligne(ligne, *m, etat); });
-    if (bilan) *bilan = etat;
+    remplit_flux(flux, *m, lire_ligne, bilan);
     return m;
 }
 
@@ -273,64 +276,8 @@ void ajoute_fin(std::string& sortie) {
     sortie += ":00000001FF\r\n";
 }
 
-bool ecrit_tout(int fd, const std::string& contenu) {
-    const char* p = contenu.data();
-    std::size_t reste = contenu.size();
-    while (reste > 0) {
-        const ssize_t n = ::write(fd, p, reste);
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            return false;
-        }
-        p += n;
-        reste -= static_cast<std::size_t>(n);
-    }
-    return true;
-}
-
-// Replaces the file by contenu through a temporary file of the same directory, so that the
-// target is either the old file or the whole new one. A link is followed to its file; an
-// existing target keeps its permissions and must be writable.
-bool remplace_fichier(const std::string& chemin, const std::string& contenu) {
-    namespace fs = std::filesystem;
-    std::error_code ec;
-    fs::path cible = chemin;
-    if (fs::is_symlink(cible, ec)) {
-        fs::path lien = fs::canonical(cible, ec);
-        if (!ec) cible = lien;
-    }
-    if (cible.filename().empty()) return false;
-    struct stat st;
-    const bool existe = ::stat(cible.c_str(), &st) == 0;
-    if (existe && (!S_ISREG(st.st_mode) || ::access(cible.c_str(), W_OK) != 0)) return false;
-
-    const fs::path rep = cible.has_parent_path() ? cible.parent_path() : fs::path(".");
-    std::string cache = ".";
-    cache += cible.filename().string();
-    cache += '.';
-    std::string prefixe = (rep / cache).string();
-    prefixe += std::to_string(::getpid());
-    prefixe += '.';
-    std::string temp;
-    int fd = -1;
-    for (int essai = 0; essai < 100 && fd < 0; ++essai) {
-        temp = prefixe + std::to_string(essai) + ".tmp";
-        fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (fd < 0 && errno != EEXIST) return false;
-    }
-    if (fd < 0) return false;
-
-    bool ok = ecrit_tout(fd, contenu);
-    if (ok && existe) ok = ::fchmod(fd, st.st_mode & 07777) == 0;
-    if (ok) ok = ::fsync(fd) == 0;
-    if (::close(fd) != 0) ok = false;
-    if (ok) ok = std::rename(temp.c_str(), cible.c_str()) == 0;
-    if (!ok) ::unlink(temp.c_str());
-    return ok;
-}
-
 void ecrit_fichier(const std::string& chemin, const std::string& contenu) {
-    if (remplace_fichier(chemin, contenu)) return;
+    if (sauvegarde_fichier(chemin, contenu) == 0) return;
     std::fputs("Un problème est survenue pendant l'ouverture du fichier à l'ecriture\n",
                sortie_console());
     std::fflush(sortie_console());
@@ -369,6 +316,10 @@ std::unique_ptr<Memoire_PIC> Lire_Fichier_Hex_PIC(const std::string& chemin, Lec
 
 std::unique_ptr<Memoire_PIC> Lire_Hex_PIC(std::istream& flux, Lecture_hex* bilan) {
     return lit_flux(flux, Lire_ligne_Hex_PIC, bilan);
+}
+
+void Lire_Flux_Hex_PIC(std::istream& flux, Memoire_PIC& m, Lecture_hex* bilan) {
+    remplit_flux(flux, m, Lire_ligne_Hex_PIC, bilan);
 }
 
 int Lire_ligne_Hex_PIC(const std::string& ligne, Memoire_PIC& m, Lecture_hex& etat) {
@@ -477,6 +428,10 @@ std::unique_ptr<Memoire_PIC> Lire_Fichier_Hex_EEPROM(const std::string& chemin,
 
 std::unique_ptr<Memoire_PIC> Lire_Hex_EEPROM(std::istream& flux, Lecture_hex* bilan) {
     return lit_flux(flux, Lire_ligne_Hex_EEPROM, bilan);
+}
+
+void Lire_Flux_Hex_EEPROM(std::istream& flux, Memoire_PIC& m, Lecture_hex* bilan) {
+    remplit_flux(flux, m, Lire_ligne_Hex_EEPROM, bilan);
 }
 
 int Lire_ligne_Hex_EEPROM(const std::string& ligne, Memoire_PIC& m, Lecture_hex& etat) {

@@ -35,12 +35,17 @@ struct Lecture_hex {
 // given, receives what the reader found. The writers replace the file whole or leave it as it
 // was.
 
+// The Flux readers apply the records of a stream to m (the file readers hand them the opened
+// file and a blank image); the Texte writers give the text the file writers save.
+
 // PIC layout; the selected device decides where IDs and configuration sit.
 std::unique_ptr<Memoire_PIC> Lire_Fichier_Hex_PIC(const std::string& chemin,
                                                   Lecture_hex* bilan = nullptr);
 // The same from a stream already open (standard input, memory); a read error posts no message,
 // it is only recorded in bilan.
 std::unique_ptr<Memoire_PIC> Lire_Hex_PIC(std::istream& flux, Lecture_hex* bilan = nullptr);
+// The same into an image the caller owns (its contents are overwritten only where the file says).
+void Lire_Flux_Hex_PIC(std::istream& flux, Memoire_PIC& m, Lecture_hex* bilan = nullptr);
 int Lire_ligne_Hex_PIC(const std::string& ligne, Memoire_PIC& m, Lecture_hex& etat);
 void Ecrire_Fichier_Hex_PIC(const std::string& chemin, const Memoire_PIC& m);
 // The text that Ecrire_Fichier_Hex_PIC writes.
@@ -50,6 +55,7 @@ std::string Texte_Hex_PIC(const Memoire_PIC& m);
 std::unique_ptr<Memoire_PIC> Lire_Fichier_Hex_EEPROM(const std::string& chemin,
                                                      Lecture_hex* bilan = nullptr);
 std::unique_ptr<Memoire_PIC> Lire_Hex_EEPROM(std::istream& flux, Lecture_hex* bilan = nullptr);
+void Lire_Flux_Hex_EEPROM(std::istream& flux, Memoire_PIC& m, Lecture_hex* bilan = nullptr);
 int Lire_ligne_Hex_EEPROM(const std::string& ligne, Memoire_PIC& m, Lecture_hex& etat);
 void Ecrire_Fichier_Hex_EEPROM(const std::string& chemin, const Memoire_PIC& m);
 std::string Texte_Hex_EEPROM(const Memoire_PIC& m);

@@ -1,10 +1,9 @@
 #include "sim/etat_puce.h"
 
 #include "core/messages.h"
+#include "core/sauvegarde.h"
 
-#include <cerrno>
 #include <cstring>
-#include <fcntl.h>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -31,30 +30,6 @@ void impossible_d_enregistrer(const std::string& chemin, int erreur) {
                    0);
 }
 
-// Mode for a new file: the old file's when there is one, else what the umask allows.
-mode_t mode_fichier(const std::string& chemin) {
-    struct stat st;
-    if (::stat(chemin.c_str(), &st) == 0) return st.st_mode & 07777;
-    mode_t masque = ::umask(0);
-    ::umask(masque);
-    return 0666 & ~masque;
-}
-
-bool ecrit_tout(int fd, const std::string& texte) {
-    const char* p = texte.data();
-    std::size_t reste = texte.size();
-    while (reste > 0) {
-        ssize_t n = ::write(fd, p, reste);
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            return false;
-        }
-        p += n;
-        reste -= static_cast<std::size_t>(n);
-    }
-    return true;
-}
-
 } // namespace
 
 std::string nom_puce_etat(const std::string& texte) {
@@ -78,8 +53,11 @@ Chargement_etat charge_etat_puce(Modele_puce& puce, const std::string& chemin) {
     if (f) lu << f.rdbuf();
     if (!f.is_open() || f.bad())
         return refuse("Impossible de lire le fichier d'état " + chemin, puce);
-    std::string texte = lu.str();
+    return charge_etat_puce_texte(puce, lu.str(), chemin);
+}
 
+Chargement_etat charge_etat_puce_texte(Modele_puce& puce, const std::string& texte,
+                            const std::string& chemin) {
     const std::string& attendu = puce.description().nom;
     std::string nom = nom_puce_etat(texte);
     if (nom.empty()) return refuse("Le fichier d'état " + chemin + " ne nomme aucune puce", puce);
@@ -138,28 +116,10 @@ Verrou_etat::~Verrou_etat() {
 }
 
 bool sauve_etat_puce(const Modele_puce& puce, const std::string& chemin) {
-    std::string texte = puce.etat_hex();
-    std::string modele_temp = chemin + ".XXXXXX";
-    mode_t mode = mode_fichier(chemin);
-    int fd = ::mkstemp(modele_temp.data());
-    bool ok = fd >= 0;
-    int erreur = ok ? 0 : errno;
-    if (ok) {
-        ok = ::fchmod(fd, mode) == 0 && ecrit_tout(fd, texte) && ::fsync(fd) == 0;
-        if (!ok) erreur = errno;
-        if (::close(fd) != 0 && ok) {
-            ok = false;
-            erreur = errno;
-        }
-        if (ok && ::rename(modele_temp.c_str(), chemin.c_str()) != 0) {
-            ok = false;
-            erreur = errno;
-        }
-        if (!ok) ::unlink(modele_temp.c_str());
-    }
-    if (!ok)
+    const int erreur = sauvegarde_fichier(chemin, puce.etat_hex());
+    if (erreur != 0)
         message_erreur("Impossible d'enregistrer l'état de la puce simulée dans " + chemin + " : " +
                            std::strerror(erreur),
                        0);
-    return ok;
+    return erreur == 0;
 }

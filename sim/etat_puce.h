@@ -36,8 +36,12 @@ class Verrou_etat {
     std::string chemin_etat;
 };
 
-// Writes the chip's contents to chemin through a temporary file in the same directory and a
-// rename, so that a crash never leaves half a file. False, with a message, on failure.
+// The same from the text of a state file (chemin only names it in the messages).
+Chargement_etat charge_etat_puce_texte(Modele_puce& puce, const std::string& texte,
+                            const std::string& chemin);
+
+// Writes the chip's contents to chemin with sauvegarde_fichier, so that a crash never leaves half
+// a file. False, with a message, on failure.
 bool sauve_etat_puce(const Modele_puce& puce, const std::string& chemin);
 
 // The chip named on the first line "; puce NOM" of a state text, "" when there is none.

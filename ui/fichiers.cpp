@@ -6,6 +6,7 @@
 #include "hex/hex.h"
 #include "pic/commandes.h"
 #include "port/port.h"
+#include "port/privileges.h"
 #include "ui/interface.h"
 
 #include <algorithm>
@@ -222,6 +223,8 @@ void aide_clicked(GtkWidget*, gpointer) {
     if (enfant < 0) return;
     if (enfant == 0) {
         if (fork() == 0) {
+            // The browser gets no access to the programmer's I/O ports.
+            abandonne_acces_ports();
             execlp("kdehelp", "kdehelp", adresse.c_str(), static_cast<char*>(nullptr));
             execlp("xdg-open", "xdg-open", adresse.c_str(), static_cast<char*>(nullptr));
             _exit(127);

@@ -121,11 +121,15 @@ TEST_F(Catalogue, AuPlus127Composants) {
 }
 
 TEST_F(Catalogue, NombresMalFormesNeDebordentPas) {
-    lit("A 12abc 99999999999 0 x 0 1 0\n");
+    // An algo that does not parse reads as 0, which names no algorithm: that line is skipped.
+    const std::string sortie = lit("A 12abc 99999999999 0 2x 0 1 0\nB 16 0 0 x 0 1 0\n");
     ASSERT_EQ(tab_pic.size(), 1u);
     EXPECT_EQ(tab_pic[0].taille_prog, 12);
     EXPECT_EQ(tab_pic[0].taille_donnee, 0);
-    EXPECT_EQ(tab_pic[0].algo, 0);
+    EXPECT_EQ(tab_pic[0].algo, 2);
+    EXPECT_NE(sortie.find("conf_PICS, ligne 2 : ligne ignorée (algorithme inconnu"),
+              std::string::npos)
+        << sortie;
 }
 
 TEST_F(Catalogue, PicCourantSuitLaSelection) {

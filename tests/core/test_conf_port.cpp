@@ -10,9 +10,15 @@
 #include <sstream>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 namespace {
+
+struct Message_attendu {
+    std::string texte;
+    int fin;
+};
 
 const std::string catalogue_mini = "A 16 0 0 1 0 1 0\nB 32 0 0 1 0 1 0\nC 64 0 0 1 0 1 0\n"
                                    "D 64 0 0 1 1 1 0\n";
@@ -248,6 +254,197 @@ TEST_F(ConfPort, FichierUtilisateurQuandLeSystemeEstInterdit) {
     test::ecrit_fichier(perso, "_TEMPO 4\n");
     EXPECT_EQ(chemin_conf_port_lecture(), perso);
     unsetenv("XDG_CONFIG_HOME");
+}
+
+// Start-up on unusual files: what reaches standard output and the user, and what is kept.
+TEST_F(ConfPort, CasLimitesALaLecture) {
+    struct Cas {
+        const char* nom;
+        const char* conf_port; // nullptr: a directory of that name
+        const char* conf_PICS; // nullptr: a directory of that name
+        std::vector<std::string> sortie; // each found in its own line of standard output
+        std::vector<Message_attendu> messages;
+        std::vector<std::string> noms; // the catalogue kept, the first entry with 16 words
+        std::string dernier_fichier;
+    };
+    const char* double_nom = "A 16 0 0 1 0 1 0\nB 32 0 0 2 0 1 0\n; B bis\nA 64 0 0 3 0 1 0\n";
+    const char* algos = "A 16 0 0 1 0 1 0\nX 16 0 0 7 0 1 0\nY 16 0 0 0 0 1 0\n"
+                        "Z 16 0 0 -5 0 1 0\nB 16 0 0 -4 0 1 0\n";
+    const Cas cas[] = {
+        {"conf_port est un répertoire",
+         nullptr,
+         catalogue_mini.c_str(),
+         {"Le fichier conf_port n'existe pas"},
+         {{"Le fichier conf_port n'existe pas", 0}},
+         {"A", "B", "C", "D"},
+         ""},
+        {"conf_PICS est un répertoire",
+         "_TEMPO 1\n",
+         nullptr,
+         {"Le fichier conf_PICS n'existe pas"},
+         {{"Le fichier conf_PICS n'existe pas\nLe programme va se terminer", 1}},
+         {},
+         ""},
+        {"algo inconnu",
+         "",
+         algos,
+         {"conf_PICS, ligne 2 : ligne ignorée (algorithme inconnu",
+          "conf_PICS, ligne 3 : ligne ignorée (algorithme inconnu",
+          "conf_PICS, ligne 4 : ligne ignorée (algorithme inconnu"},
+         {},
+         {"A", "B"},
+         ""},
+        {"nom en double",
+         "",
+         double_nom,
+         {"conf_PICS, ligne 4 : ligne ignorée (nom déjà décrit ligne 1)"},
+         {},
+         {"A", "B"},
+         ""},
+        {"dernier fichier avec caractères de contrôle",
+         "_DERNIER_FICHIER /bon.hex\n_DERNIER_FICHIER /a\tb.hex\n_DERNIER_FICHIER /c\x01.hex\n",
+         catalogue_mini.c_str(),
+         {},
+         {},
+         {"A", "B", "C", "D"},
+         "/bon.hex"},
+    };
+    int numero = 0;
+    for (const Cas& c : cas) {
+        SCOPED_TRACE(c.nom);
+        const std::string sous = rep.fichier("cas" + std::to_string(++numero));
+        std::filesystem::create_directory(sous);
+        for (auto [nom, texte] : {std::pair{"/conf_port", c.conf_port}, {"/conf_PICS", c.conf_PICS}}) {
+            if (texte)
+                test::ecrit_fichier(sous + nom, texte);
+            else
+                std::filesystem::create_directory(sous + nom);
+        }
+        force_repertoire_conf(sous);
+        remise_a_zero_etat();
+        messages.vide();
+        testing::internal::CaptureStdout();
+        Lire_Fichier_Conf();
+        const std::string sortie = testing::internal::GetCapturedStdout();
+
+        std::vector<std::string> lignes;
+        std::istringstream in(sortie);
+        for (std::string l; std::getline(in, l);) lignes.push_back(l);
+        ASSERT_EQ(lignes.size(), c.sortie.size()) << sortie;
+        for (std::size_t i = 0; i < lignes.size(); ++i)
+            EXPECT_NE(lignes[i].find(c.sortie[i]), std::string::npos) << lignes[i];
+        ASSERT_EQ(messages.messages().size(), c.messages.size());
+        for (std::size_t i = 0; i < c.messages.size(); ++i) {
+            EXPECT_EQ(messages.messages()[i].texte, c.messages[i].texte);
+            EXPECT_EQ(messages.messages()[i].fin, c.messages[i].fin);
+        }
+        std::vector<std::string> noms;
+        for (const Desc_PIC& p : tab_pic) noms.push_back(p.nom);
+        EXPECT_EQ(noms, c.noms);
+        if (!tab_pic.empty()) {
+            EXPECT_EQ(tab_pic[0].taille_prog, 16);
+        }
+        EXPECT_EQ(lastFile, c.dernier_fichier);
+    }
+}
+
+// Saving: the file keeps its mode, a link keeps its target, a writable file in a read-only
+// directory is rewritten where it is, and a value that would break the file is left out.
+TEST_F(ConfPort, CasLimitesALaSauvegarde) {
+    struct Cas {
+        const char* nom;
+        const char* ancien_mode; // "0600": conf_port exists with that mode; "lien": a link
+        bool repertoire_lecture_seule;
+        std::string dernier_fichier;
+        std::string relu;
+        mode_t mode;
+        std::vector<std::string> messages;
+    };
+    const Cas cas[] = {
+        {"mode gardé", "0600", false, "/a.hex", "/a.hex", 0600, {}},
+        {"lien suivi", "lien", false, "/b.hex", "/b.hex", 0640, {}},
+        {"répertoire en lecture seule", "0666", true, "/c.hex", "/c.hex", 0666, {}},
+        {"saut de ligne dans le dernier fichier",
+         nullptr,
+         false,
+         "/x\n_PORT 80",
+         "",
+         0644,
+         {"Le nom du dernier fichier contient un caractère de contrôle : il n'est pas enregistré "
+          "dans conf_port"}},
+    };
+    int numero = 0;
+    for (const Cas& c : cas) {
+        SCOPED_TRACE(c.nom);
+        const std::string sous = rep.fichier("cas" + std::to_string(++numero));
+        const std::string fichier = sous + "/conf_port";
+        std::string reel = fichier;
+        std::filesystem::create_directory(sous);
+        test::ecrit_fichier(sous + "/conf_PICS", catalogue_mini);
+        if (c.ancien_mode && std::string(c.ancien_mode) == "lien") {
+            reel = rep.fichier("ailleurs" + std::to_string(numero));
+            test::ecrit_fichier(reel, "_TEMPO 1\n");
+            ::chmod(reel.c_str(), 0640);
+            std::filesystem::create_symlink("../" + std::filesystem::path(reel).filename().string(),
+                                            fichier);
+        } else if (c.ancien_mode) {
+            test::ecrit_fichier(fichier, "_TEMPO 1\n");
+            ::chmod(fichier.c_str(), static_cast<mode_t>(std::stoi(c.ancien_mode, nullptr, 8)));
+        }
+        struct stat avant{};
+        ::stat(reel.c_str(), &avant);
+        force_repertoire_conf(sous);
+        remise_a_zero_etat();
+        messages.vide();
+        PORT_PARA = 0x278;
+        val_tempo = 9;
+        lastFile = c.dernier_fichier;
+
+        if (c.repertoire_lecture_seule) {
+            ::chmod(sous.c_str(), 0555);
+            if (geteuid() == 0) {
+                // Root writes anywhere: an ordinary user saves.
+                ::chmod(rep.chemin().c_str(), 0755);
+                const pid_t pid = fork();
+                if (pid == 0) {
+                    const bool ok = setresgid(65534, 65534, 65534) == 0 &&
+                                    setresuid(65534, 65534, 65534) == 0 &&
+                                    sauve_conf_port(c_autre) == fichier;
+                    _exit(ok ? 0 : 1);
+                }
+                int statut = -1;
+                waitpid(pid, &statut, 0);
+                EXPECT_TRUE(WIFEXITED(statut) && WEXITSTATUS(statut) == 0);
+            } else {
+                EXPECT_EQ(sauve_conf_port(c_autre), fichier);
+            }
+            ::chmod(sous.c_str(), 0755);
+        } else {
+            EXPECT_EQ(sauve_conf_port(c_autre), fichier);
+        }
+        EXPECT_EQ(messages.textes(), c.messages);
+
+        if (std::string(c.ancien_mode ? c.ancien_mode : "") == "lien") {
+            EXPECT_TRUE(std::filesystem::is_symlink(fichier));
+        }
+        struct stat apres{};
+        ASSERT_EQ(::stat(reel.c_str(), &apres), 0);
+        EXPECT_EQ(apres.st_mode & 07777, c.mode);
+        if (c.repertoire_lecture_seule) {
+            EXPECT_EQ(apres.st_ino, avant.st_ino);
+        }
+        int n = 0;
+        for ([[maybe_unused]] auto& e : std::filesystem::directory_iterator(sous)) ++n;
+        EXPECT_EQ(n, 2) << "temporary file left behind";
+
+        remise_a_zero_etat();
+        testing::internal::CaptureStdout();
+        Lire_Fichier_Conf();
+        EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
+        EXPECT_EQ(PORT_PARA, 0x278);
+        EXPECT_EQ(val_tempo, 9);
+        EXPECT_EQ(lastFile, c.relu);
+    }
 }
 
 } // namespace

@@ -552,6 +552,8 @@ TEST_F(Hex_PIC, EchecDansUnRepertoireEnLectureSeuleLaisseLAncienFichier) {
     test::choisit_composant("PIC16F84", 1024, 64, 1);
     const std::string cible = rep.fichier("ancien.hex");
     test::ecrit_fichier(cible, "ancien");
+    // A writable file would be rewritten in place: neither the file nor its directory is.
+    ::chmod(cible.c_str(), 0444);
     ::chmod(rep.chemin().c_str(), 0555);
     testing::internal::CaptureStdout();
     Ecrire_Fichier_Hex_PIC(cible, m);

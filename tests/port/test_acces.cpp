@@ -13,6 +13,7 @@
 #include <cstring>
 
 #include <cerrno>
+#include <csignal>
 #include <cstdio>
 #include <dirent.h>
 #include <functional>
@@ -22,6 +23,10 @@
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
+
+#if defined(__i386__) || defined(__x86_64__)
+#include <sys/io.h>
+#endif
 
 namespace {
 
@@ -68,11 +73,10 @@ bool devient_personne() {
            setresuid(PERSONNE, PERSONNE, PERSONNE) == 0;
 }
 
-// Turns the child into a set-UID and set-GID root program started by user 65534: real ids the
-// user's, effective and saved ids root, and root's groups left over.
-bool comme_set_uid() {
-    const gid_t racine = 0;
-    return setgroups(1, &racine) == 0 && setresgid(PERSONNE, 0, 0) == 0 &&
+// Turns the child into a set-UID and set-GID root program started by user 65534 with the
+// supplementary groups given: real ids the user's, effective and saved ids root.
+bool comme_set_uid(const std::vector<gid_t>& groupes) {
+    return setgroups(groupes.size(), groupes.data()) == 0 && setresgid(PERSONNE, 0, 0) == 0 &&
            setresuid(PERSONNE, 0, 0) == 0;
 }
 
@@ -186,45 +190,87 @@ TEST_F(Acces, DirectRefuseSansRoot) {
     }
 }
 
-// Set-UID root started by user 65534: ports obtained, then every id is the user's for good.
+// Set-UID root started by user 65534: ports obtained, then every id is the user's for good and
+// the supplementary groups are the caller's own, none added (the group database gives 65534 to
+// user 65534), none dropped.
 TEST_F(Acces, PreparePrivilegesAbandonneRootPourDeBon) {
     if (geteuid() != 0) GTEST_SKIP() << "needs root";
     const bool ioperm_ok = ioperm_disponible();
-    Rapport r = dans_un_fils([](std::ostream& o) {
-        if (!comme_set_uid()) return;
-        capte_messages();
-        o << "resultat " << prepare_privileges(true, 0x2F8) << '\n';
-        ecrit_ids(o);
-        o << "permis " << acces_direct_permis() << '\n';
-        o << "accordes " << port_accorde(0x278) << port_accorde(0x378) << port_accorde(0x3BC)
-          << port_accorde(0x2F8) << port_accorde(0x3E8) << '\n';
-        o << "ioperm_apres " << obtient_acces_port(0x3E8) << '\n';
-        o << "retour_root " << (setresuid(static_cast<uid_t>(-1), 0, static_cast<uid_t>(-1)) == 0)
-          << '\n';
-        Backend_direct d;
-        o << "ouvre_378 " << d.ouvre(0x378) << '\n';
-        o << "ouvre_3E8 " << d.ouvre(0x3E8) << '\n';
-        o << "messages " << messages_du_fils << '\n';
-    });
-    ASSERT_TRUE(WIFEXITED(r.statut));
-    EXPECT_EQ(r["resultat"], "0") << r["messages"];
-    EXPECT_EQ(r["uid"], "65534,65534,65534");
-    EXPECT_EQ(r["gid"], "65534,65534,65534");
-    EXPECT_EQ(r["groupes"].find(" 0"), std::string::npos) << r["groupes"];
-    EXPECT_NE(r["groupes"].find("65534"), std::string::npos) << r["groupes"];
-    EXPECT_EQ(r["permis"], "1");
-    EXPECT_EQ(r["ioperm_apres"], "0");
-    EXPECT_EQ(r["retour_root"], "0");
-    EXPECT_EQ(r["ouvre_3E8"], "0");
-    EXPECT_NE(r["messages"].find("Accès refusé au port parallèle 3E8 : "), std::string::npos);
-    if (ioperm_ok) {
-        EXPECT_EQ(r["accordes"], "11110");
-        EXPECT_EQ(r["ouvre_378"], "1"); // granted before the drop: no root needed now
-    } else {
-        EXPECT_EQ(r["accordes"], "00000");
-        EXPECT_EQ(r["ouvre_378"], "0");
+    struct Cas {
+        std::vector<gid_t> groupes;
+        const char* attendus; // as ecrit_ids writes them
+    };
+    const Cas cas[] = {{{}, ""}, {{0, 4242}, "0 4242"}};
+    for (const Cas& c : cas) {
+        Rapport r = dans_un_fils([&c](std::ostream& o) {
+            if (!comme_set_uid(c.groupes)) return;
+            capte_messages();
+            o << "resultat " << prepare_privileges(true, 0x2F8) << '\n';
+            ecrit_ids(o);
+            o << "permis " << acces_direct_permis() << '\n';
+            o << "accordes " << port_accorde(0x278) << port_accorde(0x378) << port_accorde(0x3BC)
+              << port_accorde(0x2F8) << port_accorde(0x3E8) << '\n';
+            o << "ioperm_apres " << obtient_acces_port(0x3E8) << '\n';
+            o << "retour_root "
+              << (setresuid(static_cast<uid_t>(-1), 0, static_cast<uid_t>(-1)) == 0) << '\n';
+            Backend_direct d;
+            o << "ouvre_378 " << d.ouvre(0x378) << '\n';
+            o << "ouvre_3E8 " << d.ouvre(0x3E8) << '\n';
+            o << "messages " << messages_du_fils << '\n';
+        });
+        ASSERT_TRUE(WIFEXITED(r.statut));
+        EXPECT_EQ(r["resultat"], "0") << r["messages"];
+        EXPECT_EQ(r["uid"], "65534,65534,65534");
+        EXPECT_EQ(r["gid"], "65534,65534,65534");
+        EXPECT_EQ(r["groupes"], c.attendus);
+        EXPECT_EQ(r["permis"], "1");
+        EXPECT_EQ(r["ioperm_apres"], "0");
+        EXPECT_EQ(r["retour_root"], "0");
+        EXPECT_EQ(r["ouvre_3E8"], "0");
+        EXPECT_NE(r["messages"].find("Accès refusé au port parallèle 3E8 : "), std::string::npos);
+        if (ioperm_ok) {
+            EXPECT_EQ(r["accordes"], "11110");
+            EXPECT_EQ(r["ouvre_378"], "1"); // granted before the drop: no root needed now
+        } else {
+            EXPECT_EQ(r["accordes"], "00000");
+            EXPECT_EQ(r["ouvre_378"], "0");
+        }
     }
 }
+
+#if defined(__i386__) || defined(__x86_64__)
+// Only the data and status registers are opened (not the control register, nor the VGA registers
+// that follow 0x3BC), and a child that gives the permissions up before exec has none left.
+TEST_F(Acces, SeulsLesRegistresDuPiloteEtRienApresAbandon) {
+    if (geteuid() != 0 || !ioperm_disponible()) GTEST_SKIP() << "needs root and ioperm";
+    // How a grandchild reading port ends: 0 when it could, else the signal that stopped it.
+    auto lit_port = [](unsigned short port, bool abandonne) {
+        const pid_t pid = fork();
+        if (pid == 0) {
+            if (abandonne) abandonne_acces_ports();
+            (void)inb(port);
+            _exit(0);
+        }
+        int statut = 0;
+        waitpid(pid, &statut, 0);
+        return WIFSIGNALED(statut) ? WTERMSIG(statut) : 0;
+    };
+    Rapport r = dans_un_fils([&lit_port](std::ostream& o) {
+        o << "accorde " << obtient_acces_port(0x3BC) << '\n';
+        o << "donnee " << lit_port(0x3BC, false) << '\n';
+        o << "etat " << lit_port(0x3BD, false) << '\n';
+        o << "controle " << lit_port(0x3BE, false) << '\n';
+        o << "vga " << lit_port(0x3C0, false) << '\n';
+        o << "apres_abandon " << lit_port(0x3BD, true) << '\n';
+    });
+    EXPECT_EQ(r["accorde"], "1");
+    EXPECT_EQ(r["donnee"], "0");
+    EXPECT_EQ(r["etat"], "0");
+    EXPECT_EQ(r["controle"], std::to_string(SIGSEGV));
+    EXPECT_EQ(r["vga"], std::to_string(SIGSEGV));
+    EXPECT_EQ(r["apres_abandon"], std::to_string(SIGSEGV));
+}
+#endif
 
 // The other ways to start: only ids that root is in are changed, and ports only asked as root.
 TEST_F(Acces, PreparePrivilegesSelonLesIdentitesDeDepart) {

@@ -1,0 +1,158 @@
+#include "core/sauvegarde.h"
+
+#include <cerrno>
+#include <climits>
+#include <cstdio>
+#include <cstdlib>
+#include <fcntl.h>
+#include <optional>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+std::string repertoire_de(const std::string& chemin) {
+    const std::size_t barre = chemin.find_last_of('/');
+    if (barre == std::string::npos) return ".";
+    return barre == 0 ? "/" : chemin.substr(0, barre);
+}
+
+std::string nom_de(const std::string& chemin) {
+    const std::size_t barre = chemin.find_last_of('/');
+    return barre == std::string::npos ? chemin : chemin.substr(barre + 1);
+}
+
+// The descriptor an entry of this process's fd directory (/dev/stdout, /dev/fd/3,
+// /proc/self/fd/1) stands for. Opening such a name again would start a new file position (or
+// replace the file the shell opened), so the descriptor itself is written to.
+std::optional<int> descripteur_du_processus(const std::string& chemin) {
+    const std::string nom = nom_de(chemin);
+    if (nom.empty() || nom.size() > 9 || nom.find_first_not_of("0123456789") != std::string::npos)
+        return std::nullopt;
+    char* rep = ::realpath(repertoire_de(chemin).c_str(), nullptr);
+    if (!rep) return std::nullopt;
+    const std::string r = rep;
+    std::free(rep);
+    const std::string processus = "/proc/" + std::to_string(::getpid()) + "/";
+    const bool fd = r.size() > 3 && r.compare(r.size() - 3, 3, "/fd") == 0;
+    if (r.rfind(processus, 0) != 0 || !fd) return std::nullopt;
+    return std::atoi(nom.c_str());
+}
+
+// Follows symbolic links to the file they name (which may not exist yet). Stops at an entry of
+// the fd directory, whose "link" is no path.
+std::string suit_liens(std::string chemin) {
+    for (int n = 0; n < 40; ++n) {
+        struct stat st;
+        if (::lstat(chemin.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) break;
+        if (descripteur_du_processus(chemin)) break;
+        char lu[PATH_MAX];
+        const ssize_t k = ::readlink(chemin.c_str(), lu, sizeof lu);
+        if (k <= 0 || static_cast<std::size_t>(k) >= sizeof lu) break;
+        std::string lien(lu, static_cast<std::size_t>(k));
+        chemin = lien[0] == '/' ? lien : repertoire_de(chemin) + "/" + lien;
+    }
+    return chemin;
+}
+
+int ecrit_tout(int fd, std::string_view contenu) {
+    const char* p = contenu.data();
+    std::size_t reste = contenu.size();
+    while (reste > 0) {
+        const ssize_t n = ::write(fd, p, reste);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            return errno;
+        }
+        p += n;
+        reste -= static_cast<std::size_t>(n);
+    }
+    return 0;
+}
+
+int ferme(int fd, int erreur) {
+    if (::close(fd) != 0 && erreur == 0) erreur = errno;
+    return erreur;
+}
+
+// Devices and FIFOs: written to, never replaced or truncated.
+int ecrit_special(const std::string& chemin, std::string_view contenu) {
+    const int fd = ::open(chemin.c_str(), O_WRONLY | O_CLOEXEC | O_NOCTTY);
+    if (fd < 0) return errno;
+    return ferme(fd, ecrit_tout(fd, contenu));
+}
+
+// The file keeps its inode, owner and mode; not atomic, for a directory that cannot take a
+// temporary file.
+int reecrit_sur_place(const std::string& chemin, std::string_view contenu) {
+    const int fd = ::open(chemin.c_str(), O_WRONLY | O_CLOEXEC | O_NOCTTY);
+    if (fd < 0) return errno;
+    int erreur = ecrit_tout(fd, contenu);
+    if (erreur == 0 && ::ftruncate(fd, static_cast<off_t>(contenu.size())) != 0) erreur = errno;
+    if (erreur == 0 && ::fsync(fd) != 0) erreur = errno;
+    return ferme(fd, erreur);
+}
+
+mode_t mode_par_defaut() {
+    const mode_t masque = ::umask(0);
+    ::umask(masque);
+    return 0666 & ~masque;
+}
+
+void synchronise_repertoire(const std::string& rep) {
+    const int fd = ::open(rep.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return;
+    ::fsync(fd);
+    ::close(fd);
+}
+
+} // namespace
+
+int sauvegarde_fichier(const std::string& chemin, std::string_view contenu, int mode_nouveau) {
+    if (chemin.empty()) return ENOENT;
+    if (const auto fd = descripteur_du_processus(chemin)) return ecrit_tout(*fd, contenu);
+    const std::string cible = suit_liens(chemin);
+    if (const auto fd = descripteur_du_processus(cible)) return ecrit_tout(*fd, contenu);
+
+    struct stat st;
+    const bool existe = ::stat(cible.c_str(), &st) == 0;
+    if (!existe && errno != ENOENT) return errno;
+    if (existe && S_ISDIR(st.st_mode)) return EISDIR;
+    if (existe && !S_ISREG(st.st_mode)) return ecrit_special(cible, contenu);
+    if (existe && ::faccessat(AT_FDCWD, cible.c_str(), W_OK, AT_EACCESS) != 0) return errno;
+
+    const std::string rep = repertoire_de(cible);
+    std::string temp = rep + "/." + nom_de(cible) + ".XXXXXX";
+    const int fd = ::mkostemp(temp.data(), O_CLOEXEC);
+    if (fd < 0) {
+        const int erreur = errno;
+        if (existe && (erreur == EACCES || erreur == EPERM))
+            return reecrit_sur_place(cible, contenu);
+        return erreur;
+    }
+    int erreur = 0;
+    if (existe) {
+        struct stat t;
+        if (::fstat(fd, &t) == 0 && (t.st_uid != st.st_uid || t.st_gid != st.st_gid) &&
+            ::fchown(fd, st.st_uid, st.st_gid) != 0) {
+            // Only an in-place rewrite keeps the owner.
+            ::close(fd);
+            ::unlink(temp.c_str());
+            return reecrit_sur_place(cible, contenu);
+        }
+    }
+    const mode_t mode = existe              ? st.st_mode & 07777
+                        : mode_nouveau >= 0 ? static_cast<mode_t>(mode_nouveau)
+                                            : mode_par_defaut();
+    if (::fchmod(fd, mode) != 0) erreur = errno;
+    if (erreur == 0) erreur = ecrit_tout(fd, contenu);
+    if (erreur == 0 && ::fsync(fd) != 0) erreur = errno;
+    erreur = ferme(fd, erreur);
+    if (erreur == 0 && std::rename(temp.c_str(), cible.c_str()) != 0) erreur = errno;
+    if (erreur != 0) {
+        ::unlink(temp.c_str());
+        return erreur;
+    }
+    synchronise_repertoire(rep);
+    return 0;
+}

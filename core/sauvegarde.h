@@ -1,0 +1,15 @@
+// Saving a whole file so that a failure never leaves half of it.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+// Replaces the file at chemin by contenu. Returns 0, or the errno value of the step that failed
+// (the old file is then as it was, except after an in-place rewrite that failed half-way).
+//  - A symbolic link is followed: the file it names is saved and the link stays.
+//  - A regular file (or a new one) is written to a temporary file in its directory, synced and
+//    renamed over it; an existing file keeps its mode and, where possible, its owner. A new file
+//    gets mode_nouveau, or 0666 less the umask when it is negative.
+//  - A regular file that is writable in a directory that is not is rewritten in place.
+//  - Anything else (/dev/stdout, a FIFO, a terminal) is written to directly, never replaced.
+int sauvegarde_fichier(const std::string& chemin, std::string_view contenu, int mode_nouveau = -1);

@@ -1,0 +1,59 @@
+#include "commun/outils.h"
+
+#include "core/sauvegarde.h"
+
+#include <cerrno>
+#include <fcntl.h>
+#include <functional>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+// Targets that are not a plain file: written to where they are, never replaced; and the errors.
+TEST(Sauvegarde, CiblesParticulieres) {
+    test::Repertoire_temp rep;
+    const std::string fifo = rep.fichier("tube");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    const int lecteur = ::open(fifo.c_str(), O_RDONLY | O_NONBLOCK);
+    ASSERT_GE(lecteur, 0);
+    // A journal the shell opened for appending, reached through the process's fd directory.
+    const std::string journal = rep.fichier("journal.txt");
+    test::ecrit_fichier(journal, "avant\n");
+    const int ajout = ::open(journal.c_str(), O_WRONLY | O_APPEND);
+    ASSERT_GE(ajout, 0);
+
+    struct Cas {
+        std::string cible;
+        int erreur;
+        std::function<std::string()> recu; // what the target holds afterwards
+        std::string attendu;
+    };
+    const Cas cas[] = {
+        {fifo, 0,
+         [&] {
+             char tampon[64] = {};
+             const ssize_t n = ::read(lecteur, tampon, sizeof tampon);
+             return std::string(tampon, n > 0 ? static_cast<std::size_t>(n) : 0);
+         },
+         "contenu\n"},
+        {"/proc/self/fd/" + std::to_string(ajout), 0, [&] { return test::lit_fichier(journal); },
+         "avant\ncontenu\n"},
+        {"/dev/full", ENOSPC, nullptr, ""},
+        {rep.chemin().string(), EISDIR, nullptr, ""},
+        {rep.fichier("absent/fichier"), ENOENT, nullptr, ""},
+    };
+    for (const Cas& c : cas) {
+        EXPECT_EQ(sauvegarde_fichier(c.cible, "contenu\n"), c.erreur) << c.cible;
+        if (c.recu) {
+            EXPECT_EQ(c.recu(), c.attendu) << c.cible;
+        }
+    }
+    struct stat st;
+    ASSERT_EQ(::stat(fifo.c_str(), &st), 0);
+    EXPECT_TRUE(S_ISFIFO(st.st_mode));
+    ::close(lecteur);
+    ::close(ajout);
+}
+
+} // namespace
