@@ -9,6 +9,7 @@
 #include "core/memoire.h"
 #include "core/messages.h"
 #include "core/repertoire_conf.h"
+#include "hex/binaire.h"
 #include "hex/entree.h"
 #include "hex/hex.h"
 #include "operations/interruption.h"
@@ -24,6 +25,7 @@
 #include "sim/simulateur.h"
 #include "vue/vue_memoire.h"
 
+#include <cctype>
 #include <cerrno>
 #include <charconv>
 #include <chrono>
@@ -165,8 +167,33 @@ std::string nom_sortie(const std::string& chemin) {
     return chemin == FLUX_STANDARD ? "la sortie standard" : chemin;
 }
 
+// How the file of the command is read or written.
+enum class Disposition {
+    pic,     // Intel HEX, PIC layout
+    octets,  // Intel HEX, plain byte layout (-d, serial EEPROMs)
+    binaire, // raw bytes of the data memory
+};
+
+bool nom_binaire(const std::string& chemin) {
+    std::string extension = std::filesystem::path(chemin).extension().string();
+    for (char& c : extension) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return extension == ".bin";
+}
+
+Disposition disposition(const Options_cli& o, const Desc_PIC& p) {
+    if (o.format == Format_fichier::binaire ||
+        (o.format == Format_fichier::selon_extension && nom_binaire(o.fichier)))
+        return Disposition::binaire;
+    return o.octets || est_eeprom(p) ? Disposition::octets : Disposition::pic;
+}
+
+// "1 octet", "128 octets" (0 and 1 take the singular).
+std::string texte_octets(std::size_t n) {
+    return std::to_string(n) + (n < 2 ? " octet" : " octets");
+}
+
 // Reads the HEX file (standard input for "-"), opened once; null after saying why.
-std::unique_ptr<Memoire_PIC> charge_fichier(const std::string& chemin, bool octets) {
+std::unique_ptr<Memoire_PIC> charge_hex(const std::string& chemin, bool octets) {
     const int avant = nb_messages;
     Lecture_hex bilan;
     std::unique_ptr<Memoire_PIC> m;
@@ -187,6 +214,50 @@ std::unique_ptr<Memoire_PIC> charge_fichier(const std::string& chemin, bool octe
     if (const std::string hors = texte_hors_composant(bilan, octets); !hors.empty())
         erreur("attention : " + hors);
     return m;
+}
+
+// Reads the binary file (standard input for "-") into the data memory of p. A file longer than
+// the memory is refused; a shorter one leaves the rest at 0xFF, which is said unless an empty
+// file is about to be refused by ecrire.
+std::unique_ptr<Memoire_PIC> charge_binaire(const std::string& chemin, const Desc_PIC& p,
+                                            bool ecriture) {
+    const int avant = nb_messages;
+    Lecture_binaire bilan;
+    std::unique_ptr<Memoire_PIC> m;
+    if (chemin == FLUX_STANDARD) {
+        Entree_fichier entree(STDIN_FILENO);
+        m = Lire_Binaire(entree, &bilan);
+    } else {
+        m = Lire_Fichier_Binaire(chemin, &bilan);
+    }
+    if (bilan.illisible) {
+        if (nb_messages == avant) erreur("impossible de lire " + nom_entree(chemin));
+        return nullptr;
+    }
+    const std::size_t taille = static_cast<std::size_t>(p.taille_donnee);
+    const std::string memoire =
+        (est_eeprom(p) ? "la mémoire de " : "la mémoire de données de ") + texte_octets(taille);
+    if (bilan.taille > taille) {
+        erreur(nom_entree(chemin) + " fait " + (bilan.taille_exacte ? "" : "plus de ") +
+               texte_octets(bilan.taille) + ", plus que " + memoire + " du " + p.nom +
+               " : rien n'a été fait");
+        return nullptr;
+    }
+    if (bilan.taille == 0 && !ecriture)
+        erreur("attention : " + nom_entree(chemin) + " est vide : toute " + memoire +
+               " est laissée à FF");
+    else if (bilan.taille > 0 && bilan.taille < taille)
+        erreur("attention : " + nom_entree(chemin) + " ne fait que " + texte_octets(bilan.taille) +
+               " : le reste de la mémoire (" + texte_octets(taille - bilan.taille) +
+               ") est laissé à FF");
+    return m;
+}
+
+std::unique_ptr<Memoire_PIC> charge_fichier(const Options_cli& o, const Desc_PIC& p) {
+    const Disposition d = disposition(o, p);
+    if (d == Disposition::binaire)
+        return charge_binaire(o.fichier, p, o.commande == Commande::ecrire);
+    return charge_hex(o.fichier, d == Disposition::octets);
 }
 
 // The descriptor that chemin names (/dev/stdout, /dev/fd/N, /proc/self/fd/N), open or not, or -1.
@@ -267,14 +338,23 @@ bool ecrit_sur_place(const std::string& chemin, const std::string& texte) {
     return false;
 }
 
-bool enregistre_fichier(const std::string& chemin, const Memoire_PIC& m, bool octets) {
+std::string texte_fichier(const Memoire_PIC& m, Disposition d) {
+    switch (d) {
+    case Disposition::binaire:
+        return Texte_Binaire(m);
+    case Disposition::octets:
+        return Texte_Hex_EEPROM(m);
+    default:
+        return Texte_Hex_PIC(m);
+    }
+}
+
+bool enregistre_fichier(const std::string& chemin, const Memoire_PIC& m, Disposition d) {
+    const std::string texte = texte_fichier(m, d);
     if (chemin == FLUX_STANDARD || descripteur_designe(chemin) >= 0 || cible_speciale(chemin))
-        return ecrit_sur_place(chemin, octets ? Texte_Hex_EEPROM(m) : Texte_Hex_PIC(m));
+        return ecrit_sur_place(chemin, texte);
     const int avant = nb_messages;
-    if (octets)
-        Ecrire_Fichier_Hex_EEPROM(chemin, m);
-    else
-        Ecrire_Fichier_Hex_PIC(chemin, m);
+    Ecrire_Fichier(chemin, texte);
     std::error_code ec;
     if (nb_messages != avant || !std::filesystem::is_regular_file(chemin, ec)) {
         erreur(chemin + " n'a pas pu être écrit");
@@ -284,7 +364,7 @@ bool enregistre_fichier(const std::string& chemin, const Memoire_PIC& m, bool oc
 }
 
 int afficher(const Options_cli& o, const Desc_PIC& p) {
-    const std::unique_ptr<Memoire_PIC> m = charge_fichier(o.fichier, o.octets || est_eeprom(p));
+    const std::unique_ptr<Memoire_PIC> m = charge_fichier(o, p);
     if (!m) return SORTIE_USAGE;
     std::string t = "Programmateur pour : " + p.nom;
     if (p.teste == 0) t += " (ATTENTION : NON TESTE )";
@@ -369,7 +449,7 @@ int refuse_ecriture(const Options_cli& o, const Memoire_PIC& m) {
 }
 
 int operation(const Options_cli& o, const Desc_PIC& p) {
-    const bool octets = o.octets || est_eeprom(p);
+    const Disposition d = disposition(o, p);
     if (o.commande == Commande::effacer && !peut_effacer(p)) {
         erreur("effacer ne s'applique qu'aux composants de l'algorithme 1, 4, 5 ou 6 (PIC à "
                "mémoire flash ou EEPROM) et aux EEPROM série : " +
@@ -377,11 +457,12 @@ int operation(const Options_cli& o, const Desc_PIC& p) {
         return SORTIE_USAGE;
     }
     // A PIC with a plain byte file: the data memory only.
-    if (octets && !est_eeprom(p)) le_prog_enable = le_config_enable = le_ID_enable = 0;
+    if (d != Disposition::pic && !est_eeprom(p))
+        le_prog_enable = le_config_enable = le_ID_enable = 0;
 
     std::unique_ptr<Memoire_PIC> image;
     if (o.commande == Commande::ecrire || o.commande == Commande::comparer) {
-        image = charge_fichier(o.fichier, octets);
+        image = charge_fichier(o, p);
         if (!image) return SORTIE_USAGE;
     }
     if (o.commande == Commande::ecrire) {
@@ -468,7 +549,7 @@ int operation(const Options_cli& o, const Desc_PIC& p) {
     if (vierge) texte += vierge->texte();
     if (!texte.empty() && !ecrit_sortie(texte) && code == SORTIE_REUSSIE) code = SORTIE_USAGE;
     if (o.commande == Commande::lire && code == SORTIE_REUSSIE &&
-        !enregistre_fichier(o.fichier, *lu, octets))
+        !enregistre_fichier(o.fichier, *lu, d))
         code = SORTIE_USAGE;
     if (etat_perdu && code == SORTIE_REUSSIE) code = SORTIE_USAGE;
     return code;
@@ -502,6 +583,12 @@ int execute(const Options_cli& o) {
     if (!p) return erreur_usage("aucun composant choisi : le catalogue est vide");
     donnee_en_binaire = o.base;
     eeprom_rapide = o.rapide ? 1 : 0;
+    if (!o.fichier.empty() && disposition(o, *p) == Disposition::binaire && p->taille_donnee <= 0) {
+        erreur("le " + p->nom +
+               " n'a pas de mémoire de données : un fichier binaire ne contient qu'elle ; "
+               "employez un fichier Intel HEX (--format hex)");
+        return SORTIE_USAGE;
+    }
     if (o.commande == Commande::afficher) return afficher(o, *p);
     if (o.avec_zones) {
         // For this run only: the command line never rewrites the settings.

@@ -34,6 +34,7 @@ struct Option_valeur {
 const Option_valeur options_valeur[] = {
     {"composant", 'c'}, {"conf", 0},  {"simulateur", 0}, {"puce", 0},  {"panne", 0},
     {"ppdev", 0},       {"trace", 0}, {"base", 0},       {"zones", 0},
+    {"format", 0},
 };
 
 struct Drapeau {
@@ -97,6 +98,15 @@ bool range_valeur(const std::string& nom, const std::string& valeur, Options_cli
             o.base = 1;
         } else {
             erreur = "base inconnue : " + valeur + " (hexa, decimale ou binaire)";
+            return false;
+        }
+    } else if (nom == "format") {
+        if (valeur == "hex") {
+            o.format = Format_fichier::hex;
+        } else if (valeur == "binaire") {
+            o.format = Format_fichier::binaire;
+        } else {
+            erreur = "format inconnu : " + valeur + " (binaire ou hex)";
             return false;
         }
     }
@@ -261,8 +271,9 @@ std::string texte_aide() {
         "Commandes :\n"
         "  composants          le catalogue : numéro, nom, mots de programme, octets de\n"
         "                      données, algorithme ou protocole, testé ou non\n"
-        "  lire FICHIER        lit la puce dans FICHIER (Intel HEX) ; FICHIER n'est ni créé\n"
-        "                      ni modifié si la lecture échoue\n"
+        "  lire FICHIER        lit la puce dans FICHIER (Intel HEX, ou binaire : voir\n"
+        "                      --format) ; FICHIER n'est ni créé ni modifié si la\n"
+        "                      lecture échoue\n"
         "  ecrire FICHIER      écrit FICHIER dans la puce (données, programme, puis ID et\n"
         "                      configuration), chaque mot (ou octet d'EEPROM) vérifié ; un\n"
         "                      fichier sans mot de configuration laisse celui de la puce,\n"
@@ -285,6 +296,13 @@ std::string texte_aide() {
         "  -d, --donnees          fichier en octets simples (image d'EEPROM) ; par défaut :\n"
         "                         disposition PIC pour un PIC, octets pour une EEPROM série.\n"
         "                         Pour un PIC, seule la mémoire de données est alors touchée\n"
+        "  --format binaire|hex   FICHIER en octets bruts ou en Intel HEX ; par défaut,\n"
+        "                         binaire pour un nom en .bin (majuscules ou minuscules),\n"
+        "                         Intel HEX sinon. Un fichier binaire est la mémoire de\n"
+        "                         données seule (EEPROM série, EEPROM de données d'un PIC),\n"
+        "                         l'octet N à l'adresse N : plus long que la puce, il est\n"
+        "                         refusé (code 2) ; plus court, le reste est laissé à FF.\n"
+        "                         lire en écrit exactement la taille de la puce\n"
         "  --proteger             ecrire accepte un mot de configuration qui active la\n"
         "                         protection du code ou des données (CP0, CP1, CPD) ; sans\n"
         "                         cette option, un tel fichier est refusé\n"
@@ -349,9 +367,9 @@ std::string texte_aide() {
          "  0  réussite\n"
          "  1  l'opération sur la puce a échoué, la comparaison a trouvé une différence, la\n"
          "     puce n'est pas vierge, ou ce n'est pas le composant choisi\n"
-         "  2  mauvaise utilisation, composant inconnu, fichier illisible, sans données ou\n"
-         "     impossible à écrire (sortie standard et trace comprises), protection du code\n"
-         "     sans --proteger\n"
+         "  2  mauvaise utilisation, composant inconnu, fichier illisible, sans données, trop\n"
+         "     long ou impossible à écrire (sortie standard et trace comprises), protection\n"
+         "     du code sans --proteger\n"
          "  3  programmateur non détecté, ou accès au port refusé\n"
          "  130, 143, 129  opération interrompue par SIGINT, SIGTERM ou SIGHUP\n";
     return t;

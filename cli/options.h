@@ -15,11 +15,19 @@ enum Code_sortie : int {
     SORTIE_PORT = 3,  // no programmer detected, or port access refused
 };
 
+// --format: how the file is read or written.
+enum class Format_fichier {
+    selon_extension, // raw bytes for a ".bin" file (any case), Intel HEX otherwise
+    hex,
+    binaire, // raw bytes of the data memory
+};
+
 struct Options_cli : Options_programmateur {
     Commande commande = Commande::aucune;
     std::string fichier;
     std::string composant; // "" = the device remembered in the settings
     bool octets = false;   // -d: plain byte layout
+    Format_fichier format = Format_fichier::selon_extension;
     bool proteger = false; // ecrire may turn the code protection on
     std::string conf;
     int base = 0; // donnee_en_binaire: 0 hexadecimal, 1 binary, 2 decimal

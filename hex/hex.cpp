@@ -276,15 +276,15 @@ void ajoute_fin(std::string& sortie) {
     sortie += ":00000001FF\r\n";
 }
 
-void ecrit_fichier(const std::string& chemin, const std::string& contenu) {
+} // namespace
+
+void Ecrire_Fichier(const std::string& chemin, const std::string& contenu) {
     if (sauvegarde_fichier(chemin, contenu) == 0) return;
     std::fputs("Un problème est survenue pendant l'ouverture du fichier à l'ecriture\n",
                sortie_console());
     std::fflush(sortie_console());
     message_erreur("Un problème est survenue \npendant l'ouverture du fichier à l'ecriture", 0);
 }
-
-} // namespace
 
 char* ui2Hex(int valeur, char* buf, unsigned longueur) {
     static const char chiffres[] = "0123456789ABCDEF";
@@ -418,7 +418,7 @@ std::string Texte_Hex_PIC(const Memoire_PIC& m) {
 }
 
 void Ecrire_Fichier_Hex_PIC(const std::string& chemin, const Memoire_PIC& m) {
-    ecrit_fichier(chemin, Texte_Hex_PIC(m));
+    Ecrire_Fichier(chemin, Texte_Hex_PIC(m));
 }
 
 std::unique_ptr<Memoire_PIC> Lire_Fichier_Hex_EEPROM(const std::string& chemin,
@@ -473,7 +473,7 @@ std::string Texte_Hex_EEPROM(const Memoire_PIC& m) {
 }
 
 void Ecrire_Fichier_Hex_EEPROM(const std::string& chemin, const Memoire_PIC& m) {
-    ecrit_fichier(chemin, Texte_Hex_EEPROM(m));
+    Ecrire_Fichier(chemin, Texte_Hex_EEPROM(m));
 }
 
 std::string texte_hors_composant(const Lecture_hex& bilan, bool octets) {

@@ -60,6 +60,10 @@ int Lire_ligne_Hex_EEPROM(const std::string& ligne, Memoire_PIC& m, Lecture_hex&
 void Ecrire_Fichier_Hex_EEPROM(const std::string& chemin, const Memoire_PIC& m);
 std::string Texte_Hex_EEPROM(const Memoire_PIC& m);
 
+// Replaces the file whole by contenu, through a temporary file and a rename, or leaves it as it
+// was and posts the writers' message.
+void Ecrire_Fichier(const std::string& chemin, const std::string& contenu);
+
 // The warning the front ends give once after reading a file with data outside the selected
 // device ("" when there is none); octets: the file was read in the byte layout.
 std::string texte_hors_composant(const Lecture_hex& bilan, bool octets);

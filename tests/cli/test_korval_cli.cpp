@@ -180,7 +180,7 @@ TEST_F(Cli, aide_et_version) {
           "--conf",        "--simulateur",     "--puce",         "--panne",
           "--ppdev",       "--trace",          "--proteger",     "--base hexa|decimale|binaire",
           "--silencieux",  "--strict",         "--version",      "vierge",
-          "--zones LISTE", "--toutes",         "--forcer"})
+          "--zones LISTE", "--toutes",         "--forcer",       "--format binaire|hex"})
         EXPECT_TRUE(contient(r.sortie, mot)) << mot;
     for (const Desc_panne& p : liste_pannes()) {
         EXPECT_TRUE(contient(r.sortie, std::string(p.nom) + " ")) << p.nom;
