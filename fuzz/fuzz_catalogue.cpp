@@ -18,7 +18,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         const Desc_PIC& p = tab_pic[i];
         if (p.nom.size() > NOM_PIC_MAX || p.famille < 0 || p.famille >= NB_FAMILLES) std::abort();
         // Every entry names an algorithm the program drives, and a name of its own.
-        if (p.algo == 0 || p.algo < -4 || p.algo > 3) std::abort();
+        if (faits_genre(p.algo) == nullptr) std::abort();
         if (cherche_pic(p.nom) != static_cast<int>(i)) std::abort();
         if (p.taille_prog < 0 || p.taille_prog > 8192) std::abort();
         if (p.taille_donnee < 0 || p.taille_donnee > 131072) std::abort();
