@@ -3,7 +3,6 @@
 #include "cli/suggestions.h"
 #include "sim/pannes.h"
 
-#include <cstring>
 
 namespace {
 
@@ -38,16 +37,11 @@ enum Code_propre : int {
 
 // korval-cli's own options, besides the shared ones.
 const Option_ligne options_cli[] = {
-    {"composant", 'c', true},
-    {"donnees", 'd', false},
-    {"silencieux", 'q', false},
-    {"base", OPTION_BASE, true},
-    {"zones", OPTION_ZONES, true},
-    {"proteger", OPTION_PROTEGER, false},
-    {"strict", OPTION_STRICT, false},
-    {"forcer", OPTION_FORCER, false},
-    {"toutes", OPTION_TOUTES, false},
-    {"rapide", OPTION_RAPIDE, false},
+    {"composant", 'c', true},         {"donnees", 'd', false},
+    {"silencieux", 'q', false},       {"base", OPTION_BASE, true},
+    {"zones", OPTION_ZONES, true},    {"proteger", OPTION_PROTEGER, false},
+    {"strict", OPTION_STRICT, false}, {"forcer", OPTION_FORCER, false},
+    {"toutes", OPTION_TOUTES, false}, {"rapide", OPTION_RAPIDE, false},
 };
 
 // "programme,donnees,id,config", any of them in any order.

@@ -21,7 +21,7 @@ struct Options_cli : Options_communes {
     std::string composant; // "" = the device remembered in the settings
     bool octets = false;   // -d: plain byte layout
     bool proteger = false; // ecrire may turn the code protection on
-    int base = 0; // donnee_en_binaire: 0 hexadecimal, 1 binary, 2 decimal
+    int base = 0;          // donnee_en_binaire: 0 hexadecimal, 1 binary, 2 decimal
     bool silencieux = false;
     bool strict = false; // a protocol violation on the simulated programmer fails the command
     bool forcer = false; // goes on with another part in the socket or a calibration word lost

@@ -84,8 +84,8 @@ Ligne_lue lit_ligne(int argc, const char* const* argv, Options_communes& o,
             courtes += static_cast<char>(l.code);
             if (l.avec_valeur) courtes += ':';
         }
-        longues.push_back({l.longue, l.avec_valeur ? required_argument : no_argument, nullptr,
-                           l.code});
+        longues.push_back(
+            {l.longue, l.avec_valeur ? required_argument : no_argument, nullptr, l.code});
     }
     longues.push_back({nullptr, 0, nullptr, 0});
 
@@ -144,7 +144,8 @@ Ligne_lue lit_ligne(int argc, const char* const* argv, Options_communes& o,
         }
         if (c == ':') {
             if (!longue)
-                echoue(std::string("l'option -") + static_cast<char>(optopt) + " demande une valeur");
+                echoue(std::string("l'option -") + static_cast<char>(optopt) +
+                       " demande une valeur");
             else if (connue)
                 echoue("l'option --" + nom + " demande une valeur");
             else
@@ -155,8 +156,8 @@ Ligne_lue lit_ligne(int argc, const char* const* argv, Options_communes& o,
             inconnue(optarg != nullptr && optarg == args[element + 1]);
             continue;
         }
-        const Option_ligne& t = *std::find_if(
-            table.begin(), table.end(), [c](const Option_ligne& e) { return e.code == c; });
+        const Option_ligne& t = *std::find_if(table.begin(), table.end(),
+                                              [c](const Option_ligne& e) { return e.code == c; });
         const std::string valeur = optarg ? optarg : "";
         std::string erreur;
         if (est_commune(c)) {

@@ -5,7 +5,7 @@
 #include <vector>
 
 struct Options_programmateur {
-    std::string conf;                // directory of conf_PICS and conf_port ("" = the usual one)
+    std::string conf; // directory of conf_PICS and conf_port ("" = the usual one)
     bool avec_simulateur = false;
     std::string simulateur;          // state file of the simulated chip
     std::string puce;                // device in the simulated socket ("" = the selected one)
