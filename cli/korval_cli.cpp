@@ -8,7 +8,6 @@
 #include "core/etat.h"
 #include "core/memoire.h"
 #include "core/messages.h"
-#include "core/repertoire_conf.h"
 #include "hex/binaire.h"
 #include "hex/entree.h"
 #include "hex/hex.h"
@@ -19,7 +18,6 @@
 #include "pic/dispatch.h"
 #include "port/backend.h"
 #include "port/port.h"
-#include "port/privileges.h"
 #include "port/trace_vcd.h"
 #include "sim/pannes.h"
 #include "sim/simulateur.h"
@@ -34,7 +32,6 @@
 #include <cstring>
 #include <fcntl.h>
 #include <filesystem>
-#include <fstream>
 #include <memory>
 #include <optional>
 #include <string>
@@ -100,16 +97,6 @@ bool ecrit_sortie(const std::string& texte) {
     // Reported here, not again at the end.
     std::clearerr(sortie);
     return false;
-}
-
-// The port of the settings, for the permission asked while still root.
-int port_des_reglages() {
-    std::ifstream f(chemin_conf_port_lecture());
-    if (!f) return -1;
-    lire_conf_port(f);
-    const int port = PORT_PARA;
-    valeurs_par_defaut_conf();
-    return port;
 }
 
 // Columns a terminal gives the text: UTF-8 continuation bytes take none.
@@ -556,14 +543,11 @@ int operation(const Options_cli& o, const Desc_PIC& p) {
 }
 
 int execute(const Options_cli& o) {
-    const bool direct = utilise_programmateur(o.commande) && !o.avec_simulateur && o.ppdev.empty();
-    // Port permissions and the drop of root come first. Only a process started by root may ask
-    // for the port its settings name; a set-UID one gets the usual three.
-    const int port = direct && ::getuid() == 0 ? port_des_reglages() : -1;
-    if (prepare_privileges(direct, port) != 0) return SORTIE_PORT;
-    if (direct && !acces_direct_permis()) {
-        std::fputs("Erreur : vous devez etre en root, ou il faut que le bit set-UID soit mis à 1\n",
-                   stderr);
+    // Port permissions and the drop of root come first.
+    const Preparation_programmateur depart =
+        prepare_programmateur(o, utilise_programmateur(o.commande));
+    if (!depart.pret) {
+        if (!depart.message.empty()) std::fprintf(stderr, "%s\n", depart.message.c_str());
         return SORTIE_PORT;
     }
 
@@ -632,7 +616,6 @@ int lance(int argc, const char* const* argv) {
                                             : std::string("korval-cli ") + KORVAL_VERSION + "\n");
         return ok ? SORTIE_REUSSIE : SORTIE_USAGE;
     }
-    if (!o.conf.empty()) force_repertoire_conf(o.conf);
     choisit_sortie_console(stderr);
     installe_puits_message(puits_message);
     installe_gestion_signaux();

@@ -3,7 +3,6 @@
 #include "cli/suggestions.h"
 #include "sim/pannes.h"
 
-#include <cstring>
 
 namespace {
 
@@ -26,25 +25,26 @@ const Desc_commande* cherche_commande(const std::string& nom) {
     return nullptr;
 }
 
-struct Option_valeur {
-    const char* longue;
-    char courte; // 0 when none
+enum Code_propre : int {
+    OPTION_BASE = PREMIER_CODE_PROPRE,
+    OPTION_ZONES,
+    OPTION_PROTEGER,
+    OPTION_STRICT,
+    OPTION_FORCER,
+    OPTION_TOUTES,
+    OPTION_RAPIDE,
+    OPTION_FORMAT,
 };
 
-const Option_valeur options_valeur[] = {
-    {"composant", 'c'}, {"conf", 0},  {"simulateur", 0}, {"puce", 0},  {"panne", 0},
-    {"ppdev", 0},       {"trace", 0}, {"base", 0},       {"zones", 0},
-    {"format", 0},
+// korval-cli's own options, besides the shared ones.
+const Option_ligne options_cli[] = {
+    {"composant", 'c', true},         {"donnees", 'd', false},
+    {"silencieux", 'q', false},       {"base", OPTION_BASE, true},
+    {"zones", OPTION_ZONES, true},    {"proteger", OPTION_PROTEGER, false},
+    {"strict", OPTION_STRICT, false}, {"forcer", OPTION_FORCER, false},
+    {"toutes", OPTION_TOUTES, false}, {"rapide", OPTION_RAPIDE, false},
+    {"format", OPTION_FORMAT, true},
 };
-
-struct Drapeau {
-    const char* longue;
-    char courte;
-};
-
-const Drapeau drapeaux[] = {{"donnees", 'd'}, {"proteger", 0}, {"silencieux", 'q'}, {"strict", 0},
-                            {"help", 'h'},    {"version", 0},  {"forcer", 0},       {"toutes", 0},
-                            {"rapide", 0}};
 
 // "programme,donnees,id,config", any of them in any order.
 bool lit_zones(const std::string& liste, Options_cli& o, std::string& erreur) {
@@ -72,24 +72,18 @@ bool lit_zones(const std::string& liste, Options_cli& o, std::string& erreur) {
     return true;
 }
 
-bool range_valeur(const std::string& nom, const std::string& valeur, Options_cli& o,
-                  std::string& erreur) {
-    if (nom == "composant") {
+bool range_option(int code, const std::string& valeur, Options_cli& o, std::string& erreur) {
+    switch (code) {
+    case 'c':
         o.composant = valeur;
-    } else if (nom == "conf") {
-        o.conf = valeur;
-    } else if (nom == "simulateur") {
-        o.avec_simulateur = true;
-        o.simulateur = valeur;
-    } else if (nom == "puce") {
-        o.puce = valeur;
-    } else if (nom == "panne") {
-        o.pannes.push_back(valeur);
-    } else if (nom == "ppdev") {
-        o.ppdev = valeur;
-    } else if (nom == "trace") {
-        o.trace = valeur;
-    } else if (nom == "base") {
+        break;
+    case 'd':
+        o.octets = true;
+        break;
+    case 'q':
+        o.silencieux = true;
+        break;
+    case OPTION_BASE:
         if (valeur == "hexa") {
             o.base = 0;
         } else if (valeur == "decimale") {
@@ -100,115 +94,53 @@ bool range_valeur(const std::string& nom, const std::string& valeur, Options_cli
             erreur = "base inconnue : " + valeur + " (hexa, decimale ou binaire)";
             return false;
         }
-    } else if (nom == "format") {
+        break;
+    case OPTION_FORMAT:
         if (valeur == "hex") {
             o.format = Format_fichier::hex;
         } else if (valeur == "binaire") {
             o.format = Format_fichier::binaire;
-        } else {
+        } else if (!valeur.empty()) {
             erreur = "format inconnu : " + valeur + " (binaire ou hex)";
             return false;
         }
+        break;
+    case OPTION_ZONES:
+        // An empty list is refused as an empty value.
+        return valeur.empty() || lit_zones(valeur, o, erreur);
+    case OPTION_PROTEGER:
+        o.proteger = true;
+        break;
+    case OPTION_STRICT:
+        o.strict = true;
+        break;
+    case OPTION_FORCER:
+        o.forcer = true;
+        break;
+    case OPTION_TOUTES:
+        o.toutes = true;
+        break;
+    case OPTION_RAPIDE:
+        o.rapide = true;
+        break;
+    default:
+        break;
     }
-    if (valeur.empty() && nom != "simulateur") {
-        erreur = "l'option --" + nom + " demande une valeur non vide";
-        return false;
-    }
-    return nom != "zones" || lit_zones(valeur, o, erreur);
-}
-
-void range_drapeau(const std::string& nom, Options_cli& o) {
-    if (nom == "donnees") o.octets = true;
-    if (nom == "proteger") o.proteger = true;
-    if (nom == "silencieux") o.silencieux = true;
-    if (nom == "strict") o.strict = true;
-    if (nom == "help") o.aide = true;
-    if (nom == "version") o.version = true;
-    if (nom == "forcer") o.forcer = true;
-    if (nom == "toutes") o.toutes = true;
-    if (nom == "rapide") o.rapide = true;
+    return true;
 }
 
 } // namespace
 
 bool lit_options(int argc, const char* const* argv, Options_cli& o, std::string& erreur) {
-    std::vector<std::string> positionnels;
-    bool fin_options = false;
-    for (int i = 1; i < argc; ++i) {
-        const std::string a = argv[i];
-        if (fin_options || a.size() < 2 || a[0] != '-') {
-            positionnels.push_back(a);
-            continue;
-        }
-        if (a == "--") {
-            fin_options = true;
-            continue;
-        }
-        if (a.compare(0, 2, "--") == 0) {
-            const std::size_t egal = a.find('=');
-            const std::string nom =
-                a.substr(2, egal == std::string::npos ? std::string::npos : egal - 2);
-            bool trouve = false;
-            for (const Option_valeur& ov : options_valeur) {
-                if (nom != ov.longue) continue;
-                trouve = true;
-                std::string valeur;
-                if (egal != std::string::npos) {
-                    valeur = a.substr(egal + 1);
-                } else if (i + 1 < argc) {
-                    valeur = argv[++i];
-                } else {
-                    erreur = "l'option --" + nom + " demande une valeur";
-                    return false;
-                }
-                if (!range_valeur(nom, valeur, o, erreur)) return false;
-            }
-            for (const Drapeau& d : drapeaux) {
-                if (nom != d.longue) continue;
-                if (egal != std::string::npos) {
-                    erreur = "l'option --" + nom + " ne prend pas de valeur";
-                    return false;
-                }
-                trouve = true;
-                range_drapeau(nom, o);
-            }
-            if (!trouve) {
-                erreur = "option inconnue : " + a;
-                return false;
-            }
-            continue;
-        }
-        // Short options, grouped or not: "-dq", "-cPIC16F84", "-c PIC16F84".
-        for (std::size_t k = 1; k < a.size(); ++k) {
-            const char c = a[k];
-            bool trouve = false;
-            for (const Drapeau& d : drapeaux) {
-                if (d.courte != c) continue;
-                trouve = true;
-                range_drapeau(d.longue, o);
-            }
-            if (trouve) continue;
-            for (const Option_valeur& ov : options_valeur) {
-                if (ov.courte != c) continue;
-                std::string valeur;
-                if (k + 1 < a.size()) {
-                    valeur = a.substr(k + 1);
-                } else if (i + 1 < argc) {
-                    valeur = argv[++i];
-                } else {
-                    erreur = std::string("l'option -") + c + " demande une valeur";
-                    return false;
-                }
-                if (!range_valeur(ov.longue, valeur, o, erreur)) return false;
-                k = a.size();
-                trouve = true;
-            }
-            if (!trouve) {
-                erreur = std::string("option inconnue : -") + c;
-                return false;
-            }
-        }
+    const Ligne_lue ligne =
+        lit_ligne(argc, argv, o, options_cli, [&o](int code, const std::string& v, std::string& e) {
+            return range_option(code, v, o, e);
+        });
+    if (!ligne.erreur.empty()) {
+        erreur = ligne.erreur;
+        return false;
     }
+    const std::vector<std::string>& positionnels = ligne.positionnels;
     if (o.aide || o.version) return true;
 
     if (positionnels.empty()) {

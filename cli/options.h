@@ -1,7 +1,7 @@
 // Command line of korval-cli: commands, options and the help text.
 #pragma once
 
-#include "operations/programmateur.h"
+#include "operations/options_communes.h"
 #include <string>
 #include <vector>
 
@@ -22,15 +22,14 @@ enum class Format_fichier {
     binaire, // raw bytes of the data memory
 };
 
-struct Options_cli : Options_programmateur {
+struct Options_cli : Options_communes {
     Commande commande = Commande::aucune;
     std::string fichier;
     std::string composant; // "" = the device remembered in the settings
     bool octets = false;   // -d: plain byte layout
     Format_fichier format = Format_fichier::selon_extension;
     bool proteger = false; // ecrire may turn the code protection on
-    std::string conf;
-    int base = 0; // donnee_en_binaire: 0 hexadecimal, 1 binary, 2 decimal
+    int base = 0;          // donnee_en_binaire: 0 hexadecimal, 1 binary, 2 decimal
     bool silencieux = false;
     bool strict = false; // a protocol violation on the simulated programmer fails the command
     bool forcer = false; // goes on with another part in the socket or a calibration word lost
@@ -39,8 +38,6 @@ struct Options_cli : Options_programmateur {
     bool avec_zones = false;
     bool zone_programme = false, zone_donnees = false, zone_id = false, zone_config = false;
     bool rapide = false; // serial EEPROMs: page writes and sequential reads
-    bool aide = false;
-    bool version = false;
 };
 
 // Reads argv into o. False with the reason in erreur (French, one line) for bad usage.

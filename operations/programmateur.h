@@ -5,6 +5,7 @@
 #include <vector>
 
 struct Options_programmateur {
+    std::string conf; // directory of conf_PICS and conf_port ("" = the usual one)
     bool avec_simulateur = false;
     std::string simulateur;          // state file of the simulated chip
     std::string puce;                // device in the simulated socket ("" = the selected one)
@@ -17,3 +18,17 @@ struct Options_programmateur {
 // direct port access, and the trace around it. False when the simulator could not be set up
 // (its message posted).
 bool installe_programmateur(const Options_programmateur& o);
+
+// What a front end does after prepare_programmateur: go on when pret; otherwise print message
+// (empty when a message was already posted) and stop with its own exit status.
+struct Preparation_programmateur {
+    bool pret = true;
+    std::string message;
+};
+
+// Start-up of either front end, before any file is read and before the toolkit: the settings
+// directory of --conf; the port permissions, asked while still root, when the run drives the
+// port (avec_port) by direct access (no simulator, no ppdev); then the drop of root, always.
+// Only a process started by root may ask for the port its settings name; a set-UID one gets
+// the usual three ports, whatever the user's own settings file says.
+Preparation_programmateur prepare_programmateur(const Options_programmateur& o, bool avec_port);

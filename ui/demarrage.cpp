@@ -4,20 +4,15 @@
 #include "core/etat.h"
 #include "core/memoire.h"
 #include "core/messages.h"
-#include "core/repertoire_conf.h"
 #include "operations/interruption.h"
 #include "port/backend.h"
 #include "port/port.h"
-#include "port/privileges.h"
 #include "sim/pannes.h"
 #include "sim/simulateur.h"
 #include "ui/interface.h"
 
 #include <csignal>
 #include <cstdio>
-#include <cstring>
-#include <fstream>
-#include <unistd.h>
 
 namespace {
 
@@ -35,16 +30,6 @@ void oublie_fenetre_principale(GtkWidget*, gpointer) {
           &check_aff_LVP, &check_aff_WRT, &check_aff_RESV, &check_aff_MCLRE, &check_aff_CPC})
         *w = nullptr;
     boutons = {};
-}
-
-// The port of the settings that start-up will read, for the port permission asked while root.
-int port_des_reglages() {
-    std::ifstream f(chemin_conf_port_lecture());
-    if (!f) return -1;
-    lire_conf_port(f);
-    const int port = PORT_PARA;
-    valeurs_par_defaut_conf();
-    return port;
 }
 
 void installe_port(const Options_korval& o) {
@@ -78,42 +63,14 @@ int erreur_usage(const std::string& texte) {
 } // namespace
 
 bool lit_options(int& argc, char** argv, Options_korval& o) {
-    struct Option {
-        const char* nom;
-        std::string* valeur;
-    };
-    std::string panne;
-    const Option options[] = {
-        {"--simulateur", &o.simulateur}, {"--puce", &o.puce}, {"--panne", &panne},
-        {"--ppdev", &o.ppdev},           {"--conf", &o.conf}, {"--trace", &o.trace}};
-    int garde = 1;
-    for (int i = 1; i < argc; ++i) {
-        const char* a = argv[i];
-        const Option* trouve = nullptr;
-        const char* valeur = nullptr;
-        for (const Option& op : options) {
-            const std::size_t n = std::strlen(op.nom);
-            if (std::strcmp(a, op.nom) == 0) {
-                trouve = &op;
-                if (i + 1 >= argc) {
-                    erreur_usage(std::string("l'option ") + op.nom + " demande une valeur");
-                    return false;
-                }
-                valeur = argv[++i];
-            } else if (std::strncmp(a, op.nom, n) == 0 && a[n] == '=') {
-                trouve = &op;
-                valeur = a + n + 1;
-            }
-            if (trouve) break;
-        }
-        if (!trouve) {
-            argv[garde++] = argv[i];
-            continue;
-        }
-        *trouve->valeur = valeur;
-        if (trouve->valeur == &o.simulateur) o.avec_simulateur = true;
-        if (trouve->valeur == &panne) o.pannes.push_back(panne);
+    const Ligne_lue ligne = lit_ligne(argc, argv, o, {}, {}, true);
+    if (!ligne.erreur.empty() && !o.aide && !o.version) {
+        erreur_usage(ligne.erreur);
+        return false;
     }
+    // Indices rise, so the kept arguments move down in place.
+    int garde = 1;
+    for (const int i : ligne.restes) argv[garde++] = argv[i];
     argc = garde;
     argv[argc] = nullptr;
     return true;
@@ -197,34 +154,26 @@ void arrete_interface() {
 }
 
 int korval_main(int argc, char** argv) {
-    // Like korval-cli: help and version on standard output, before anything else.
-    for (int i = 1; i < argc && std::strcmp(argv[i], "--") != 0; ++i) {
-        if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
-            std::signal(SIGPIPE, SIG_IGN);
-            std::fputs(usage, stdout);
-            std::printf("\nPannes du programmateur simulé :\n");
-            for (const Desc_panne& p : liste_pannes())
-                std::printf("  %-20s %s\n", p.nom, p.description);
-            return 0;
-        }
-        if (std::strcmp(argv[i], "--version") == 0) {
-            std::printf("korval %s\n", KORVAL_VERSION);
-            return 0;
-        }
-    }
     Options_korval o;
     if (!lit_options(argc, argv, o)) return 2;
-    if (!o.conf.empty()) force_repertoire_conf(o.conf);
+    // Like korval-cli: help and version on standard output, before anything else.
+    if (o.aide) {
+        std::signal(SIGPIPE, SIG_IGN);
+        std::fputs(usage, stdout);
+        std::printf("\nPannes du programmateur simulé :\n");
+        for (const Desc_panne& p : liste_pannes())
+            std::printf("  %-20s %s\n", p.nom, p.description);
+        return 0;
+    }
+    if (o.version) {
+        std::printf("korval %s\n", KORVAL_VERSION);
+        return 0;
+    }
 
-    // Port access and the drop of root come before GTK, which refuses to run set-UID. Only a
-    // process started by root may ask for the port its settings name: a set-UID one gets the
-    // three usual ports, whatever the user's own settings file says.
-    const bool direct = !o.avec_simulateur && o.ppdev.empty();
-    const int port = direct && getuid() == 0 ? port_des_reglages() : -1;
-    if (prepare_privileges(direct, port) != 0) return 1;
-    if (direct && !acces_direct_permis()) {
-        std::printf(
-            "Erreur : vous devez etre en root, ou il faut que le bit set-UID soit mis à 1\n");
+    // Port access and the drop of root come before GTK, which refuses to run set-UID.
+    const Preparation_programmateur depart = prepare_programmateur(o, true);
+    if (!depart.pret) {
+        if (!depart.message.empty()) std::printf("%s\n", depart.message.c_str());
         return 1;
     }
 

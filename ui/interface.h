@@ -1,7 +1,7 @@
 // The graphical front end: windows, shared widget handles and handlers.
 #pragma once
 
-#include "operations/programmateur.h"
+#include "operations/options_communes.h"
 #include <gtk/gtk.h>
 
 #include <string>
@@ -113,11 +113,9 @@ void construit_contenu_principal();                   // step 8
 void construit_Options_window();
 
 // Start-up and ending (ui/demarrage.cpp).
-struct Options_korval : Options_programmateur {
-    std::string conf;
-};
-// Takes the program's own options out of argv (GTK's are left); false with a message on
-// standard error for an option without its value.
+struct Options_korval : Options_communes {};
+// Takes the program's own options out of argv (GTK's and what follows "--" are left); false
+// with a message on standard error for a wrong value, unless --help or --version was given.
 bool lit_options(int& argc, char** argv, Options_korval& o);
 const char* titre_principal(bool simule);
 // Start-up steps 3 to 13 after GTK is initialised; avec_minuterie false leaves out the timer.
