@@ -3,8 +3,8 @@
 #include "core/conf_port.h"
 #include "core/etat.h"
 #include "core/repertoire_conf.h"
-#include "vue/modification.h"
-#include "vue/options.h"
+#include "vue/texte_modification.h"
+#include "vue/texte_options.h"
 
 #include <gtest/gtest.h>
 
