@@ -1,5 +1,5 @@
 // The simulated 93xx Microwire EEPROM (x8), driven by hand-written bus sequences.
-#include "banc_eeprom.h"
+#include "eeprom/banc_eeprom.h"
 
 #include "sim/eeproms/puce_93xx.h"
 

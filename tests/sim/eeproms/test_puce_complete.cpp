@@ -1,6 +1,6 @@
 // Every byte of a chip written then read back, on each bus, through the simulated board: the
 // chip's own memory holds what was written and the read returns what the chip holds.
-#include "banc_eeprom.h"
+#include "eeprom/banc_eeprom.h"
 
 #include <algorithm>
 

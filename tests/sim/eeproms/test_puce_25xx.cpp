@@ -1,5 +1,5 @@
 // The simulated 25xx SPI EEPROM, driven by hand-written bus sequences (mode 0).
-#include "banc_eeprom.h"
+#include "eeprom/banc_eeprom.h"
 
 #include "sim/eeproms/puce_25xx.h"
 

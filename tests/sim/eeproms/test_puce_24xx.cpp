@@ -1,5 +1,5 @@
 // The simulated 24xx I2C EEPROM, driven by hand-written bus sequences.
-#include "banc_eeprom.h"
+#include "eeprom/banc_eeprom.h"
 
 #include "sim/eeproms/puce_24xx.h"
 
