@@ -18,7 +18,7 @@ struct Cas_puce {
 
 class Puce_complete : public Banc, public testing::WithParamInterface<Cas_puce> {};
 
-TEST_P(Puce_complete, EcritPuisLitToutLaPuce) {
+TEST_P(Puce_complete, ecrit_puis_lit_toute_la_puce) {
     const Cas_puce& c = GetParam();
     Options_eeprom o;
     o.duree_ecriture_ns = c.duree_ecriture_ns;
