@@ -1,5 +1,5 @@
 // Dialog windows: error window, file-kind chooser, file selections, insertion dialog, modify
-// dialog and progress window; then the Options window (ui/options.cpp).
+// dialog and progress window; then the Options window (ui/fenetre_options.cpp).
 #include "core/etat.h"
 #include "ui/grille.h"
 #include "ui/interface.h"
@@ -182,7 +182,7 @@ void construit_fenetres_secondaires() {
     attache_fill(t, progress_bar, 0, 1, 1, 2, 10, 10);
     gtk_widget_show_all(t);
 
-    // Run modal by the write (ui/operations.cpp); closing it answers "Non".
+    // Run modal by the write (ui/lancement_operations.cpp); closing it answers "Non".
     protection_box = gtk_message_dialog_new(GTK_WINDOW(fenetre_principale), GTK_DIALOG_MODAL,
                                             GTK_MESSAGE_WARNING, GTK_BUTTONS_NONE, "%s", "");
     gtk_window_set_title(GTK_WINDOW(protection_box), "Protection du code");

@@ -137,7 +137,7 @@ void quitter_demande(GtkWidget* w, gpointer data);
 void fin_differee();
 void oublie_quitter();
 
-// Memory view (ui/vue_memoire.cpp).
+// Memory view (ui/affichage_memoire.cpp).
 void affiche_pic_mem();
 
 // Device selection and configuration editor (ui/selection.cpp).
@@ -146,7 +146,7 @@ void check_conf_change(GtkToggleButton* bouton, gpointer index);
 void combo_conf_change(GtkEntry* champ, gpointer data);
 void entry_ID_change(GtkEntry* champ, gpointer data);
 
-// Device operations (ui/operations.cpp).
+// Device operations (ui/lancement_operations.cpp).
 void prepare_PIC_e(GtkWidget* w, gpointer boite);
 void prepare_PIC_l(GtkWidget* w, gpointer boite);
 void prepare_PIC_r(GtkWidget* w, gpointer boite);
@@ -169,7 +169,7 @@ unsigned minuterie();
 const std::vector<GtkWidget*>& rapports_ouverts();
 void ferme_rapports();
 
-// Options (ui/options.cpp).
+// Options (ui/fenetre_options.cpp).
 void Options_clicked(GtkWidget* w, gpointer data);
 void put_options();
 void combo_type_changed(GtkEntry* champ, gpointer combo);
@@ -180,7 +180,7 @@ void confirmation_differee();
 // Forgets the Options widgets (their window is gone) and any waiting confirmation.
 void oublie_options();
 
-// Memory edit dialog and keyboard (ui/modification.cpp, ui/clavier.cpp).
+// Memory edit dialog and keyboard (ui/dialogue_modification.cpp, ui/clavier.cpp).
 extern int modif_buffer; // 0 program memory, 1 data memory
 void modif_mem_prog(GtkWidget* w, gpointer data);
 void modif_mem_donnee(GtkWidget* w, gpointer data);

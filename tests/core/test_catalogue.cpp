@@ -18,7 +18,7 @@ class Catalogue : public test::Etat_propre {
     }
 };
 
-TEST_F(Catalogue, LigneDeFusiblesDonneLesMasquesParNom) {
+TEST_F(Catalogue, ligne_de_fusibles_donne_les_masques_par_nom) {
     EXPECT_EQ(lit("0 CP0 CP0 CP0 CP0 CP0 CP0 CP0 CP0 CP0 CP0 PWRTE/ WDTE FOSC1 FOSC0\n"), "");
     const Fusibles& f = tab_fuses[0];
     EXPECT_EQ(f.masque[F_CP0], 0x3FF0u);
@@ -32,7 +32,7 @@ TEST_F(Catalogue, LigneDeFusiblesDonneLesMasquesParNom) {
     EXPECT_TRUE(tab_pic.empty());
 }
 
-TEST_F(Catalogue, NomsRepetesEtInconnusDansUneFamille) {
+TEST_F(Catalogue, noms_repetes_et_inconnus_dans_une_famille) {
     lit("5 CP1 x WDTE x x x x x CP1 x x - 0 zz\n");
     EXPECT_EQ(tab_fuses[5].masque[F_WDTE], 0x0800u);
     EXPECT_EQ(tab_fuses[5].masque[F_CP1], 0x2020u);
@@ -45,7 +45,7 @@ TEST_F(Catalogue, NomsRepetesEtInconnusDansUneFamille) {
     EXPECT_EQ(tab_fuses[5], attendu);
 }
 
-TEST_F(Catalogue, LigneDeComposantDansLOrdreDesColonnes) {
+TEST_F(Catalogue, ligne_de_composant_dans_l_ordre_des_colonnes) {
     lit("; commentaire\n\n  PIC16C84 1024 64 0 1 0 1 0\n"
         "PIC16F84 1024 64 0 1 0 1 0\n"
         "\tPIC16F83 512 64 1 1 0 1 0\n"
@@ -78,7 +78,7 @@ TEST_F(Catalogue, LigneDeComposantDansLOrdreDesColonnes) {
     EXPECT_EQ(tab_fuses[12].masque[F_ZERO], 0x3FFEu);
 }
 
-TEST_F(Catalogue, VideOuCommentairesSeulementDonneUnCatalogueVide) {
+TEST_F(Catalogue, vide_ou_commentaires_seulement_donne_un_catalogue_vide) {
     EXPECT_EQ(lit(""), "");
     EXPECT_TRUE(tab_pic.empty());
     EXPECT_EQ(lit("; rien\n\n   \n\t\n"), "");
@@ -86,7 +86,7 @@ TEST_F(Catalogue, VideOuCommentairesSeulementDonneUnCatalogueVide) {
     EXPECT_EQ(pic_courant(), nullptr);
 }
 
-TEST_F(Catalogue, LignesHorsLimitesSontIgnoreesEtSignalees) {
+TEST_F(Catalogue, lignes_hors_limites_sont_ignorees_et_signalees) {
     std::string trop_long = "PIC" + std::string(260, '1') + " 1 1 0 1 0 1 0";
     std::string sortie = lit("32 a b c d e f g h i j k l m n\n"
                              "99 a b c d e f g h i j k l m n\n"
@@ -110,7 +110,7 @@ TEST_F(Catalogue, LignesHorsLimitesSontIgnoreesEtSignalees) {
     EXPECT_EQ(sortie.find("ligne 6 :"), std::string::npos);
 }
 
-TEST_F(Catalogue, AuPlus127Composants) {
+TEST_F(Catalogue, au_plus_127_composants) {
     std::string texte;
     for (int i = 0; i < 130; ++i) texte += "P" + std::to_string(i) + " 16 0 0 1 0 1 0\n";
     std::string sortie = lit(texte);
@@ -120,7 +120,7 @@ TEST_F(Catalogue, AuPlus127Composants) {
     EXPECT_NE(sortie.find("ligne 130 :"), std::string::npos);
 }
 
-TEST_F(Catalogue, NombresMalFormesNeDebordentPas) {
+TEST_F(Catalogue, nombres_mal_formes_ne_debordent_pas) {
     // An algo that does not parse reads as 0, which names no algorithm: that line is skipped.
     const std::string sortie = lit("A 12abc 99999999999 0 2x 0 1 0\nB 16 0 0 x 0 1 0\n");
     ASSERT_EQ(tab_pic.size(), 1u);
@@ -132,7 +132,7 @@ TEST_F(Catalogue, NombresMalFormesNeDebordentPas) {
         << sortie;
 }
 
-TEST_F(Catalogue, PicCourantSuitLaSelection) {
+TEST_F(Catalogue, pic_courant_suit_la_selection) {
     lit("A 16 0 0 1 0 1 0\nB 32 0 0 1 0 1 0\n");
     pic_select = 1;
     ASSERT_NE(pic_courant(), nullptr);
@@ -143,7 +143,7 @@ TEST_F(Catalogue, PicCourantSuitLaSelection) {
     EXPECT_EQ(pic_courant(), nullptr);
 }
 
-TEST(PutFuse, MasqueDesBitsPortantLeNom) {
+TEST(Put_fuse, masque_des_bits_portant_le_nom) {
     const char* noms[14] = {"FOSC0", "FOSC1", "WDTE", "x",   "CP0", "CP0", "CP0",
                             "CP0",   "CP0",   "CP0",  "CP0", "CP0", "CP0", "CP0"};
     EXPECT_EQ(put_fuse("CP0", noms), 0x3FF0);

@@ -46,7 +46,7 @@ uint32_t ou_masques(const Fusibles& f) {
     return m;
 }
 
-TEST_F(Catalogue_livre, ReadsWholeFileSilently) {
+TEST_F(Catalogue_livre, lit_tout_le_fichier_sans_message) {
     EXPECT_EQ(lit_catalogue(), "");
     ASSERT_EQ(tab_pic.size(), 103u);
 
@@ -74,7 +74,7 @@ TEST_F(Catalogue_livre, ReadsWholeFileSilently) {
     EXPECT_EQ(par_famille, attendu);
 }
 
-TEST_F(Catalogue_livre, EveryEntryFitsTheTables) {
+TEST_F(Catalogue_livre, chaque_entree_tient_dans_les_tables) {
     lit_catalogue();
     ASSERT_FALSE(tab_pic.empty());
     EXPECT_LE(tab_pic.size(), static_cast<std::size_t>(NB_PIC_MAX));
@@ -121,7 +121,7 @@ TEST_F(Catalogue_livre, EveryEntryFitsTheTables) {
     }
 }
 
-TEST_F(Catalogue_livre, SerialEepromSizesWithinTheirAddressing) {
+TEST_F(Catalogue_livre, tailles_des_eeprom_serie_dans_leur_adressage) {
     lit_catalogue();
     for (const Desc_PIC& p : tab_pic) {
         if (!est_eeprom(p)) continue;
@@ -153,7 +153,7 @@ struct Fait {
     int prog, donnee, famille, algo, vpp40, osc_cal;
 };
 
-TEST_F(Catalogue_livre, DevicesMatchTheDataSheets) {
+TEST_F(Catalogue_livre, composants_conformes_aux_fiches_techniques) {
     lit_catalogue();
     const Fait faits[] = {
         {"PIC16C84", 1024, 64, 0, 1, 0, 0},     {"PIC16F83", 512, 64, 1, 1, 0, 0},
@@ -188,7 +188,7 @@ TEST_F(Catalogue_livre, DevicesMatchTheDataSheets) {
     }
 }
 
-TEST_F(Catalogue_livre, SerialEepromsMatchTheirProtocols) {
+TEST_F(Catalogue_livre, eeprom_serie_conformes_a_leurs_protocoles) {
     lit_catalogue();
     const std::pair<const char*, int> i2c[] = {
         {"24C01", 128},  {"24C02", 256},  {"24C04", 512},    {"24C08", 1024},   {"24C16", 2048},
@@ -217,7 +217,7 @@ TEST_F(Catalogue_livre, SerialEepromsMatchTheirProtocols) {
 }
 
 // Uncertain protocol fits are flagged; clean ones are not.
-TEST_F(Catalogue_livre, UntestedFlags) {
+TEST_F(Catalogue_livre, composants_marques_non_testes) {
     lit_catalogue();
     for (const char* nom :
          {"PIC16F627", "PIC16F628", "PIC16F870", "PIC16F877", "PIC16C62", "PIC16C74", "PIC16C557",
@@ -246,7 +246,7 @@ TEST_F(Catalogue_livre, UntestedFlags) {
 // 11  CP - DEB/ WRT1 WRT0 CPD LVP BODEN - - PWRTE/ WDTE FOSC1 FOSC0
 // 12  BG1 BG0 - - - CPD CP BODEN MCLRE PWRTE/ WDTE FOSC2 FOSC1 FOSC0
 // The 16F62x FOSC2 (bit 4) is left unnamed (family 2 as first written).
-TEST_F(Catalogue_livre, FuseLayouts) {
+TEST_F(Catalogue_livre, dispositions_des_fusibles) {
     lit_catalogue();
     const std::map<int, std::map<Num_fuse, uint32_t>> attendu = {
         {0,
@@ -405,7 +405,7 @@ TEST_F(Catalogue_livre, FuseLayouts) {
 
 // What the memory view and the configuration editor assume of a layout: one name per bit,
 // nothing above bit 13, oscillator bits at the bottom of the word.
-TEST_F(Catalogue_livre, LayoutsSuitTheConfigurationEditor) {
+TEST_F(Catalogue_livre, dispositions_adaptees_a_l_editeur_de_configuration) {
     lit_catalogue();
     std::set<int> avec_fosc2;
     for (int fam = 0; fam < NB_FAMILLES; ++fam) {
@@ -430,7 +430,7 @@ TEST_F(Catalogue_livre, LayoutsSuitTheConfigurationEditor) {
     EXPECT_EQ(fuses(pic("PIC12C508").famille).masque[F_FOSC2], 0u);
 }
 
-TEST_F(Catalogue_livre, DefaultSettingsAreTheReaderDefaults) {
+TEST_F(Catalogue_livre, reglages_livres_egaux_aux_valeurs_par_defaut_du_lecteur) {
     std::string contenu = test::lit_fichier(test::fichier_source("data/conf_port"));
     ASSERT_FALSE(contenu.empty());
 
@@ -469,7 +469,7 @@ TEST_F(Catalogue_livre, DefaultSettingsAreTheReaderDefaults) {
     EXPECT_EQ(tab_pic[static_cast<std::size_t>(pic_select)].nom, "PIC16F84");
 }
 
-TEST_F(Catalogue_livre, DefaultSettingsAreWhatTheWriterProduces) {
+TEST_F(Catalogue_livre, reglages_livres_egaux_a_ce_qu_ecrit_la_sauvegarde) {
     std::string contenu = test::lit_fichier(test::fichier_source("data/conf_port"));
     lit_catalogue();
     valeurs_par_defaut_conf();

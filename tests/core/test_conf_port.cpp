@@ -24,7 +24,7 @@ const std::string catalogue_mini = "A 16 0 0 1 0 1 0\nB 32 0 0 1 0 1 0\nC 64 0 0
                                    "D 64 0 0 1 1 1 0\n";
 
 // Each test works in a configuration directory of its own.
-class ConfPort : public test::Etat_propre {
+class Conf_port : public test::Etat_propre {
   protected:
     test::Repertoire_temp rep;
     test::Enregistreur_messages messages;
@@ -43,7 +43,7 @@ class ConfPort : public test::Etat_propre {
     }
 };
 
-TEST_F(ConfPort, TypeUnDonneLePreregleP16Pro) {
+TEST_F(Conf_port, type_un_donne_le_preregle_P16Pro) {
     demarre("_TYPE_P 1\n");
     EXPECT_EQ(type_de_prog, 1);
     EXPECT_EQ(c_u, brochage_p16pro);
@@ -56,7 +56,7 @@ TEST_F(ConfPort, TypeUnDonneLePreregleP16Pro) {
     EXPECT_TRUE(messages.messages().empty());
 }
 
-TEST_F(ConfPort, TypeDeuxPrendLaCarteDuFichier) {
+TEST_F(Conf_port, type_deux_prend_la_carte_du_fichier) {
     demarre("_TYPE_P 2\n_CLK/ 2\n");
     Brochage attendu = {};
     attendu.l[L_CLK] = {2, 1};
@@ -73,7 +73,7 @@ TEST_F(ConfPort, TypeDeuxPrendLaCarteDuFichier) {
     EXPECT_EQ(c_u, brochage_korval);
 }
 
-TEST_F(ConfPort, PortEnHexadecimal) {
+TEST_F(Conf_port, port_en_hexadecimal) {
     demarre("_PORT 278\n");
     EXPECT_EQ(PORT_PARA, 0x278);
     demarre("_PORT 3bc\n");
@@ -81,14 +81,14 @@ TEST_F(ConfPort, PortEnHexadecimal) {
     EXPECT_NE(texte_conf_port(c_autre).find("\n_PORT 3BC\n"), std::string::npos);
 }
 
-TEST_F(ConfPort, LignesIgnorees) {
+TEST_F(Conf_port, lignes_ignorees) {
     demarre("  _TEMPO 5\n;_TEMPO 6\n_TEMPO7\n_tempo 8\n_L_E_PROG_FIN\n_L_E_DATA_FIN abc\n");
     EXPECT_EQ(val_tempo, 0);
     EXPECT_EQ(le_prog_fin, 65535);
     EXPECT_EQ(le_data_fin, 65535);
 }
 
-TEST_F(ConfPort, DernierFichierAvecBlancs) {
+TEST_F(Conf_port, dernier_fichier_avec_blancs) {
     demarre("_DERNIER_FICHIER   /home/moi/mes essais/prog 1.hex\r\n");
     EXPECT_EQ(lastFile, "/home/moi/mes essais/prog 1.hex");
     // Nothing after the key keeps what was there.
@@ -96,7 +96,7 @@ TEST_F(ConfPort, DernierFichierAvecBlancs) {
     EXPECT_EQ(lastFile, "/a.hex");
 }
 
-TEST_F(ConfPort, DernierPicHorsCatalogueSelectionneLePremier) {
+TEST_F(Conf_port, dernier_pic_hors_catalogue_selectionne_le_premier) {
     demarre("_DERNIER_PIC 3\n");
     EXPECT_EQ(pic_select, 3);
     ASSERT_NE(pic_courant(), nullptr);
@@ -109,7 +109,7 @@ TEST_F(ConfPort, DernierPicHorsCatalogueSelectionneLePremier) {
     EXPECT_EQ(pic_select, 0);
 }
 
-TEST_F(ConfPort, FichiersManquants) {
+TEST_F(Conf_port, fichiers_manquants) {
     std::string sortie = demarre("");
     std::remove(rep.fichier("conf_port").c_str());
     testing::internal::CaptureStdout();
@@ -135,7 +135,7 @@ TEST_F(ConfPort, FichiersManquants) {
     EXPECT_EQ(c_u, brochage_p16pro);
 }
 
-TEST_F(ConfPort, TexteEcritLigneParLigne) {
+TEST_F(Conf_port, texte_ecrit_ligne_par_ligne) {
     PORT_PARA = 0x278;
     type_de_prog = 1;
     c_autre.l[L_VCC] = {4, 1};
@@ -157,7 +157,7 @@ TEST_F(ConfPort, TexteEcritLigneParLigne) {
     EXPECT_EQ(texte_conf_port(c_autre), attendu);
 }
 
-TEST_F(ConfPort, SauverPuisLireRendChaqueReglage) {
+TEST_F(Conf_port, sauver_puis_lire_rend_chaque_reglage) {
     demarre("");
     PORT_PARA = 0x3BC;
     type_de_prog = 2;
@@ -194,7 +194,7 @@ TEST_F(ConfPort, SauverPuisLireRendChaqueReglage) {
 }
 
 // A write that fails half-way (here: the file size limit) leaves the old file whole.
-TEST_F(ConfPort, EchecDEcritureGardeLAncienFichier) {
+TEST_F(Conf_port, echec_d_ecriture_garde_l_ancien_fichier) {
     demarre("_TEMPO 1\n");
     val_tempo = 9;
     std::signal(SIGXFSZ, SIG_IGN);
@@ -225,7 +225,7 @@ TEST_F(ConfPort, EchecDEcritureGardeLAncienFichier) {
 
 // Without a forced directory: system file first, the per-user file when the system one cannot be
 // written, and the per-user file read at start-up once it exists.
-TEST_F(ConfPort, FichierUtilisateurQuandLeSystemeEstInterdit) {
+TEST_F(Conf_port, fichier_utilisateur_quand_le_systeme_est_interdit) {
     force_repertoire_conf("");
     test::Repertoire_temp maison;
     std::string systeme = rep.fichier("systeme");
@@ -257,7 +257,7 @@ TEST_F(ConfPort, FichierUtilisateurQuandLeSystemeEstInterdit) {
 }
 
 // Start-up on unusual files: what reaches standard output and the user, and what is kept.
-TEST_F(ConfPort, CasLimitesALaLecture) {
+TEST_F(Conf_port, cas_limites_a_la_lecture) {
     struct Cas {
         const char* nom;
         const char* conf_port; // nullptr: a directory of that name
@@ -350,7 +350,7 @@ TEST_F(ConfPort, CasLimitesALaLecture) {
 
 // Saving: the file keeps its mode, a link keeps its target, a writable file in a read-only
 // directory is rewritten where it is, and a value that would break the file is left out.
-TEST_F(ConfPort, CasLimitesALaSauvegarde) {
+TEST_F(Conf_port, cas_limites_a_la_sauvegarde) {
     struct Cas {
         const char* nom;
         const char* ancien_mode; // "0600": conf_port exists with that mode; "lien": a link

@@ -7,7 +7,7 @@ namespace {
 
 using Messages = test::Etat_propre;
 
-TEST_F(Messages, GestionBarDonneFractionEtLegende) {
+TEST_F(Messages, gestion_bar_donne_fraction_et_legende) {
     std::vector<std::tuple<float, std::string, int>> vus;
     installe_puits_progression([&](float f, const char* l, int k) { vus.emplace_back(f, l, k); });
     gestion_bar(50, 100, 3);
@@ -23,7 +23,7 @@ TEST_F(Messages, GestionBarDonneFractionEtLegende) {
     EXPECT_EQ(std::get<0>(vus[3]), 0.0f);
 }
 
-TEST_F(Messages, LePuitsInstalleRecoitLesMessages) {
+TEST_F(Messages, le_puits_installe_recoit_les_messages) {
     {
         test::Enregistreur_messages r;
         message_erreur("Un", 0);
@@ -37,7 +37,7 @@ TEST_F(Messages, LePuitsInstalleRecoitLesMessages) {
     EXPECT_EQ(testing::internal::GetCapturedStderr(), "Par défaut\n");
 }
 
-TEST(Memoire, ImageVierge) {
+TEST(Memoire, image_vierge) {
     Memoire_PIC m;
     EXPECT_EQ(m.prog.size(), 8192u);
     EXPECT_EQ(m.donnee.size(), 131072u);

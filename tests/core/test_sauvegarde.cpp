@@ -11,7 +11,7 @@
 namespace {
 
 // Targets that are not a plain file: written to where they are, never replaced; and the errors.
-TEST(Sauvegarde, CiblesParticulieres) {
+TEST(Sauvegarde, cibles_particulieres) {
     test::Repertoire_temp rep;
     const std::string fifo = rep.fichier("tube");
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);

@@ -10,7 +10,7 @@ namespace {
 using test_eeprom::Banc;
 using test_eeprom::motif;
 
-TEST(Adressage, BitsDAdresseParTaille) {
+TEST(Adressage, bits_d_adresse_par_taille) {
     struct Cas {
         int taille, serie, spi;
     };
@@ -24,7 +24,7 @@ TEST(Adressage, BitsDAdresseParTaille) {
 
 class Refus : public Banc {};
 
-TEST_F(Refus, TropGrandPourLAdressageOuAucunComposant) {
+TEST_F(Refus, trop_grand_pour_l_adressage_ou_aucun_composant) {
     struct Cas {
         const char* nom;
         int taille, algo;
@@ -69,7 +69,7 @@ TEST_F(Refus, TropGrandPourLAdressageOuAucunComposant) {
     EXPECT_EQ(carte->nb_acces(), 0);
 }
 
-TEST_F(Refus, LargeurDAdresseQuiNAtteintPasLaPuce) {
+TEST_F(Refus, largeur_d_adresse_qui_n_atteint_pas_la_puce) {
     monte("93C66");
     EXPECT_EQ(Charge_EEPROM_serie(std::vector<uint8_t>(512).data(), 7), -1);
     monte("25C040");
@@ -81,7 +81,7 @@ TEST_F(Refus, LargeurDAdresseQuiNAtteintPasLaPuce) {
 
 class Progression : public Banc, public testing::WithParamInterface<const char*> {};
 
-TEST_P(Progression, TousLesTroisOctetsPour256) {
+TEST_P(Progression, tous_les_trois_octets_pour_256) {
     monte(GetParam());
     std::vector<std::pair<int, int>> appels;
     std::vector<std::string> legendes;

@@ -119,7 +119,7 @@ void encadre(const Jetons& j, const Jetons& debut, const Jetons& fin) {
     EXPECT_EQ(Jetons(j.end() - static_cast<std::ptrdiff_t>(fin.size()), j.end()), fin);
 }
 
-TEST_F(I2C, OctetsDeControleEtAdressesSurLeBus) {
+TEST_F(I2C, octets_de_controle_et_adresses_sur_le_bus) {
     // algo -1, address 0x5A3: control 0xAA, address byte 0xA3, read control 0xAB.
     auto& p16 = monte("24C16");
     le_data_deb = le_data_fin = 0x5A3;
@@ -150,7 +150,7 @@ TEST_F(I2C, OctetsDeControleEtAdressesSurLeBus) {
               (Jetons{"P", "S", "A0", "12", "34", "Sr", "A1", "FF", "P"}));
 }
 
-TEST_F(I2C, LaScrutationDeLAcquittementAttendLeCycleDEcriture) {
+TEST_F(I2C, la_scrutation_de_l_acquittement_attend_le_cycle_d_ecriture) {
     auto& p = monte("24C02");
     le_data_deb = 0;
     le_data_fin = 1;
@@ -168,7 +168,7 @@ TEST_F(I2C, LaScrutationDeLAcquittementAttendLeCycleDEcriture) {
     EXPECT_LT(carte->temps_ecoule_ns(), 2 * 5'500'000 + 10'200'000);
 }
 
-TEST_F(I2C, PlagesDAdresses) {
+TEST_F(I2C, plages_d_adresses) {
     auto& p = monte("24C02");
     auto m = motif(256, 3);
     p.remplit(m);
@@ -197,7 +197,7 @@ TEST_F(I2C, PlagesDAdresses) {
     EXPECT_EQ(lu[3], 0x55);
 }
 
-TEST_F(I2C, PlageVideAlimenteQuandMemeEtAttendDixMillisecondesEnEcriture) {
+TEST_F(I2C, plage_vide_alimente_quand_meme_et_attend_dix_millisecondes_en_ecriture) {
     struct Plage {
         int deb, fin;
     };
@@ -224,7 +224,7 @@ TEST_F(I2C, PlageVideAlimenteQuandMemeEtAttendDixMillisecondesEnEcriture) {
     }
 }
 
-TEST_F(I2C, AcquittementALaDixMillemeTentative) {
+TEST_F(I2C, acquittement_a_la_dix_milleme_tentative) {
     for (int n : {10000, 10001}) {
         SCOPED_TRACE(n);
         auto r = std::make_unique<Reveil_tardif>(modele("24C02"), n);
@@ -249,7 +249,7 @@ TEST_F(I2C, AcquittementALaDixMillemeTentative) {
     }
 }
 
-TEST_F(I2C, PannesDeLAcquittement) {
+TEST_F(I2C, pannes_de_l_acquittement) {
     struct Cas {
         const char* nom;
         bool lecture;
@@ -297,7 +297,7 @@ TEST_F(I2C, PannesDeLAcquittement) {
     }
 }
 
-TEST_F(I2C, SupportVideOuPuceToujoursOccupee) {
+TEST_F(I2C, support_vide_ou_puce_toujours_occupee) {
     Pannes_simulateur vide;
     vide.sans_puce = true;
     monte("24C02", {}, vide);
@@ -323,7 +323,7 @@ TEST_F(I2C, SupportVideOuPuceToujoursOccupee) {
     EXPECT_EQ(p.contenu(), std::vector<uint8_t>(256, 0xFF));
 }
 
-TEST_F(I2C, UnePuceDUneAutreTailleDansLeSupport) {
+TEST_F(I2C, une_puce_d_une_autre_taille_dans_le_support) {
     // 24C16 selected, 24C02 in the socket: its chip-select bits refuse the block bits of 0x100.
     auto& p = monte("24C16", {}, {}, "24C02");
     le_data_deb = 0xFE;
@@ -336,7 +336,7 @@ TEST_F(I2C, UnePuceDUneAutreTailleDansLeSupport) {
     EXPECT_EQ(p.contenu()[0xFF], source[0xFF]);
 }
 
-TEST_F(I2C, CelluleLenteAttendueCelluleMorteEtBitColle) {
+TEST_F(I2C, cellule_lente_attendue_cellule_morte_et_bit_colle) {
     Pannes_simulateur lente;
     lente.puce.cellule_lente = true;
     auto& p = monte("24C02", {}, lente);

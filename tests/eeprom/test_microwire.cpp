@@ -45,7 +45,7 @@ class Pret_apres : public Modele_puce {
 
 class Microwire : public Banc {};
 
-TEST_F(Microwire, SuitesDeBits) {
+TEST_F(Microwire, suites_de_bits) {
     // 128-byte chip, address 0x45: start bit, 1, 0, seven address bits, one extra clock, then 8.
     auto& p = monte("93C46");
     auto m = motif(128, 1);
@@ -73,7 +73,7 @@ TEST_F(Microwire, SuitesDeBits) {
     EXPECT_EQ(t[4], "1" + std::string("0000") + "00000");
 }
 
-TEST_F(Microwire, ActivationEtDesactivationAvecNeufBits) {
+TEST_F(Microwire, activation_et_desactivation_avec_neuf_bits) {
     monte("93C66");
     le_data_deb = 1;
     le_data_fin = 0; // empty range: enable and disable are still sent
@@ -83,7 +83,7 @@ TEST_F(Microwire, ActivationEtDesactivationAvecNeufBits) {
     EXPECT_FALSE(carte->broches_support().vcc);
 }
 
-TEST_F(Microwire, PuceToujoursOccupee) {
+TEST_F(Microwire, puce_toujours_occupee) {
     Pannes_simulateur occupee;
     occupee.puce.occupee = true;
     auto& p = monte("93C46", {}, occupee);
@@ -100,7 +100,7 @@ TEST_F(Microwire, PuceToujoursOccupee) {
     EXPECT_EQ(t[2], std::string(1 + 10000, '0'));
 }
 
-TEST_F(Microwire, PretALaDerniereScrutation) {
+TEST_F(Microwire, pret_a_la_derniere_scrutation) {
     for (int n : {10001, 10002}) {
         SCOPED_TRACE(n);
         journal->vide();
@@ -122,7 +122,7 @@ TEST_F(Microwire, PretALaDerniereScrutation) {
     }
 }
 
-TEST_F(Microwire, SupportVideLigneAUn) {
+TEST_F(Microwire, support_vide_ligne_a_un) {
     Pannes_simulateur vide;
     vide.sans_puce = true;
     monte("93C46", {}, vide);
@@ -141,7 +141,7 @@ TEST_F(Microwire, SupportVideLigneAUn) {
     EXPECT_TRUE(textes().empty());
 }
 
-TEST_F(Microwire, PlagesEtCelluleLente) {
+TEST_F(Microwire, plages_et_cellule_lente) {
     Pannes_simulateur lente;
     lente.puce.cellule_lente = true;
     auto& p = monte("93C66", {}, lente);

@@ -107,7 +107,7 @@ std::string hex2(int v) {
 
 using Lignes = std::vector<std::string>;
 
-TEST_F(Sigrok, I2CUnOctetDAdresseAvecBitsDeBloc) {
+TEST_F(Sigrok, i2c_un_octet_d_adresse_avec_bits_de_bloc) {
     auto& p = monte("24C16");
     trace();
     le_data_deb = 0x5A3;
@@ -147,7 +147,7 @@ TEST_F(Sigrok, I2CUnOctetDAdresseAvecBitsDeBloc) {
                 "Random access read (addr=A4, 1 byte): C3"}));
 }
 
-TEST_F(Sigrok, I2CDeuxOctetsDAdresse) {
+TEST_F(Sigrok, i2c_deux_octets_d_adresse) {
     monte("24C256");
     trace();
     le_data_deb = le_data_fin = 0x1234;
@@ -184,7 +184,7 @@ TEST_F(Sigrok, I2CDeuxOctetsDAdresse) {
     EXPECT_EQ(sans_scrutation(de(r, "i2c-1: ", {"Write", "Read"})), attendu);
 }
 
-TEST_F(Sigrok, Microwire) {
+TEST_F(Sigrok, microwire) {
     auto& p = monte("93C46");
     p.remplit(std::vector<uint8_t>(128, 0x00));
     trace();
@@ -233,7 +233,7 @@ TEST_F(Sigrok, Microwire) {
     EXPECT_GE(std::count(etats.begin(), etats.end(), "Ready"), 2);
 }
 
-TEST_F(Sigrok, SPI) {
+TEST_F(Sigrok, spi) {
     auto& p = monte("25C040");
     trace();
     std::vector<uint8_t> source(512, 0);

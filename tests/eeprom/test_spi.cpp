@@ -24,7 +24,7 @@ Trames sans_statut(const Trames& t, std::size_t* polls = nullptr) {
 
 class SPI : public Banc {};
 
-TEST_F(SPI, OctetsDInstruction) {
+TEST_F(SPI, octets_d_instruction) {
     // 512 bytes (p = 9): read 0x1A5 is 0x0B then 0xA5; write 0x0A5 is 0x02 then 0xA5.
     auto& p040 = monte("25C040");
     auto m = motif(512, 2);
@@ -73,7 +73,7 @@ TEST_F(SPI, OctetsDInstruction) {
     EXPECT_EQ(p010.contenu()[0x7F], 0x81);
 }
 
-TEST_F(SPI, PlageVideEnvoieQuandMemeLEffacementDuStatut) {
+TEST_F(SPI, plage_vide_envoie_quand_meme_l_effacement_du_statut) {
     monte("25C010");
     le_data_deb = 0;
     le_data_fin = -1;
@@ -85,7 +85,7 @@ TEST_F(SPI, PlageVideEnvoieQuandMemeLEffacementDuStatut) {
     EXPECT_TRUE(sans_statut(trames_SPI(espion->journal)).empty());
 }
 
-TEST_F(SPI, PlagesDAdresses) {
+TEST_F(SPI, plages_d_adresses) {
     auto& p = monte("25C020");
     auto source = motif(256, 4);
     le_data_deb = 200;
@@ -102,7 +102,7 @@ TEST_F(SPI, PlagesDAdresses) {
     EXPECT_EQ(lu[1], 0x55);
 }
 
-TEST_F(SPI, PuceProtegeeLEffacementDuStatutLeveLaProtection) {
+TEST_F(SPI, puce_protegee_l_effacement_du_statut_leve_la_protection) {
     // Block-protect bits set at power-up: the status clear (with its write enable, and its write
     // cycle waited out) lifts them, and every byte is then written.
     Options_eeprom o;
@@ -114,7 +114,7 @@ TEST_F(SPI, PuceProtegeeLEffacementDuStatutLeveLaProtection) {
     EXPECT_NE(p.etat_hex().find("; statut 00"), std::string::npos);
 }
 
-TEST_F(SPI, PannesSignaleesParLeStatutOuLaRelecture) {
+TEST_F(SPI, pannes_signalees_par_le_statut_ou_la_relecture) {
     // The status clear's write cycle never ends: the status reads give up, nothing is written.
     const std::string occupee_texte =
         "erreur : SPI toujours occupée (puce absente, ou cycle d'écriture sans fin)\n";

@@ -19,7 +19,7 @@ class Assembleur : public test::Etat_propre {
     test::Repertoire_temp rep;
 };
 
-TEST_F(Assembleur, PIC16F84EnInhx8mEtInhx32) {
+TEST_F(Assembleur, PIC16F84_en_inhx8m_et_inhx32) {
     test::choisit_composant("PIC16F84", 1024, 64, 1);
     for (auto [format, dos] : {std::pair{"inhx8m", true}, std::pair{"inhx32", false}}) {
         SCOPED_TRACE(format);
@@ -46,7 +46,7 @@ TEST_F(Assembleur, PIC16F84EnInhx8mEtInhx32) {
     }
 }
 
-TEST_F(Assembleur, PIC12C508EnInhx8mEtInhx32) {
+TEST_F(Assembleur, PIC12C508_en_inhx8m_et_inhx32) {
     test::choisit_composant("PIC12C508", 512, 0, 3);
     for (auto [format, dos] : {std::pair{"inhx8m", false}, std::pair{"inhx32", true}}) {
         SCOPED_TRACE(format);

@@ -21,7 +21,7 @@ std::vector<std::string> lignes_de(const std::string& texte) {
     return lignes;
 }
 
-TEST_F(Hex_EEPROM, OctetsAuxAdressesDuFichier) {
+TEST_F(Hex_EEPROM, octets_aux_adresses_du_fichier) {
     EXPECT_EQ(lit(":03001000AABBCCBC"), 1);
     EXPECT_EQ(m.donnee[0x0F], 0xFF);
     EXPECT_EQ(m.donnee[0x10], 0xAA);
@@ -36,7 +36,7 @@ TEST_F(Hex_EEPROM, OctetsAuxAdressesDuFichier) {
     EXPECT_EQ(m.config, 0x03FF);
 }
 
-TEST_F(Hex_EEPROM, LeComposantNeJouePasALaLecture) {
+TEST_F(Hex_EEPROM, le_composant_ne_joue_pas_a_la_lecture) {
     test::choisit_composant("PIC12C508", 0, 0, 3);
     EXPECT_EQ(lit(":02400E00F13F80"), 1);
     EXPECT_EQ(m.donnee[0x400E], 0xF1);
@@ -44,7 +44,7 @@ TEST_F(Hex_EEPROM, LeComposantNeJouePasALaLecture) {
     EXPECT_EQ(m.config, 0x03FF);
 }
 
-TEST_F(Hex_EEPROM, FichierDeDispositionPICLuCommeOctets) {
+TEST_F(Hex_EEPROM, fichier_de_disposition_PIC_lu_comme_octets) {
     test::ecrit_fichier(rep.fichier("pic.hex"),
                         ":0400000005280000CF\r\n:08400000FF00FF00FF00FF00BC\r\n"
                         ":02400E00F13F80\r\n:00000001FF\r\n");
@@ -59,7 +59,7 @@ TEST_F(Hex_EEPROM, FichierDeDispositionPICLuCommeOctets) {
     EXPECT_TRUE(messages().empty());
 }
 
-TEST_F(Hex_EEPROM, SommeFausseEtLignesIncorrectes) {
+TEST_F(Hex_EEPROM, somme_fausse_et_lignes_incorrectes) {
     EXPECT_EQ(lit(":03001000AABBCCBD"), 1);
     EXPECT_EQ(m.donnee[0x12], 0xCC);
     EXPECT_EQ(messages(),
@@ -76,7 +76,7 @@ TEST_F(Hex_EEPROM, SommeFausseEtLignesIncorrectes) {
     EXPECT_EQ(etat.adresse_haute, 0u);
 }
 
-TEST_F(Hex_EEPROM, AdresseLineaireEtendueJusquA128Kio) {
+TEST_F(Hex_EEPROM, adresse_lineaire_etendue_jusqu_a_128_kio) {
     EXPECT_EQ(lit(":020000040001F9"), 1);
     EXPECT_EQ(lit(":02000000AABB99"), 1);
     EXPECT_EQ(m.donnee[0x10000], 0xAA);
@@ -110,7 +110,7 @@ TEST_F(Hex_EEPROM, AdresseLineaireEtendueJusquA128Kio) {
     EXPECT_TRUE(messages().empty());
 }
 
-TEST_F(Hex_EEPROM, AutresTypesIgnores) {
+TEST_F(Hex_EEPROM, autres_types_ignores) {
     const auto avant = m.donnee;
     EXPECT_EQ(lit(":0400000300001234B3"), 1);
     EXPECT_EQ(lit(":0400000500001234B1"), 1);
@@ -118,7 +118,7 @@ TEST_F(Hex_EEPROM, AutresTypesIgnores) {
     EXPECT_EQ(etat.adresse_haute, 0u);
 }
 
-TEST_F(Hex_EEPROM, LigneLongueEtDerniereLigneSansSaut) {
+TEST_F(Hex_EEPROM, ligne_longue_et_derniere_ligne_sans_saut) {
     std::string ligne = ":FF010000";
     unsigned somme = 0xFF + 0x01;
     for (int i = 0; i < 255; ++i) {
@@ -134,7 +134,7 @@ TEST_F(Hex_EEPROM, LigneLongueEtDerniereLigneSansSaut) {
     EXPECT_TRUE(messages().empty());
 }
 
-TEST_F(Hex_EEPROM, FichierIntrouvable) {
+TEST_F(Hex_EEPROM, fichier_introuvable) {
     const std::string chemin = rep.fichier("absent.hex");
     auto lue = Lire_Fichier_Hex_EEPROM(chemin);
     ASSERT_TRUE(lue);
@@ -145,27 +145,27 @@ TEST_F(Hex_EEPROM, FichierIntrouvable) {
                   "Un problème est survenue \npendant l'ouverture du fichier " + chemin + "\n"});
 }
 
-TEST_F(Hex_EEPROM, EcritureExemple) {
+TEST_F(Hex_EEPROM, ecriture_exemple) {
     test::choisit_composant("24C00", 0, 16, -1);
     for (int i = 0; i < 16; ++i) m.donnee[i] = static_cast<uint8_t>(i);
     m.donnee[16] = 0; // beyond the device
     EXPECT_EQ(ecrit(), ":10000000000102030405060708090A0B0C0D0E0F78\r\n:00000001FF\r\n");
 }
 
-TEST_F(Hex_EEPROM, EcritureSansDonnees) {
+TEST_F(Hex_EEPROM, ecriture_sans_donnees) {
     EXPECT_EQ(ecrit(), ":00000001FF\r\n");
     test::choisit_composant("PIC12C508", 0, 0, 3);
     EXPECT_EQ(ecrit(), ":00000001FF\r\n");
 }
 
-TEST_F(Hex_EEPROM, EcritureTailleNonMultipleDeSeize) {
+TEST_F(Hex_EEPROM, ecriture_taille_non_multiple_de_seize) {
     test::choisit_composant("essai", 0, 20, -1);
     const auto lignes = lignes_de(ecrit());
     ASSERT_EQ(lignes.size(), 3u);
     EXPECT_EQ(lignes[1].substr(0, 9), ":10001000");
 }
 
-TEST_F(Hex_EEPROM, Eeprom2048OctetsEcriteEtRelue) {
+TEST_F(Hex_EEPROM, eeprom_2048_octets_ecrite_et_relue) {
     test::choisit_composant("24C16", 0, 2048, -1);
     for (int i = 0; i < 2048; ++i)
         if (i < 0x100 || i >= 0x110) m.donnee[i] = static_cast<uint8_t>(i * 7 + i / 256);
@@ -180,7 +180,7 @@ TEST_F(Hex_EEPROM, Eeprom2048OctetsEcriteEtRelue) {
     EXPECT_TRUE(messages().empty());
 }
 
-TEST_F(Hex_EEPROM, AllerRetour128KioAvecAdresseEtendue) {
+TEST_F(Hex_EEPROM, aller_retour_128_kio_avec_adresse_etendue) {
     test::choisit_composant("essai", 0, 131072, -1);
     std::mt19937 alea(1234);
     for (auto& b : m.donnee) b = static_cast<uint8_t>(alea());
@@ -201,7 +201,7 @@ TEST_F(Hex_EEPROM, AllerRetour128KioAvecAdresseEtendue) {
     EXPECT_TRUE(messages().empty());
 }
 
-TEST_F(Hex_EEPROM, EchecDEcriture) {
+TEST_F(Hex_EEPROM, echec_d_ecriture) {
     test::choisit_composant("24C16", 0, 2048, -1);
     testing::internal::CaptureStdout();
     Ecrire_Fichier_Hex_EEPROM(rep.fichier("absent/sortie.hex"), m);

@@ -34,7 +34,7 @@ bool memes_images(const Memoire_PIC& a, const Memoire_PIC& b) {
 
 // --- ui2Hex
 
-TEST(Ui2Hex, RemplitAvecDesZerosEtRefuseCeQuiDeborde) {
+TEST(Ui2Hex, remplit_avec_des_zeros_et_refuse_ce_qui_deborde) {
     EXPECT_EQ(ui2Hex(0x3F, 4), "003F");
     EXPECT_EQ(ui2Hex(0x1FFE, 2), "");
     EXPECT_EQ(ui2Hex(0xFFFF, 4), "FFFF");
@@ -45,13 +45,13 @@ TEST(Ui2Hex, RemplitAvecDesZerosEtRefuseCeQuiDeborde) {
     EXPECT_EQ(ui2Hex(0x12, 10), "0000000012");
 }
 
-TEST(Ui2Hex, ValeurNegativeEnComplementADeux) {
+TEST(Ui2Hex, valeur_negative_en_complement_a_deux) {
     EXPECT_EQ(ui2Hex(-1, 8), "FFFFFFFF");
     EXPECT_EQ(ui2Hex(-2, 10), "00FFFFFFFE");
     EXPECT_EQ(ui2Hex(-1, 7), "");
 }
 
-TEST(Ui2Hex, FormeTamponRendLeTampon) {
+TEST(Ui2Hex, forme_tampon_rend_le_tampon) {
     char buf[8] = "xxxxxxx";
     EXPECT_EQ(ui2Hex(0x3F, buf, 4), buf);
     EXPECT_STREQ(buf, "003F");
@@ -66,7 +66,7 @@ TEST(Ui2Hex, FormeTamponRendLeTampon) {
 
 // --- reading, 14-bit core
 
-TEST_F(Hex_PIC, FichierAvecSeulementLaFinDonneLImageVierge) {
+TEST_F(Hex_PIC, fichier_avec_seulement_la_fin_donne_l_image_vierge) {
     test::choisit_composant("PIC16F84", 1024, 64, 1);
     test::ecrit_fichier(rep.fichier("fin.hex"), ":00000001FF\r\n");
     auto lue = Lire_Fichier_Hex_PIC(rep.fichier("fin.hex"));
@@ -78,7 +78,7 @@ TEST_F(Hex_PIC, FichierAvecSeulementLaFinDonneLImageVierge) {
     EXPECT_TRUE(messages().empty());
 }
 
-TEST_F(Hex_PIC, FichierIntrouvableDonneLeMessageEtLImageVierge) {
+TEST_F(Hex_PIC, fichier_introuvable_donne_le_message_et_l_image_vierge) {
     test::choisit_composant("PIC16F84", 1024, 64, 1);
     const std::string chemin = rep.fichier("absent.hex");
     auto lue = Lire_Fichier_Hex_PIC(chemin);
@@ -95,7 +95,7 @@ TEST_F(Hex_PIC, FichierIntrouvableDonneLeMessageEtLImageVierge) {
     EXPECT_EQ(messages().size(), 1u);
 }
 
-TEST_F(Hex_PIC, MotsDeProgrammePoidsFaibleDabord) {
+TEST_F(Hex_PIC, mots_de_programme_poids_faible_d_abord) {
     test::choisit_composant("PIC16F84", 1024, 64, 1);
     EXPECT_EQ(lit(":020000000428D2"), 1);
     EXPECT_EQ(m.prog[0], 0x2804);
@@ -109,14 +109,14 @@ TEST_F(Hex_PIC, MotsDeProgrammePoidsFaibleDabord) {
     EXPECT_TRUE(messages().empty());
 }
 
-TEST_F(Hex_PIC, NombreImpairLaisseTomberLeDernierOctet) {
+TEST_F(Hex_PIC, nombre_impair_laisse_tomber_le_dernier_octet) {
     test::choisit_composant("PIC16F84", 1024, 64, 1);
     EXPECT_EQ(lit(":03000000AABBCCCC"), 1);
     EXPECT_EQ(m.prog[0], 0xBBAA);
     EXPECT_EQ(m.prog[1], 0xFFFF);
 }
 
-TEST_F(Hex_PIC, MotsAuDelaDuTamponNeSontPasRanges) {
+TEST_F(Hex_PIC, mots_au_dela_du_tampon_ne_sont_pas_ranges) {
     test::choisit_composant("PIC16F877", 8192, 256, 1);
     EXPECT_EQ(lit(":083FFC000100020003000400B3"), 1);
     EXPECT_EQ(m.prog[0x1FFE], 0x0001);
@@ -127,7 +127,7 @@ TEST_F(Hex_PIC, MotsAuDelaDuTamponNeSontPasRanges) {
     EXPECT_TRUE(memes_images(m, attendu));
 }
 
-TEST_F(Hex_PIC, ErreurDeSommeSignaleeEtDonneesRangees) {
+TEST_F(Hex_PIC, erreur_de_somme_signalee_et_donnees_rangees) {
     test::choisit_composant("PIC16F84", 1024, 64, 1);
     EXPECT_EQ(lit(":020000000428D3"), 1);
     EXPECT_EQ(m.prog[0], 0x2804);
@@ -137,7 +137,7 @@ TEST_F(Hex_PIC, ErreurDeSommeSignaleeEtDonneesRangees) {
     EXPECT_EQ(journal.messages()[0].fin, 0);
 }
 
-TEST_F(Hex_PIC, CommentairesEtLignesQuiNeSontPasDesEnregistrements) {
+TEST_F(Hex_PIC, commentaires_et_lignes_qui_ne_sont_pas_des_enregistrements) {
     test::choisit_composant("PIC16F84", 1024, 64, 1);
     EXPECT_EQ(lit("; un commentaire :020000000428D2"), 0);
     EXPECT_EQ(lit(";"), 0);
@@ -149,7 +149,7 @@ TEST_F(Hex_PIC, CommentairesEtLignesQuiNeSontPasDesEnregistrements) {
     EXPECT_TRUE(memes_images(m, image_vierge()));
 }
 
-TEST_F(Hex_PIC, EnregistrementsMalFormes) {
+TEST_F(Hex_PIC, enregistrements_mal_formes) {
     test::choisit_composant("PIC16F84", 1024, 64, 1);
     const char* lignes[] = {
         ":",                   // nothing
@@ -181,7 +181,7 @@ TEST_F(Hex_PIC, EnregistrementsMalFormes) {
     EXPECT_EQ(m.prog[0], 0x2804);
 }
 
-TEST_F(Hex_PIC, BlancsEtRetourChariotApresLaSomme) {
+TEST_F(Hex_PIC, blancs_et_retour_chariot_apres_la_somme) {
     test::choisit_composant("PIC16F84", 1024, 64, 1);
     for (const char* l : {":020000000428D2 ", ":020000000428D2\r", ":020000000428d2 \t\r "}) {
         m.prog[0] = 0xFFFF;
@@ -193,7 +193,7 @@ TEST_F(Hex_PIC, BlancsEtRetourChariotApresLaSomme) {
                                                    "ligne :\n020000000428D3\n"});
 }
 
-TEST_F(Hex_PIC, IdentifiantsConfigurationEtZoneIgnoree) {
+TEST_F(Hex_PIC, identifiants_configuration_et_zone_ignoree) {
     test::choisit_composant("PIC16F84", 1024, 64, 1);
     EXPECT_EQ(lit(":02400E00F13F80"), 1);
     EXPECT_EQ(m.config, 0x3FF1);
@@ -220,7 +220,7 @@ TEST_F(Hex_PIC, IdentifiantsConfigurationEtZoneIgnoree) {
     EXPECT_TRUE(messages().empty());
 }
 
-TEST_F(Hex_PIC, EepromDeDonneesUnOctetParMot) {
+TEST_F(Hex_PIC, eeprom_de_donnees_un_octet_par_mot) {
     test::choisit_composant("PIC16F84", 1024, 64, 1);
     EXPECT_EQ(lit(":04420000AB00CD0042"), 1);
     EXPECT_EQ(m.donnee[0], 0xAB);
@@ -233,7 +233,7 @@ TEST_F(Hex_PIC, EepromDeDonneesUnOctetParMot) {
     EXPECT_EQ(m.donnee[9], 0x03);
 }
 
-TEST_F(Hex_PIC, SansComposantLaCarteQuatorzeBits) {
+TEST_F(Hex_PIC, sans_composant_la_carte_quatorze_bits) {
     ASSERT_EQ(pic_courant(), nullptr);
     EXPECT_EQ(lit(":02400E00F13F80"), 1);
     EXPECT_EQ(m.config, 0x3FF1);
@@ -246,7 +246,7 @@ TEST_F(Hex_PIC, SansComposantLaCarteQuatorzeBits) {
 
 // --- reading, 12-bit core
 
-TEST_F(Hex_PIC, DouzeBitsIdentifiantsApresLeProgrammeEtConfigEn1FFE) {
+TEST_F(Hex_PIC, douze_bits_identifiants_apres_le_programme_et_config_en_1FFE) {
     test::choisit_composant("PIC12C508", 512, 0, 3);
     EXPECT_EQ(lit(":0804000011002200330044004A"), 1);
     EXPECT_EQ(m.id[0], 0x11);
@@ -268,7 +268,7 @@ TEST_F(Hex_PIC, DouzeBitsIdentifiantsApresLeProgrammeEtConfigEn1FFE) {
     EXPECT_TRUE(messages().empty());
 }
 
-TEST_F(Hex_PIC, DouzeBitsLesMotsDuProgrammeSuiventLAdresseDeDebut) {
+TEST_F(Hex_PIC, douze_bits_les_mots_du_programme_suivent_l_adresse_de_debut) {
     test::choisit_composant("PIC12C509", 1024, 0, 3);
     EXPECT_EQ(lit(":0804000011002200330044004A"), 1); // below 2 x 1024: program words
     EXPECT_EQ(m.prog[0x200], 0x0011);
@@ -277,7 +277,7 @@ TEST_F(Hex_PIC, DouzeBitsLesMotsDuProgrammeSuiventLAdresseDeDebut) {
 
 // --- extended linear address and other record types
 
-TEST_F(Hex_PIC, AdresseLineaireAuDelaDe64KioPourLEepromDeDonnees) {
+TEST_F(Hex_PIC, adresse_lineaire_au_dela_de_64_kio_pour_l_eeprom_de_donnees) {
     test::choisit_composant("PIC16F84", 1024, 64, 1);
     EXPECT_EQ(lit(":020000040000FA"), 1);
     EXPECT_EQ(lit(":020000000428D2"), 1);
@@ -298,7 +298,7 @@ TEST_F(Hex_PIC, AdresseLineaireAuDelaDe64KioPourLEepromDeDonnees) {
     EXPECT_TRUE(messages().empty());
 }
 
-TEST_F(Hex_PIC, AutresTypesIgnores) {
+TEST_F(Hex_PIC, autres_types_ignores) {
     test::choisit_composant("PIC16F84", 1024, 64, 1);
     EXPECT_EQ(lit(":020000020000FC"), 1);
     EXPECT_EQ(lit(":0400000300001234B3"), 1);
@@ -310,7 +310,7 @@ TEST_F(Hex_PIC, AutresTypesIgnores) {
 
 // --- lines of a file
 
-TEST_F(Hex_PIC, FinsDeLigneEtDerniereLigneSansSaut) {
+TEST_F(Hex_PIC, fins_de_ligne_et_derniere_ligne_sans_saut) {
     test::choisit_composant("PIC16F84", 1024, 64, 1);
     test::ecrit_fichier(rep.fichier("a.hex"), "; lf\n:020000000428D2\r\n:02400E00F13F80");
     auto lue = Lire_Fichier_Hex_PIC(rep.fichier("a.hex"));
@@ -319,7 +319,7 @@ TEST_F(Hex_PIC, FinsDeLigneEtDerniereLigneSansSaut) {
     EXPECT_TRUE(messages().empty());
 }
 
-TEST_F(Hex_PIC, LeCaractereApresUnRetourChariotEstPerdu) {
+TEST_F(Hex_PIC, le_caractere_apres_un_retour_chariot_est_perdu) {
     test::choisit_composant("PIC16F84", 1024, 64, 1);
     // CR alone: the ":" of the next line goes with it, which leaves a bad line.
     test::ecrit_fichier(rep.fichier("cr.hex"), ":020000000428D2\r:02400E00F13F80\r\n\n");
@@ -330,7 +330,7 @@ TEST_F(Hex_PIC, LeCaractereApresUnRetourChariotEstPerdu) {
     EXPECT_EQ(messages(), std::vector<std::string>(2, MSG_LIGNE));
 }
 
-TEST_F(Hex_PIC, LigneLongueLueEntiere) {
+TEST_F(Hex_PIC, ligne_longue_lue_entiere) {
     test::choisit_composant("PIC16F877", 8192, 256, 1);
     // 254 data bytes: words 0 to 126, far beyond a 255-character line.
     std::string ligne = ":FE000000";
@@ -348,7 +348,7 @@ TEST_F(Hex_PIC, LigneLongueLueEntiere) {
     EXPECT_TRUE(messages().empty());
 }
 
-TEST_F(Hex_PIC, TexteQuiNestPasDuHex) {
+TEST_F(Hex_PIC, texte_qui_n_est_pas_du_hex) {
     test::choisit_composant("PIC16F84", 1024, 64, 1);
     const std::string resume =
         "Lecture arrêtée après 10 lignes incorrectes : ce n'est pas un fichier Intel HEX ?";
@@ -379,7 +379,7 @@ TEST_F(Hex_PIC, TexteQuiNestPasDuHex) {
     }
 }
 
-TEST_F(Hex_PIC, DonneesHorsDuComposantCompteesUneFois) {
+TEST_F(Hex_PIC, donnees_hors_du_composant_comptees_une_fois) {
     struct Cas {
         const char* composant;
         int t, d, algo;
@@ -416,7 +416,7 @@ TEST_F(Hex_PIC, DonneesHorsDuComposantCompteesUneFois) {
 
 // --- writing
 
-TEST_F(Hex_PIC, EcritureExempleQuatorzeBits) {
+TEST_F(Hex_PIC, ecriture_exemple_quatorze_bits) {
     test::choisit_composant("PIC16C84", 1024, 0, 1);
     m = Memoire_PIC();
     m.prog[0] = 0x2805;
@@ -429,7 +429,7 @@ TEST_F(Hex_PIC, EcritureExempleQuatorzeBits) {
     EXPECT_TRUE(messages().empty());
 }
 
-TEST_F(Hex_PIC, EcritureMotsVidesEtGroupesDeHuit) {
+TEST_F(Hex_PIC, ecriture_mots_vides_et_groupes_de_huit) {
     test::choisit_composant("PIC16C84", 1024, 0, 1);
     const std::string queue = ":08400000FF00FF00FF00FF00BC\r\n:02400E00FF03AE\r\n:00000001FF\r\n";
 
@@ -455,7 +455,7 @@ TEST_F(Hex_PIC, EcritureMotsVidesEtGroupesDeHuit) {
     EXPECT_EQ(ecrit(), ":04000400FFFF0400F6\r\n:020010000900E5\r\n" + queue);
 }
 
-TEST_F(Hex_PIC, EcritureImageLueDuComposantEnRecordsPleins) {
+TEST_F(Hex_PIC, ecriture_image_lue_du_composant_en_enregistrements_pleins) {
     test::choisit_composant("PIC16C84", 16, 0, 1);
     for (int i = 0; i < 16; ++i) m.prog[i] = 0x3FFF;
     m.prog[16] = 0x0000; // beyond the device: not written
@@ -464,7 +464,7 @@ TEST_F(Hex_PIC, EcritureImageLueDuComposantEnRecordsPleins) {
                        ":08400000FF00FF00FF00FF00BC\r\n:02400E00FF03AE\r\n:00000001FF\r\n");
 }
 
-TEST_F(Hex_PIC, EcritureSArreteALaTailleDuComposant) {
+TEST_F(Hex_PIC, ecriture_s_arrete_a_la_taille_du_composant) {
     test::choisit_composant("essai", 4, 0, 1);
     m.prog[3] = 0x0004;
     m.prog[4] = 0x0005;
@@ -474,7 +474,7 @@ TEST_F(Hex_PIC, EcritureSArreteALaTailleDuComposant) {
     EXPECT_EQ(f.find(":020008"), std::string::npos);
 }
 
-TEST_F(Hex_PIC, EcritureIdentifiantsConfigEtEepromDeDonnees) {
+TEST_F(Hex_PIC, ecriture_identifiants_config_et_eeprom_de_donnees) {
     test::choisit_composant("PIC16F84", 1024, 64, 1);
     for (int i = 0; i < 4; ++i) m.id[i] = static_cast<uint8_t>(1 + i);
     m.config = 0x3FF1;
@@ -491,14 +491,14 @@ TEST_F(Hex_PIC, EcritureIdentifiantsConfigEtEepromDeDonnees) {
     EXPECT_EQ(ecrit(), attendu);
 }
 
-TEST_F(Hex_PIC, EcritureEepromDeDonneesDeTailleNonMultipleDeHuit) {
+TEST_F(Hex_PIC, ecriture_eeprom_de_donnees_de_taille_non_multiple_de_huit) {
     test::choisit_composant("essai", 0, 12, 1);
     const std::string f = ecrit();
     EXPECT_NE(f.find(":10421000"), std::string::npos);
     EXPECT_EQ(f.find(":10422000"), std::string::npos);
 }
 
-TEST_F(Hex_PIC, EcritureGrandeEepromDeDonneesAuDelaDe64Kio) {
+TEST_F(Hex_PIC, ecriture_grande_eeprom_de_donnees_au_dela_de_64_kio) {
     test::choisit_composant("essai", 0, 131072, 1);
     std::mt19937 alea(7);
     for (auto& b : m.donnee) b = static_cast<uint8_t>(alea());
@@ -516,7 +516,7 @@ TEST_F(Hex_PIC, EcritureGrandeEepromDeDonneesAuDelaDe64Kio) {
     EXPECT_TRUE(messages().empty());
 }
 
-TEST_F(Hex_PIC, EcritureDouzeBits) {
+TEST_F(Hex_PIC, ecriture_douze_bits) {
     test::choisit_composant("PIC12C508", 512, 0, 3);
     m.prog[0] = 0x0025;
     for (int i = 0; i < 4; ++i) m.id[i] = static_cast<uint8_t>(0x0A + i);
@@ -525,13 +525,13 @@ TEST_F(Hex_PIC, EcritureDouzeBits) {
                        ":00000001FF\r\n");
 }
 
-TEST_F(Hex_PIC, EcritureSansComposant) {
+TEST_F(Hex_PIC, ecriture_sans_composant) {
     m.prog[0] = 0x0001; // no program memory to write
     m.donnee[0] = 0x00;
     EXPECT_EQ(ecrit(), ":08400000FF00FF00FF00FF00BC\r\n:02400E00FF03AE\r\n:00000001FF\r\n");
 }
 
-TEST_F(Hex_PIC, EchecDEcritureMessagesEtCibleIntacte) {
+TEST_F(Hex_PIC, echec_d_ecriture_messages_et_cible_intacte) {
     test::choisit_composant("PIC16F84", 1024, 64, 1);
     const std::string cibles[] = {rep.fichier("absent/sortie.hex"), rep.chemin().string()};
     for (const std::string& cible : cibles) {
@@ -547,7 +547,7 @@ TEST_F(Hex_PIC, EchecDEcritureMessagesEtCibleIntacte) {
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(rep.chemin()), {}), 0);
 }
 
-TEST_F(Hex_PIC, EchecDansUnRepertoireEnLectureSeuleLaisseLAncienFichier) {
+TEST_F(Hex_PIC, echec_dans_un_repertoire_en_lecture_seule_laisse_l_ancien_fichier) {
     if (::geteuid() == 0) GTEST_SKIP() << "root writes into read-only directories";
     test::choisit_composant("PIC16F84", 1024, 64, 1);
     const std::string cible = rep.fichier("ancien.hex");
@@ -563,7 +563,7 @@ TEST_F(Hex_PIC, EchecDansUnRepertoireEnLectureSeuleLaisseLAncienFichier) {
     EXPECT_EQ(messages(), std::vector<std::string>{MSG_ECRITURE});
 }
 
-TEST_F(Hex_PIC, RemplacementEntierSansFichierTemporaireEtDroitsGardes) {
+TEST_F(Hex_PIC, remplacement_entier_sans_fichier_temporaire_et_droits_gardes) {
     test::choisit_composant("PIC16C84", 1024, 0, 1);
     const std::string cible = rep.fichier("sortie.hex");
     test::ecrit_fichier(cible, std::string(10000, 'x'));
@@ -612,7 +612,7 @@ void verifie_aller_retour(const Memoire_PIC& source, const Memoire_PIC& lue, std
     EXPECT_EQ(lue.config, source.config);
 }
 
-TEST_F(Hex_PIC, AllerRetourQuatorzeBits) {
+TEST_F(Hex_PIC, aller_retour_quatorze_bits) {
     for (auto [t, d] : {std::pair{1024, 64}, std::pair{8192, 256}}) {
         SCOPED_TRACE(t);
         tab_pic.clear();
@@ -625,7 +625,7 @@ TEST_F(Hex_PIC, AllerRetourQuatorzeBits) {
     EXPECT_TRUE(messages().empty());
 }
 
-TEST_F(Hex_PIC, AllerRetourDouzeBits) {
+TEST_F(Hex_PIC, aller_retour_douze_bits) {
     for (int t : {512, 1024, 2048}) {
         SCOPED_TRACE(t);
         tab_pic.clear();

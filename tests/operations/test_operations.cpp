@@ -26,7 +26,7 @@ class Operations : public test::Simulateur_pic {
     }
 };
 
-TEST_F(Operations, PuceIdentiqueDonneLesLignesIdentiques) {
+TEST_F(Operations, puce_identique_donne_les_lignes_identiques) {
     prepare("PIC16F84");
     Memoire_PIC m = image();
     ASSERT_EQ(ecrit_image(m), OPERATION_REUSSIE) << dernier_message();
@@ -50,7 +50,7 @@ TEST_F(Operations, PuceIdentiqueDonneLesLignesIdentiques) {
     EXPECT_EQ(lu.id[3], 4);
 }
 
-TEST_F(Operations, DifferencesDeMotDOctetEtDeConfiguration) {
+TEST_F(Operations, differences_de_mot_d_octet_et_de_configuration) {
     prepare("PIC16F84");
     Memoire_PIC m = image();
     ASSERT_EQ(ecrit_image(m), OPERATION_REUSSIE);
@@ -74,7 +74,7 @@ TEST_F(Operations, DifferencesDeMotDOctetEtDeConfiguration) {
         ": 8H dans le PIC au lieu de FFH\n");
 }
 
-TEST_F(Operations, PuceProtegeeEtZonesDesactivees) {
+TEST_F(Operations, puce_protegee_et_zones_desactivees) {
     prepare("PIC16F84");
     Memoire_PIC m = image();
     m.config = 0x000D;
@@ -90,7 +90,7 @@ TEST_F(Operations, PuceProtegeeEtZonesDesactivees) {
               std::string::npos);
 }
 
-TEST_F(Operations, EchecDesDonneesLaisseLeResteIntact) {
+TEST_F(Operations, echec_des_donnees_laisse_le_reste_intact) {
     prepare("PIC16F84", {"bit-colle"}); // bit 0 of every byte read is 0
     Memoire_PIC m = image();
     EXPECT_EQ(ecrit_image(m), OPERATION_ECHOUEE);
@@ -102,7 +102,7 @@ TEST_F(Operations, EchecDesDonneesLaisseLeResteIntact) {
     EXPECT_TRUE(hors_tension());
 }
 
-TEST_F(Operations, SansProgrammateurRienNEstFait) {
+TEST_F(Operations, sans_programmateur_rien_n_est_fait) {
     prepare("PIC16F84", {"sans-programmateur"});
     Memoire_PIC m = image();
     EXPECT_EQ(ecrit_image(m), PROGRAMMATEUR_ABSENT);
@@ -119,7 +119,7 @@ TEST_F(Operations, SansProgrammateurRienNEstFait) {
 
 namespace {
 
-TEST_F(Operations, EepromUneSeuleLigneDeComparaison) {
+TEST_F(Operations, eeprom_une_seule_ligne_de_comparaison) {
     prepare("24C16");
     Memoire_PIC m;
     for (int i = 0; i < 64; ++i)

@@ -34,7 +34,7 @@ int ecrit_tout(const Memoire_PIC& m) {
 
 using Algo1 = Simulateur_pic;
 
-TEST_F(Algo1, ImageAssembleeEcritePuisRelue) {
+TEST_F(Algo1, image_assemblee_ecrite_puis_relue) {
     prepare("PIC16F84");
     const std::string hex = test::assemble("pic16f84.asm", "inhx32", rep);
     ASSERT_FALSE(hex.empty());
@@ -75,7 +75,7 @@ TEST_F(Algo1, ImageAssembleeEcritePuisRelue) {
     EXPECT_TRUE(recus().empty());
 }
 
-TEST_F(Algo1, PuceIdentiqueSeulementLueEtMotsFFFFJamaisEcrits) {
+TEST_F(Algo1, puce_identique_seulement_lue_et_mots_FFFF_jamais_ecrits) {
     prepare("PIC16F84");
     Memoire_PIC m = image_type(0x3FFF);
     ASSERT_EQ(Charge_tout_vers_PM(m.prog.data()), 0);
@@ -98,7 +98,7 @@ TEST_F(Algo1, PuceIdentiqueSeulementLueEtMotsFFFFJamaisEcrits) {
     EXPECT_EQ(puce().contenu().programme[100], 0x1234);
 }
 
-TEST_F(Algo1, PlagesEtActivationsLimitentCeQuiEstTouche) {
+TEST_F(Algo1, plages_et_activations_limitent_ce_qui_est_touche) {
     prepare("PIC16F84");
     Memoire_PIC m = image_type(0x3FF1);
     for (int i = 0; i < 64; ++i) m.donnee[static_cast<std::size_t>(i)] = static_cast<uint8_t>(i);
@@ -157,7 +157,7 @@ TEST_F(Algo1, PlagesEtActivationsLimitentCeQuiEstTouche) {
     }
 }
 
-TEST_F(Algo1, EffacementDUnePuceProtegee) {
+TEST_F(Algo1, effacement_d_une_puce_protegee) {
     prepare("PIC16F84");
     Memoire_PIC m = image_type(0x000D); // CP on, power-up timer on, XT
     m.donnee[0] = 0x42;
@@ -178,7 +178,7 @@ TEST_F(Algo1, EffacementDUnePuceProtegee) {
     EXPECT_EQ(prog[0], 0x3FFF);
 }
 
-TEST_F(Algo1, PannesDonnentLeMessageEtLaPuceHorsTension) {
+TEST_F(Algo1, pannes_donnent_le_message_et_la_puce_hors_tension) {
     struct Cas {
         const char* panne;
         const char* debut_message;
@@ -216,7 +216,7 @@ TEST_F(Algo1, PannesDonnentLeMessageEtLaPuceHorsTension) {
     }
 }
 
-TEST_F(Algo1, PuceDifferenteDuComposantChoisi) {
+TEST_F(Algo1, puce_differente_du_composant_choisi) {
     // A 16F877 (40-pin position, VPP2) while a 16F84 is selected: no programming voltage reaches
     // it.
     prepare("PIC16F84", {}, "PIC16F877");
@@ -226,7 +226,7 @@ TEST_F(Algo1, PuceDifferenteDuComposantChoisi) {
     EXPECT_TRUE(hors_tension());
 }
 
-TEST_F(Algo1, TempoNegatifTropCourtEstUnEchec) {
+TEST_F(Algo1, tempo_negatif_trop_court_est_un_echec) {
     prepare("PIC16F84");
     val_tempo = -9900; // the 10 ms cycle becomes 0.1 ms
     Memoire_PIC m = image_type(0x3FF1);
@@ -237,7 +237,7 @@ TEST_F(Algo1, TempoNegatifTropCourtEstUnEchec) {
 
 using Algo2 = Simulateur_pic;
 
-TEST_F(Algo2, EcritureRelectureEtSurprogrammation) {
+TEST_F(Algo2, ecriture_relecture_et_surprogrammation) {
     prepare("PIC16C74");
     Memoire_PIC m = image_type(0x3FB1);
     ASSERT_EQ(ecrit_tout(m), 0) << dernier_message();
@@ -272,7 +272,7 @@ TEST_F(Algo2, EcritureRelectureEtSurprogrammation) {
     EXPECT_EQ(carte().nb_acces(), acces);
 }
 
-TEST_F(Algo2, CelluleLenteEtCelluleMorte) {
+TEST_F(Algo2, cellule_lente_et_cellule_morte) {
     prepare("PIC16C74", {"cellule-lente"});
     Memoire_PIC m = image_type(0x3FB1);
     ASSERT_EQ(Charge_tout_vers_PM(m.prog.data()), 0) << dernier_message();
@@ -289,7 +289,7 @@ TEST_F(Algo2, CelluleLenteEtCelluleMorte) {
     EXPECT_TRUE(hors_tension());
 }
 
-TEST_F(Algo2, MotDeCalibrationGardeSaufSurDemande) {
+TEST_F(Algo2, mot_de_calibration_garde_sauf_sur_demande) {
     prepare("PIC12C672"); // 2048 words, calibration in word 0x7FF
     const int cal = puce().mot_calibration();
     ASSERT_GE(cal, 0);
@@ -308,7 +308,7 @@ TEST_F(Algo2, MotDeCalibrationGardeSaufSurDemande) {
     EXPECT_EQ(puce().contenu().programme[0x7FF], cal & 0x3400);
 }
 
-TEST_F(Algo2, ErreurDeConfigurationSurSeizeBits) {
+TEST_F(Algo2, erreur_de_configuration_sur_seize_bits) {
     prepare("PIC16C74");
     Memoire_PIC m = image_type(0x7FB1); // bit 14 can never read back
     le_ID_enable = 0;
@@ -322,7 +322,7 @@ TEST_F(Algo2, ErreurDeConfigurationSurSeizeBits) {
 
 using Algo3 = Simulateur_pic;
 
-TEST_F(Algo3, EcritureRelectureOnzeFoisN) {
+TEST_F(Algo3, ecriture_relecture_onze_fois_n) {
     prepare("PIC12C508");
     const int cal = puce().mot_calibration();
     Memoire_PIC m = image_type(0x0FEA);
@@ -352,7 +352,7 @@ TEST_F(Algo3, EcritureRelectureOnzeFoisN) {
     EXPECT_EQ(lu.config & 0x0FFF, 0x0FEA);
 }
 
-TEST_F(Algo3, CelluleQuiNeSeProgrammeJamaisRecoitHuitImpulsions) {
+TEST_F(Algo3, cellule_qui_ne_se_programme_jamais_recoit_huit_impulsions) {
     prepare("PIC12C508", {"cellule-lente"}); // needs more than 8 pulses
     Memoire_PIC m = image_type(0x0FEA);
     EXPECT_EQ(Charge_tout_vers_PM(m.prog.data()), -1);
@@ -362,7 +362,7 @@ TEST_F(Algo3, CelluleQuiNeSeProgrammeJamaisRecoitHuitImpulsions) {
     EXPECT_TRUE(hors_tension());
 }
 
-TEST_F(Algo3, ErreurDeConfigurationALAdresseFFF) {
+TEST_F(Algo3, erreur_de_configuration_a_l_adresse_FFF) {
     prepare("PIC12C508");
     Memoire_PIC m = image_type(0x3FEA); // bits 12 and 13 read 0 on these parts
     le_ID_enable = 0;
@@ -375,7 +375,7 @@ TEST_F(Algo3, ErreurDeConfigurationALAdresseFFF) {
 
 using Dispatch = Simulateur_pic;
 
-TEST_F(Dispatch, SansComposantChoisiRienNEstFait) {
+TEST_F(Dispatch, sans_composant_choisi_rien_n_est_fait) {
     prepare("PIC16F84");
     pic_select = 500;
     Memoire_PIC m = image_type(0x3FF1);

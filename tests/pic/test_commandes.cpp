@@ -27,7 +27,7 @@ class Commandes : public test::Etat_propre {
     }
 };
 
-TEST_F(Commandes, BitsDesCommandesEtDesDonneesPoidsFaibleDAbord) {
+TEST_F(Commandes, bits_des_commandes_et_des_donnees_poids_faible_d_abord) {
     put_command(6);
     EXPECT_EQ(port->bits_sur_fronts_descendants(), (std::vector<int>{0, 1, 1, 0, 0, 0}));
     port->ecritures.clear();
@@ -42,7 +42,7 @@ TEST_F(Commandes, BitsDesCommandesEtDesDonneesPoidsFaibleDAbord) {
     EXPECT_EQ(port->bits_sur_fronts_descendants(), attendu);
 }
 
-TEST_F(Commandes, LectureDuProgrammeSansDataAUn) {
+TEST_F(Commandes, lecture_du_programme_sans_data_a_un) {
     data_a_0();
     port->ecritures.clear();
     port->entree = [](const test::Etat_lignes&) { return true; };
@@ -62,7 +62,7 @@ TEST_F(Commandes, LectureDuProgrammeSansDataAUn) {
     EXPECT_FALSE(port->ecritures[0].clk);
 }
 
-TEST_F(Commandes, MotLuBitParBit) {
+TEST_F(Commandes, mot_lu_bit_par_bit) {
     // The chip answers 0x2A5B: bit k after the k-th data clock of the frame.
     const uint16_t mot = 0x2A5B;
     int lectures = 0;
@@ -71,7 +71,7 @@ TEST_F(Commandes, MotLuBitParBit) {
     EXPECT_EQ(lectures, 14);
 }
 
-TEST_F(Commandes, AttentesDesCommandesDeProgrammation) {
+TEST_F(Commandes, attentes_des_commandes_de_programmation) {
     int64_t debut = port->maintenant;
     Begin_Programming();
     int64_t duree_10ms = port->maintenant - debut;
@@ -90,7 +90,7 @@ TEST_F(Commandes, AttentesDesCommandesDeProgrammation) {
     EXPECT_EQ(port->maintenant - debut, duree_100us + 14 * 5000);
 }
 
-TEST_F(Commandes, DetectionDuProgrammateur) {
+TEST_F(Commandes, detection_du_programmateur) {
     EXPECT_EQ(Detect_Programmateur(), 1);
     EXPECT_FALSE(port->ecritures.back().data);
     port->entree = [](const test::Etat_lignes&) { return true; };
@@ -99,7 +99,7 @@ TEST_F(Commandes, DetectionDuProgrammateur) {
     EXPECT_EQ(Detect_Programmateur(), 0);
 }
 
-TEST_F(Commandes, ModeProgrammationParLaBonneVpp) {
+TEST_F(Commandes, mode_programmation_par_la_bonne_vpp) {
     Power_on();
     Commence_Prog_Mode();
     EXPECT_TRUE(port->ecritures.back().vpp1);
@@ -115,7 +115,7 @@ TEST_F(Commandes, ModeProgrammationParLaBonneVpp) {
     EXPECT_FALSE(port->ecritures.back().vpp1);
 }
 
-TEST_F(Commandes, RapportDErreurEtMiseHorsTension) {
+TEST_F(Commandes, rapport_d_erreur_et_mise_hors_tension) {
     Power_on();
     Commence_Prog_Mode();
     prog_erreur(0x2007, 0x3FF1, 0x3FFF, "Mot de Configuration :\n");
@@ -133,7 +133,7 @@ TEST_F(Commandes, RapportDErreurEtMiseHorsTension) {
         std::string::npos);
 }
 
-TEST_F(Commandes, SansComposantRienNEstLu) {
+TEST_F(Commandes, sans_composant_rien_n_est_lu) {
     tab_pic.clear();
     EXPECT_EQ(composant_choisi(), nullptr);
     ASSERT_EQ(messages.messages().size(), 1u);

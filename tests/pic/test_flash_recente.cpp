@@ -53,7 +53,7 @@ class Flash_recente : public Simulateur_pic {
     }
 };
 
-TEST_F(Flash_recente, EcritCompareRelitEffaceEtReecritUnePuceProtegee) {
+TEST_F(Flash_recente, ecrit_compare_relit_efface_et_reecrit_une_puce_protegee) {
     for (const Cas& k : cas) {
         SCOPED_TRACE(k.nom);
         prepare(k.nom);
@@ -108,7 +108,7 @@ TEST_F(Flash_recente, EcritCompareRelitEffaceEtReecritUnePuceProtegee) {
 
 // Every later flash part of the catalogue: both ends of its program and data memories written,
 // compared and erased.
-TEST_F(Flash_recente, ChaquePartieDuCatalogue) {
+TEST_F(Flash_recente, chaque_partie_du_catalogue) {
     int parties = 0;
     for (const Desc_PIC& p : std::vector<Desc_PIC>(tab_pic)) {
         if (p.algo < 4 || p.algo > 6) continue;
@@ -140,7 +140,7 @@ TEST_F(Flash_recente, ChaquePartieDuCatalogue) {
 // A data-only write (a byte file, or the program area disabled) keeps the program, IDs and
 // configuration; a write of part of the program memory keeps the words outside its range; an
 // erase keeps a disabled area.
-TEST_F(Flash_recente, CeQueLEcritureNeReecritPasEstGarde) {
+TEST_F(Flash_recente, ce_que_l_ecriture_ne_reecrit_pas_est_garde) {
     for (const Cas& k : cas) {
         SCOPED_TRACE(k.nom);
         prepare(k.nom);
@@ -191,7 +191,7 @@ TEST_F(Flash_recente, CeQueLEcritureNeReecritPasEstGarde) {
 
 // A 16F628A and a 12F675 whose configuration runs their code from VDD on: a VDD-first entry
 // with VPP a millisecond later reads nothing; the algorithms, VPP first, read the chip.
-TEST_F(Flash_recente, VppAvantVddPourLesPucesQuiDemarrentSeules) {
+TEST_F(Flash_recente, vpp_avant_vdd_pour_les_puces_qui_demarrent_seules) {
     // Internal oscillator, MCLR off.
     for (auto [nom, config] : {std::pair{"PIC16F628A", 0x3F50}, std::pair{"PIC12F675", 0x3FC4}}) {
         SCOPED_TRACE(nom);
@@ -223,7 +223,7 @@ TEST_F(Flash_recente, VppAvantVddPourLesPucesQuiDemarrentSeules) {
 
 // A 12F675 whose calibration word was lost is not erased; the word can come from the file when
 // writing it is allowed.
-TEST_F(Flash_recente, CalibrationPerdueArreteAvantLEffacement) {
+TEST_F(Flash_recente, calibration_perdue_arrete_avant_l_effacement) {
     prepare("PIC12F675");
     puce().contenu().programme[1023] = 0x3FFF;
     puce().contenu().donnees[0] = 0x12;
@@ -242,7 +242,7 @@ TEST_F(Flash_recente, CalibrationPerdueArreteAvantLEffacement) {
 }
 
 // Writing and erasing first check the device ID: another part, or none, is left untouched.
-TEST_F(Flash_recente, UnAutreComposantDansLeSupportNestPasTouche) {
+TEST_F(Flash_recente, un_autre_composant_dans_le_support_n_est_pas_touche) {
     struct Support {
         const char* choisi;
         const char* dans_support;
@@ -286,7 +286,7 @@ TEST_F(Flash_recente, UnAutreComposantDansLeSupportNestPasTouche) {
 // Algorithm 1 pointed at a 16F877A: the device ID stops it; forced, its one-word cycles go
 // through the chip's latch, which wipes the rest of each group and programs the configuration
 // word with an empty latch slot.
-TEST_F(Flash_recente, Algorithme1SurUn16F877AEchoue) {
+TEST_F(Flash_recente, algorithme_1_sur_un_16F877A_echoue) {
     prepare("PIC16F877", {}, "PIC16F877A");
     const std::string hex = test::assemble("pic16f877a.asm", "inhx32", rep);
     ASSERT_FALSE(hex.empty());

@@ -128,7 +128,7 @@ class Acces : public test::Etat_propre {
 
 } // namespace
 
-TEST_F(Acces, BackendParDefautFermeEtInoffensif) {
+TEST_F(Acces, backend_par_defaut_ferme_et_inoffensif) {
     installe_backend(nullptr);
     EXPECT_FALSE(backend().ouvert());
     EXPECT_FALSE(backend().ouvre(0x378));
@@ -141,7 +141,7 @@ TEST_F(Acces, BackendParDefautFermeEtInoffensif) {
     EXPECT_EQ(retire_backend(), nullptr);
 }
 
-TEST_F(Acces, HorlogeMonotoneEtAttenteAuMoinsNPlusValTempo) {
+TEST_F(Acces, horloge_monotone_et_attente_au_moins_n_plus_val_tempo) {
     std::unique_ptr<Backend_port> tous[] = {cree_backend_ferme(),
                                             std::make_unique<Backend_direct>(),
                                             std::make_unique<Backend_ppdev>("/absent")};
@@ -163,7 +163,7 @@ TEST_F(Acces, HorlogeMonotoneEtAttenteAuMoinsNPlusValTempo) {
 
 // Without the permission: a message naming the port, the port stays closed, and the line routines
 // run without any outb (which would kill the process).
-TEST_F(Acces, DirectRefuseSansRoot) {
+TEST_F(Acces, direct_refuse_sans_root) {
     if (geteuid() != 0) GTEST_SKIP() << "needs root to become another user";
     Rapport r = dans_un_fils([](std::ostream& o) {
         if (!devient_personne()) return;
@@ -193,7 +193,7 @@ TEST_F(Acces, DirectRefuseSansRoot) {
 // Set-UID root started by user 65534: ports obtained, then every id is the user's for good and
 // the supplementary groups are the caller's own, none added (the group database gives 65534 to
 // user 65534), none dropped.
-TEST_F(Acces, PreparePrivilegesAbandonneRootPourDeBon) {
+TEST_F(Acces, prepare_privileges_abandonne_root_pour_de_bon) {
     if (geteuid() != 0) GTEST_SKIP() << "needs root";
     const bool ioperm_ok = ioperm_disponible();
     struct Cas {
@@ -241,7 +241,7 @@ TEST_F(Acces, PreparePrivilegesAbandonneRootPourDeBon) {
 #if defined(__i386__) || defined(__x86_64__)
 // Only the data and status registers are opened (not the control register, nor the VGA registers
 // that follow 0x3BC), and a child that gives the permissions up before exec has none left.
-TEST_F(Acces, SeulsLesRegistresDuPiloteEtRienApresAbandon) {
+TEST_F(Acces, seuls_les_registres_du_pilote_et_rien_apres_abandon) {
     if (geteuid() != 0 || !ioperm_disponible()) GTEST_SKIP() << "needs root and ioperm";
     // How a grandchild reading port ends: 0 when it could, else the signal that stopped it.
     auto lit_port = [](unsigned short port, bool abandonne) {
@@ -273,7 +273,7 @@ TEST_F(Acces, SeulsLesRegistresDuPiloteEtRienApresAbandon) {
 #endif
 
 // The other ways to start: only ids that root is in are changed, and ports only asked as root.
-TEST_F(Acces, PreparePrivilegesSelonLesIdentitesDeDepart) {
+TEST_F(Acces, prepare_privileges_selon_les_identites_de_depart) {
     if (geteuid() != 0) GTEST_SKIP() << "needs root";
     struct Cas {
         const char* nom;
@@ -326,7 +326,7 @@ TEST_F(Acces, PreparePrivilegesSelonLesIdentitesDeDepart) {
     }
 }
 
-TEST_F(Acces, PpdevPeripheriqueAbsent) {
+TEST_F(Acces, ppdev_peripherique_absent) {
     test::Repertoire_temp rep;
     const std::string chemin = rep.fichier("parport9");
     installe_backend(std::make_unique<Backend_ppdev>(chemin));
@@ -347,7 +347,7 @@ TEST_F(Acces, PpdevPeripheriqueAbsent) {
     EXPECT_EQ(messages.messages().size(), 2u);
 }
 
-TEST_F(Acces, PpdevFichierQuiNEstPasUnPort) {
+TEST_F(Acces, ppdev_fichier_qui_n_est_pas_un_port) {
     test::Repertoire_temp rep;
     const std::string fichier = rep.fichier("parport0");
     test::ecrit_fichier(fichier, "pas un port");
@@ -371,7 +371,7 @@ TEST_F(Acces, PpdevFichierQuiNEstPasUnPort) {
     EXPECT_EQ(test::lit_fichier(fichier), "pas un port");
 }
 
-TEST_F(Acces, PpdevSansPermissionParleDuGroupeLp) {
+TEST_F(Acces, ppdev_sans_permission_parle_du_groupe_lp) {
     if (geteuid() != 0) GTEST_SKIP() << "needs root to become another user";
     test::Repertoire_temp rep;
     const std::string chemin = rep.fichier("parport0");

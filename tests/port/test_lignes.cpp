@@ -88,7 +88,7 @@ const Routine routines[] = {
 
 // Each routine drives its own line only, at the electrical level its polarity gives (inverted:
 // level 1 clears the bits), and writes the whole byte once.
-TEST_F(Pilote, ChaqueRoutinePiloteSaLigneSelonSaPolarite) {
+TEST_F(Pilote, chaque_routine_pilote_sa_ligne_selon_sa_polarite) {
     composants({0});
     for (const Routine& r : routines) {
         for (uint8_t inverse : {uint8_t{0}, uint8_t{1}}) {
@@ -110,7 +110,7 @@ TEST_F(Pilote, ChaqueRoutinePiloteSaLigneSelonSaPolarite) {
     }
 }
 
-TEST_F(Pilote, MasqueNulEcritQuandMeme) {
+TEST_F(Pilote, masque_nul_ecrit_quand_meme) {
     composants({0});
     c_u = {};
     c_u.l[L_VPP2].masque = 0x10; // not selected by vpp40 0: must stay as it is
@@ -119,7 +119,7 @@ TEST_F(Pilote, MasqueNulEcritQuandMeme) {
     EXPECT_EQ(j.ecrits, std::vector<uint8_t>(std::size(routines), 0x5A));
 }
 
-TEST_F(Pilote, BitPartageLaDerniereRoutineDecide) {
+TEST_F(Pilote, bit_partage_la_derniere_routine_decide) {
     c_u = {};
     c_u.l[L_DATA_OUT] = {0x01, 0};
     c_u.l[L_DATA_93] = {0x01, 1};
@@ -138,7 +138,7 @@ TEST_F(Pilote, BitPartageLaDerniereRoutineDecide) {
     EXPECT_EQ(j.ecrits, (std::vector<uint8_t>{0x01, 0x00, 0x01, 0x00, 0x03, 0x02}));
 }
 
-TEST_F(Pilote, DataInPlusieursBits) {
+TEST_F(Pilote, data_in_plusieurs_bits) {
     struct Cas {
         uint8_t masque, inverse, etat;
         int attendu;
@@ -159,7 +159,7 @@ TEST_F(Pilote, DataInPlusieursBits) {
     EXPECT_TRUE(j.ecrits.empty());
 }
 
-TEST_F(Pilote, VtestChoisitVpp2OuVpp1AChaqueAppel) {
+TEST_F(Pilote, vtest_choisit_vpp2_ou_vpp1_a_chaque_appel) {
     composants({0, 1});
     c_u = brochage_korval; // VPP1 0x08, VPP2 0x10, active low
     port_donnee = 0x18;    // both off
@@ -178,7 +178,7 @@ TEST_F(Pilote, VtestChoisitVpp2OuVpp1AChaqueAppel) {
     EXPECT_EQ(j.ecrits, (std::vector<uint8_t>{0x08, 0x00, 0x08, 0x18}));
 }
 
-TEST_F(Pilote, VtestSansComposantSelectionne) {
+TEST_F(Pilote, vtest_sans_composant_selectionne) {
     c_u = brochage_korval;
     for (int selection : {0, 3, -1}) {
         tab_pic.clear();
@@ -192,7 +192,7 @@ TEST_F(Pilote, VtestSansComposantSelectionne) {
     }
 }
 
-TEST_F(Pilote, InitPortOctetsEcritsSelonLeBrochage) {
+TEST_F(Pilote, init_port_octets_ecrits_selon_le_brochage) {
     struct Cas {
         const char* nom;
         Brochage b;
@@ -225,7 +225,7 @@ TEST_F(Pilote, InitPortOctetsEcritsSelonLeBrochage) {
     EXPECT_EQ(port_donnee & 0x60, 0);
 }
 
-TEST_F(Pilote, InitPortOuvreQuandFermeOuQuandLaBaseChange) {
+TEST_F(Pilote, init_port_ouvre_quand_ferme_ou_quand_la_base_change) {
     PORT_PARA = 0x10278; // only the low 16 bits name the port
     init_port();
     init_port();
@@ -246,7 +246,7 @@ TEST_F(Pilote, InitPortOuvreQuandFermeOuQuandLaBaseChange) {
     EXPECT_EQ(k.ouvertures, std::vector<int>{0x378});
 }
 
-TEST_F(Pilote, AttenteCompteNPlusValTempo) {
+TEST_F(Pilote, attente_compte_n_plus_val_tempo) {
     struct Cas {
         int n, tempo, lectures;
     };
@@ -265,7 +265,7 @@ TEST_F(Pilote, AttenteCompteNPlusValTempo) {
     }
 }
 
-TEST_F(Pilote, AttenteSansDepassementDEntier) {
+TEST_F(Pilote, attente_sans_depassement_d_entier) {
     // Each reading is 1000 s later: INT_MAX + INT_MAX µs (about 4295 s) ends at the 6th reading.
     j.horloge = [](int i) { return int64_t{i} * 1'000'000'000'000; };
     val_tempo = INT_MAX;
@@ -279,7 +279,7 @@ TEST_F(Pilote, AttenteSansDepassementDEntier) {
     EXPECT_EQ(j.lectures_horloge, 2);
 }
 
-TEST_F(Pilote, AttenteLaisseLeBackendAttendre) {
+TEST_F(Pilote, attente_laisse_le_backend_attendre) {
     // A simulated clock jumps: attente hands the start and the duration in ns to the backend.
     struct Saut : Faux_backend {
         using Faux_backend::Faux_backend;

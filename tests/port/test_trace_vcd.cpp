@@ -140,7 +140,7 @@ class Trace : public test::Etat_propre {
 
 } // namespace
 
-TEST_F(Trace, FrontsDUneSequenceDeRoutines) {
+TEST_F(Trace, fronts_d_une_sequence_de_routines) {
     c_u = brochage_korval;
     demarre();
     init_port();   // 0x1F at 1, 2, 3 and 4 µs: every line at rest from the first write
@@ -180,7 +180,7 @@ TEST_F(Trace, FrontsDUneSequenceDeRoutines) {
         << "the trace ends at its destruction time";
 }
 
-TEST_F(Trace, DataBusSuitLeBackendQuiLeVoit) {
+TEST_F(Trace, bus_de_donnees_suit_le_backend_qui_le_voit) {
     e.bus = true;
     demarre();
     e.bus = false;
@@ -196,7 +196,7 @@ TEST_F(Trace, DataBusSuitLeBackendQuiLeVoit) {
     EXPECT_EQ(v.fronts.at("DATA_BUS"), (Fronts{{0, '1'}, {1000, '0'}, {3000, '1'}, {4000, 'x'}}));
 }
 
-TEST_F(Trace, MemeHorlogePourAttenteQueLePort) {
+TEST_F(Trace, meme_horloge_pour_attente_que_le_port) {
     // attente goes through the trace to the wrapped clock, and later accesses are stamped with it.
     struct Sauteur : Faux_port {
         using Faux_port::Faux_port;
@@ -213,7 +213,7 @@ TEST_F(Trace, MemeHorlogePourAttenteQueLePort) {
     EXPECT_EQ(v.fronts.at("CLK"), (Fronts{{0, '0'}, {101000, '1'}}));
 }
 
-TEST_F(Trace, FichierImpossibleLaissePasserLesAcces) {
+TEST_F(Trace, fichier_impossible_laisse_passer_les_acces) {
     fichier = rep.fichier("absent/t.vcd");
     demarre();
     ASSERT_EQ(messages.messages().size(), 1u);
@@ -226,7 +226,7 @@ TEST_F(Trace, FichierImpossibleLaissePasserLesAcces) {
 
 // The reference reader of the signal viewers' world: sigrok must decode an I2C start and address
 // byte from the trace of the line routines.
-TEST_F(Trace, SigrokDecodeUnOctetI2c) {
+TEST_F(Trace, sigrok_decode_un_octet_i2c) {
     if (std::system("sigrok-cli --version >/dev/null 2>&1") != 0)
         GTEST_SKIP() << "sigrok-cli is not installed";
     c_u = brochage_p16pro; // DATA_OUT, CLK active low: decoded back to logical levels

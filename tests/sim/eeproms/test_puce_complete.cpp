@@ -1,6 +1,6 @@
 // Every byte of a chip written then read back, on each bus, through the simulated board: the
 // chip's own memory holds what was written and the read returns what the chip holds.
-#include "banc_eeprom.h"
+#include "eeprom/banc_eeprom.h"
 
 #include <algorithm>
 
@@ -18,7 +18,7 @@ struct Cas_puce {
 
 class Puce_complete : public Banc, public testing::WithParamInterface<Cas_puce> {};
 
-TEST_P(Puce_complete, EcritPuisLitToutLaPuce) {
+TEST_P(Puce_complete, ecrit_puis_lit_toute_la_puce) {
     const Cas_puce& c = GetParam();
     Options_eeprom o;
     o.duree_ecriture_ns = c.duree_ecriture_ns;

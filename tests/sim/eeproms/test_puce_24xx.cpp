@@ -1,5 +1,5 @@
 // The simulated 24xx I2C EEPROM, driven by hand-written bus sequences.
-#include "banc_eeprom.h"
+#include "eeprom/banc_eeprom.h"
 
 #include "sim/eeproms/puce_24xx.h"
 
@@ -49,7 +49,7 @@ bool repond(Bus& bus, int controle = 0xA0) {
     return ack;
 }
 
-TEST(Puce24xx, EcritUnOctetEnCinqMillisecondesPuisLeRelit) {
+TEST(Puce_24xx, ecrit_un_octet_en_cinq_millisecondes_puis_le_relit) {
     auto p = puce_24("24C02", 256);
     Bus bus(*p);
     EXPECT_TRUE(ecrit_octet(bus, 0xA0, {0x10}, 0x5A));
@@ -65,7 +65,7 @@ TEST(Puce24xx, EcritUnOctetEnCinqMillisecondesPuisLeRelit) {
     EXPECT_EQ(p->cycles_termines(), 1);
 }
 
-TEST(Puce24xx, OctetDeControleBitsDeBlocEtBrochesDeSelection) {
+TEST(Puce_24xx, octet_de_controle_bits_de_bloc_et_broches_de_selection) {
     auto p02 = puce_24("24C02", 256);
     Bus b02(*p02);
     EXPECT_FALSE(repond(b02, 0xB0)); // not a 24xx device type
@@ -86,7 +86,7 @@ TEST(Puce24xx, OctetDeControleBitsDeBlocEtBrochesDeSelection) {
     EXPECT_EQ(lit_octet(b16, 0xA0, {0xA3}), 0xFF); // block 0, same low byte
 }
 
-TEST(Puce24xx, DeuxOctetsDAdresseEtBitDuHautIgnore) {
+TEST(Puce_24xx, deux_octets_d_adresse_et_bit_du_haut_ignore) {
     auto p = puce_24("24C256", 32768);
     Bus bus(*p);
     EXPECT_EQ(p->octets_adresse(), 2);
@@ -97,7 +97,7 @@ TEST(Puce24xx, DeuxOctetsDAdresseEtBitDuHautIgnore) {
     EXPECT_FALSE(repond(bus, 0xA2));                     // chip-select bits compared
 }
 
-TEST(Puce24xx, EcriturePageRepartAuDebutDeLaPage) {
+TEST(Puce_24xx, ecriture_page_repart_au_debut_de_la_page) {
     auto p = puce_24("24C02", 256);
     Bus bus(*p);
     EXPECT_EQ(p->taille_page(), 8);
@@ -115,7 +115,7 @@ TEST(Puce24xx, EcriturePageRepartAuDebutDeLaPage) {
     EXPECT_EQ(p->cycles_termines(), 1);
 }
 
-TEST(Puce24xx, SeulUnStopApresUnOctetEntierLanceLEcriture) {
+TEST(Puce_24xx, seul_un_stop_apres_un_octet_entier_lance_l_ecriture) {
     auto p = puce_24("24C02", 256);
     Bus bus(*p);
     // STOP after 3 bits of the data byte: the write is abandoned and the chip stays ready.
@@ -142,7 +142,7 @@ TEST(Puce24xx, SeulUnStopApresUnOctetEntierLanceLEcriture) {
     EXPECT_EQ(p->cycles_termines(), 0);
 }
 
-TEST(Puce24xx, PointeurLectureCouranteEtSequentielle) {
+TEST(Puce_24xx, pointeur_lecture_courante_et_sequentielle) {
     auto p = puce_24("24C02", 256);
     auto m = test_eeprom::motif(256, 7);
     p->remplit(m);
@@ -170,7 +170,7 @@ TEST(Puce24xx, PointeurLectureCouranteEtSequentielle) {
     bus.stop();
 }
 
-TEST(Puce24xx, CoupureDAlimentationPendantLeCyclePerdLOctet) {
+TEST(Puce_24xx, coupure_d_alimentation_pendant_le_cycle_perd_l_octet) {
     auto p = puce_24("24C02", 256);
     Bus bus(*p);
     EXPECT_TRUE(ecrit_octet(bus, 0xA0, {0x05}, 0x00));
@@ -185,7 +185,7 @@ TEST(Puce24xx, CoupureDAlimentationPendantLeCyclePerdLOctet) {
     EXPECT_TRUE(bus.sortie());
 }
 
-TEST(Puce24xx, Pannes) {
+TEST(Puce_24xx, pannes) {
     {
         auto p = puce_24("24C02", 256, {.occupee = true});
         Bus bus(*p);
@@ -235,7 +235,7 @@ TEST(Puce24xx, Pannes) {
     }
 }
 
-TEST(Puce24xx, EtatEnIntelHex) {
+TEST(Puce_24xx, etat_en_intel_hex) {
     auto p = puce_24("24C02", 256);
     auto m = test_eeprom::motif(256, 3);
     m[0] = 0x00;
@@ -265,7 +265,7 @@ TEST(Puce24xx, EtatEnIntelHex) {
     EXPECT_EQ(q->contenu(), attendu);
 }
 
-TEST(Puce24xx, FabriqueParTypeEtTaille) {
+TEST(Puce_24xx, fabrique_par_type_et_taille) {
     Desc_PIC d;
     d.nom = "X";
     d.taille_donnee = 256;

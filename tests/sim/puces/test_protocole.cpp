@@ -12,7 +12,7 @@ using test::Programmateur_test;
 
 class Protocole : public test::Puces {};
 
-TEST_F(Protocole, EntreeAvecClkEtDataBasApresVdd) {
+TEST_F(Protocole, entree_avec_clk_et_data_bas_apres_vdd) {
     Puce_flash puce(pic("PIC16F84"));
     Programmateur_test p(puce);
     EXPECT_EQ(puce.mode(), Mode_puce::eteinte);
@@ -26,7 +26,7 @@ TEST_F(Protocole, EntreeAvecClkEtDataBasApresVdd) {
     EXPECT_EQ(puce.nombre_violations(), 0);
 }
 
-TEST_F(Protocole, EntreeRefuseeQuandClkOuDataHautOuVppAvantVdd) {
+TEST_F(Protocole, entree_refusee_quand_clk_ou_data_haut_ou_vpp_avant_vdd) {
     struct Cas {
         const char* nom;
         bool clk, data, vpp_d_abord;
@@ -54,7 +54,7 @@ TEST_F(Protocole, EntreeRefuseeQuandClkOuDataHautOuVppAvantVdd) {
     }
 }
 
-TEST_F(Protocole, PuceVppAvantVddEntreDansLesDeuxOrdres) {
+TEST_F(Protocole, puce_vpp_avant_vdd_entre_dans_les_deux_ordres) {
     for (const char* nom : {"PIC16F628", "PIC12C671"}) {
         SCOPED_TRACE(nom);
         std::unique_ptr<Modele_puce> modele = cree_puce(pic(nom), {});
@@ -73,7 +73,7 @@ TEST_F(Protocole, PuceVppAvantVddEntreDansLesDeuxOrdres) {
     }
 }
 
-TEST_F(Protocole, SortieParVppOuVddRemetLeCompteurAZero) {
+TEST_F(Protocole, sortie_par_vpp_ou_vdd_remet_le_compteur_a_zero) {
     Puce_flash puce(pic("PIC16F84"));
     puce.contenu().programme[0] = 0x0123;
     Programmateur_test p(puce);
@@ -98,7 +98,7 @@ TEST_F(Protocole, SortieParVppOuVddRemetLeCompteurAZero) {
     EXPECT_EQ(puce.compteur(), 0);
 }
 
-TEST_F(Protocole, LectureMenePuisRelacheLaLigne) {
+TEST_F(Protocole, lecture_mene_puis_relache_la_ligne) {
     Puce_flash puce(pic("PIC16F84"));
     const unsigned mot = 0x2A5C;
     puce.contenu().programme[0] = mot;
@@ -122,7 +122,7 @@ TEST_F(Protocole, LectureMenePuisRelacheLaLigne) {
     EXPECT_EQ(p.trame(4), 0x8001u | (mot << 1));
 }
 
-TEST_F(Protocole, ChargementNeGardeQueLes14BitsDeDonnee) {
+TEST_F(Protocole, chargement_ne_garde_que_les_14_bits_de_donnee) {
     Puce_flash puce(pic("PIC16F84"));
     Programmateur_test p(puce);
     p.entre();
@@ -137,7 +137,7 @@ TEST_F(Protocole, ChargementNeGardeQueLes14BitsDeDonnee) {
     EXPECT_EQ(puce.contenu().programme[1], 0x1555);
 }
 
-TEST_F(Protocole, LargeurDesCommandesSelonLaPuce) {
+TEST_F(Protocole, largeur_des_commandes_selon_la_puce) {
     // 16F84: only the low 4 bits count, 0x26 is Increment Address.
     Puce_flash f84(pic("PIC16F84"));
     Programmateur_test p(f84);

@@ -33,7 +33,7 @@ class Flash : public test::Puces {
     }
 };
 
-TEST_F(Flash, EcritUnMotAuBoutDuCycleEtLeRelit) {
+TEST_F(Flash, ecrit_un_mot_au_bout_du_cycle_et_le_relit) {
     Puce_flash puce(pic("PIC16F84"));
     EXPECT_EQ(puce.duree_cycle(), 5'000'000); // half the 10 ms maximum
     Programmateur_test p(puce);
@@ -54,7 +54,7 @@ TEST_F(Flash, EcritUnMotAuBoutDuCycleEtLeRelit) {
     EXPECT_EQ(puce.nombre_violations(), 0);
 }
 
-TEST_F(Flash, CommandePendantLeCycleIgnoreeEtCibleLaisseeEffacee) {
+TEST_F(Flash, commande_pendant_le_cycle_ignoree_et_cible_laissee_effacee) {
     Puce_flash puce(pic("PIC16F84"));
     puce.contenu().programme[0] = 0x0000;
     Programmateur_test p(puce);
@@ -79,7 +79,7 @@ TEST_F(Flash, CommandePendantLeCycleIgnoreeEtCibleLaisseeEffacee) {
     EXPECT_EQ(lente.nombre_violations(Genre_violation::commande_pendant_cycle), 1);
 }
 
-TEST_F(Flash, SortieDuModePendantLeCycle) {
+TEST_F(Flash, sortie_du_mode_pendant_le_cycle) {
     Puce_flash puce(pic("PIC16F84"));
     puce.contenu().programme[0] = 0x0000;
     Programmateur_test p(puce);
@@ -93,7 +93,7 @@ TEST_F(Flash, SortieDuModePendantLeCycle) {
     EXPECT_EQ(puce.contenu().programme[0], 0x3FFF);
 }
 
-TEST_F(Flash, CompteurEtMemoireProgrammeRepliee) {
+TEST_F(Flash, compteur_et_memoire_programme_repliee) {
     Puce_flash puce(pic("PIC16F83")); // 512 words
     puce.contenu().programme[5] = 0x0ABC;
     Programmateur_test p(puce);
@@ -104,7 +104,7 @@ TEST_F(Flash, CompteurEtMemoireProgrammeRepliee) {
     EXPECT_EQ(puce.contenu().programme[5], 0x0123);
 }
 
-TEST_F(Flash, EspaceDeConfiguration) {
+TEST_F(Flash, espace_de_configuration) {
     Puce_flash puce(pic("PIC16F84A"));
     Programmateur_test p(puce);
     p.entre();
@@ -141,7 +141,7 @@ TEST_F(Flash, EspaceDeConfiguration) {
     EXPECT_EQ(q.lit(), 0x3FFFu);
 }
 
-TEST_F(Flash, ConfigGardeSesBitsNonImplementes) {
+TEST_F(Flash, config_garde_ses_bits_non_implementes) {
     struct Cas {
         const char* nom;
         unsigned lu; // after writing 0x0000
@@ -157,7 +157,7 @@ TEST_F(Flash, ConfigGardeSesBitsNonImplementes) {
     }
 }
 
-TEST_F(Flash, MemoireDeDonnees) {
+TEST_F(Flash, memoire_de_donnees) {
     Puce_flash puce(pic("PIC16F84")); // 64 bytes
     Programmateur_test p(puce);
     p.entre();
@@ -170,7 +170,7 @@ TEST_F(Flash, MemoireDeDonnees) {
     EXPECT_EQ(p.lit(4), 0x3FFFu) << "program word 67 is untouched";
 }
 
-TEST_F(Flash, EffacementEnBloc16F84) {
+TEST_F(Flash, effacement_en_bloc_16F84) {
     Puce_flash puce(pic("PIC16F84"));
     Contenu_pic& c = puce.contenu();
     c.programme[0] = 0x2805;
@@ -211,7 +211,7 @@ TEST_F(Flash, EffacementEnBloc16F84) {
     EXPECT_EQ(puce.nombre_violations(), 0);
 }
 
-TEST_F(Flash, EffacementSelonLaVariante) {
+TEST_F(Flash, effacement_selon_la_variante) {
     // 16F84A: 9 erases by itself; 8 after it rewrites the blank latch, harmlessly.
     Puce_flash a(pic("PIC16F84A"));
     a.contenu().programme[7] = 0x0000;
@@ -259,7 +259,7 @@ TEST_F(Flash, EffacementSelonLaVariante) {
     EXPECT_EQ(f877.contenu().programme[0], 0x0043) << "7 without 1 before it arms nothing";
 }
 
-TEST_F(Flash, ProgrammationSansEffacement0x18) {
+TEST_F(Flash, programmation_sans_effacement_0x18) {
     Puce_flash f628(pic("PIC16F628"));
     f628.contenu().programme[0] = 0x3F0F;
     Programmateur_test p(f628);
@@ -280,7 +280,7 @@ TEST_F(Flash, ProgrammationSansEffacement0x18) {
     EXPECT_EQ(f84.contenu().programme[0], 0x30FF);
 }
 
-TEST_F(Flash, ProtectionPuisSequenceDeDeprotection) {
+TEST_F(Flash, protection_puis_sequence_de_deprotection) {
     for (bool aux_increments : {true, false}) {
         SCOPED_TRACE(aux_increments ? "at 0x2007" : "at 0x2000");
         Puce_flash puce(pic("PIC16F84"));
@@ -326,7 +326,7 @@ TEST_F(Flash, ProtectionPuisSequenceDeDeprotection) {
     }
 }
 
-TEST_F(Flash, ZonesProtegeesParLesPairesCp) {
+TEST_F(Flash, zones_protegees_par_les_paires_cp) {
     struct Cas {
         const char* nom;
         uint16_t config;
@@ -371,7 +371,7 @@ TEST_F(Flash, ZonesProtegeesParLesPairesCp) {
     EXPECT_EQ(p.lit(), 0x0000u);
 }
 
-TEST_F(Flash, PannesDeLaPuce) {
+TEST_F(Flash, pannes_de_la_puce) {
     {
         SCOPED_TRACE("cellule morte");
         Pannes_puce pannes;

@@ -44,7 +44,7 @@ std::map<int, unsigned> mots_du_fichier(const std::string& texte) {
 
 class Etat_hex : public test::Puces {};
 
-TEST_F(Etat_hex, DispositionClasse1) {
+TEST_F(Etat_hex, disposition_classe_1) {
     Puce_flash puce(pic("PIC16F84"));
     Contenu_pic& c = puce.contenu();
     c.programme[1] = 0x2805;
@@ -64,7 +64,7 @@ TEST_F(Etat_hex, DispositionClasse1) {
     EXPECT_EQ(m[0x4200 + 2 * 63], 0x5Au);
 }
 
-TEST_F(Etat_hex, DispositionClasse3AvecCalibration) {
+TEST_F(Etat_hex, disposition_classe_3_avec_calibration) {
     Puce_eprom puce(pic("PIC12C508"));
     puce.contenu().ids[3] = 0x0ABC;
     std::map<int, unsigned> m = mots_du_fichier(puce.etat_hex());
@@ -75,7 +75,7 @@ TEST_F(Etat_hex, DispositionClasse3AvecCalibration) {
     EXPECT_EQ(m[0x1FFE], 0x0FFFu);
 }
 
-TEST_F(Etat_hex, AllerRetourPourChaqueClasse) {
+TEST_F(Etat_hex, aller_retour_pour_chaque_classe) {
     for (const char* nom : {"PIC16F877", "PIC16C74A", "PIC12C671", "PIC16C505"}) {
         SCOPED_TRACE(nom);
         std::unique_ptr<Modele_puce> a = cree_puce(pic(nom), {});
@@ -94,7 +94,7 @@ TEST_F(Etat_hex, AllerRetourPourChaqueClasse) {
     }
 }
 
-TEST_F(Etat_hex, FichierRefuse) {
+TEST_F(Etat_hex, fichier_refuse) {
     Puce_flash f84(pic("PIC16F84"));
     f84.contenu().programme[0] = 0x0001;
     std::string texte = f84.etat_hex();
@@ -116,7 +116,7 @@ TEST_F(Etat_hex, FichierRefuse) {
     EXPECT_EQ(autre.contenu().programme[0], 0x0001);
 }
 
-TEST_F(Etat_hex, ChargementRepartDUnePuceVierge) {
+TEST_F(Etat_hex, chargement_repart_d_une_puce_vierge) {
     Puce_eprom puce(pic("PIC12C508"));
     puce.contenu().programme[0] = 0x0000;
     puce.contenu().programme[0x1FF] = 0x0000;
@@ -127,7 +127,7 @@ TEST_F(Etat_hex, ChargementRepartDUnePuceVierge) {
     EXPECT_EQ(puce.contenu().config, 0x0FEA);
 }
 
-TEST_F(Etat_hex, FabriqueParClasse) {
+TEST_F(Etat_hex, fabrique_par_classe) {
     EXPECT_NE(dynamic_cast<Puce_flash*>(cree_puce(pic("PIC16F84"), {}).get()), nullptr);
     EXPECT_NE(dynamic_cast<Puce_eprom*>(cree_puce(pic("PIC16C74A"), {}).get()), nullptr);
     std::unique_ptr<Modele_puce> c508 = cree_puce(pic("PIC12C508"), {});

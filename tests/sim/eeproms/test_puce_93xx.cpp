@@ -1,5 +1,5 @@
 // The simulated 93xx Microwire EEPROM (x8), driven by hand-written bus sequences.
-#include "banc_eeprom.h"
+#include "eeprom/banc_eeprom.h"
 
 #include "sim/eeproms/puce_93xx.h"
 
@@ -39,7 +39,7 @@ bool etat(Bus& bus) {
     return bus.sortie();
 }
 
-TEST(Puce93xx, LectureZeroFictifPuisOctetsSequentiels) {
+TEST(Puce_93xx, lecture_zero_fictif_puis_octets_sequentiels) {
     auto p = puce_93(128);
     EXPECT_EQ(p->bits_adresse(), 7);
     auto m = test_eeprom::motif(128, 1);
@@ -58,7 +58,7 @@ TEST(Puce93xx, LectureZeroFictifPuisOctetsSequentiels) {
     EXPECT_TRUE(bus.sortie()); // DO floats
 }
 
-TEST(Puce93xx, EcritureRefuseeAvantEWENPuisCycleEtEtat) {
+TEST(Puce_93xx, ecriture_refusee_avant_EWEN_puis_cycle_et_etat) {
     auto p = puce_93(128);
     Bus bus(*p, false);
     // Power-up state is EWDS: the write is ignored, no cycle, ready at once.
@@ -95,7 +95,7 @@ TEST(Puce93xx, EcritureRefuseeAvantEWENPuisCycleEtEtat) {
     EXPECT_FALSE(p->ecriture_autorisee());
 }
 
-TEST(Puce93xx, EffacementsEtEcritureGlobale) {
+TEST(Puce_93xx, effacements_et_ecriture_globale) {
     auto p = puce_93(128);
     p->remplit(std::vector<uint8_t>(128, 0x00));
     Bus bus(*p);
@@ -120,7 +120,7 @@ TEST(Puce93xx, EffacementsEtEcritureGlobale) {
     EXPECT_EQ(p->contenu(), std::vector<uint8_t>(128, 0xFF));
 }
 
-TEST(Puce93xx, LargeurDAdresseEtBitsIgnores) {
+TEST(Puce_93xx, largeur_d_adresse_et_bits_ignores) {
     struct Cas {
         int taille, bits;
     };
@@ -141,7 +141,7 @@ TEST(Puce93xx, LargeurDAdresseEtBitsIgnores) {
     EXPECT_EQ(p->contenu()[0xCD], 0x42);
 }
 
-TEST(Puce93xx, Pannes) {
+TEST(Puce_93xx, pannes) {
     {
         auto p = puce_93(128, {.occupee = true});
         Bus bus(*p);

@@ -1,6 +1,6 @@
 // Memory edit dialog: one program word or data byte at a time, in the display base; and the
 // number-base list.
-#include "vue/modification.h"
+#include "vue/texte_modification.h"
 #include "core/catalogue.h"
 #include "core/etat.h"
 #include "core/memoire.h"

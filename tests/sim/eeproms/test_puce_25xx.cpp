@@ -1,5 +1,5 @@
 // The simulated 25xx SPI EEPROM, driven by hand-written bus sequences (mode 0).
-#include "banc_eeprom.h"
+#include "eeprom/banc_eeprom.h"
 
 #include "sim/eeproms/puce_25xx.h"
 
@@ -32,7 +32,7 @@ uint8_t statut(Bus& bus) {
     return trame(bus, {0x05, 0x00})[1];
 }
 
-TEST(Puce25xx, WRENPuisWRITEAvecWIPEtWELRemisAZero) {
+TEST(Puce_25xx, WREN_puis_WRITE_avec_WIP_et_WEL_remis_a_zero) {
     auto p = puce_25(128);
     Bus bus(*p, true);
     EXPECT_EQ(statut(bus), 0x00);
@@ -54,7 +54,7 @@ TEST(Puce25xx, WRENPuisWRITEAvecWIPEtWELRemisAZero) {
     EXPECT_EQ(trame(bus, {0x03, 0x90, 0x00})[2], 0x5A);
 }
 
-TEST(Puce25xx, LeCycleNeDemarreQuApresUnOctetEntier) {
+TEST(Puce_25xx, le_cycle_ne_demarre_qu_apres_un_octet_entier) {
     auto p = puce_25(128);
     Bus bus(*p, true);
     // CS raised after 3 bits of the data byte: nothing.
@@ -83,7 +83,7 @@ TEST(Puce25xx, LeCycleNeDemarreQuApresUnOctetEntier) {
     EXPECT_EQ(statut(bus), 0x00);
 }
 
-TEST(Puce25xx, A8DansLeBit3DeLInstructionSurLa25C040) {
+TEST(Puce_25xx, A8_dans_le_bit_3_de_l_instruction_sur_la_25C040) {
     auto p = puce_25(512);
     auto m = test_eeprom::motif(512, 4);
     p->remplit(m);
@@ -97,7 +97,7 @@ TEST(Puce25xx, A8DansLeBit3DeLInstructionSurLa25C040) {
     EXPECT_EQ(p->contenu()[0x007], m[0x007]);
 }
 
-TEST(Puce25xx, LectureSequentielleEtPage) {
+TEST(Puce_25xx, lecture_sequentielle_et_page) {
     auto p = puce_25(8192);
     EXPECT_EQ(p->octets_adresse(), 2);
     EXPECT_EQ(p->taille_page(), 32);
@@ -115,7 +115,7 @@ TEST(Puce25xx, LectureSequentielleEtPage) {
     EXPECT_EQ(p->contenu()[0x1220], 3); // wraps inside the 32-byte page
 }
 
-TEST(Puce25xx, ProtectionDeBlocs) {
+TEST(Puce_25xx, protection_de_blocs) {
     Options_eeprom o;
     o.protection_initiale = 3;
     auto p = puce_25(512, {}, o);
@@ -152,7 +152,7 @@ TEST(Puce25xx, ProtectionDeBlocs) {
     EXPECT_EQ(q->contenu(), p->contenu());
 }
 
-TEST(Puce25xx, Pannes) {
+TEST(Puce_25xx, pannes) {
     auto p = puce_25(128, {.occupee = true});
     Bus bus(*p, true);
     trame(bus, {0x06});

@@ -1,5 +1,5 @@
 // Options window: layout, lists, and its handlers (show, fill, type change, Ok, Annuler).
-#include "vue/options.h"
+#include "vue/texte_options.h"
 #include "core/conf_port.h"
 #include "core/etat.h"
 #include "core/messages.h"

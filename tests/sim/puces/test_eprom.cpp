@@ -38,7 +38,7 @@ class Eprom : public test::Puces {
     }
 };
 
-TEST_F(Eprom, LesBitsNeVontQueDe1A0) {
+TEST_F(Eprom, les_bits_ne_vont_que_de_1_a_0) {
     Puce_eprom puce(pic("PIC16C74A"));
     Programmateur_test p(puce);
     p.entre();
@@ -55,7 +55,7 @@ TEST_F(Eprom, LesBitsNeVontQueDe1A0) {
     EXPECT_EQ(puce.nombre_violations(), 0);
 }
 
-TEST_F(Eprom, ChaqueMotDemandeSonNombreDImpulsions) {
+TEST_F(Eprom, chaque_mot_demande_son_nombre_d_impulsions) {
     Puce_eprom puce(pic("PIC16C74A"));
     for (int n : {1, 2, 3}) {
         SCOPED_TRACE(n);
@@ -72,7 +72,7 @@ TEST_F(Eprom, ChaqueMotDemandeSonNombreDImpulsions) {
     }
 }
 
-TEST_F(Eprom, ImpulsionsCourtesEtLongues) {
+TEST_F(Eprom, impulsions_courtes_et_longues) {
     Puce_eprom puce(pic("PIC16C74A"));
     int a = mot_qui_demande(puce, 1);
     int b = mot_qui_demande(puce, 2);
@@ -98,7 +98,7 @@ TEST_F(Eprom, ImpulsionsCourtesEtLongues) {
     EXPECT_EQ(puce.nombre_violations(Genre_violation::impulsion_longue), 1);
 }
 
-TEST_F(Eprom, ImpulsionFinieParLaCommandeSuivanteOuLaSortie) {
+TEST_F(Eprom, impulsion_finie_par_la_commande_suivante_ou_la_sortie) {
     Puce_eprom puce(pic("PIC16C74A"));
     int a = mot_qui_demande(puce, 2);
     Programmateur_test p(puce);
@@ -119,7 +119,7 @@ TEST_F(Eprom, ImpulsionFinieParLaCommandeSuivanteOuLaSortie) {
     EXPECT_EQ(puce.contenu().programme[static_cast<std::size_t>(a + 1)], 0x2222);
 }
 
-TEST_F(Eprom, SurprogrammationEnregistreeClasse2) {
+TEST_F(Eprom, surprogrammation_enregistree_classe_2) {
     Puce_eprom puce(pic("PIC16C74A"));
     Programmateur_test p(puce);
     p.entre();
@@ -146,7 +146,7 @@ TEST_F(Eprom, SurprogrammationEnregistreeClasse2) {
     EXPECT_EQ(puce.suivi_programme(24).apres_verification, 0);
 }
 
-TEST_F(Eprom, SurprogrammationEnregistreeClasse3) {
+TEST_F(Eprom, surprogrammation_enregistree_classe_3) {
     Puce_eprom puce(pic("PIC12C509"));
     Programmateur_test p(puce);
     p.entre();
@@ -161,7 +161,7 @@ TEST_F(Eprom, SurprogrammationEnregistreeClasse3) {
     }
 }
 
-TEST_F(Eprom, PuceSaineProgrammableEn8Impulsions) {
+TEST_F(Eprom, puce_saine_programmable_en_8_impulsions) {
     Puce_eprom puce(pic("PIC12C509"));
     std::set<int> vus;
     int un = 0;
@@ -176,7 +176,7 @@ TEST_F(Eprom, PuceSaineProgrammableEn8Impulsions) {
     EXPECT_GE(vus.size(), 4u) << "some need more";
 }
 
-TEST_F(Eprom, EspaceDeConfigurationClasse2) {
+TEST_F(Eprom, espace_de_configuration_classe_2) {
     Puce_eprom puce(pic("PIC16C74A"));
     Programmateur_test p(puce);
     p.entre();
@@ -197,7 +197,7 @@ TEST_F(Eprom, EspaceDeConfigurationClasse2) {
     EXPECT_EQ(puce.contenu().ids[0], 0x2ABC);
 }
 
-TEST_F(Eprom, CompteurClasse3) {
+TEST_F(Eprom, compteur_classe_3) {
     Puce_eprom puce(pic("PIC12C508")); // 512 words: a 10-bit counter
     puce.contenu().programme[0] = 0x0A5A;
     puce.contenu().config = 0x0FEA;
@@ -227,7 +227,7 @@ TEST_F(Eprom, CompteurClasse3) {
     EXPECT_EQ(puce.nombre_violations(Genre_violation::ecriture_interdite), 1);
 }
 
-TEST_F(Eprom, ConfigClasse3Sur12Bits) {
+TEST_F(Eprom, config_classe_3_sur_12_bits) {
     Puce_eprom puce(pic("PIC12C508"));
     Programmateur_test p(puce);
     p.entre();
@@ -237,7 +237,7 @@ TEST_F(Eprom, ConfigClasse3Sur12Bits) {
     EXPECT_EQ(p.lit(), 0x0FE0u) << "bits 11..5 unimplemented, read 1";
 }
 
-TEST_F(Eprom, ProtectionDuCode) {
+TEST_F(Eprom, protection_du_code) {
     Puce_eprom puce(pic("PIC16C74A"));
     puce.contenu().programme[0] = 0x1234;
     puce.contenu().programme[0x7FF] = 0x0001;
@@ -284,7 +284,7 @@ TEST_F(Eprom, ProtectionDuCode) {
     EXPECT_EQ(q.lit(), 0x37EFu);
 }
 
-TEST_F(Eprom, MotDeCalibrationDUsine) {
+TEST_F(Eprom, mot_de_calibration_d_usine) {
     Puce_eprom c508(pic("PIC12C508"));
     int cal = c508.mot_calibration();
     EXPECT_EQ(cal & 0xF03, 0xC00) << "MOVLW k";
@@ -319,7 +319,7 @@ TEST_F(Eprom, MotDeCalibrationDUsine) {
     EXPECT_GT(valeurs.size(), 1u) << "each chip has its own value";
 }
 
-TEST_F(Eprom, PannesDeLaPuce) {
+TEST_F(Eprom, pannes_de_la_puce) {
     {
         SCOPED_TRACE("cellule morte");
         Pannes_puce pannes;

@@ -1,4 +1,4 @@
-#include "vue/modification.h"
+#include "vue/texte_modification.h"
 
 #include "core/genre_puce.h"
 #include "hex/hex.h"

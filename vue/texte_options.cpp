@@ -1,4 +1,4 @@
-#include "vue/options.h"
+#include "vue/texte_options.h"
 
 #include "core/repertoire_conf.h"
 #include "hex/hex.h"

@@ -10,7 +10,7 @@ using test::Programmateur_test;
 
 class Flash_recente : public test::Puces {};
 
-TEST_F(Flash_recente, UneEcritureNeFaitQueMettreDesBitsAZero) {
+TEST_F(Flash_recente, une_ecriture_ne_fait_que_mettre_des_bits_a_zero) {
     for (const char* nom : {"PIC16F628A", "PIC12F675"}) {
         SCOPED_TRACE(nom);
         Puce_flash_recente puce(pic(nom));
@@ -33,7 +33,7 @@ TEST_F(Flash_recente, UneEcritureNeFaitQueMettreDesBitsAZero) {
     }
 }
 
-TEST_F(Flash_recente, LeGroupeDeHuitMotsCoupeTropTotResteVierge) {
+TEST_F(Flash_recente, le_groupe_de_huit_mots_coupe_trop_tot_reste_vierge) {
     struct Cas {
         int64_t attente_us;
         int coupure; // command sent after the wait: End Programming, or a read
@@ -69,7 +69,7 @@ TEST_F(Flash_recente, LeGroupeDeHuitMotsCoupeTropTotResteVierge) {
     }
 }
 
-TEST_F(Flash_recente, OscillateurInterneSansMCLRRefuseVddDAbord) {
+TEST_F(Flash_recente, oscillateur_interne_sans_MCLR_refuse_vdd_d_abord) {
     struct Cas {
         const char* nom;
         uint16_t config; // internal oscillator, MCLR off
@@ -97,7 +97,7 @@ TEST_F(Flash_recente, OscillateurInterneSansMCLRRefuseVddDAbord) {
     }
 }
 
-TEST_F(Flash_recente, EffacementsSelonLeCompteur) {
+TEST_F(Flash_recente, effacements_selon_le_compteur) {
     // 12F675: in program space the bulk erase keeps OSCCAL and the configuration; in
     // configuration space it takes both, and lifts protection.
     Puce_flash_recente puce(pic("PIC12F675"));
