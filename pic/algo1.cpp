@@ -20,19 +20,8 @@ constexpr int t_entre_passes_us = 1;
 int Algo1_Charge_tout_vers_PM(const uint16_t* prog) {
     if (!composant_choisi()) return -1;
     debut_passe();
-    bool fini = parcours_programme(0, taille_prog, [&](int i) {
-        const uint16_t w = prog[i];
-        if (w == 0xFFFF) return true;
-        if (Read_Data_From_Program_Memory() == w) return true;
-        Load_Data_For_Program_Memory(w & 0x3FFF);
-        Begin_Programming();
-        const uint16_t lu = Read_Data_From_Program_Memory();
-        if ((lu & 0x3FFF) != (w & 0x3FFF)) {
-            prog_erreur(static_cast<unsigned>(i), w, lu, "Programme : ");
-            return false;
-        }
-        return true;
-    });
+    bool fini = parcours_programme(
+        0, taille_prog, [&](int i) { return ecrit_mot_verifie(i, prog[i], Begin_Programming); });
     if (!fini) return -1;
     fin_passe();
     return 0;
@@ -41,10 +30,7 @@ int Algo1_Charge_tout_vers_PM(const uint16_t* prog) {
 uint16_t* Algo1_Lit_tout_de_PM(uint16_t* prog) {
     if (!composant_choisi()) return prog;
     debut_passe();
-    parcours_programme(1, taille_prog, [&](int i) {
-        prog[i] = Read_Data_From_Program_Memory();
-        return true;
-    });
+    lit_mots_programme(prog);
     fin_passe();
     return prog;
 }
@@ -71,10 +57,7 @@ int Algo1_Charge_tout_vers_DM(const uint8_t* donnee) {
 uint8_t* Algo1_Lit_tout_de_DM(uint8_t* donnee) {
     if (!composant_choisi()) return donnee;
     debut_passe();
-    parcours_donnees(3, [&](int i) {
-        donnee[i] = static_cast<uint8_t>(Read_Data_From_Data_Memory() & 0xFF);
-        return true;
-    });
+    lit_octets_donnees(donnee);
     fin_passe();
     return donnee;
 }
@@ -157,10 +140,7 @@ void Algo1_Lit_ID_Config(Memoire_PIC& m) {
     debut_passe();
     Load_Configuration(0x3FF);
     if (le_ID_enable != 0) {
-        for (int k = 0; k < 4; ++k) {
-            m.id[k] = static_cast<uint8_t>(Read_Data_From_Program_Memory() & 0xFF);
-            if (k < 3) Increment_Adress();
-        }
+        lit_ids(m);
     } else {
         for (int k = 0; k < nb_id - 1; ++k) Increment_Adress();
     }

@@ -269,19 +269,7 @@ int ecrit_mots_un_a_un(const Famille_flash& f, const uint16_t* mots, int deb, in
     const int n = algo::taille_prog();
     const bool fini = parcours_adresses(
         deb, fin, n, 0, [taille] { return taille; },
-        [&](int i) {
-            const uint16_t w = mots[i];
-            if (w == 0xFFFF) return true;
-            if (Read_Data_From_Program_Memory() == w) return true;
-            Load_Data_For_Program_Memory(w & 0x3FFF);
-            f.programme_mot();
-            const uint16_t lu = Read_Data_From_Program_Memory();
-            if ((lu & 0x3FFF) != (w & 0x3FFF)) {
-                prog_erreur(static_cast<unsigned>(i), w, lu, prefixe_programme);
-                return false;
-            }
-            return true;
-        });
+        [&](int i) { return algo::ecrit_mot_verifie(i, mots[i], f.programme_mot); });
     if (!fini) return -1;
     fin_passe();
     return 0;
@@ -323,10 +311,7 @@ int ecrit_ids_config(const Famille_flash& f, const Memoire_PIC& m) {
 uint16_t* lit_programme(const Famille_flash& f, uint16_t* prog) {
     if (!composant_choisi()) return prog;
     debut_passe(f);
-    algo::parcours_programme(1, algo::taille_prog, [&](int i) {
-        prog[i] = Read_Data_From_Program_Memory();
-        return true;
-    });
+    algo::lit_mots_programme(prog);
     fin_passe();
     return prog;
 }
@@ -334,10 +319,7 @@ uint16_t* lit_programme(const Famille_flash& f, uint16_t* prog) {
 uint8_t* lit_donnees(const Famille_flash& f, uint8_t* donnee) {
     if (!composant_choisi()) return donnee;
     debut_passe(f);
-    algo::parcours_donnees(3, [&](int i) {
-        donnee[i] = static_cast<uint8_t>(Read_Data_From_Data_Memory() & 0xFF);
-        return true;
-    });
+    algo::lit_octets_donnees(donnee);
     fin_passe();
     return donnee;
 }
