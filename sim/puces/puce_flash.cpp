@@ -133,32 +133,10 @@ void Puce_flash::charge(int code, uint16_t valeur, int64_t) {
 }
 
 void Puce_flash::cible_ecriture(Cycle& c, int64_t t) {
-    c.zone = Zone::aucune;
-    if (dernier_donnee) {
-        c.valeur = latch_donnee;
-        if (mem.donnees.empty()) {
-            signale(Genre_violation::ecriture_interdite, t);
-        } else if (!donnees_protegees()) {
-            c.zone = Zone::donnee;
-            c.index = pc & static_cast<int>(mem.donnees.size() - 1);
-        }
-        return;
-    }
-    c.valeur = latch_programme;
-    if (pc < debut_config) {
-        int a = pc & (desc.taille_prog - 1);
-        if (!programme_protege(a)) {
-            c.zone = Zone::programme;
-            c.index = a;
-        }
-    } else if (pc < debut_config + 4) {
-        c.zone = Zone::id;
-        c.index = pc - debut_config;
-    } else if (pc == 0x2007) {
-        c.zone = Zone::config;
-    } else {
-        signale(Genre_violation::ecriture_interdite, t); // reserved, device ID, unimplemented
-    }
+    const Cible_flash cf = cible_flash(dernier_donnee, t);
+    c.zone = cf.zone;
+    c.index = cf.index;
+    c.valeur = dernier_donnee ? latch_donnee : latch_programme;
 }
 
 void Puce_flash::demarre_cycle(Genre_cycle g, int64_t t) {

@@ -34,7 +34,7 @@ class Puce_flash : public Puce_pic {
 
   private:
     enum class Genre_cycle { ecriture, programmation_seule, effacement };
-    enum class Zone { aucune, programme, id, config, donnee };
+    using Zone = Zone_flash;
     enum class Armement { aucun, programme, donnees };
     struct Cycle {
         bool actif = false;

@@ -190,37 +190,33 @@ Puce_flash_recente::Ecriture Puce_flash_recente::cible(int64_t t) {
     e.mots.fill(0x3FFF);
     const uint16_t latch =
         famille_b() ? latch_groupe[static_cast<std::size_t>(pc & 7)] : latch_programme;
-    if (dernier_donnee) {
-        if (mem.donnees.empty()) {
-            signale(Genre_violation::ecriture_interdite, t);
-        } else if (!donnees_protegees()) {
-            e.zone = Zone::donnee;
-            e.index = pc & static_cast<int>(mem.donnees.size() - 1);
-            e.mots[0] = latch_donnee;
-        }
-        return e;
-    }
-    if (pc < debut_config) {
-        const int a = adresse_programme();
-        if (programme_protege(a)) return e; // writes to protected memory are blocked
+    const Cible_flash c = cible_flash(dernier_donnee, t);
+    e.index = c.index;
+    switch (c.zone) {
+    case Zone_flash::aucune:
+        break;
+    case Zone_flash::donnee:
+        e.zone = Zone::donnee;
+        e.mots[0] = latch_donnee;
+        break;
+    case Zone_flash::programme:
         if (famille_b()) {
             e.zone = Zone::groupe;
-            e.index = a & ~7;
+            e.index = c.index & ~7;
             e.mots = latch_groupe;
         } else {
             e.zone = Zone::programme;
-            e.index = a;
             e.mots[0] = latch;
         }
-    } else if (pc < debut_config + 4) {
+        break;
+    case Zone_flash::id:
         e.zone = Zone::id;
-        e.index = pc - debut_config;
         e.mots[0] = latch;
-    } else if (pc == adresse_config) {
+        break;
+    case Zone_flash::config:
         e.zone = Zone::config;
         e.mots[0] = latch;
-    } else {
-        signale(Genre_violation::ecriture_interdite, t); // reserved, device ID, unimplemented
+        break;
     }
     return e;
 }

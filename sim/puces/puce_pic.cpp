@@ -398,3 +398,31 @@ bool Puce_pic::charge_etat_hex(const std::string& texte) {
     contenu_remplace();
     return true;
 }
+
+Puce_pic::Cible_flash Puce_pic::cible_flash(bool donnee, int64_t t) {
+    constexpr int debut_config = 0x2000;
+    constexpr int adresse_config = 0x2007;
+    Cible_flash c;
+    if (donnee) {
+        if (mem.donnees.empty()) {
+            signale(Genre_violation::ecriture_interdite, t);
+        } else if (!donnees_protegees()) {
+            c.zone = Zone_flash::donnee;
+            c.index = pc & static_cast<int>(mem.donnees.size() - 1);
+        }
+    } else if (pc < debut_config) {
+        const int a = pc & (desc.taille_prog - 1);
+        if (!programme_protege(a)) {
+            c.zone = Zone_flash::programme;
+            c.index = a;
+        }
+    } else if (pc < debut_config + 4) {
+        c.zone = Zone_flash::id;
+        c.index = pc - debut_config;
+    } else if (pc == adresse_config) {
+        c.zone = Zone_flash::config;
+    } else {
+        signale(Genre_violation::ecriture_interdite, t); // reserved, device ID, unimplemented
+    }
+    return c;
+}

@@ -132,7 +132,18 @@ class Puce_pic : public Modele_puce {
     uint16_t masque_protection() const {
         return static_cast<uint16_t>(masque_cp0 | masque_cp1 | masque_cpd);
     }
-    void met_a_blanc();              // blank contents, factory calibration kept
+    void met_a_blanc(); // blank contents, factory calibration kept
+
+    // Where a write at the counter lands on the 14-bit flash parts: the data byte when the last
+    // load was a data load, else a program word, an ID or the configuration word. A write to
+    // protected memory is blocked, one to a location the part does not have is recorded as a
+    // violation: both give aucune.
+    enum class Zone_flash { aucune, programme, id, config, donnee };
+    struct Cible_flash {
+        Zone_flash zone = Zone_flash::aucune;
+        int index = 0; // data byte, program word or ID
+    };
+    Cible_flash cible_flash(bool donnee, int64_t t);
     uint64_t alea(uint64_t n) const; // deterministic hash of n for this chip
 
     Desc_PIC desc;
