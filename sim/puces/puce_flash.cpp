@@ -24,8 +24,7 @@ bool Puce_flash::en_cycle(int64_t t) const {
 void Puce_flash::entree_programmation(int64_t) {
     pc = 0;
     latch_programme = 0x3FFF;
-    latch_donnee = 0xFF;
-    dernier_donnee = false;
+    latch_donnee = {};
     apres_1 = false;
     mode_effacement = false;
     armement = Armement::aucun;
@@ -122,21 +121,15 @@ Puce_pic::Suite_commande Puce_flash::commande(int code, int64_t t) {
 }
 
 void Puce_flash::charge(int code, uint16_t valeur, int64_t) {
-    if (code == 3) {
-        latch_donnee = static_cast<uint8_t>(valeur & 0xFF);
-        dernier_donnee = true;
-        return;
-    }
-    if (code == 0) pc = debut_config;
+    if (!charge_flash(code, valeur, latch_donnee)) return;
     latch_programme = valeur;
-    dernier_donnee = false;
 }
 
 void Puce_flash::cible_ecriture(Cycle& c, int64_t t) {
-    const Cible_flash cf = cible_flash(dernier_donnee, t);
+    const Cible_flash cf = cible_flash(latch_donnee.dernier, t);
     c.zone = cf.zone;
     c.index = cf.index;
-    c.valeur = dernier_donnee ? latch_donnee : latch_programme;
+    c.valeur = latch_donnee.dernier ? latch_donnee.octet : latch_programme;
 }
 
 void Puce_flash::demarre_cycle(Genre_cycle g, int64_t t) {
@@ -150,7 +143,7 @@ void Puce_flash::demarre_cycle(Genre_cycle g, int64_t t) {
         c.genre = Genre_cycle::effacement;
         if (pc >= debut_config) {
             c.efface_programme = c.efface_ids = c.efface_donnees = c.efface_config = true;
-        } else if (dernier_donnee) {
+        } else if (latch_donnee.dernier) {
             c.efface_donnees = !donnees_protegees();
         } else {
             c.efface_programme = !protection_programme();

@@ -60,8 +60,7 @@ class Puce_flash : public Puce_pic {
     int64_t t_cycle;
     Cycle cycle;
     uint16_t latch_programme = 0x3FFF;
-    uint8_t latch_donnee = 0xFF;
-    bool dernier_donnee = false;  // the last load was Load Data for Data Memory
+    Latch_donnee_flash latch_donnee;
     bool apres_1 = false;         // the previous command was 1
     bool mode_effacement = false; // toggled by each 1, 7 pair
     Armement armement = Armement::aucun;

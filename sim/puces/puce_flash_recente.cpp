@@ -62,8 +62,7 @@ void Puce_flash_recente::entree_programmation(int64_t) {
     pc = 0;
     latch_programme = 0x3FFF;
     latch_groupe.fill(0x3FFF);
-    latch_donnee = 0xFF;
-    dernier_donnee = false;
+    latch_donnee = {};
 }
 
 void Puce_flash_recente::sortie_programmation(int64_t t) {
@@ -172,17 +171,11 @@ Puce_pic::Suite_commande Puce_flash_recente::commande(int code, int64_t t) {
 }
 
 void Puce_flash_recente::charge(int code, uint16_t valeur, int64_t) {
-    if (code == 3) {
-        latch_donnee = static_cast<uint8_t>(valeur & 0xFF);
-        dernier_donnee = true;
-        return;
-    }
-    if (code == 0) pc = debut_config;
+    if (!charge_flash(code, valeur, latch_donnee)) return;
     if (famille_b())
         latch_groupe[static_cast<std::size_t>(pc & 7)] = valeur;
     else
         latch_programme = valeur;
-    dernier_donnee = false;
 }
 
 Puce_flash_recente::Ecriture Puce_flash_recente::cible(int64_t t) {
@@ -190,14 +183,14 @@ Puce_flash_recente::Ecriture Puce_flash_recente::cible(int64_t t) {
     e.mots.fill(0x3FFF);
     const uint16_t latch =
         famille_b() ? latch_groupe[static_cast<std::size_t>(pc & 7)] : latch_programme;
-    const Cible_flash c = cible_flash(dernier_donnee, t);
+    const Cible_flash c = cible_flash(latch_donnee.dernier, t);
     e.index = c.index;
     switch (c.zone) {
     case Zone_flash::aucune:
         break;
     case Zone_flash::donnee:
         e.zone = Zone::donnee;
-        e.mots[0] = latch_donnee;
+        e.mots[0] = latch_donnee.octet;
         break;
     case Zone_flash::programme:
         if (famille_b()) {

@@ -94,8 +94,7 @@ class Puce_flash_recente : public Puce_pic {
     Externe externe;
     uint16_t latch_programme = 0x3FFF;
     std::array<uint16_t, 8> latch_groupe{};
-    uint8_t latch_donnee = 0xFF;
-    bool dernier_donnee = false;
+    Latch_donnee_flash latch_donnee;
 
     // Pins as last seen, run mode start, and a refused entry (VPP kept from the base model).
     bool vdd_vu = false, vpp_vu = false;

@@ -426,3 +426,14 @@ Puce_pic::Cible_flash Puce_pic::cible_flash(bool donnee, int64_t t) {
     }
     return c;
 }
+
+bool Puce_pic::charge_flash(int code, uint16_t valeur, Latch_donnee_flash& l) {
+    if (code == 3) {
+        l.octet = static_cast<uint8_t>(valeur & 0xFF);
+        l.dernier = true;
+        return false;
+    }
+    if (code == 0) pc = 0x2000;
+    l.dernier = false;
+    return true;
+}

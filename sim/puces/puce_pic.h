@@ -144,6 +144,14 @@ class Puce_pic : public Modele_puce {
         int index = 0; // data byte, program word or ID
     };
     Cible_flash cible_flash(bool donnee, int64_t t);
+    // The data latch of the flash parts, and which latch the last load filled.
+    struct Latch_donnee_flash {
+        uint8_t octet = 0xFF;
+        bool dernier = false; // the last load was Load Data for Data Memory
+    };
+    // A load frame on the flash parts: Load Data for Data Memory (3) fills l; the others are
+    // for the program latch (true), Load Configuration (0) moving the counter to 0x2000 first.
+    bool charge_flash(int code, uint16_t valeur, Latch_donnee_flash& l);
     uint64_t alea(uint64_t n) const; // deterministic hash of n for this chip
 
     Desc_PIC desc;
