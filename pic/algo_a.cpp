@@ -2,9 +2,7 @@
 // write (Load Configuration, bulk erase of program then data memory); each word is programmed
 // alone by an internally timed, program-only cycle (8).
 #include "pic/algorithmes.h"
-#include "pic/commandes.h"
 #include "pic/flash_recente.h"
-#include "port/port.h"
 
 namespace {
 
@@ -14,13 +12,7 @@ constexpr int t_donnee_us = 8000;        // data byte: tDPROG, 6 ms
 constexpr int t_effacement_us = 10000;   // each bulk erase: tERA, 6 ms (10 ms is the usual wait)
 
 void efface_tout() {
-    // With the counter in configuration space the program erase also clears the IDs and the
-    // configuration word, and lifts code protection.
-    Load_Configuration(0x3FFF);
-    Bulk_Erase_Program_Memory();
-    attente(t_effacement_us);
-    Bulk_Erase_Data_Memory();
-    attente(t_effacement_us);
+    flash::efface_programme_et_donnees(t_effacement_us);
 }
 
 void programme_mot() {

@@ -28,10 +28,7 @@ void efface_tout() {
 }
 
 void programme_mot() {
-    flash::Begin_Programming_External();
-    attente(t_programmation_us);
-    flash::End_Programming_External(code_fin_programmation);
-    attente(t_fin_programmation_us);
+    flash::programme_externe(t_programmation_us, code_fin_programmation, t_fin_programmation_us);
 }
 
 void programme_octet() {

@@ -4,9 +4,7 @@
 // gets the chip's own bandgap bits; each word is programmed alone, externally timed (0x18 ..
 // 0x0A), program only.
 #include "pic/algorithmes.h"
-#include "pic/commandes.h"
 #include "pic/flash_recente.h"
-#include "port/port.h"
 
 namespace {
 
@@ -18,20 +16,12 @@ constexpr int t_effacement_us = 10000;      // each bulk erase: tERA, 6 ms (10 m
 constexpr unsigned code_fin_programmation = 0x0A;
 
 void efface_tout() {
-    // Counter in configuration space: IDs, configuration (bandgap bits included), OSCCAL and
-    // protection go too.
-    Load_Configuration(0x3FFF);
-    Bulk_Erase_Program_Memory();
-    attente(t_effacement_us);
-    Bulk_Erase_Data_Memory();
-    attente(t_effacement_us);
+    // IDs, configuration (bandgap bits included), OSCCAL and protection go too.
+    flash::efface_programme_et_donnees(t_effacement_us);
 }
 
 void programme_mot() {
-    flash::Begin_Programming_External();
-    attente(t_programmation_us);
-    flash::End_Programming_External(code_fin_programmation);
-    attente(t_fin_programmation_us);
+    flash::programme_externe(t_programmation_us, code_fin_programmation, t_fin_programmation_us);
 }
 
 void programme_octet() {

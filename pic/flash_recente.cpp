@@ -241,6 +241,21 @@ void Chip_Erase() {
     commande_seule(0x1F);
 }
 
+void programme_externe(int duree_us, unsigned code_fin, int apres_us) {
+    Begin_Programming_External();
+    attente(duree_us);
+    End_Programming_External(code_fin);
+    attente(apres_us);
+}
+
+void efface_programme_et_donnees(int attente_us) {
+    Load_Configuration(0x3FFF);
+    Bulk_Erase_Program_Memory();
+    attente(attente_us);
+    Bulk_Erase_Data_Memory();
+    attente(attente_us);
+}
+
 void debut_passe(const Famille_flash& f) {
     if (!f.vpp_d_abord) {
         algo::debut_passe();
