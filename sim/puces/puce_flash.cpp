@@ -50,22 +50,6 @@ bool Puce_flash::horloge_refusee(int64_t t) {
     return true;
 }
 
-uint16_t Puce_flash::lit_programme() const {
-    if (pc < debut_config) {
-        int a = pc & (desc.taille_prog - 1); // aliases onto implemented memory
-        return programme_protege(a) ? 0 : mem.programme[static_cast<std::size_t>(a)];
-    }
-    if (pc < debut_config + 4) return mem.ids[static_cast<std::size_t>(pc - debut_config)];
-    if (pc == 0x2006 && mot_id_composant() >= 0) return static_cast<uint16_t>(mot_id_composant());
-    if (pc == 0x2007) return mem.config;
-    return 0x3FFF; // reserved, no device ID, unimplemented
-}
-
-uint16_t Puce_flash::lit_donnee() const {
-    if (mem.donnees.empty() || donnees_protegees()) return 0;
-    return mem.donnees[static_cast<std::size_t>(pc) & (mem.donnees.size() - 1)];
-}
-
 // While protection is on, CP and CPD bits can still be cleared but not set back: only the erase
 // sequence lifts protection.
 uint16_t Puce_flash::config_ecrite(uint16_t v) const {
@@ -87,9 +71,9 @@ Puce_pic::Suite_commande Puce_flash::commande(int code, int64_t t) {
     case 1:
         return {};
     case 4:
-        return {Phase_donnees::lecture, lit_programme()};
+        return {Phase_donnees::lecture, lit_programme_flash()};
     case 5:
-        return {Phase_donnees::lecture, lit_donnee()};
+        return {Phase_donnees::lecture, lit_donnee_flash()};
     case 6:
         pc = pc < debut_config ? (pc + 1) & 0x1FFF : debut_config | ((pc + 1) & 0x1FFF);
         return {};

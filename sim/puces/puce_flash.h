@@ -52,8 +52,6 @@ class Puce_flash : public Puce_pic {
     void termine_cycle();
     void efface(bool programme, bool ids, bool donnees, bool config);
     void cible_ecriture(Cycle& c, int64_t t);
-    uint16_t lit_programme() const;
-    uint16_t lit_donnee() const;
     bool protection_programme() const { return programme_protege(desc.taille_prog - 1); }
     uint16_t config_ecrite(uint16_t v) const;
 

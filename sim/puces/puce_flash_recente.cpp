@@ -6,7 +6,6 @@
 namespace {
 
 constexpr int debut_config = 0x2000;
-constexpr int adresse_config = 0x2007;
 
 // Bits of the configuration word that make the part run code from VDD on: internal oscillator
 // (FOSC2 set, FOSC1 clear) and MCLRE clear.
@@ -95,22 +94,6 @@ bool Puce_flash_recente::horloge_refusee(int64_t t) {
     return true;
 }
 
-uint16_t Puce_flash_recente::lit_programme() const {
-    if (pc < debut_config) {
-        int a = adresse_programme();
-        return programme_protege(a) ? 0 : mem.programme[static_cast<std::size_t>(a)];
-    }
-    if (pc < debut_config + 4) return mem.ids[static_cast<std::size_t>(pc - debut_config)];
-    if (pc == 0x2006) return static_cast<uint16_t>(mot_id_composant());
-    if (pc == adresse_config) return mem.config;
-    return 0x3FFF;
-}
-
-uint16_t Puce_flash_recente::lit_donnee() const {
-    if (mem.donnees.empty() || donnees_protegees()) return 0;
-    return mem.donnees[static_cast<std::size_t>(pc) & (mem.donnees.size() - 1)];
-}
-
 Puce_pic::Suite_commande Puce_flash_recente::commande(int code, int64_t t) {
     if (externe.actif) {
         const bool fin = code == code_fin_externe();
@@ -126,9 +109,9 @@ Puce_pic::Suite_commande Puce_flash_recente::commande(int code, int64_t t) {
     case 3:
         return {Phase_donnees::chargement, 0};
     case 4:
-        return {Phase_donnees::lecture, lit_programme()};
+        return {Phase_donnees::lecture, lit_programme_flash()};
     case 5:
-        return {Phase_donnees::lecture, lit_donnee()};
+        return {Phase_donnees::lecture, lit_donnee_flash()};
     case 6:
         pc = pc < debut_config ? (pc + 1) & 0x1FFF : debut_config | ((pc + 1) & 0x1FFF);
         return {};

@@ -78,8 +78,6 @@ class Puce_flash_recente : public Puce_pic {
     int code_fin_externe() const { return famille_b() ? 0x17 : 0x0A; }
     int adresse_programme() const { return pc & (desc.taille_prog - 1); }
 
-    uint16_t lit_programme() const;
-    uint16_t lit_donnee() const;
     Ecriture cible(int64_t t);
     void applique(const Ecriture& e, bool interrompue);
     void programme_mot(uint16_t& cellule, uint16_t valeur, uint16_t vierge, bool efface_avant,

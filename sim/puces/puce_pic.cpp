@@ -6,6 +6,11 @@ namespace {
 
 constexpr std::size_t journal_max = 10000;
 
+// Configuration space of the flash parts: IDs from 0x2000, device ID, configuration word.
+constexpr int debut_config = 0x2000;
+constexpr int adresse_id_composant = 0x2006;
+constexpr int adresse_config = 0x2007;
+
 uint64_t melange(uint64_t x) { // splitmix64 finaliser
     x += 0x9E3779B97F4A7C15ull;
     x = (x ^ (x >> 30)) * 0xBF58476D1CE4E5B9ull;
@@ -400,8 +405,6 @@ bool Puce_pic::charge_etat_hex(const std::string& texte) {
 }
 
 Puce_pic::Cible_flash Puce_pic::cible_flash(bool donnee, int64_t t) {
-    constexpr int debut_config = 0x2000;
-    constexpr int adresse_config = 0x2007;
     Cible_flash c;
     if (donnee) {
         if (mem.donnees.empty()) {
@@ -433,7 +436,24 @@ bool Puce_pic::charge_flash(int code, uint16_t valeur, Latch_donnee_flash& l) {
         l.dernier = true;
         return false;
     }
-    if (code == 0) pc = 0x2000;
+    if (code == 0) pc = debut_config;
     l.dernier = false;
     return true;
+}
+
+uint16_t Puce_pic::lit_programme_flash() const {
+    if (pc < debut_config) {
+        const int a = pc & (desc.taille_prog - 1); // aliases onto implemented memory
+        return programme_protege(a) ? 0 : mem.programme[static_cast<std::size_t>(a)];
+    }
+    if (pc < debut_config + 4) return mem.ids[static_cast<std::size_t>(pc - debut_config)];
+    if (pc == adresse_id_composant && mot_id_composant() >= 0)
+        return static_cast<uint16_t>(mot_id_composant());
+    if (pc == adresse_config) return mem.config;
+    return 0x3FFF; // reserved, no device ID, unimplemented
+}
+
+uint16_t Puce_pic::lit_donnee_flash() const {
+    if (mem.donnees.empty() || donnees_protegees()) return 0;
+    return mem.donnees[static_cast<std::size_t>(pc) & (mem.donnees.size() - 1)];
 }

@@ -144,6 +144,10 @@ class Puce_pic : public Modele_puce {
         int index = 0; // data byte, program word or ID
     };
     Cible_flash cible_flash(bool donnee, int64_t t);
+    // Reads at the counter on the flash parts: the program word (0 when protected), an ID, the
+    // device ID, the configuration word, 0x3FFF elsewhere; the data byte (0 when protected).
+    uint16_t lit_programme_flash() const;
+    uint16_t lit_donnee_flash() const;
     // The data latch of the flash parts, and which latch the last load filled.
     struct Latch_donnee_flash {
         uint8_t octet = 0xFF;
