@@ -63,19 +63,9 @@ Puce_pic::Suite_commande Puce_flash::commande(int code, int64_t t) {
     bool un_avant = apres_1;
     apres_1 = code == 1;
     bool erase_par_9 = carac.variante != Variante_flash::pic16f87x && (code == 9 || code == 11);
+    if (Suite_commande s; commande_flash(code, s)) return s;
     switch (code) {
-    case 0:
-    case 2:
-    case 3:
-        return {Phase_donnees::chargement, 0};
     case 1:
-        return {};
-    case 4:
-        return {Phase_donnees::lecture, lit_programme_flash()};
-    case 5:
-        return {Phase_donnees::lecture, lit_donnee_flash()};
-    case 6:
-        pc = pc < debut_config ? (pc + 1) & 0x1FFF : debut_config | ((pc + 1) & 0x1FFF);
         return {};
     case 7:
         if (un_avant) mode_effacement = !mode_effacement;

@@ -103,18 +103,8 @@ Puce_pic::Suite_commande Puce_flash_recente::commande(int code, int64_t t) {
         if (fin) return {};
         if (trop_tot && (code == 4 || code == 5)) return {Phase_donnees::lecture, 0};
     }
+    if (Suite_commande s; commande_flash(code, s)) return s;
     switch (code) {
-    case 0:
-    case 2:
-    case 3:
-        return {Phase_donnees::chargement, 0};
-    case 4:
-        return {Phase_donnees::lecture, lit_programme_flash()};
-    case 5:
-        return {Phase_donnees::lecture, lit_donnee_flash()};
-    case 6:
-        pc = pc < debut_config ? (pc + 1) & 0x1FFF : debut_config | ((pc + 1) & 0x1FFF);
-        return {};
     case 8: {
         Cycle c;
         c.actif = true;

@@ -457,3 +457,25 @@ uint16_t Puce_pic::lit_donnee_flash() const {
     if (mem.donnees.empty() || donnees_protegees()) return 0;
     return mem.donnees[static_cast<std::size_t>(pc) & (mem.donnees.size() - 1)];
 }
+
+bool Puce_pic::commande_flash(int code, Suite_commande& s) {
+    switch (code) {
+    case 0:
+    case 2:
+    case 3:
+        s = {Phase_donnees::chargement, 0};
+        return true;
+    case 4:
+        s = {Phase_donnees::lecture, lit_programme_flash()};
+        return true;
+    case 5:
+        s = {Phase_donnees::lecture, lit_donnee_flash()};
+        return true;
+    case 6:
+        pc = pc < debut_config ? (pc + 1) & 0x1FFF : debut_config | ((pc + 1) & 0x1FFF);
+        s = {};
+        return true;
+    default:
+        return false;
+    }
+}

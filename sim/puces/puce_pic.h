@@ -148,6 +148,9 @@ class Puce_pic : public Modele_puce {
     // device ID, the configuration word, 0x3FFF elsewhere; the data byte (0 when protected).
     uint16_t lit_programme_flash() const;
     uint16_t lit_donnee_flash() const;
+    // The commands all flash parts share: the loads (0, 2, 3), the reads (4, 5) and Increment
+    // Address (6). False, s untouched, for another code.
+    bool commande_flash(int code, Suite_commande& s);
     // The data latch of the flash parts, and which latch the last load filled.
     struct Latch_donnee_flash {
         uint8_t octet = 0xFF;
