@@ -54,26 +54,30 @@ inline std::vector<std::string>& messages() {
     return liste;
 }
 
-// A device of the catalogue a target installs.
+// A device a target uses.
 struct Puce {
     const char* nom;
     int taille_prog;
     int taille_donnee;
     int algo;
+    int osc_cal = 0;
 };
+
+inline Desc_PIC description(const Puce& c) {
+    Desc_PIC p;
+    p.nom = c.nom;
+    p.taille_prog = c.taille_prog;
+    p.taille_donnee = c.taille_donnee;
+    p.algo = c.algo;
+    p.osc_cal = c.osc_cal;
+    return p;
+}
 
 // Installs the message sink and replaces the catalogue with puces; true, for a static guard.
 inline bool installe_catalogue(std::initializer_list<Puce> puces) {
     messages();
     tab_pic.clear();
-    for (const Puce& c : puces) {
-        Desc_PIC p;
-        p.nom = c.nom;
-        p.taille_prog = c.taille_prog;
-        p.taille_donnee = c.taille_donnee;
-        p.algo = c.algo;
-        tab_pic.push_back(p);
-    }
+    for (const Puce& c : puces) tab_pic.push_back(description(c));
     return true;
 }
 
