@@ -111,18 +111,8 @@ int Algo1_Charge_ID_Config(const Memoire_PIC& m) {
         Power_on();
         Commence_Prog_Mode();
         Load_Configuration(0x3FFF);
-        static const char* const prefixes[4] = {"ID0 : ", "ID1 : ", "ID2 : ", "ID3 : "};
-        for (unsigned k = 0; k < 4; ++k) {
-            const uint8_t v = m.id[k];
-            Load_Data_For_Program_Memory(v);
-            Begin_Programming();
-            const uint16_t lu = Read_Data_From_Program_Memory();
-            if ((lu & 0x7F) != (v & 0x7F)) {
-                prog_erreur(k, v, lu, prefixes[k]);
-                return -1;
-            }
-            if (k < 3) Increment_Adress();
-        }
+        const uint16_t ids[nb_id] = {m.id[0], m.id[1], m.id[2], m.id[3]};
+        if (!ecrit_ids_verifies(ids, Begin_Programming)) return -1;
         fin_passe();
         attente(t_entre_passes_us);
     }

@@ -22,7 +22,6 @@ constexpr uint16_t masque_bandgap = 0x3000; // bits 13..12 of the 12F6xx configu
 constexpr uint16_t mot_vierge = 0x3FFF;
 const char* const prefixe_programme = "Programme : ";
 const char* const prefixe_config = "Mot de Configuration :\n";
-const char* const prefixes_id[4] = {"ID0 : ", "ID1 : ", "ID2 : ", "ID3 : "};
 constexpr uint16_t retlw = 0x3400; // RETLW k: the factory oscillator calibration
 const char* const texte_calibration_illisible =
     "Le mot de calibration de l'oscillateur (adresse %X) vaut %X : ce n'est pas une "
@@ -129,17 +128,7 @@ int ecrit_octets(const Famille_flash& f, const uint8_t* octets, int deb, int fin
 int ecrit_ids(const Famille_flash& f, const uint16_t ids[4]) {
     debut_passe(f);
     Load_Configuration(mot_vierge);
-    for (unsigned k = 0; k < 4; ++k) {
-        const uint16_t v = ids[k];
-        Load_Data_For_Program_Memory(v);
-        f.programme_mot();
-        const uint16_t lu = Read_Data_From_Program_Memory();
-        if ((lu & 0x7F) != (v & 0x7F)) {
-            prog_erreur(k, v, lu, prefixes_id[k]);
-            return -1;
-        }
-        if (k < 3) Increment_Adress();
-    }
+    if (!algo::ecrit_ids_verifies(ids, f.programme_mot)) return -1;
     fin_passe();
     return 0;
 }

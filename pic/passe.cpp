@@ -77,6 +77,22 @@ void lit_ids(Memoire_PIC& m) {
     }
 }
 
+bool ecrit_ids_verifies(const uint16_t ids[nb_id], void (*programme)()) {
+    static const char* const prefixes[nb_id] = {"ID0 : ", "ID1 : ", "ID2 : ", "ID3 : "};
+    for (int k = 0; k < nb_id; ++k) {
+        const uint16_t v = ids[k];
+        Load_Data_For_Program_Memory(v);
+        programme();
+        const uint16_t lu = Read_Data_From_Program_Memory();
+        if ((lu & 0x7F) != (v & 0x7F)) {
+            prog_erreur(static_cast<unsigned>(k), v, lu, prefixes[k]);
+            return false;
+        }
+        if (k < nb_id - 1) Increment_Adress();
+    }
+    return true;
+}
+
 int taille_prog() {
     const Desc_PIC* p = pic_courant();
     return p ? p->taille_prog : 0;

@@ -40,6 +40,9 @@ void lit_mots_programme(uint16_t* prog);
 void lit_octets_donnees(uint8_t* donnee);
 // Reads the four IDs from the counter on, one increment between them.
 void lit_ids(Memoire_PIC& m);
+// Writes the four IDs from the counter on with programme, one increment between them, each
+// checked on its 7 bits; false after reporting the first wrong one.
+bool ecrit_ids_verifies(const uint16_t ids[nb_id], void (*programme)());
 
 // Size of the selected device's program or data memory, read afresh (0 without a device).
 int taille_prog();
