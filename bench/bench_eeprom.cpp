@@ -63,136 +63,69 @@ void compteurs(benchmark::State& state, int64_t ns_virtuelles, int64_t acces, in
     state.counters["octets_par_s"] = benchmark::Counter(taille * n, benchmark::Counter::kIsRate);
 }
 
-void BM_ecriture_24C256(benchmark::State& state) {
-    auto source = image();
-    int64_t virtuel = 0, acces = 0;
-    for (auto _ : state) {
-        state.PauseTiming();
-        Banc b = prepare();
-        state.ResumeTiming();
-        if (Charge_EEPROM_I2C(source.data()) != 0) state.SkipWithError("écriture refusée");
-        state.PauseTiming();
-        if (!std::equal(b.puce->contenu().begin(), b.puce->contenu().end(), source.begin()))
-            state.SkipWithError("contenu de la puce faux");
-        virtuel += b.carte->temps_ecoule_ns();
-        acces += b.carte->nb_acces();
-        installe_backend(nullptr);
-        state.ResumeTiming();
-    }
-    compteurs(state, virtuel, acces);
-}
+// What a case does between the timing marks; the three first cases byte by byte, the three
+// last with eeprom_rapide: page writes, each page read back with one sequential read, and one
+// sequential read of the whole array.
+enum class Operation { ecriture_i2c, lecture_i2c, ecriture_spi };
 
-void BM_lecture_24C256(benchmark::State& state) {
+struct Cas {
+    const char* nom;
+    const char* puce;
+    int taille;
+    int algo;
+    Operation operation;
+    bool rapide;
+};
+
+constexpr Cas cas[] = {
+    {"BM_ecriture_24C256", "24C256", TAILLE, -2, Operation::ecriture_i2c, false},
+    {"BM_lecture_24C256", "24C256", TAILLE, -2, Operation::lecture_i2c, false},
+    {"BM_ecriture_25C640", "25C640", TAILLE_25C640, -4, Operation::ecriture_spi, false},
+    {"BM_ecriture_24C256_rapide", "24C256", TAILLE, -2, Operation::ecriture_i2c, true},
+    {"BM_lecture_24C256_rapide", "24C256", TAILLE, -2, Operation::lecture_i2c, true},
+    {"BM_ecriture_25C640_rapide", "25C640", TAILLE_25C640, -4, Operation::ecriture_spi, true},
+};
+
+void mesure(benchmark::State& state, const Cas& c) {
     auto source = image();
     std::vector<uint8_t> tampon(131072, 0);
+    const bool lecture = c.operation == Operation::lecture_i2c;
     int64_t virtuel = 0, acces = 0;
     for (auto _ : state) {
         state.PauseTiming();
-        Banc b = prepare();
-        b.puce->remplit(std::vector<uint8_t>(source.begin(), source.begin() + TAILLE));
+        Banc b = prepare(c.puce, c.taille, c.algo);
+        if (c.rapide) eeprom_rapide = 1;
+        if (lecture)
+            b.puce->remplit(std::vector<uint8_t>(source.begin(), source.begin() + c.taille));
         state.ResumeTiming();
-        benchmark::DoNotOptimize(Lire_EEPROM_I2C(tampon.data()));
+        if (lecture) {
+            benchmark::DoNotOptimize(Lire_EEPROM_I2C(tampon.data()));
+        } else {
+            const int r = c.operation == Operation::ecriture_i2c
+                              ? Charge_EEPROM_I2C(source.data())
+                              : Charge_EEPROM_SPI(source.data(), bits_adresse_SPI(c.taille));
+            if (r != 0) state.SkipWithError("écriture refusée");
+        }
         state.PauseTiming();
-        if (!std::equal(tampon.begin(), tampon.begin() + TAILLE, source.begin()))
+        if (lecture && !std::equal(tampon.begin(), tampon.begin() + c.taille, source.begin()))
             state.SkipWithError("lecture fausse");
-        virtuel += b.carte->temps_ecoule_ns();
-        acces += b.carte->nb_acces();
-        installe_backend(nullptr);
-        state.ResumeTiming();
-    }
-    compteurs(state, virtuel, acces);
-}
-
-void BM_ecriture_25C640(benchmark::State& state) {
-    auto source = image();
-    int64_t virtuel = 0, acces = 0;
-    for (auto _ : state) {
-        state.PauseTiming();
-        Banc b = prepare("25C640", TAILLE_25C640, -4);
-        state.ResumeTiming();
-        if (Charge_EEPROM_SPI(source.data(), bits_adresse_SPI(TAILLE_25C640)) != 0)
-            state.SkipWithError("écriture refusée");
-        state.PauseTiming();
-        if (!std::equal(b.puce->contenu().begin(), b.puce->contenu().end(), source.begin()))
+        if (!lecture &&
+            !std::equal(b.puce->contenu().begin(), b.puce->contenu().end(), source.begin()))
             state.SkipWithError("contenu de la puce faux");
         virtuel += b.carte->temps_ecoule_ns();
         acces += b.carte->nb_acces();
         installe_backend(nullptr);
         state.ResumeTiming();
     }
-    compteurs(state, virtuel, acces, TAILLE_25C640);
+    compteurs(state, virtuel, acces, c.taille);
 }
 
-// The same three operations with eeprom_rapide: page writes, each page read back with one
-// sequential read, and one sequential read of the whole array.
-void BM_ecriture_24C256_rapide(benchmark::State& state) {
-    auto source = image();
-    int64_t virtuel = 0, acces = 0;
-    for (auto _ : state) {
-        state.PauseTiming();
-        Banc b = prepare();
-        eeprom_rapide = 1;
-        state.ResumeTiming();
-        if (Charge_EEPROM_I2C(source.data()) != 0) state.SkipWithError("écriture refusée");
-        state.PauseTiming();
-        if (!std::equal(b.puce->contenu().begin(), b.puce->contenu().end(), source.begin()))
-            state.SkipWithError("contenu de la puce faux");
-        virtuel += b.carte->temps_ecoule_ns();
-        acces += b.carte->nb_acces();
-        installe_backend(nullptr);
-        state.ResumeTiming();
-    }
-    compteurs(state, virtuel, acces);
-}
-
-void BM_lecture_24C256_rapide(benchmark::State& state) {
-    auto source = image();
-    std::vector<uint8_t> tampon(131072, 0);
-    int64_t virtuel = 0, acces = 0;
-    for (auto _ : state) {
-        state.PauseTiming();
-        Banc b = prepare();
-        eeprom_rapide = 1;
-        b.puce->remplit(std::vector<uint8_t>(source.begin(), source.begin() + TAILLE));
-        state.ResumeTiming();
-        benchmark::DoNotOptimize(Lire_EEPROM_I2C(tampon.data()));
-        state.PauseTiming();
-        if (!std::equal(tampon.begin(), tampon.begin() + TAILLE, source.begin()))
-            state.SkipWithError("lecture fausse");
-        virtuel += b.carte->temps_ecoule_ns();
-        acces += b.carte->nb_acces();
-        installe_backend(nullptr);
-        state.ResumeTiming();
-    }
-    compteurs(state, virtuel, acces);
-}
-
-void BM_ecriture_25C640_rapide(benchmark::State& state) {
-    auto source = image();
-    int64_t virtuel = 0, acces = 0;
-    for (auto _ : state) {
-        state.PauseTiming();
-        Banc b = prepare("25C640", TAILLE_25C640, -4);
-        eeprom_rapide = 1;
-        state.ResumeTiming();
-        if (Charge_EEPROM_SPI(source.data(), bits_adresse_SPI(TAILLE_25C640)) != 0)
-            state.SkipWithError("écriture refusée");
-        state.PauseTiming();
-        if (!std::equal(b.puce->contenu().begin(), b.puce->contenu().end(), source.begin()))
-            state.SkipWithError("contenu de la puce faux");
-        virtuel += b.carte->temps_ecoule_ns();
-        acces += b.carte->nb_acces();
-        installe_backend(nullptr);
-        state.ResumeTiming();
-    }
-    compteurs(state, virtuel, acces, TAILLE_25C640);
-}
+const bool enregistres = [] {
+    for (const Cas& c : cas)
+        benchmark::RegisterBenchmark(c.nom, mesure, c)
+            ->Unit(benchmark::kMillisecond)
+            ->UseRealTime();
+    return true;
+}();
 
 } // namespace
-
-BENCHMARK(BM_ecriture_24C256)->Unit(benchmark::kMillisecond)->UseRealTime();
-BENCHMARK(BM_lecture_24C256)->Unit(benchmark::kMillisecond)->UseRealTime();
-BENCHMARK(BM_ecriture_25C640)->Unit(benchmark::kMillisecond)->UseRealTime();
-BENCHMARK(BM_ecriture_24C256_rapide)->Unit(benchmark::kMillisecond)->UseRealTime();
-BENCHMARK(BM_lecture_24C256_rapide)->Unit(benchmark::kMillisecond)->UseRealTime();
-BENCHMARK(BM_ecriture_25C640_rapide)->Unit(benchmark::kMillisecond)->UseRealTime();

@@ -157,4 +157,18 @@ void echec_I2C(const char* texte) {
     eeprom_erreur();
 }
 
+bool debut_lecture_I2C(const Bus_I2C& bus, int a, bool stop_avant) {
+    if (const char* erreur = phase_adresse_I2C(bus, a, stop_avant)) {
+        echec_I2C(erreur);
+        return false;
+    }
+    I2C_bit_start();
+    bus.envoie(controle_lecture(adresse_2_octets_I2C(), a));
+    if (bus.ack() != 0) {
+        echec_I2C(ACK_ADRESSE3);
+        return false;
+    }
+    return true;
+}
+
 } // namespace eeprom_interne

@@ -62,6 +62,13 @@ const char* phase_adresse_I2C(const Bus_I2C& bus, int a, bool stop_avant);
 
 // The failure text on standard output, then eeprom_erreur.
 void echec_I2C(const char* texte);
+// Random read of address a up to its first data byte: address phase, start, control byte for
+// reading. False after a failure (reported, supply off).
+bool debut_lecture_I2C(const Bus_I2C& bus, int a, bool stop_avant);
+
+// Sends octet, most significant bit first, SDA set with the clock low, waiting pause_us after
+// each clock edge (1 on the standard bus, 0 on the fast one).
+void envoie_bits_I2C(int octet, int pause_us);
 
 // Fast I2C transfers (i2c_pages.cpp), the chip already powered: one sequential read of
 // premiere..derniere (progress of the given kind, or none for kind < 0), and page writes, each

@@ -19,7 +19,8 @@ int portee_courante() {
     return portee_I2C(algo_courant());
 }
 
-void no_ack_maitre() {
+// One clock with SDA released: low, SDA high, high; the clock is left high.
+void horloge_sda_relachee() {
     clock_a_0();
     attente(1);
     data_a_1();
@@ -28,25 +29,16 @@ void no_ack_maitre() {
     attente(1);
 }
 
-// Control byte (polled until acknowledged) and address bytes; the failure text, or null. A
-// two-byte read starts each try with a stop.
-const char* phase_adresse(int a, bool lecture) {
-    static const Bus_I2C bus = {envoie_I2C, Ack_I2C};
-    return phase_adresse_I2C(bus, a, lecture && adresse_2_octets_I2C());
+void no_ack_maitre() {
+    horloge_sda_relachee();
 }
+
+// The byte-mode bit routines. A two-byte read starts each try of its address phase with a stop.
+const Bus_I2C bus = {envoie_I2C, Ack_I2C};
 
 // Random read of address a up to the data byte; false after a failure (reported, supply off).
 bool lit_octet(int a, uint8_t& octet) {
-    if (const char* erreur = phase_adresse(a, true)) {
-        echec_I2C(erreur);
-        return false;
-    }
-    I2C_bit_start();
-    envoie_I2C(controle_lecture(adresse_2_octets_I2C(), a));
-    if (Ack_I2C() != 0) {
-        echec_I2C(ACK_ADRESSE3);
-        return false;
-    }
+    if (!debut_lecture_I2C(bus, a, adresse_2_octets_I2C())) return false;
     octet = recoit_I2C();
     return true;
 }
@@ -59,12 +51,7 @@ void fin_lecture() {
 } // namespace
 
 void I2C_bit_start() {
-    clock_a_0();
-    attente(1);
-    data_a_1();
-    attente(1);
-    clock_a_1();
-    attente(1);
+    horloge_sda_relachee();
     data_a_0();
     attente(1);
     clock_a_0();
@@ -82,26 +69,25 @@ void I2C_bit_stop() {
     attente(1);
 }
 
-void envoie_I2C(int octet) {
+void eeprom_interne::envoie_bits_I2C(int octet, int pause_us) {
     for (int i = 7; i >= 0; --i) {
         clock_a_0();
         if ((octet >> i) & 1)
             data_a_1();
         else
             data_a_0();
-        attente(1);
+        attente(pause_us);
         clock_a_1();
-        attente(1);
+        attente(pause_us);
     }
 }
 
+void envoie_I2C(int octet) {
+    envoie_bits_I2C(octet, 1);
+}
+
 int Ack_I2C() {
-    clock_a_0();
-    attente(1);
-    data_a_1();
-    attente(1);
-    clock_a_1();
-    attente(1);
+    horloge_sda_relachee();
     return get_b_data();
 }
 
@@ -109,12 +95,7 @@ uint8_t recoit_I2C() {
     int valeur = 0;
     for (int i = 0; i < 8; ++i) {
         valeur <<= 1;
-        clock_a_0();
-        attente(1);
-        data_a_1();
-        attente(1);
-        clock_a_1();
-        attente(1);
+        horloge_sda_relachee();
         valeur += get_b_data();
     }
     return static_cast<uint8_t>(valeur);
@@ -146,7 +127,7 @@ namespace {
 // One byte per transaction, each read back; false after a failure (reported, supply off).
 bool ecrit_octets(const uint8_t* source, int n) {
     for (int a = premiere_adresse(); dans_plage(a, portee_courante()); ++a) {
-        if (const char* erreur = phase_adresse(a, false)) {
+        if (const char* erreur = phase_adresse_I2C(bus, a, false)) {
             echec_I2C(erreur);
             return false;
         }

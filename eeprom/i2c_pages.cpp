@@ -14,16 +14,7 @@ using namespace eeprom_interne;
 namespace {
 
 void envoie_rapide(int octet) {
-    for (int i = 7; i >= 0; --i) {
-        clock_a_0();
-        if ((octet >> i) & 1)
-            data_a_1();
-        else
-            data_a_0();
-        attente(0);
-        clock_a_1();
-        attente(0);
-    }
+    envoie_bits_I2C(octet, 0);
 }
 
 // Ninth clock with SDA released: 0 when the chip acknowledged.
@@ -57,12 +48,7 @@ uint8_t recoit_rapide(bool encore) {
     return static_cast<uint8_t>(valeur);
 }
 
-// Control byte polled until acknowledged (the previous write cycle is over), then the word
-// address; the failure text, or null.
-const char* phase_adresse(int a) {
-    static const Bus_I2C bus = {envoie_rapide, ack_rapide};
-    return phase_adresse_I2C(bus, a, false);
-}
+const Bus_I2C bus_rapide = {envoie_rapide, ack_rapide};
 
 } // namespace
 
@@ -70,16 +56,7 @@ namespace eeprom_interne {
 
 bool lit_suite_I2C(uint8_t* tampon, int premiere, int derniere, int n, int kind) {
     if (premiere > derniere) return true;
-    if (const char* erreur = phase_adresse(premiere)) {
-        echec_I2C(erreur);
-        return false;
-    }
-    I2C_bit_start();
-    envoie_rapide(controle_lecture(adresse_2_octets_I2C(), premiere));
-    if (ack_rapide() != 0) {
-        echec_I2C(ACK_ADRESSE3);
-        return false;
-    }
+    if (!debut_lecture_I2C(bus_rapide, premiere, false)) return false;
     // The chip's pointer runs over the whole array, across the blocks of the 1-byte-address parts.
     for (int a = premiere; a <= derniere; ++a) {
         tampon[a] = recoit_rapide(a < derniere);
@@ -97,7 +74,8 @@ bool ecrit_pages_I2C(const uint8_t* source, int premiere, int derniere, int n) {
     for (int debut = premiere; debut <= derniere;) {
         // Up to the end of the page or of the range: past it the chip would wrap in the page.
         const int fin = std::min(derniere, debut | (page - 1));
-        if (const char* erreur = phase_adresse(debut)) {
+        // Control byte polled until acknowledged (the previous write cycle is over).
+        if (const char* erreur = phase_adresse_I2C(bus_rapide, debut, false)) {
             echec_I2C(erreur);
             return false;
         }

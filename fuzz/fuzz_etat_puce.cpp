@@ -21,24 +21,14 @@ struct Puce {
 std::vector<Puce>& puces() {
     static std::vector<Puce> liste = [] {
         fuzz::messages();
-        struct Composant {
-            const char* nom;
-            int prog, donnee, algo, osc_cal;
-        };
         // Small memories: the parser's paths do not depend on the size, and every run writes
         // the chip's whole text at least twice.
-        const Composant composants[] = {{"FLASH", 64, 16, 1, 0},  {"EPROM", 64, 0, 2, 0},
-                                        {"EPROM12", 64, 0, 3, 1}, {"24C01", 0, 128, -1, 0},
-                                        {"93C46", 0, 128, -3, 0}, {"25C010", 0, 128, -4, 0}};
+        const fuzz::Puce composants[] = {{"FLASH", 64, 16, 1, 0},  {"EPROM", 64, 0, 2, 0},
+                                         {"EPROM12", 64, 0, 3, 1}, {"24C01", 0, 128, -1, 0},
+                                         {"93C46", 0, 128, -3, 0}, {"25C010", 0, 128, -4, 0}};
         std::vector<Puce> l;
-        for (const Composant& c : composants) {
-            Desc_PIC d;
-            d.nom = c.nom;
-            d.taille_prog = c.prog;
-            d.taille_donnee = c.donnee;
-            d.algo = c.algo;
-            d.osc_cal = c.osc_cal;
-            Puce p{cree_puce(d, {}), ""};
+        for (const fuzz::Puce& c : composants) {
+            Puce p{cree_puce(fuzz::description(c), {}), ""};
             if (!p.modele) std::abort();
             p.vierge = p.modele->etat_hex();
             l.push_back(std::move(p));

@@ -13,36 +13,15 @@
 namespace {
 
 void prepare() {
-    static const bool fait = [] {
-        fuzz::messages();
-        tab_pic.clear();
-        Desc_PIC p;
-        p.nom = "24C16";
-        p.taille_donnee = 2048;
-        p.algo = -1;
-        tab_pic.push_back(p);
-        // Past 64 KiB, for the extended address records, but only just: its round trip writes
-        // every byte.
-        p.nom = "24C1024";
-        p.taille_donnee = 0x10100;
-        p.algo = -2;
-        tab_pic.push_back(p);
-        p.nom = "93C46";
-        p.taille_donnee = 20; // not a multiple of a record
-        p.algo = -3;
-        tab_pic.push_back(p);
-        return true;
-    }();
+    // The second is past 64 KiB, for the extended address records, but only just: its round
+    // trip writes every byte. The third is not a multiple of a record.
+    static const bool fait = fuzz::installe_catalogue(
+        {{"24C16", 0, 2048, -1}, {"24C1024", 0, 0x10100, -2}, {"93C46", 0, 20, -3}});
     (void)fait;
 }
 
 void aller_retour(const Memoire_PIC& m) {
-    const std::size_t avant = fuzz::messages().size();
-    std::istringstream texte(Texte_Hex_EEPROM(m));
-    Memoire_PIC& lue = fuzz::image_vierge(1, 0x03FF);
-    Lire_Flux_Hex_EEPROM(texte, lue);
-    // What the writer gives, the reader takes without a word.
-    if (fuzz::messages().size() != avant) std::abort();
+    const Memoire_PIC& lue = fuzz::relue_sans_message(Texte_Hex_EEPROM(m), Lire_Flux_Hex_EEPROM);
     const Desc_PIC* p = pic_courant();
     const auto d = static_cast<std::ptrdiff_t>(p ? p->taille_donnee : 0);
     if (!std::equal(m.donnee.begin(), m.donnee.begin() + d, lue.donnee.begin())) std::abort();
@@ -55,16 +34,8 @@ void aller_retour(const Memoire_PIC& m) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     prepare();
     if (size == 0) return 0;
-    // First byte: the device (index 3: none) and whether to write and read back. The largest
-    // device's round trip costs a hundred runs: it needs a second marker byte as well.
-    pic_select = data[0] & 3;
-    const bool ecrire =
-        (data[0] & 0xFC) == 0xA8 && (pic_select != 1 || (size > 1 && data[1] == 0xA8));
-
-    fuzz::messages().clear();
-    Memoire_PIC& m = fuzz::image_vierge(0, 0x03FF);
-    fuzz::lit_lignes(std::string(reinterpret_cast<const char*>(data) + 1, size - 1), m,
-                     Lire_ligne_Hex_EEPROM);
+    const bool ecrire = fuzz::choisit_puce(data, size, 1);
+    const Memoire_PIC& m = fuzz::lit_entree(data, size, Lire_ligne_Hex_EEPROM);
     if (m.donnee.size() != TAILLE_DONNEE_MAX || m.config != 0x03FF) std::abort();
     if (ecrire) aller_retour(m);
     return 0;

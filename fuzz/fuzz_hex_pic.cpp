@@ -13,37 +13,13 @@
 namespace {
 
 void prepare() {
-    static const bool fait = [] {
-        fuzz::messages();
-        tab_pic.clear();
-        Desc_PIC p;
-        p.nom = "PIC16F84";
-        p.taille_prog = 1024;
-        p.taille_donnee = 64;
-        p.algo = 1;
-        tab_pic.push_back(p);
-        p.nom = "PIC12C508";
-        p.taille_prog = 512;
-        p.taille_donnee = 0;
-        p.algo = 3;
-        tab_pic.push_back(p);
-        p.nom = "PIC16F877";
-        p.taille_prog = 8192;
-        p.taille_donnee = 256;
-        p.algo = 2;
-        tab_pic.push_back(p);
-        return true;
-    }();
+    static const bool fait = fuzz::installe_catalogue(
+        {{"PIC16F84", 1024, 64, 1}, {"PIC12C508", 512, 0, 3}, {"PIC16F877", 8192, 256, 2}});
     (void)fait;
 }
 
 void aller_retour(const Memoire_PIC& m) {
-    const std::size_t avant = fuzz::messages().size();
-    std::istringstream texte(Texte_Hex_PIC(m));
-    Memoire_PIC& lue = fuzz::image_vierge(1, 0x03FF);
-    Lire_Flux_Hex_PIC(texte, lue);
-    // What the writer gives, the reader takes without a word.
-    if (fuzz::messages().size() != avant) std::abort();
+    const Memoire_PIC& lue = fuzz::relue_sans_message(Texte_Hex_PIC(m), Lire_Flux_Hex_PIC);
     const Desc_PIC* p = pic_courant();
     const auto t = static_cast<std::ptrdiff_t>(p ? p->taille_prog : 0);
     const auto d = static_cast<std::ptrdiff_t>(p ? p->taille_donnee : 0);
@@ -59,16 +35,8 @@ void aller_retour(const Memoire_PIC& m) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     prepare();
     if (size == 0) return 0;
-    // First byte: the device (index 3: none) and whether to write and read back. The largest
-    // device's round trip costs a hundred runs: it needs a second marker byte as well.
-    pic_select = data[0] & 3;
-    const bool ecrire =
-        (data[0] & 0xFC) == 0xA8 && (pic_select != 2 || (size > 1 && data[1] == 0xA8));
-
-    fuzz::messages().clear();
-    Memoire_PIC& m = fuzz::image_vierge(0, 0x03FF);
-    fuzz::lit_lignes(std::string(reinterpret_cast<const char*>(data) + 1, size - 1), m,
-                     Lire_ligne_Hex_PIC);
+    const bool ecrire = fuzz::choisit_puce(data, size, 2);
+    const Memoire_PIC& m = fuzz::lit_entree(data, size, Lire_ligne_Hex_PIC);
     if (m.prog.size() != TAILLE_PROG_MAX || m.donnee.size() != TAILLE_DONNEE_MAX) std::abort();
     if (ecrire) aller_retour(m);
     return 0;

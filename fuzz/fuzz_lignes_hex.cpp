@@ -13,19 +13,9 @@
 namespace {
 
 void prepare() {
-    static const bool fait = [] {
-        fuzz::messages();
-        tab_pic.clear();
-        Desc_PIC p;
-        p.nom = "PIC16F877";
-        p.taille_prog = 8192;
-        p.taille_donnee = 256;
-        p.algo = 2;
-        tab_pic.push_back(p);
-        pic_select = 0;
-        return true;
-    }();
+    static const bool fait = fuzz::installe_catalogue({{"PIC16F877", 8192, 256, 2}});
     (void)fait;
+    pic_select = 0;
 }
 
 // Every LF that does not follow a CR becomes CR LF.

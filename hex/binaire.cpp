@@ -10,9 +10,6 @@
 
 namespace {
 
-// Configuration word of a read image, as the HEX readers give it (ten one bits).
-constexpr uint16_t CONFIG_VIERGE_LECTURE = 0x03FF;
-
 // How far a stream longer than the data buffer is counted.
 constexpr std::size_t TAILLE_COMPTEE_MAX = std::size_t{1} << 26;
 
@@ -39,24 +36,14 @@ std::unique_ptr<Memoire_PIC> Lire_Binaire(std::istream& flux, Lecture_binaire* b
 std::unique_ptr<Memoire_PIC> Lire_Fichier_Binaire(const std::string& chemin,
                                                   Lecture_binaire* bilan) {
     Lecture_binaire etat;
-    std::unique_ptr<Memoire_PIC> m;
-    Entree_fichier f(chemin);
-    if (!f.ouverte()) {
-        m = std::make_unique<Memoire_PIC>(CONFIG_VIERGE_LECTURE);
-        message_erreur("Un problème est survenue \npendant l'ouverture du fichier " + chemin + "\n",
-                       0);
-        etat.illisible = true;
-    } else {
-        m = Lire_Binaire(f, &etat);
-        if (etat.illisible) {
-            message_erreur("Un problème est survenu pendant la lecture du fichier " + chemin, 0);
-        } else if (!etat.taille_exacte) {
-            std::error_code ec;
-            const auto taille = std::filesystem::file_size(chemin, ec);
-            if (!ec && taille >= etat.taille) {
-                etat.taille = static_cast<std::size_t>(taille);
-                etat.taille_exacte = true;
-            }
+    auto m =
+        lit_chemin(chemin, etat.illisible, [&](std::istream& f) { return Lire_Binaire(f, &etat); });
+    if (!etat.illisible && !etat.taille_exacte) {
+        std::error_code ec;
+        const auto taille = std::filesystem::file_size(chemin, ec);
+        if (!ec && taille >= etat.taille) {
+            etat.taille = static_cast<std::size_t>(taille);
+            etat.taille_exacte = true;
         }
     }
     if (bilan) *bilan = etat;

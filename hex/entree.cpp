@@ -1,5 +1,7 @@
 #include "hex/entree.h"
 
+#include "core/messages.h"
+
 #include <cerrno>
 #include <ios>
 #include <system_error>
@@ -44,4 +46,20 @@ Entree_fichier::Entree_fichier(const std::string& chemin) : std::istream(nullptr
 Entree_fichier::Entree_fichier(int fd) : std::istream(nullptr) {
     tampon = std::make_unique<Tampon_entree>(fd, false);
     rdbuf(tampon.get());
+}
+
+std::unique_ptr<Memoire_PIC>
+lit_chemin(const std::string& chemin, bool& illisible,
+           const std::function<std::unique_ptr<Memoire_PIC>(std::istream&)>& lit) {
+    Entree_fichier f(chemin);
+    if (!f.ouverte()) {
+        message_erreur("Un problème est survenue \npendant l'ouverture du fichier " + chemin + "\n",
+                       0);
+        illisible = true;
+        return std::make_unique<Memoire_PIC>(CONFIG_VIERGE_LECTURE);
+    }
+    auto m = lit(f);
+    if (illisible)
+        message_erreur("Un problème est survenu pendant la lecture du fichier " + chemin, 0);
+    return m;
 }

@@ -2,6 +2,9 @@
 // standard input. A read error sets the stream's badbit.
 #pragma once
 
+#include "core/memoire.h"
+
+#include <functional>
 #include <istream>
 #include <memory>
 #include <streambuf>
@@ -35,3 +38,12 @@ class Entree_fichier : public std::istream {
   private:
     std::unique_ptr<Tampon_entree> tampon;
 };
+
+// Configuration word of a read image, as the file readers give it (ten one bits).
+constexpr uint16_t CONFIG_VIERGE_LECTURE = 0x03FF;
+
+// Opens chemin and reads it with lit, which sets illisible when the stream fails. A file that
+// cannot be opened gives a blank image and sets illisible; either failure posts one message.
+std::unique_ptr<Memoire_PIC>
+lit_chemin(const std::string& chemin, bool& illisible,
+           const std::function<std::unique_ptr<Memoire_PIC>(std::istream&)>& lit);

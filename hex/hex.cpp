@@ -2,8 +2,8 @@
 
 #include "core/catalogue.h"
 #include "core/messages.h"
-#include "hex/entree.h"
 #include "core/sauvegarde.h"
+#include "hex/entree.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -17,9 +17,6 @@
 namespace {
 
 constexpr const char* MSG_LIGNE_INCORRECTE = "Une ligne du fichier n'est pas correcte";
-
-// Configuration word of the image the readers start from (ten one bits).
-constexpr uint16_t CONFIG_VIERGE_LECTURE = 0x03FF;
 
 constexpr unsigned TYPE_DONNEES = 0x00;
 constexpr unsigned TYPE_ADRESSE_SEGMENT = 0x02;
@@ -129,6 +126,17 @@ uint16_t adresse_du_type(const Enregistrement& r) {
     return static_cast<uint16_t>(r.donnees[0] << 8 | r.donnees[1]);
 }
 
+// A type 04 record sets the reader's upper address bits, a type 02 its segment: true for them.
+bool retient_adresse(const Enregistrement& r, Lecture_hex& etat) {
+    if (r.type == TYPE_ADRESSE_LINEAIRE)
+        etat.adresse_haute = adresse_du_type(r);
+    else if (r.type == TYPE_ADRESSE_SEGMENT)
+        etat.segment = adresse_du_type(r);
+    else
+        return false;
+    return true;
+}
+
 // Data words of the record to prog from the word at its address; those at or beyond the
 // device's size that hold something are counted as outside it.
 void range_programme(const Enregistrement& r, Memoire_PIC& m, const Geometrie& g,
@@ -228,21 +236,9 @@ std::unique_ptr<Memoire_PIC> lit_flux(std::istream& flux, Lecteur_ligne lire_lig
 std::unique_ptr<Memoire_PIC> lit_fichier(const std::string& chemin, Lecteur_ligne lire_ligne,
                                          Lecture_hex* bilan) {
     Lecture_hex etat;
-    std::unique_ptr<Memoire_PIC> m;
-    Entree_fichier f(chemin);
-    if (!f.ouverte()) {
-        m = std::make_unique<Memoire_PIC>(CONFIG_VIERGE_LECTURE);
-        message_erreur("Un problème est survenue \npendant l'ouverture du fichier " + chemin + "\n",
-                       0);
-        ++etat.messages;
-        etat.illisible = true;
-    } else {
-        m = lit_flux(f, lire_ligne, &etat);
-        if (etat.illisible) {
-            message_erreur("Un problème est survenu pendant la lecture du fichier " + chemin, 0);
-            ++etat.messages;
-        }
-    }
+    auto m = lit_chemin(chemin, etat.illisible,
+                        [&](std::istream& f) { return lit_flux(f, lire_ligne, &etat); });
+    if (etat.illisible) ++etat.messages; // the message of lit_chemin
     if (bilan) *bilan = etat;
     return m;
 }
@@ -327,17 +323,10 @@ int Lire_ligne_Hex_PIC(const std::string& ligne, Memoire_PIC& m, Lecture_hex& et
     const int resultat = decode_ligne(ligne, r, etat);
     if (resultat != 1) return resultat;
 
-    if (r.type == TYPE_ADRESSE_LINEAIRE) {
-        // Above 64 KiB lies the rest of the data EEPROM.
-        etat.adresse_haute = adresse_du_type(r);
-        return 1;
-    }
-    if (r.type == TYPE_ADRESSE_SEGMENT) {
-        // Segments have no place in this layout: a non-zero one is refused with what it holds,
-        // until the segment 0 comes back.
-        etat.segment = adresse_du_type(r);
-        return etat.segment == 0 ? 1 : ligne_incorrecte(etat);
-    }
+    // Above 64 KiB lies the rest of the data EEPROM. Segments have no place in this layout: a
+    // non-zero one is refused with what it holds, until the segment 0 comes back.
+    if (retient_adresse(r, etat))
+        return r.type == TYPE_ADRESSE_SEGMENT && etat.segment != 0 ? ligne_incorrecte(etat) : 1;
     if (r.type != TYPE_DONNEES || etat.segment != 0) return 1;
     if (!r.donnees.empty()) m.donnees_lues = true;
 
@@ -439,11 +428,7 @@ int Lire_ligne_Hex_EEPROM(const std::string& ligne, Memoire_PIC& m, Lecture_hex&
     const int resultat = decode_ligne(ligne, r, etat);
     if (resultat != 1) return resultat;
 
-    if (r.type == TYPE_ADRESSE_LINEAIRE) {
-        etat.adresse_haute = adresse_du_type(r);
-    } else if (r.type == TYPE_ADRESSE_SEGMENT) {
-        etat.segment = adresse_du_type(r);
-    } else if (r.type == TYPE_DONNEES) {
+    if (!retient_adresse(r, etat) && r.type == TYPE_DONNEES) {
         if (!r.donnees.empty()) m.donnees_lues = true;
         const Geometrie g = geometrie_courante();
         const std::size_t base = (static_cast<std::size_t>(etat.adresse_haute) << 16) +

@@ -20,19 +20,8 @@ constexpr int t_entre_passes_us = 1;
 int Algo1_Charge_tout_vers_PM(const uint16_t* prog) {
     if (!composant_choisi()) return -1;
     debut_passe();
-    bool fini = parcours_programme(0, taille_prog, [&](int i) {
-        const uint16_t w = prog[i];
-        if (w == 0xFFFF) return true;
-        if (Read_Data_From_Program_Memory() == w) return true;
-        Load_Data_For_Program_Memory(w & 0x3FFF);
-        Begin_Programming();
-        const uint16_t lu = Read_Data_From_Program_Memory();
-        if ((lu & 0x3FFF) != (w & 0x3FFF)) {
-            prog_erreur(static_cast<unsigned>(i), w, lu, "Programme : ");
-            return false;
-        }
-        return true;
-    });
+    bool fini = parcours_programme(
+        0, taille_prog, [&](int i) { return ecrit_mot_verifie(i, prog[i], Begin_Programming); });
     if (!fini) return -1;
     fin_passe();
     return 0;
@@ -41,10 +30,7 @@ int Algo1_Charge_tout_vers_PM(const uint16_t* prog) {
 uint16_t* Algo1_Lit_tout_de_PM(uint16_t* prog) {
     if (!composant_choisi()) return prog;
     debut_passe();
-    parcours_programme(1, taille_prog, [&](int i) {
-        prog[i] = Read_Data_From_Program_Memory();
-        return true;
-    });
+    lit_mots_programme(prog);
     fin_passe();
     return prog;
 }
@@ -71,10 +57,7 @@ int Algo1_Charge_tout_vers_DM(const uint8_t* donnee) {
 uint8_t* Algo1_Lit_tout_de_DM(uint8_t* donnee) {
     if (!composant_choisi()) return donnee;
     debut_passe();
-    parcours_donnees(3, [&](int i) {
-        donnee[i] = static_cast<uint8_t>(Read_Data_From_Data_Memory() & 0xFF);
-        return true;
-    });
+    lit_octets_donnees(donnee);
     fin_passe();
     return donnee;
 }
@@ -128,18 +111,8 @@ int Algo1_Charge_ID_Config(const Memoire_PIC& m) {
         Power_on();
         Commence_Prog_Mode();
         Load_Configuration(0x3FFF);
-        static const char* const prefixes[4] = {"ID0 : ", "ID1 : ", "ID2 : ", "ID3 : "};
-        for (unsigned k = 0; k < 4; ++k) {
-            const uint8_t v = m.id[k];
-            Load_Data_For_Program_Memory(v);
-            Begin_Programming();
-            const uint16_t lu = Read_Data_From_Program_Memory();
-            if ((lu & 0x7F) != (v & 0x7F)) {
-                prog_erreur(k, v, lu, prefixes[k]);
-                return -1;
-            }
-            if (k < 3) Increment_Adress();
-        }
+        const uint16_t ids[nb_id] = {m.id[0], m.id[1], m.id[2], m.id[3]};
+        if (!ecrit_ids_verifies(ids, Begin_Programming)) return -1;
         fin_passe();
         attente(t_entre_passes_us);
     }
@@ -157,10 +130,7 @@ void Algo1_Lit_ID_Config(Memoire_PIC& m) {
     debut_passe();
     Load_Configuration(0x3FF);
     if (le_ID_enable != 0) {
-        for (int k = 0; k < 4; ++k) {
-            m.id[k] = static_cast<uint8_t>(Read_Data_From_Program_Memory() & 0xFF);
-            if (k < 3) Increment_Adress();
-        }
+        lit_ids(m);
     } else {
         for (int k = 0; k < nb_id - 1; ++k) Increment_Adress();
     }

@@ -31,10 +31,7 @@ uint16_t* Algo3_Lit_tout_de_PM(uint16_t* prog) {
     if (!composant_choisi()) return prog;
     debut_passe();
     Increment_Adress(); // from the configuration word to address 0
-    parcours_programme(1, taille_prog, [&](int i) {
-        prog[i] = Read_Data_From_Program_Memory();
-        return true;
-    });
+    lit_mots_programme(prog);
     fin_passe();
     return prog;
 }
@@ -90,10 +87,7 @@ void Algo3_Lit_ID_Config(Memoire_PIC& m) {
     if (le_config_enable != 0) m.config = Read_Data_From_Program_Memory();
     if (le_ID_enable != 0) {
         for (int k = 0; k < taille_prog() + 1; ++k) Increment_Adress();
-        for (int k = 0; k < 4; ++k) {
-            m.id[k] = static_cast<uint8_t>(Read_Data_From_Program_Memory() & 0xFF);
-            if (k < 3) Increment_Adress();
-        }
+        lit_ids(m);
     }
     fin_passe();
 }

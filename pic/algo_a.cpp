@@ -2,9 +2,7 @@
 // write (Load Configuration, bulk erase of program then data memory); each word is programmed
 // alone by an internally timed, program-only cycle (8).
 #include "pic/algorithmes.h"
-#include "pic/commandes.h"
 #include "pic/flash_recente.h"
-#include "port/port.h"
 
 namespace {
 
@@ -14,13 +12,7 @@ constexpr int t_donnee_us = 8000;        // data byte: tDPROG, 6 ms
 constexpr int t_effacement_us = 10000;   // each bulk erase: tERA, 6 ms (10 ms is the usual wait)
 
 void efface_tout() {
-    // With the counter in configuration space the program erase also clears the IDs and the
-    // configuration word, and lifts code protection.
-    Load_Configuration(0x3FFF);
-    Bulk_Erase_Program_Memory();
-    attente(t_effacement_us);
-    Bulk_Erase_Data_Memory();
-    attente(t_effacement_us);
+    flash::efface_programme_et_donnees(t_effacement_us);
 }
 
 void programme_mot() {
@@ -31,38 +23,11 @@ void programme_octet() {
     flash::Begin_Programming_Only(t_donnee_us);
 }
 
-int ecrit_programme(const uint16_t* mots, int deb, int fin, int taille);
-
-const flash::Famille_flash famille_a = {true,          false,           efface_tout,
-                                        programme_mot, programme_octet, ecrit_programme};
-
-int ecrit_programme(const uint16_t* mots, int deb, int fin, int taille) {
-    return flash::ecrit_mots_un_a_un(famille_a, mots, deb, fin, taille);
+int ecrit_mots(const uint16_t* mots, int deb, int fin, int taille) {
+    return flash::ecrit_mots_un_a_un(flash::famille_62xa, mots, deb, fin, taille);
 }
 
 } // namespace
 
-int Algo4_Charge_tout_vers_PM(const uint16_t* prog) {
-    return flash::ecrit_programme(famille_a, prog);
-}
-uint16_t* Algo4_Lit_tout_de_PM(uint16_t* prog) {
-    return flash::lit_programme(famille_a, prog);
-}
-int Algo4_Charge_tout_vers_DM(const uint8_t* donnee) {
-    return flash::ecrit_donnees(famille_a, donnee);
-}
-uint8_t* Algo4_Lit_tout_de_DM(uint8_t* donnee) {
-    return flash::lit_donnees(famille_a, donnee);
-}
-int Algo4_Charge_ID_Config(const Memoire_PIC& m) {
-    return flash::ecrit_ids_config(famille_a, m);
-}
-void Algo4_Lit_ID_Config(Memoire_PIC& m) {
-    flash::lit_ids_config(famille_a, m);
-}
-int Algo4_Efface() {
-    return flash::efface(famille_a);
-}
-uint16_t Algo4_Lit_ID_Composant() {
-    return flash::lit_id_composant(famille_a);
-}
+const flash::Famille_flash flash::famille_62xa = {true,          false,           efface_tout,
+                                                  programme_mot, programme_octet, ecrit_mots};

@@ -6,6 +6,7 @@
 #include "pic/algorithmes.h"
 #include "pic/commandes.h"
 #include "pic/flash_recente.h"
+#include "pic/passe.h"
 #include "port/port.h"
 
 #include <algorithm>
@@ -27,20 +28,12 @@ void efface_tout() {
 }
 
 void programme_mot() {
-    flash::Begin_Programming_External();
-    attente(t_programmation_us);
-    flash::End_Programming_External(code_fin_programmation);
-    attente(t_fin_programmation_us);
+    flash::programme_externe(t_programmation_us, code_fin_programmation, t_fin_programmation_us);
 }
 
 void programme_octet() {
     flash::Begin_Programming_Only(t_donnee_us);
 }
-
-int ecrit_programme(const uint16_t* mots, int deb, int fin, int taille);
-
-const flash::Famille_flash famille_b = {false,         false,           efface_tout,
-                                        programme_mot, programme_octet, ecrit_programme};
 
 // The word to load at address a: the image's, or all ones (programs nothing) outside the range
 // and where the image has nothing.
@@ -49,13 +42,13 @@ uint16_t mot_du_groupe(const uint16_t* mots, int a, int premier, int dernier) {
     return static_cast<uint16_t>(mots[a] & 0x3FFF);
 }
 
-int ecrit_programme(const uint16_t* mots, int deb, int fin, int taille) {
+int ecrit_groupes(const uint16_t* mots, int deb, int fin, int taille) {
     const int n = taille;
     const int premier = std::max(deb, 0);
     const int dernier = std::min(fin, taille - 1);
     const int pas_progression = n / 100 + 1;
 
-    flash::debut_passe(famille_b);
+    flash::debut_passe(flash::famille_87xa);
     int compteur = 0; // the chip's address counter
     for (int g = premier - premier % mots_par_groupe; g <= dernier; g += mots_par_groupe) {
         bool utile = false;
@@ -77,20 +70,11 @@ int ecrit_programme(const uint16_t* mots, int deb, int fin, int taille) {
     }
     flash::fin_passe();
 
-    flash::debut_passe(famille_b);
+    flash::debut_passe(flash::famille_87xa);
     // The read-back pass reports its progress as a read.
     const bool fini = parcours_adresses(
         deb, fin, n, 1, [taille] { return taille; },
-        [&](int i) {
-            const uint16_t w = mots[i];
-            if (w == 0xFFFF) return true;
-            const uint16_t lu = Read_Data_From_Program_Memory();
-            if ((lu & 0x3FFF) != (w & 0x3FFF)) {
-                prog_erreur(static_cast<unsigned>(i), w, lu, "Programme : ");
-                return false;
-            }
-            return true;
-        });
+        [&](int i) { return mots[i] == 0xFFFF || algo::mot_relu_juste(i, mots[i]); });
     if (!fini) return -1;
     flash::fin_passe();
     return 0;
@@ -98,27 +82,5 @@ int ecrit_programme(const uint16_t* mots, int deb, int fin, int taille) {
 
 } // namespace
 
-int Algo5_Charge_tout_vers_PM(const uint16_t* prog) {
-    return flash::ecrit_programme(famille_b, prog);
-}
-uint16_t* Algo5_Lit_tout_de_PM(uint16_t* prog) {
-    return flash::lit_programme(famille_b, prog);
-}
-int Algo5_Charge_tout_vers_DM(const uint8_t* donnee) {
-    return flash::ecrit_donnees(famille_b, donnee);
-}
-uint8_t* Algo5_Lit_tout_de_DM(uint8_t* donnee) {
-    return flash::lit_donnees(famille_b, donnee);
-}
-int Algo5_Charge_ID_Config(const Memoire_PIC& m) {
-    return flash::ecrit_ids_config(famille_b, m);
-}
-void Algo5_Lit_ID_Config(Memoire_PIC& m) {
-    flash::lit_ids_config(famille_b, m);
-}
-int Algo5_Efface() {
-    return flash::efface(famille_b);
-}
-uint16_t Algo5_Lit_ID_Composant() {
-    return flash::lit_id_composant(famille_b);
-}
+const flash::Famille_flash flash::famille_87xa = {false,         false,           efface_tout,
+                                                  programme_mot, programme_octet, ecrit_groupes};

@@ -4,9 +4,7 @@
 // gets the chip's own bandgap bits; each word is programmed alone, externally timed (0x18 ..
 // 0x0A), program only.
 #include "pic/algorithmes.h"
-#include "pic/commandes.h"
 #include "pic/flash_recente.h"
-#include "port/port.h"
 
 namespace {
 
@@ -18,58 +16,23 @@ constexpr int t_effacement_us = 10000;      // each bulk erase: tERA, 6 ms (10 m
 constexpr unsigned code_fin_programmation = 0x0A;
 
 void efface_tout() {
-    // Counter in configuration space: IDs, configuration (bandgap bits included), OSCCAL and
-    // protection go too.
-    Load_Configuration(0x3FFF);
-    Bulk_Erase_Program_Memory();
-    attente(t_effacement_us);
-    Bulk_Erase_Data_Memory();
-    attente(t_effacement_us);
+    // IDs, configuration (bandgap bits included), OSCCAL and protection go too.
+    flash::efface_programme_et_donnees(t_effacement_us);
 }
 
 void programme_mot() {
-    flash::Begin_Programming_External();
-    attente(t_programmation_us);
-    flash::End_Programming_External(code_fin_programmation);
-    attente(t_fin_programmation_us);
+    flash::programme_externe(t_programmation_us, code_fin_programmation, t_fin_programmation_us);
 }
 
 void programme_octet() {
     flash::Begin_Programming_Only(t_donnee_us);
 }
 
-int ecrit_programme(const uint16_t* mots, int deb, int fin, int taille);
-
-const flash::Famille_flash famille_c = {
-    true, true, efface_tout, programme_mot, programme_octet, ecrit_programme};
-
-int ecrit_programme(const uint16_t* mots, int deb, int fin, int taille) {
-    return flash::ecrit_mots_un_a_un(famille_c, mots, deb, fin, taille);
+int ecrit_mots(const uint16_t* mots, int deb, int fin, int taille) {
+    return flash::ecrit_mots_un_a_un(flash::famille_12f6xx, mots, deb, fin, taille);
 }
 
 } // namespace
 
-int Algo6_Charge_tout_vers_PM(const uint16_t* prog) {
-    return flash::ecrit_programme(famille_c, prog);
-}
-uint16_t* Algo6_Lit_tout_de_PM(uint16_t* prog) {
-    return flash::lit_programme(famille_c, prog);
-}
-int Algo6_Charge_tout_vers_DM(const uint8_t* donnee) {
-    return flash::ecrit_donnees(famille_c, donnee);
-}
-uint8_t* Algo6_Lit_tout_de_DM(uint8_t* donnee) {
-    return flash::lit_donnees(famille_c, donnee);
-}
-int Algo6_Charge_ID_Config(const Memoire_PIC& m) {
-    return flash::ecrit_ids_config(famille_c, m);
-}
-void Algo6_Lit_ID_Config(Memoire_PIC& m) {
-    flash::lit_ids_config(famille_c, m);
-}
-int Algo6_Efface() {
-    return flash::efface(famille_c);
-}
-uint16_t Algo6_Lit_ID_Composant() {
-    return flash::lit_id_composant(famille_c);
-}
+const flash::Famille_flash flash::famille_12f6xx = {
+    true, true, efface_tout, programme_mot, programme_octet, ecrit_mots};

@@ -28,32 +28,14 @@ int Algo3_Charge_ID_Config(const Memoire_PIC& m);
 void Algo3_Lit_ID_Config(Memoire_PIC& m);
 
 // Algorithms 4, 5 and 6: later flash parts with program-only cells (pic/flash_recente.h), erased
-// before every write; data EEPROM. 4: 16F627A/628A/648A, VPP first, one word at a time. 5:
-// 16F873A..877A, eight-word groups through the latch. 6: 12F629/675, 16F630/676, VPP first,
-// OSCCAL and bandgap bits kept. AlgoN_Efface: 0, or -1 after a message.
-int Algo4_Charge_tout_vers_PM(const uint16_t* prog);
-uint16_t* Algo4_Lit_tout_de_PM(uint16_t* prog);
-int Algo4_Charge_tout_vers_DM(const uint8_t* donnee);
-uint8_t* Algo4_Lit_tout_de_DM(uint8_t* donnee);
-int Algo4_Charge_ID_Config(const Memoire_PIC& m);
-void Algo4_Lit_ID_Config(Memoire_PIC& m);
-int Algo4_Efface();
-uint16_t Algo4_Lit_ID_Composant(); // the word at 0x2006
-
-int Algo5_Charge_tout_vers_PM(const uint16_t* prog);
-uint16_t* Algo5_Lit_tout_de_PM(uint16_t* prog);
-int Algo5_Charge_tout_vers_DM(const uint8_t* donnee);
-uint8_t* Algo5_Lit_tout_de_DM(uint8_t* donnee);
-int Algo5_Charge_ID_Config(const Memoire_PIC& m);
-void Algo5_Lit_ID_Config(Memoire_PIC& m);
-int Algo5_Efface();
-uint16_t Algo5_Lit_ID_Composant(); // the word at 0x2006
-
-int Algo6_Charge_tout_vers_PM(const uint16_t* prog);
-uint16_t* Algo6_Lit_tout_de_PM(uint16_t* prog);
-int Algo6_Charge_tout_vers_DM(const uint8_t* donnee);
-uint8_t* Algo6_Lit_tout_de_DM(uint8_t* donnee);
-int Algo6_Charge_ID_Config(const Memoire_PIC& m);
-void Algo6_Lit_ID_Config(Memoire_PIC& m);
-int Algo6_Efface();
-uint16_t Algo6_Lit_ID_Composant(); // the word at 0x2006
+// before every write; data EEPROM. Their area operations are flash::ecrit_programme and the
+// others of pic/flash_recente.h, applied to the family.
+namespace flash {
+struct Famille_flash;
+// Algorithm 4: 16F627A/628A/648A, VPP first, one word at a time.
+extern const Famille_flash famille_62xa;
+// Algorithm 5: 16F873A..877A, eight-word groups through the latch.
+extern const Famille_flash famille_87xa;
+// Algorithm 6: 12F629/675, 16F630/676, VPP first, OSCCAL and bandgap bits kept.
+extern const Famille_flash famille_12f6xx;
+} // namespace flash

@@ -22,7 +22,6 @@ constexpr uint16_t masque_bandgap = 0x3000; // bits 13..12 of the 12F6xx configu
 constexpr uint16_t mot_vierge = 0x3FFF;
 const char* const prefixe_programme = "Programme : ";
 const char* const prefixe_config = "Mot de Configuration :\n";
-const char* const prefixes_id[4] = {"ID0 : ", "ID1 : ", "ID2 : ", "ID3 : "};
 constexpr uint16_t retlw = 0x3400; // RETLW k: the factory oscillator calibration
 const char* const texte_calibration_illisible =
     "Le mot de calibration de l'oscillateur (adresse %X) vaut %X : ce n'est pas une "
@@ -129,17 +128,7 @@ int ecrit_octets(const Famille_flash& f, const uint8_t* octets, int deb, int fin
 int ecrit_ids(const Famille_flash& f, const uint16_t ids[4]) {
     debut_passe(f);
     Load_Configuration(mot_vierge);
-    for (unsigned k = 0; k < 4; ++k) {
-        const uint16_t v = ids[k];
-        Load_Data_For_Program_Memory(v);
-        f.programme_mot();
-        const uint16_t lu = Read_Data_From_Program_Memory();
-        if ((lu & 0x7F) != (v & 0x7F)) {
-            prog_erreur(k, v, lu, prefixes_id[k]);
-            return -1;
-        }
-        if (k < 3) Increment_Adress();
-    }
+    if (!algo::ecrit_ids_verifies(ids, f.programme_mot)) return -1;
     fin_passe();
     return 0;
 }
@@ -241,6 +230,21 @@ void Chip_Erase() {
     commande_seule(0x1F);
 }
 
+void programme_externe(int duree_us, unsigned code_fin, int apres_us) {
+    Begin_Programming_External();
+    attente(duree_us);
+    End_Programming_External(code_fin);
+    attente(apres_us);
+}
+
+void efface_programme_et_donnees(int attente_us) {
+    Load_Configuration(0x3FFF);
+    Bulk_Erase_Program_Memory();
+    attente(attente_us);
+    Bulk_Erase_Data_Memory();
+    attente(attente_us);
+}
+
 void debut_passe(const Famille_flash& f) {
     if (!f.vpp_d_abord) {
         algo::debut_passe();
@@ -269,19 +273,7 @@ int ecrit_mots_un_a_un(const Famille_flash& f, const uint16_t* mots, int deb, in
     const int n = algo::taille_prog();
     const bool fini = parcours_adresses(
         deb, fin, n, 0, [taille] { return taille; },
-        [&](int i) {
-            const uint16_t w = mots[i];
-            if (w == 0xFFFF) return true;
-            if (Read_Data_From_Program_Memory() == w) return true;
-            Load_Data_For_Program_Memory(w & 0x3FFF);
-            f.programme_mot();
-            const uint16_t lu = Read_Data_From_Program_Memory();
-            if ((lu & 0x3FFF) != (w & 0x3FFF)) {
-                prog_erreur(static_cast<unsigned>(i), w, lu, prefixe_programme);
-                return false;
-            }
-            return true;
-        });
+        [&](int i) { return algo::ecrit_mot_verifie(i, mots[i], f.programme_mot); });
     if (!fini) return -1;
     fin_passe();
     return 0;
@@ -323,10 +315,7 @@ int ecrit_ids_config(const Famille_flash& f, const Memoire_PIC& m) {
 uint16_t* lit_programme(const Famille_flash& f, uint16_t* prog) {
     if (!composant_choisi()) return prog;
     debut_passe(f);
-    algo::parcours_programme(1, algo::taille_prog, [&](int i) {
-        prog[i] = Read_Data_From_Program_Memory();
-        return true;
-    });
+    algo::lit_mots_programme(prog);
     fin_passe();
     return prog;
 }
@@ -334,10 +323,7 @@ uint16_t* lit_programme(const Famille_flash& f, uint16_t* prog) {
 uint8_t* lit_donnees(const Famille_flash& f, uint8_t* donnee) {
     if (!composant_choisi()) return donnee;
     debut_passe(f);
-    algo::parcours_donnees(3, [&](int i) {
-        donnee[i] = static_cast<uint8_t>(Read_Data_From_Data_Memory() & 0xFF);
-        return true;
-    });
+    algo::lit_octets_donnees(donnee);
     fin_passe();
     return donnee;
 }

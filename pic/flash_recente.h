@@ -31,6 +31,12 @@ void Begin_Programming_External();            // 0x18, ended by the part's End P
 void End_Programming_External(unsigned code); // 0x17 on 87xA, 0x0A on 12F6xx
 void Chip_Erase();                            // 0x1F (87xA)
 
+// An externally timed program cycle: 0x18, duree_us, End Programming with code_fin, apres_us.
+void programme_externe(int duree_us, unsigned code_fin, int apres_us);
+// Counter in configuration space (IDs, configuration and protection go too, and on the 12F6xx
+// the calibration), bulk erase of program then data memory, each followed by attente_us.
+void efface_programme_et_donnees(int attente_us);
+
 // Programming pass with the family's entry order.
 void debut_passe(const Famille_flash& f);
 void fin_passe();

@@ -2,6 +2,7 @@
 
 #include "eeprom/eeprom.h"
 #include "pic/algorithmes.h"
+#include "pic/flash_recente.h"
 
 #include <iterator>
 
@@ -14,6 +15,52 @@ template <int (*F)(const uint8_t*)> int charge_pic(const Desc_PIC&, const uint8_
 
 template <uint8_t* (*F)(uint8_t*)> uint8_t* lit_pic(const Desc_PIC&, uint8_t* donnee) {
     return F(donnee);
+}
+
+// The area operations of a later flash family (pic/flash_recente.h) as the table's functions.
+template <const flash::Famille_flash& F> int charge_programme(const uint16_t* prog) {
+    return flash::ecrit_programme(F, prog);
+}
+
+template <const flash::Famille_flash& F> uint16_t* lit_programme(uint16_t* prog) {
+    return flash::lit_programme(F, prog);
+}
+
+template <const flash::Famille_flash& F>
+int charge_donnees(const Desc_PIC&, const uint8_t* donnee) {
+    return flash::ecrit_donnees(F, donnee);
+}
+
+template <const flash::Famille_flash& F> uint8_t* lit_donnees(const Desc_PIC&, uint8_t* donnee) {
+    return flash::lit_donnees(F, donnee);
+}
+
+template <const flash::Famille_flash& F> int charge_id_config(const Memoire_PIC& m) {
+    return flash::ecrit_ids_config(F, m);
+}
+
+template <const flash::Famille_flash& F> void lit_id_config(Memoire_PIC& m) {
+    flash::lit_ids_config(F, m);
+}
+
+template <const flash::Famille_flash& F> int efface() {
+    return flash::efface(F);
+}
+
+template <const flash::Famille_flash& F> uint16_t lit_id_composant() {
+    return flash::lit_id_composant(F);
+}
+
+template <const flash::Famille_flash& F> constexpr Genre_pic rangee_flash(Genre_puce genre) {
+    return {genre,
+            charge_programme<F>,
+            lit_programme<F>,
+            charge_donnees<F>,
+            lit_donnees<F>,
+            charge_id_config<F>,
+            lit_id_config<F>,
+            efface<F>,
+            lit_id_composant<F>};
 }
 
 int efface_algo1() {
@@ -61,21 +108,9 @@ constexpr Genre_pic genres[] = {
      Algo3_Charge_tout_vers_PM, Algo3_Lit_tout_de_PM,
      nullptr, nullptr,
      Algo3_Charge_ID_Config, Algo3_Lit_ID_Config, nullptr, nullptr},
-    {flash_62xa,
-     Algo4_Charge_tout_vers_PM, Algo4_Lit_tout_de_PM,
-     charge_pic<Algo4_Charge_tout_vers_DM>, lit_pic<Algo4_Lit_tout_de_DM>,
-     Algo4_Charge_ID_Config, Algo4_Lit_ID_Config, Algo4_Efface,
-     Algo4_Lit_ID_Composant},
-    {flash_87xa,
-     Algo5_Charge_tout_vers_PM, Algo5_Lit_tout_de_PM,
-     charge_pic<Algo5_Charge_tout_vers_DM>, lit_pic<Algo5_Lit_tout_de_DM>,
-     Algo5_Charge_ID_Config, Algo5_Lit_ID_Config, Algo5_Efface,
-     Algo5_Lit_ID_Composant},
-    {flash_12f6xx,
-     Algo6_Charge_tout_vers_PM, Algo6_Lit_tout_de_PM,
-     charge_pic<Algo6_Charge_tout_vers_DM>, lit_pic<Algo6_Lit_tout_de_DM>,
-     Algo6_Charge_ID_Config, Algo6_Lit_ID_Config, Algo6_Efface,
-     Algo6_Lit_ID_Composant},
+    rangee_flash<flash::famille_62xa>(flash_62xa),
+    rangee_flash<flash::famille_87xa>(flash_87xa),
+    rangee_flash<flash::famille_12f6xx>(flash_12f6xx),
     {i2c_1_octet,  nullptr, nullptr, charge_i2c, lit_i2c, nullptr, nullptr, Efface_EEPROM, nullptr},
     {i2c_2_octets, nullptr, nullptr, charge_i2c, lit_i2c, nullptr, nullptr, Efface_EEPROM, nullptr},
     {microwire, nullptr, nullptr, charge_microwire, lit_microwire, nullptr, nullptr, Efface_EEPROM, nullptr},

@@ -41,6 +41,58 @@ int verifie_config_et_termine(uint16_t config, unsigned adresse, const char* pre
     return 0;
 }
 
+bool mot_relu_juste(int adresse, uint16_t w) {
+    const uint16_t lu = Read_Data_From_Program_Memory();
+    if ((lu & 0x3FFF) == (w & 0x3FFF)) return true;
+    prog_erreur(static_cast<unsigned>(adresse), w, lu, "Programme : ");
+    return false;
+}
+
+bool ecrit_mot_verifie(int adresse, uint16_t w, void (*programme)()) {
+    if (w == 0xFFFF) return true;
+    if (Read_Data_From_Program_Memory() == w) return true;
+    Load_Data_For_Program_Memory(w & 0x3FFF);
+    programme();
+    return mot_relu_juste(adresse, w);
+}
+
+void lit_mots_programme(uint16_t* prog) {
+    parcours_programme(1, taille_prog, [&](int i) {
+        prog[i] = Read_Data_From_Program_Memory();
+        return true;
+    });
+}
+
+void lit_octets_donnees(uint8_t* donnee) {
+    parcours_donnees(3, [&](int i) {
+        donnee[i] = static_cast<uint8_t>(Read_Data_From_Data_Memory() & 0xFF);
+        return true;
+    });
+}
+
+void lit_ids(Memoire_PIC& m) {
+    for (int k = 0; k < nb_id; ++k) {
+        m.id[k] = static_cast<uint8_t>(Read_Data_From_Program_Memory() & 0xFF);
+        if (k < nb_id - 1) Increment_Adress();
+    }
+}
+
+bool ecrit_ids_verifies(const uint16_t ids[nb_id], void (*programme)()) {
+    static const char* const prefixes[nb_id] = {"ID0 : ", "ID1 : ", "ID2 : ", "ID3 : "};
+    for (int k = 0; k < nb_id; ++k) {
+        const uint16_t v = ids[k];
+        Load_Data_For_Program_Memory(v);
+        programme();
+        const uint16_t lu = Read_Data_From_Program_Memory();
+        if ((lu & 0x7F) != (v & 0x7F)) {
+            prog_erreur(static_cast<unsigned>(k), v, lu, prefixes[k]);
+            return false;
+        }
+        if (k < nb_id - 1) Increment_Adress();
+    }
+    return true;
+}
+
 int taille_prog() {
     const Desc_PIC* p = pic_courant();
     return p ? p->taille_prog : 0;

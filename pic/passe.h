@@ -3,6 +3,7 @@
 
 #include "core/catalogue.h"
 #include "core/etat.h"
+#include "core/memoire.h"
 #include "pic/commandes.h"
 
 namespace algo {
@@ -26,6 +27,22 @@ int impulsions_jusqu_a_verification(uint16_t valeur, uint16_t attendu, unsigned 
 // Reads the configuration word back and closes the pass: 0 when it equals config on 16 bits,
 // else -1 after reporting the difference at adresse with prefixe.
 int verifie_config_et_termine(uint16_t config, unsigned adresse, const char* prefixe);
+
+// Reads the word at the counter: true when it equals w on 14 bits, else false after reporting
+// the difference at adresse.
+bool mot_relu_juste(int adresse, uint16_t w);
+// Writes w at the counter with programme unless it is 0xFFFF or already there, and checks it as
+// mot_relu_juste does.
+bool ecrit_mot_verifie(int adresse, uint16_t w, void (*programme)());
+// Reads the enabled range of program memory into prog, or of data memory into donnee, in the
+// open pass, the counter at address 0.
+void lit_mots_programme(uint16_t* prog);
+void lit_octets_donnees(uint8_t* donnee);
+// Reads the four IDs from the counter on, one increment between them.
+void lit_ids(Memoire_PIC& m);
+// Writes the four IDs from the counter on with programme, one increment between them, each
+// checked on its 7 bits; false after reporting the first wrong one.
+bool ecrit_ids_verifies(const uint16_t ids[nb_id], void (*programme)());
 
 // Size of the selected device's program or data memory, read afresh (0 without a device).
 int taille_prog();

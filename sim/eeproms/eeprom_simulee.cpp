@@ -172,3 +172,13 @@ std::unique_ptr<Modele_puce> cree_eeprom(const Desc_PIC& d, const Pannes_puce& p
     }
     return nullptr;
 }
+
+bool Eeprom_simulee::hors_tension(const Broches& b) {
+    if (b.vcc) return false;
+    if (alimentee) {
+        coupe_cycle();
+        perte_alimentation();
+        alimentee = false;
+    }
+    return true;
+}

@@ -48,6 +48,10 @@ class Eeprom_simulee : public Modele_puce {
     bool occupee(int64_t t);
     // Supply lost: a running cycle programs nothing.
     void coupe_cycle();
+    // True while VCC is off; when it has just gone, the running cycle is lost (coupe_cycle) and
+    // the model drops its volatile state (perte_alimentation).
+    bool hors_tension(const Broches& b);
+    virtual void perte_alimentation() {}
     // An array byte as the chip sends it out.
     uint8_t lit(int a) const;
     // Address of the byte after a, rolling over at the end of the array.
@@ -65,6 +69,7 @@ class Eeprom_simulee : public Modele_puce {
     Pannes_puce pannes;
     Options_eeprom options;
     std::vector<uint8_t> memoire;
+    bool alimentee = false;
 
   private:
     int64_t duree_cycle;

@@ -39,14 +39,7 @@ void Puce_24xx::remise_a_zero() {
 
 void Puce_24xx::broches(const Broches& b, int64_t t_ns) {
     bool occupe = occupee(t_ns);
-    if (!b.vcc) {
-        if (alimentee) {
-            coupe_cycle();
-            remise_a_zero();
-            alimentee = false;
-        }
-        return;
-    }
+    if (hors_tension(b)) return;
     if (!alimentee || occupe || options.muette) {
         // Power-up, or a write cycle: the bus is ignored and nothing is driven.
         if (!alimentee) remise_a_zero();

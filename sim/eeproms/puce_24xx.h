@@ -35,13 +35,13 @@ class Puce_24xx : public Eeprom_simulee {
     void front_descendant();
     void octet_recu();
     void remise_a_zero();
+    void perte_alimentation() override { remise_a_zero(); }
 
     int nb_octets_adresse;
     int bits_bloc; // address bits carried in the control byte
     int masque;    // address bits decoded
     int page;      // page size in bytes
 
-    bool alimentee = false;
     bool scl = true;
     bool ligne = true; // SDA as the wire shows it (master AND chip)
     bool sortie_puce = true;

@@ -47,19 +47,16 @@ bool Puce_25xx::protegee(int a) const {
     return a >= debut;
 }
 
+void Puce_25xx::perte_alimentation() {
+    cycle_etat = false;
+    latch_ecriture = false;
+    instr = Instr::aucune;
+    so_actif = false;
+}
+
 void Puce_25xx::broches(const Broches& b, int64_t t_ns) {
     occupee(t_ns);
-    if (!b.vcc) {
-        if (alimentee) {
-            coupe_cycle();
-            cycle_etat = false;
-            latch_ecriture = false;
-            instr = Instr::aucune;
-            so_actif = false;
-            alimentee = false;
-        }
-        return;
-    }
+    if (hors_tension(b)) return;
     if (!alimentee) {
         // A frame needs a falling CS edge after power-up.
         alimentee = true;

@@ -25,6 +25,7 @@ class Puce_25xx : public Eeprom_simulee {
 
   protected:
     void cycle_termine() override;
+    void perte_alimentation() override;
     std::string lignes_etat() const override;
     bool lit_ligne_etat(const std::string& ligne) override;
 
@@ -44,7 +45,6 @@ class Puce_25xx : public Eeprom_simulee {
     int page;
     uint8_t bits_ecrivables; // status bits WRSR may change
 
-    bool alimentee = false;
     bool cs = true; // pin level: high = deselected
     bool sck = false;
     bool latch_ecriture = false; // WEL

@@ -31,14 +31,7 @@ void Puce_93xx::remise_a_zero() {
 
 void Puce_93xx::broches(const Broches& b, int64_t t_ns) {
     occupee(t_ns);
-    if (!b.vcc) {
-        if (alimentee) {
-            coupe_cycle();
-            remise_a_zero();
-            alimentee = false;
-        }
-        return;
-    }
+    if (hors_tension(b)) return;
     if (!alimentee) {
         alimentee = true;
         remise_a_zero();

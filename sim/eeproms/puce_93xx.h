@@ -27,12 +27,12 @@ class Puce_93xx : public Eeprom_simulee {
     void front_montant(bool di, int64_t t_ns);
     void instruction_complete();
     void remise_a_zero();
+    void perte_alimentation() override { remise_a_zero(); }
     int adresse_de(int brute) const;
 
     int nb_adresse;
     int masque;
 
-    bool alimentee = false;
     bool cs = false;
     bool clk = false;
     bool ewen = false;

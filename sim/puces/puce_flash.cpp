@@ -24,8 +24,7 @@ bool Puce_flash::en_cycle(int64_t t) const {
 void Puce_flash::entree_programmation(int64_t) {
     pc = 0;
     latch_programme = 0x3FFF;
-    latch_donnee = 0xFF;
-    dernier_donnee = false;
+    latch_donnee = {};
     apres_1 = false;
     mode_effacement = false;
     armement = Armement::aucun;
@@ -51,22 +50,6 @@ bool Puce_flash::horloge_refusee(int64_t t) {
     return true;
 }
 
-uint16_t Puce_flash::lit_programme() const {
-    if (pc < debut_config) {
-        int a = pc & (desc.taille_prog - 1); // aliases onto implemented memory
-        return programme_protege(a) ? 0 : mem.programme[static_cast<std::size_t>(a)];
-    }
-    if (pc < debut_config + 4) return mem.ids[static_cast<std::size_t>(pc - debut_config)];
-    if (pc == 0x2006 && mot_id_composant() >= 0) return static_cast<uint16_t>(mot_id_composant());
-    if (pc == 0x2007) return mem.config;
-    return 0x3FFF; // reserved, no device ID, unimplemented
-}
-
-uint16_t Puce_flash::lit_donnee() const {
-    if (mem.donnees.empty() || donnees_protegees()) return 0;
-    return mem.donnees[static_cast<std::size_t>(pc) & (mem.donnees.size() - 1)];
-}
-
 // While protection is on, CP and CPD bits can still be cleared but not set back: only the erase
 // sequence lifts protection.
 uint16_t Puce_flash::config_ecrite(uint16_t v) const {
@@ -80,19 +63,9 @@ Puce_pic::Suite_commande Puce_flash::commande(int code, int64_t t) {
     bool un_avant = apres_1;
     apres_1 = code == 1;
     bool erase_par_9 = carac.variante != Variante_flash::pic16f87x && (code == 9 || code == 11);
+    if (Suite_commande s; commande_flash(code, s)) return s;
     switch (code) {
-    case 0:
-    case 2:
-    case 3:
-        return {Phase_donnees::chargement, 0};
     case 1:
-        return {};
-    case 4:
-        return {Phase_donnees::lecture, lit_programme()};
-    case 5:
-        return {Phase_donnees::lecture, lit_donnee()};
-    case 6:
-        pc = pc < debut_config ? (pc + 1) & 0x1FFF : debut_config | ((pc + 1) & 0x1FFF);
         return {};
     case 7:
         if (un_avant) mode_effacement = !mode_effacement;
@@ -122,43 +95,15 @@ Puce_pic::Suite_commande Puce_flash::commande(int code, int64_t t) {
 }
 
 void Puce_flash::charge(int code, uint16_t valeur, int64_t) {
-    if (code == 3) {
-        latch_donnee = static_cast<uint8_t>(valeur & 0xFF);
-        dernier_donnee = true;
-        return;
-    }
-    if (code == 0) pc = debut_config;
+    if (!charge_flash(code, valeur, latch_donnee)) return;
     latch_programme = valeur;
-    dernier_donnee = false;
 }
 
 void Puce_flash::cible_ecriture(Cycle& c, int64_t t) {
-    c.zone = Zone::aucune;
-    if (dernier_donnee) {
-        c.valeur = latch_donnee;
-        if (mem.donnees.empty()) {
-            signale(Genre_violation::ecriture_interdite, t);
-        } else if (!donnees_protegees()) {
-            c.zone = Zone::donnee;
-            c.index = pc & static_cast<int>(mem.donnees.size() - 1);
-        }
-        return;
-    }
-    c.valeur = latch_programme;
-    if (pc < debut_config) {
-        int a = pc & (desc.taille_prog - 1);
-        if (!programme_protege(a)) {
-            c.zone = Zone::programme;
-            c.index = a;
-        }
-    } else if (pc < debut_config + 4) {
-        c.zone = Zone::id;
-        c.index = pc - debut_config;
-    } else if (pc == 0x2007) {
-        c.zone = Zone::config;
-    } else {
-        signale(Genre_violation::ecriture_interdite, t); // reserved, device ID, unimplemented
-    }
+    const Cible_flash cf = cible_flash(latch_donnee.dernier, t);
+    c.zone = cf.zone;
+    c.index = cf.index;
+    c.valeur = latch_donnee.dernier ? latch_donnee.octet : latch_programme;
 }
 
 void Puce_flash::demarre_cycle(Genre_cycle g, int64_t t) {
@@ -172,7 +117,7 @@ void Puce_flash::demarre_cycle(Genre_cycle g, int64_t t) {
         c.genre = Genre_cycle::effacement;
         if (pc >= debut_config) {
             c.efface_programme = c.efface_ids = c.efface_donnees = c.efface_config = true;
-        } else if (dernier_donnee) {
+        } else if (latch_donnee.dernier) {
             c.efface_donnees = !donnees_protegees();
         } else {
             c.efface_programme = !protection_programme();

@@ -34,7 +34,7 @@ class Puce_flash : public Puce_pic {
 
   private:
     enum class Genre_cycle { ecriture, programmation_seule, effacement };
-    enum class Zone { aucune, programme, id, config, donnee };
+    using Zone = Zone_flash;
     enum class Armement { aucun, programme, donnees };
     struct Cycle {
         bool actif = false;
@@ -52,16 +52,13 @@ class Puce_flash : public Puce_pic {
     void termine_cycle();
     void efface(bool programme, bool ids, bool donnees, bool config);
     void cible_ecriture(Cycle& c, int64_t t);
-    uint16_t lit_programme() const;
-    uint16_t lit_donnee() const;
     bool protection_programme() const { return programme_protege(desc.taille_prog - 1); }
     uint16_t config_ecrite(uint16_t v) const;
 
     int64_t t_cycle;
     Cycle cycle;
     uint16_t latch_programme = 0x3FFF;
-    uint8_t latch_donnee = 0xFF;
-    bool dernier_donnee = false;  // the last load was Load Data for Data Memory
+    Latch_donnee_flash latch_donnee;
     bool apres_1 = false;         // the previous command was 1
     bool mode_effacement = false; // toggled by each 1, 7 pair
     Armement armement = Armement::aucun;

@@ -6,7 +6,6 @@
 namespace {
 
 constexpr int debut_config = 0x2000;
-constexpr int adresse_config = 0x2007;
 
 // Bits of the configuration word that make the part run code from VDD on: internal oscillator
 // (FOSC2 set, FOSC1 clear) and MCLRE clear.
@@ -62,8 +61,7 @@ void Puce_flash_recente::entree_programmation(int64_t) {
     pc = 0;
     latch_programme = 0x3FFF;
     latch_groupe.fill(0x3FFF);
-    latch_donnee = 0xFF;
-    dernier_donnee = false;
+    latch_donnee = {};
 }
 
 void Puce_flash_recente::sortie_programmation(int64_t t) {
@@ -96,22 +94,6 @@ bool Puce_flash_recente::horloge_refusee(int64_t t) {
     return true;
 }
 
-uint16_t Puce_flash_recente::lit_programme() const {
-    if (pc < debut_config) {
-        int a = adresse_programme();
-        return programme_protege(a) ? 0 : mem.programme[static_cast<std::size_t>(a)];
-    }
-    if (pc < debut_config + 4) return mem.ids[static_cast<std::size_t>(pc - debut_config)];
-    if (pc == 0x2006) return static_cast<uint16_t>(mot_id_composant());
-    if (pc == adresse_config) return mem.config;
-    return 0x3FFF;
-}
-
-uint16_t Puce_flash_recente::lit_donnee() const {
-    if (mem.donnees.empty() || donnees_protegees()) return 0;
-    return mem.donnees[static_cast<std::size_t>(pc) & (mem.donnees.size() - 1)];
-}
-
 Puce_pic::Suite_commande Puce_flash_recente::commande(int code, int64_t t) {
     if (externe.actif) {
         const bool fin = code == code_fin_externe();
@@ -121,18 +103,8 @@ Puce_pic::Suite_commande Puce_flash_recente::commande(int code, int64_t t) {
         if (fin) return {};
         if (trop_tot && (code == 4 || code == 5)) return {Phase_donnees::lecture, 0};
     }
+    if (Suite_commande s; commande_flash(code, s)) return s;
     switch (code) {
-    case 0:
-    case 2:
-    case 3:
-        return {Phase_donnees::chargement, 0};
-    case 4:
-        return {Phase_donnees::lecture, lit_programme()};
-    case 5:
-        return {Phase_donnees::lecture, lit_donnee()};
-    case 6:
-        pc = pc < debut_config ? (pc + 1) & 0x1FFF : debut_config | ((pc + 1) & 0x1FFF);
-        return {};
     case 8: {
         Cycle c;
         c.actif = true;
@@ -172,17 +144,11 @@ Puce_pic::Suite_commande Puce_flash_recente::commande(int code, int64_t t) {
 }
 
 void Puce_flash_recente::charge(int code, uint16_t valeur, int64_t) {
-    if (code == 3) {
-        latch_donnee = static_cast<uint8_t>(valeur & 0xFF);
-        dernier_donnee = true;
-        return;
-    }
-    if (code == 0) pc = debut_config;
+    if (!charge_flash(code, valeur, latch_donnee)) return;
     if (famille_b())
         latch_groupe[static_cast<std::size_t>(pc & 7)] = valeur;
     else
         latch_programme = valeur;
-    dernier_donnee = false;
 }
 
 Puce_flash_recente::Ecriture Puce_flash_recente::cible(int64_t t) {
@@ -190,37 +156,33 @@ Puce_flash_recente::Ecriture Puce_flash_recente::cible(int64_t t) {
     e.mots.fill(0x3FFF);
     const uint16_t latch =
         famille_b() ? latch_groupe[static_cast<std::size_t>(pc & 7)] : latch_programme;
-    if (dernier_donnee) {
-        if (mem.donnees.empty()) {
-            signale(Genre_violation::ecriture_interdite, t);
-        } else if (!donnees_protegees()) {
-            e.zone = Zone::donnee;
-            e.index = pc & static_cast<int>(mem.donnees.size() - 1);
-            e.mots[0] = latch_donnee;
-        }
-        return e;
-    }
-    if (pc < debut_config) {
-        const int a = adresse_programme();
-        if (programme_protege(a)) return e; // writes to protected memory are blocked
+    const Cible_flash c = cible_flash(latch_donnee.dernier, t);
+    e.index = c.index;
+    switch (c.zone) {
+    case Zone_flash::aucune:
+        break;
+    case Zone_flash::donnee:
+        e.zone = Zone::donnee;
+        e.mots[0] = latch_donnee.octet;
+        break;
+    case Zone_flash::programme:
         if (famille_b()) {
             e.zone = Zone::groupe;
-            e.index = a & ~7;
+            e.index = c.index & ~7;
             e.mots = latch_groupe;
         } else {
             e.zone = Zone::programme;
-            e.index = a;
             e.mots[0] = latch;
         }
-    } else if (pc < debut_config + 4) {
+        break;
+    case Zone_flash::id:
         e.zone = Zone::id;
-        e.index = pc - debut_config;
         e.mots[0] = latch;
-    } else if (pc == adresse_config) {
+        break;
+    case Zone_flash::config:
         e.zone = Zone::config;
         e.mots[0] = latch;
-    } else {
-        signale(Genre_violation::ecriture_interdite, t); // reserved, device ID, unimplemented
+        break;
     }
     return e;
 }

@@ -78,8 +78,6 @@ class Puce_flash_recente : public Puce_pic {
     int code_fin_externe() const { return famille_b() ? 0x17 : 0x0A; }
     int adresse_programme() const { return pc & (desc.taille_prog - 1); }
 
-    uint16_t lit_programme() const;
-    uint16_t lit_donnee() const;
     Ecriture cible(int64_t t);
     void applique(const Ecriture& e, bool interrompue);
     void programme_mot(uint16_t& cellule, uint16_t valeur, uint16_t vierge, bool efface_avant,
@@ -94,8 +92,7 @@ class Puce_flash_recente : public Puce_pic {
     Externe externe;
     uint16_t latch_programme = 0x3FFF;
     std::array<uint16_t, 8> latch_groupe{};
-    uint8_t latch_donnee = 0xFF;
-    bool dernier_donnee = false;
+    Latch_donnee_flash latch_donnee;
 
     // Pins as last seen, run mode start, and a refused entry (VPP kept from the base model).
     bool vdd_vu = false, vpp_vu = false;

@@ -6,6 +6,11 @@ namespace {
 
 constexpr std::size_t journal_max = 10000;
 
+// Configuration space of the flash parts: IDs from 0x2000, device ID, configuration word.
+constexpr int debut_config = 0x2000;
+constexpr int adresse_id_composant = 0x2006;
+constexpr int adresse_config = 0x2007;
+
 uint64_t melange(uint64_t x) { // splitmix64 finaliser
     x += 0x9E3779B97F4A7C15ull;
     x = (x ^ (x >> 30)) * 0xBF58476D1CE4E5B9ull;
@@ -397,4 +402,80 @@ bool Puce_pic::charge_etat_hex(const std::string& texte) {
     mem = std::move(nouveau);
     contenu_remplace();
     return true;
+}
+
+Puce_pic::Cible_flash Puce_pic::cible_flash(bool donnee, int64_t t) {
+    Cible_flash c;
+    if (donnee) {
+        if (mem.donnees.empty()) {
+            signale(Genre_violation::ecriture_interdite, t);
+        } else if (!donnees_protegees()) {
+            c.zone = Zone_flash::donnee;
+            c.index = pc & static_cast<int>(mem.donnees.size() - 1);
+        }
+    } else if (pc < debut_config) {
+        const int a = pc & (desc.taille_prog - 1);
+        if (!programme_protege(a)) {
+            c.zone = Zone_flash::programme;
+            c.index = a;
+        }
+    } else if (pc < debut_config + 4) {
+        c.zone = Zone_flash::id;
+        c.index = pc - debut_config;
+    } else if (pc == adresse_config) {
+        c.zone = Zone_flash::config;
+    } else {
+        signale(Genre_violation::ecriture_interdite, t); // reserved, device ID, unimplemented
+    }
+    return c;
+}
+
+bool Puce_pic::charge_flash(int code, uint16_t valeur, Latch_donnee_flash& l) {
+    if (code == 3) {
+        l.octet = static_cast<uint8_t>(valeur & 0xFF);
+        l.dernier = true;
+        return false;
+    }
+    if (code == 0) pc = debut_config;
+    l.dernier = false;
+    return true;
+}
+
+uint16_t Puce_pic::lit_programme_flash() const {
+    if (pc < debut_config) {
+        const int a = pc & (desc.taille_prog - 1); // aliases onto implemented memory
+        return programme_protege(a) ? 0 : mem.programme[static_cast<std::size_t>(a)];
+    }
+    if (pc < debut_config + 4) return mem.ids[static_cast<std::size_t>(pc - debut_config)];
+    if (pc == adresse_id_composant && mot_id_composant() >= 0)
+        return static_cast<uint16_t>(mot_id_composant());
+    if (pc == adresse_config) return mem.config;
+    return 0x3FFF; // reserved, no device ID, unimplemented
+}
+
+uint16_t Puce_pic::lit_donnee_flash() const {
+    if (mem.donnees.empty() || donnees_protegees()) return 0;
+    return mem.donnees[static_cast<std::size_t>(pc) & (mem.donnees.size() - 1)];
+}
+
+bool Puce_pic::commande_flash(int code, Suite_commande& s) {
+    switch (code) {
+    case 0:
+    case 2:
+    case 3:
+        s = {Phase_donnees::chargement, 0};
+        return true;
+    case 4:
+        s = {Phase_donnees::lecture, lit_programme_flash()};
+        return true;
+    case 5:
+        s = {Phase_donnees::lecture, lit_donnee_flash()};
+        return true;
+    case 6:
+        pc = pc < debut_config ? (pc + 1) & 0x1FFF : debut_config | ((pc + 1) & 0x1FFF);
+        s = {};
+        return true;
+    default:
+        return false;
+    }
 }

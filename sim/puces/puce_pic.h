@@ -132,7 +132,33 @@ class Puce_pic : public Modele_puce {
     uint16_t masque_protection() const {
         return static_cast<uint16_t>(masque_cp0 | masque_cp1 | masque_cpd);
     }
-    void met_a_blanc();              // blank contents, factory calibration kept
+    void met_a_blanc(); // blank contents, factory calibration kept
+
+    // Where a write at the counter lands on the 14-bit flash parts: the data byte when the last
+    // load was a data load, else a program word, an ID or the configuration word. A write to
+    // protected memory is blocked, one to a location the part does not have is recorded as a
+    // violation: both give aucune.
+    enum class Zone_flash { aucune, programme, id, config, donnee };
+    struct Cible_flash {
+        Zone_flash zone = Zone_flash::aucune;
+        int index = 0; // data byte, program word or ID
+    };
+    Cible_flash cible_flash(bool donnee, int64_t t);
+    // Reads at the counter on the flash parts: the program word (0 when protected), an ID, the
+    // device ID, the configuration word, 0x3FFF elsewhere; the data byte (0 when protected).
+    uint16_t lit_programme_flash() const;
+    uint16_t lit_donnee_flash() const;
+    // The commands all flash parts share: the loads (0, 2, 3), the reads (4, 5) and Increment
+    // Address (6). False, s untouched, for another code.
+    bool commande_flash(int code, Suite_commande& s);
+    // The data latch of the flash parts, and which latch the last load filled.
+    struct Latch_donnee_flash {
+        uint8_t octet = 0xFF;
+        bool dernier = false; // the last load was Load Data for Data Memory
+    };
+    // A load frame on the flash parts: Load Data for Data Memory (3) fills l; the others are
+    // for the program latch (true), Load Configuration (0) moving the counter to 0x2000 first.
+    bool charge_flash(int code, uint16_t valeur, Latch_donnee_flash& l);
     uint64_t alea(uint64_t n) const; // deterministic hash of n for this chip
 
     Desc_PIC desc;
