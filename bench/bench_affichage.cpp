@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // affiche_pic_mem for the largest images, under Xvfb (xvfb-run -a build/bench/bench_affichage):
 // a 65536-byte EEPROM, the whole 131072-byte data buffer, an 8192-word PIC with 256 data bytes.
 // "seul" is the rebuild itself; "dessine" adds the layout and drawing of the pending events.

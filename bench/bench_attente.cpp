@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // attente on the real monotonic clock: how far past n + val_tempo microseconds it returns.
 // Target: a median overshoot of at most 0.5 µs for n = 1, 2, 10, 100.
 #include "core/etat.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // A 24C256 (32768 bytes) written whole, then read whole, through the I2C protocol on the
 // simulated board, and a 25C640 (8192 bytes) written whole through the SPI protocol: wall time per
 // operation, and the virtual time the same traffic and waits would take on a real programmer

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Whole PIC16F84 image written and verified on the simulated programmer: wall time, and the
 // time the same operation takes on real hardware against the floor of its 10 ms write cycles.
 #include "core/catalogue.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // A full 8K-word image with its 256 data bytes written into a PIC16F877 (Algorithm 1, one 10 ms
 // cycle per word) and into a PIC16F877A (Algorithm 5, chip erase then eight-word groups through
 // the latch): the time the write takes on real hardware, from the simulated programmer's

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The simulated port: programmer line changes per second of wall time through the whole path,
 // line driver + simulated board + chip model. Target: at least 5 million per second.
 #include "core/catalogue.h"

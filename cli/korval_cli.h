@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // korval-cli: the command-line front end over the programming library.
 #pragma once
 

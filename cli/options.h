@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Command line of korval-cli: commands, options and the help text.
 #pragma once
 

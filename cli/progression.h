@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Progress of a chip operation on standard error: one line per memory area with its caption, a
 // bar, the percentage, the elapsed and the remaining time. On a terminal the line is redrawn in
 // place; otherwise each area gets one plain line when it ends (and one before a message that

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Looking a device up by name in the catalogue, with the closest names for a mistyped one, and
 // the closest command for a mistyped command.
 #pragma once

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-2.0-or-later
 # Installation (cmake --install) and the Debian package (cpack, scripts/paquet).
 #
 # Programs, help pages, man pages, desktop entry and icon go under CMAKE_INSTALL_PREFIX; the

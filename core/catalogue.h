@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Device catalogue (conf_PICS) and fuse layouts.
 #pragma once
 

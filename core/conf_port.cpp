@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #include "core/conf_port.h"
 
 #include "core/catalogue.h"

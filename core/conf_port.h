@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Programmer settings file (conf_port) and start-up reading of both configuration files.
 #pragma once
 

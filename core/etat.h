@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Global application state and settings shared by the whole program.
 #pragma once
 

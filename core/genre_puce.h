@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Chip kinds named by the catalogue's algo column, and the facts about each kind that every layer
 // may ask (word width, areas, erase, EEPROM bus). The operations of a kind are in pic/genres.h.
 #pragma once

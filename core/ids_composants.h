@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Device IDs of the flash PICs that carry one at 0x2006, by exact device name: the programmer
 // checks the part in the socket against them, the simulated chips answer them.
 #pragma once

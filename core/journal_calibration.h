@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Per-user record of the factory oscillator calibration values read from the chips.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #include "core/lignes.h"
 
 const char* const noms_lignes[NB_LIGNES] = {"DATA_OUT", "DATA_IN", "CLK",    "VCC",

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Programmer pin maps: which port bit carries each line, and its polarity.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The two seams through which the lower layers reach the front end: messages and progress.
 #pragma once
 

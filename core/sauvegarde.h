@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Saving a whole file so that a failure never leaves half of it.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Small text helpers for the configuration readers.
 #pragma once
 

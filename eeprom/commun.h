@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Pieces shared by the three EEPROM protocols (not part of their interface).
 #pragma once
 

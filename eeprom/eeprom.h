@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Serial EEPROMs through the programmer: I2C (24xx), Microwire (93xx, x8) and SPI (25xx), one byte
 // per transaction, every bit driven through the line routines of port/port.h.
 //

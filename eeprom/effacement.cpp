@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Erasing a serial EEPROM: ERAL on Microwire, every byte set to 0xFF (and verified) on I2C and SPI.
 #include "core/catalogue.h"
 #include "core/etat.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // I2C (24xx) EEPROMs, one byte per transaction with acknowledge polling; each byte written is
 // read back.
 #include "core/catalogue.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Fast I2C transfers: page writes with acknowledge polling, each page read back with one
 // sequential read. The bits go at the bus's fast rate: the clock's high and low times are one or
 // two port accesses, plus val_tempo.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Page size of each serial EEPROM size, the smallest that the makers of the parts give: a page
 // write never crosses the boundary of a page smaller than the chip's own.
 #include "core/catalogue.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Microwire (93xx, x8) EEPROMs, one command per byte (one sequential READ in the fast mode), each
 // byte written read back, and the erase of the whole array; the bit primitives serve SPI as well.
 #include "core/catalogue.h"

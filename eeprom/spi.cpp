@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // SPI (25xx) EEPROMs, one write enable and one instruction per byte (per page in the fast mode);
 // the status register is polled until the write cycle ends, then the byte or page is read back.
 #include "core/catalogue.h"

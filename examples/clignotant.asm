@@ -1,3 +1,4 @@
+; SPDX-License-Identifier: GPL-2.0-or-later
 ; Blinks a LED on RB0 of a PIC16F84 (4 MHz crystal), about twice a second.
 ; Also sets the ID locations and puts a short text in the data EEPROM, so that every area of
 ; the chip is written.

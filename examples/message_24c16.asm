@@ -1,3 +1,4 @@
+; SPDX-License-Identifier: GPL-2.0-or-later
 ; Image of a 24C16 serial EEPROM (2048 bytes): a text message at address 0 and a signature in
 ; the last line. gpasm lays the bytes of db out at their own addresses for the 16-bit core
 ; PICs, which is the plain byte layout of an EEPROM image; nothing here is PIC code. Each db

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Catalogue reader on arbitrary text: tables stay within their limits, entries are usable.
 #include "core/catalogue.h"
 

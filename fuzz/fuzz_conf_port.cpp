@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Settings reader on arbitrary text, then save and read back: the same settings.
 #include "core/conf_port.h"
 #include "core/etat.h"

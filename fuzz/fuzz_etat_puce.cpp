@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // State-file parser of the simulated chips (one model of each kind, small ones) on arbitrary text:
 // a text taken once is taken again from what the chip then writes, unchanged; a text refused leaves
 // the chip blank.

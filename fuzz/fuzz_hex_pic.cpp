@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // PIC HEX line reader on arbitrary lines; for a few inputs, the image written and read back.
 #include "core/catalogue.h"
 #include "core/etat.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Line ends of the HEX file readers: a file with CR LF line ends reads exactly as the same file
 // with LF line ends (same image, same messages), in both layouts.
 #include "core/catalogue.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Shared by the HEX fuzz targets: a small catalogue, the line splitter, a quiet message sink and
 // the written-then-read image.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #include "hex/binaire.h"
 
 #include "core/catalogue.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Raw byte images of a data memory (serial EEPROM, data EEPROM of a PIC): byte n of the file is
 // data byte n, nothing else is in the file.
 #pragma once

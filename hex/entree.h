@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // An input opened once and read as a stream: a file (not a directory), or a descriptor such as
 // standard input. A read error sets the stream's badbit.
 #pragma once

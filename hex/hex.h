@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Intel HEX files: the PIC layout (program words, IDs, configuration, data EEPROM at fixed
 // addresses) and the plain byte layout of EEPROM images.
 #pragma once

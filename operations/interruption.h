@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // SIGINT, SIGTERM and SIGHUP in both front ends. During an operation on the programmer the
 // handler only notes the signal: the line driver stops at its next line change with the chip
 // powered down, the simulated chip is saved as far as it was written, the trace is closed and

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The device operations as both front ends run them: write the image into the chip, read the
 // chip into the image, erase it, compare it with the image.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Command-line options that korval and korval-cli share, read with getopt_long together with
 // each front end's own ones.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The programmer under the line driver, as both front ends choose it from their options.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Checks made before an operation touches the chip: the part in the socket, and the factory
 // calibration word of the parts that keep one.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Blank check: every word of the chip's areas at its blank value.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Algorithm 4: PIC16F627A, 16F628A, 16F648A. VPP before VDD; the chip is erased before every
 // write (Load Configuration, bulk erase of program then data memory); each word is programmed
 // alone by an internally timed, program-only cycle (8).

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Algorithm 5: PIC16F873A, 16F874A, 16F876A, 16F877A. VDD before VPP; a chip erase (0x1F, counter
 // in configuration space) before every write; program memory goes through the chip's
 // eight-word latch: the words of an aligned group are loaded with increments between them, then

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Algorithm 6: PIC12F629, 12F675, 16F630, 16F676. VPP before VDD; the factory oscillator
 // calibration (RETLW at the last program word) and bandgap bits (13..12 of the configuration
 // word) are read before the erase, written back after it, and the configuration word always

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Serial programming protocol of the PICs: bit framing, one function per command, program mode,
 // programmer detection and the common verification failure report.
 #pragma once

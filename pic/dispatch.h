@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Area operations: program memory, data memory, IDs and configuration, routed through the kind
 // table (pic/genres.h) to a PIC algorithm or a serial EEPROM protocol.
 #pragma once

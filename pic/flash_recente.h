@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Pieces shared by Algorithms 4, 5 and 6, for the later flash PICs (16F62xA, 16F87xA, 12F629/675
 // and 16F630/676). Their cells are program-only (a write can only clear bits), so every write
 // follows an erase of the whole chip: the first area written in an operation (data, then

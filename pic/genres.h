@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // One row of operations per chip kind: the area functions that pic/dispatch.h routes to. A new
 // kind is a new row here and in core/genre_puce.cpp.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Device IDs: the word at 0x2006 of the flash PICs that have one (bits 13..5 name the part,
 // bits 4..0 are its silicon revision).
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Pieces shared by the programming algorithms: the pass, the address walks, the pulse.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // What a blank part reads, and the factory values a part keeps: facts by device.
 #pragma once
 

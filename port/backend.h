@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // What the line driver needs from a parallel port: the data register, the status register and a
 // clock. Implementations: direct port I/O, Linux ppdev, the simulated programmer; a trace wraps
 // any of them.

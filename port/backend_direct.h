@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Direct port I/O on x86 Linux: ioperm, then outb to the data register and inb from the status
 // register. Without the permission the port stays closed and every access does nothing (the status
 // reads 0xFF), so no outb ever faults. Elsewhere it builds and always refuses.

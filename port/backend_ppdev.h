@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Linux ppdev: the port through /dev/parportN (PPCLAIM, PPWDATA, PPRSTATUS, PPRELEASE). Needs no
 // root, only access to the device (group lp). A failed open posts a message naming the device and
 // the likely cause, then the port stays closed and every access does nothing (status 0xFF).

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Parallel-port line driver: one routine per programmer line and level, the input line, opening
 // the port and the microsecond wait. Levels are logical; the pin map c_u gives bit and polarity.
 #pragma once

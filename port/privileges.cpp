@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #include "port/privileges.h"
 
 #include "core/messages.h"

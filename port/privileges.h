@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Root privileges and I/O port permissions of the direct port backend.
 //
 // Front ends call prepare_privileges first, before the toolkit: GTK refuses to run set-UID, and

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Trace of the programmer lines: wraps a backend and writes every data write and every status read
 // to a VCD file (timescale 1 ns) that GTKWave, PulseView and sigrok-cli read.
 //

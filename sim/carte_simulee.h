@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The simulated programmer: a board wired to the port's registers by its own pin map, with a
 // chip model in its socket and a virtual clock.
 #pragma once

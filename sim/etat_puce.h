@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The simulated chip's contents kept between runs, in a file named by the front end: the model's
 // Intel HEX text, first line "; puce NOM".
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Virtual time of the simulated programmer: port accesses and waits advance it, nothing spins.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Faults of the simulated programmer, selected by name.
 #pragma once
 

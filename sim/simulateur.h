@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Setting up the simulated programmer for a front end.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Memory view: program and data dumps, configuration panel or EEPROM description.
 #include "vue/vue_memoire.h"
 #include "core/catalogue.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Keyboard: Return, Escape and the letters of every window that has a key handler.
 #include "core/etat.h"
 #include "ui/interface.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Comparison report: run by the timer for a confirmed "Comparer"; each report in a window of its
 // own, destroyed when closed.
 #include "core/memoire.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Start-up in its fixed order, the program's own options, and the two ways of ending.
 #include "core/catalogue.h"
 #include "core/conf_port.h"

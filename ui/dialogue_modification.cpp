@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Memory edit dialog: one program word or data byte at a time, in the display base; and the
 // number-base list.
 #include "vue/texte_modification.h"

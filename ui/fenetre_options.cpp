@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Options window: layout, lists, and its handlers (show, fill, type change, Ok, Annuler).
 #include "vue/texte_options.h"
 #include "core/conf_port.h"

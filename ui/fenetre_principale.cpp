@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Main window: layout, widgets and signal connections.
 #include "core/catalogue.h"
 #include "ui/grille.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Dialog windows: error window, file-kind chooser, file selections, insertion dialog, modify
 // dialog and progress window; then the Options window (ui/fenetre_options.cpp).
 #include "core/etat.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Error window, HEX files through the chooser and the file selections, help.
 #include "core/catalogue.h"
 #include "core/etat.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // GTK 1.2 table attachment on a GtkGrid: cells by boundaries, fill/expand, padding per side.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The graphical front end: windows, shared widget handles and handlers.
 #pragma once
 

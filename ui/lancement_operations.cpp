@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Device operations: insertion dialog, timer, write / read / erase bodies and progress.
 #include "core/catalogue.h"
 #include "core/etat.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Quitting: "Quitter", its letter and the window manager's close; during a device operation the
 // program asks first and, on "Oui", ends once the operation is over.
 #include "ui/interface.h"

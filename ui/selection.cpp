@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Device selection and configuration-word editor.
 #include "core/catalogue.h"
 #include "core/etat.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #include "vue/edition_config.h"
 
 #include "vue/vue_memoire.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Editing the configuration word and the ID locations from the configuration panel's choices.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Fixed-width number formatters of the memory view and the modify dialog.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #include "vue/texte_modification.h"
 
 #include "core/genre_puce.h"

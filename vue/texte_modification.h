@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Texts of the modify dialog: the hexadecimal address, and a cell's value in the display base.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #include "vue/texte_options.h"
 
 #include "core/repertoire_conf.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Texts of the Options window and the settings they stand for: port, programmer type, pin lines,
 // address ranges; the pin map a confirmation makes active; the message when saving fails.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Text of the memory view, shared by both front ends: program and data dumps line by line with
 // their colour, the configuration panel's values and the serial EEPROM description.
 #pragma once

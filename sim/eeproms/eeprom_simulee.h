@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Simulated serial EEPROMs (24xx, 93xx in x8, 25xx) for the simulated programmer, driven only by
 // the levels on their pins, with a write cycle that runs on the board's virtual clock.
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // 24xx I2C EEPROM: START/STOP while SCL is high, data sampled on the rising edge, acknowledge on
 // the ninth clock, page write started by a STOP right after a data byte's acknowledge, no
 // acknowledge at all during the write cycle (5 ms). Chip-select pins A2..A0 are tied low; parts

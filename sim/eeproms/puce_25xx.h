@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // 25xx SPI EEPROM (modes 0 and 3): CS low frames an instruction, SI is sampled on rising SCK, SO
 // changes after falling SCK and floats otherwise. WREN, WRDI, RDSR, WRSR, READ, WRITE; one
 // address byte up to 256 bytes (A7 ignored on 128), A8 in instruction bit 3 on the 512-byte part,

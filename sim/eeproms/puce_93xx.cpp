@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #include "sim/eeproms/puce_93xx.h"
 
 namespace {

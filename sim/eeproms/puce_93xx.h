@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // 93xx Microwire EEPROM in x8 organisation: start bit (the first rising clock with DI at 1 while
 // CS is high), 2 opcode bits, an address field of 7, 9 or 11 bits (the top one ignored on the
 // 256- and 1024-byte parts), a dummy 0 on DO before read data, EWEN/EWDS (writes disabled at

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #include "sim/puces/caracteristiques_pic.h"
 
 #include "core/ids_composants.h"

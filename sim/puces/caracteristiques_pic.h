@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Silicon facts of the PIC models that the catalogue does not carry: device ID, entry order,
 // command width, write-cycle times, erase behaviour.
 #pragma once

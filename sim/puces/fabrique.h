@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Builds the chip model for a catalogue device.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // A simulated chip in the programmer's socket, driven only by the levels on its pins.
 #pragma once
 

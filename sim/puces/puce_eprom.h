@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Classes 2 and 3 model: EPROM/OTP PICs (14-bit core 16C6x/7x/62x/55x/71x, 12C67x; 12-bit core
 // 12C5xx, 16C505). Cells only go from 1 to 0, under programming pulses delimited by Begin
 // Programming (8) and the next command (normally End Programming, 14).

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Class 1 model: electrically erasable 14-bit PICs (16C84, 16F83/84/84A, 16F62x, 16F87x) with
 // self-timed erase-then-write cycles.
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Model of the later flash PICs, whose cells are program-only (a write stores old AND new, only
 // an erase brings bits back to 1):
 //   16F627A/628A/648A: 8 programs one word (internally timed), 9 / 11 bulk erase;

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Base of the PIC models: pin watching, program-mode entry, the serial decoder (6-bit commands,
 // 16-clock data frames in and out), the chip contents, code protection, the state file and the
 // record of protocol violations. Classes 1 (puce_flash.h) and 2/3 (puce_eprom.h) add their

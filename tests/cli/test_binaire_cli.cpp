@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Raw binary images through korval-cli on the simulated programmer, for each kind of data memory
 // (I2C, Microwire, SPI, data EEPROM of a PIC): writing, comparing and reading .bin files, the file
 // too long or too short, --format against the extension, and "-" on standard input and output, as

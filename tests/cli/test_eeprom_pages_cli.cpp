@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Serial EEPROMs through korval-cli on the simulated programmer, one byte per transaction and with
 // --rapide (page writes, sequential reads): full writes, ranges that start and end mid-page, reads,
 // erasing, and the failures of the fast mode, as the user sees them (exit status, message, and the

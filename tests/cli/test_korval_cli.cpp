@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // korval-cli run as a user runs it, mostly on the simulated programmer.
 #include "commun/outils.h"
 #include "core/catalogue.h"

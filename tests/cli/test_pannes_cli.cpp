@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // korval-cli on a faulty simulated programmer or chip, as a user sees it: the exit status, the
 // message, no file from a failed read, and the chip powered down at the end.
 #include "commun/outils.h"

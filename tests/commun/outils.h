@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Test helpers shared by every layer's tests.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The catalogue and the default settings shipped in data/, checked against the device data
 // (memory sizes, algorithms, configuration-word layouts) and against the readers.
 #include "commun/outils.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Test bench for the EEPROM protocols: the simulated board under the line driver, with an EEPROM
 // model in its socket behind a recorder of the pins, and small bus decoders working from that
 // record (independent of the protocol code).

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // What the three protocols share: address widths, refusals, progress.
 #include "banc_eeprom.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Microwire protocol end to end: the line driver on the simulated board with a 93xx model.
 #include "banc_eeprom.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Bus traces of the three protocols (port trace wrapper over the simulated board), decoded by
 // sigrok-cli's own protocol decoders.
 #include "banc_eeprom.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // A line reader and a file writer of one HEX layout, with an image, a scratch directory and the
 // messages posted.
 #pragma once

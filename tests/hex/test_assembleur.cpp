@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Files that the gputils assembler writes from the sources in tests/fixtures.
 #include "commun/outils.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Raw byte images: the size the reader reports (streams longer than the data buffer, endless ones),
 // the bytes it keeps, and the text written for the selected device.
 #include "commun/outils.h"

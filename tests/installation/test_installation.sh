@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-2.0-or-later
 # Installs the build into a staging directory (DESTDIR, another prefix than the configured one),
 # runs the installed korval-cli on the simulated programmer against the installed catalogue,
 # checks what a second installation keeps, then builds the Debian package with cpack and checks

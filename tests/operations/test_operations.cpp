@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Write, read and compare as the front ends run them, on the simulated programmer.
 #include "simulateur_pic.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The option reading both front ends share: whole names only, options after the command
 // whatever the environment says, "--", values and what korval hands on to GTK.
 #include "operations/options_communes.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // A port that records every line change as logical levels of the KORVAL pin map.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // A PIC from the shipped catalogue in the simulated programmer's socket.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The three algorithms and the dispatch, end to end on the simulated chips: what the chip holds
 // afterwards, not what the algorithm believes.
 #include "simulateur_pic.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #include "commun/outils.h"
 #include "faux_port.h"
 

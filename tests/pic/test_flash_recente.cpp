@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Algorithms 4, 5 and 6 end to end on the simulated 16F628A, 16F877A and 12F675: what the chip
 // holds after writing, erasing and rewriting, as the user's operations run them.
 #include "simulateur_pic.h"

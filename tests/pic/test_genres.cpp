@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The chip kind tables against the shipped catalogue: every device has a kind whose areas match
 // its sizes, every kind's operations match its facts, every simulator row names a real device.
 #include "commun/outils.h"

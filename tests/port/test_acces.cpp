@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Port access: the closed default backend, direct port I/O with its privileges, Linux ppdev.
 // Privilege changes are made in child processes, never in the test process.
 #include "commun/outils.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Line driver: shadow byte, polarity, whole-byte writes, input line, init_port and attente, on a
 // recording backend.
 #include "commun/outils.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // VCD trace: the file parses as VCD and shows the expected edges for line routine calls.
 #include "commun/outils.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // A stand-in chip for the board's tests: it records what reaches its pins and drives the data
 // line low on demand.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The simulated board: wiring, data line, socket positions, board faults and virtual clock.
 #include "commun/outils.h"
 #include "puce_factice.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The chip's contents kept between runs.
 #include "commun/outils.h"
 #include "puce_factice.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Setting up the simulated programmer as a front end does.
 #include "commun/outils.h"
 

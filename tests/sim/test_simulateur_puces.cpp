@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The simulated programmer with real chip models, driven through the line driver as the
 // command layer drives it: what the user sees with each fault, the chip kept between runs.
 #include "commun/outils.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #include "banc_ui.h"
 
 #include "core/repertoire_conf.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Test bench of the graphical program: a private configuration directory, the simulated
 // programmer, and the whole interface built as at start-up (without the timer).
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The interface tests need a display (xvfb-run).
 #include <gtest/gtest.h>
 #include <gtk/gtk.h>

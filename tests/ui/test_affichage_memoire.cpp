@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The memory view in the main window: lines, colours, configuration panel.
 #include "banc_ui.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The help button: kdehelp, else xdg-open, in a process of its own.
 #include "banc_ui.h"
 

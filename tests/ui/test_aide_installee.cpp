@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The help pages of an installed program: found from the program's own directory when the start
 // directory has none. A copy of this test program, put in bin/ of a fake installation tree, runs
 // the case Aide_installee.adresse_vue_par_une_copie with the address it must find.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The keyboard: every key of every window, as key events with exact modifier states.
 #include "banc_ui.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The comparison report on the simulated programmer: its window, its exact lines.
 #include "banc_ui.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Start-up effects, options, the empty catalogue and the two ways of ending.
 #include "banc_ui.h"
 

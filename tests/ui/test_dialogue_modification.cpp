@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The memory edit dialog and the number-base list.
 #include "banc_ui.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The Options window: layout and lists, filling from the settings, confirming and cancelling.
 #include "banc_ui.h"
 

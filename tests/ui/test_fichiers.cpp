@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Error window, HEX files through the chooser and the file dialogs.
 #include "banc_ui.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Device operations on the simulated programmer: insertion dialog, timer, progress, and what the
 // user may do while an operation runs.
 #include "banc_ui.h"

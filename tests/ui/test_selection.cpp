@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Device selection and the configuration editor.
 #include "banc_ui.h"
 

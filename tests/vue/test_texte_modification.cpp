@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Texts of the modify dialog, both ways.
 #include "vue/texte_modification.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Texts of the Options window, both ways, and the paths the settings are saved to.
 #include "commun/outils.h"
 #include "core/conf_port.h"

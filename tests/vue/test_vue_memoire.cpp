@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #include "core/catalogue.h"
 #include "core/memoire.h"
 #include "vue/edition_config.h"

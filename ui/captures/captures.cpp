@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Opens each window of korval on the simulated programmer with an example loaded and saves a PNG
 // of it: korval-captures DIR [--conf REP]. Run it under Xvfb (scripts/captures).
 #include "core/catalogue.h"

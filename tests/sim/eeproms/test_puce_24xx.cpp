@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The simulated 24xx I2C EEPROM, driven by hand-written bus sequences.
 #include "eeprom/banc_eeprom.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The simulated 25xx SPI EEPROM, driven by hand-written bus sequences (mode 0).
 #include "eeprom/banc_eeprom.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Every byte of a chip written then read back, on each bus, through the simulated board: the
 // chip's own memory holds what was written and the read returns what the chip holds.
 #include "eeprom/banc_eeprom.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Plays the programmer's side of the PIC serial protocol on a chip model's pins, one pin change
 // per port write, with a virtual clock advanced by a fixed step per write.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Classes 2 and 3 models (14-bit and 12-bit EPROM/OTP parts) driven by hand-written command
 // sequences: pulse rules, address counter, configuration area, protection, calibration word.
 #include "programmateur_test.h"

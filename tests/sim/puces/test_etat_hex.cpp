@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Chip state files: Intel HEX in the layout of the chip's kind, named by a first comment line.
 #include "programmateur_test.h"
 

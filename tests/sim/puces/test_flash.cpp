@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Class 1 model (16C84, 16F8x, 16F62x, 16F87x) driven by hand-written command sequences.
 #include "programmateur_test.h"
 

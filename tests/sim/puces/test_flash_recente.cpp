@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Later flash models (16F62xA, 16F87xA, 12F6xx): the rules that the end-to-end tests of the
 // algorithms cannot reach, driven by hand-written command sequences.
 #include "programmateur_test.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The serial protocol shared by the PIC models: program-mode entry and exit, command and data
 // frames, the read frame on the data line, command width.
 #include "programmateur_test.h"
