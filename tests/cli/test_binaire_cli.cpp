@@ -3,38 +3,23 @@
 // (I2C, Microwire, SPI, data EEPROM of a PIC): writing, comparing and reading .bin files, the file
 // too long or too short, --format against the extension, and "-" on standard input and output, as
 // the user sees them (exit status, message, bytes of the file, simulated chip's contents).
+#include "banc_cli.h"
 #include "commun/outils.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cstdio>
-#include <cstdlib>
 #include <filesystem>
 #include <functional>
 #include <map>
 #include <sstream>
-#include <sys/wait.h>
 
 namespace {
 
+using namespace test_cli;
+
 using Octets = std::vector<uint8_t>;
-
-struct Resultat {
-    int code = -1;
-    std::string sortie;
-    std::string erreurs;
-};
-
-std::string entre_quotes(const std::string& s) {
-    std::string t = "'";
-    for (char c : s) t += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return t + "'";
-}
-
-bool contient(const std::string& t, const std::string& motif) {
-    return t.find(motif) != std::string::npos;
-}
 
 // A pattern without 0xFF, so that a byte left blank shows.
 Octets motif(std::size_t taille, unsigned graine) {
@@ -156,17 +141,7 @@ class Binaire_cli : public test::Etat_propre {
     test::Repertoire_temp rep;
 
     Resultat lance(const std::vector<std::string>& args, const std::string& entree) {
-        std::string commande = entre_quotes(KORVAL_CLI);
-        for (const std::string& a : args) commande += " " + entre_quotes(a);
-        const std::string sortie = rep.fichier("stdout"), erreurs = rep.fichier("stderr");
-        commande += " <" + entre_quotes(entree) + " >" + entre_quotes(sortie) + " 2>" +
-                    entre_quotes(erreurs);
-        const int etat = std::system(commande.c_str());
-        Resultat r;
-        r.code = WIFEXITED(etat) ? WEXITSTATUS(etat) : -1;
-        r.sortie = test::lit_fichier(sortie);
-        r.erreurs = test::lit_fichier(erreurs);
-        return r;
+        return lance_korval_cli(rep, args, "", entree);
     }
 };
 

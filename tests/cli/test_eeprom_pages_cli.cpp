@@ -3,30 +3,20 @@
 // --rapide (page writes, sequential reads): full writes, ranges that start and end mid-page, reads,
 // erasing, and the failures of the fast mode, as the user sees them (exit status, message, and the
 // simulated chip's contents in its state file).
+#include "banc_cli.h"
 #include "commun/outils.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdio>
-#include <cstdlib>
 #include <map>
 #include <sstream>
-#include <sys/wait.h>
 
 namespace fs = std::filesystem;
 
 namespace {
 
-struct Resultat {
-    int code = -1;
-    std::string erreurs;
-};
-
-std::string entre_quotes(const std::string& s) {
-    std::string t = "'";
-    for (char c : s) t += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return t + "'";
-}
+using namespace test_cli;
 
 using Octets = std::vector<uint8_t>;
 
@@ -103,17 +93,7 @@ class Eeprom_cli : public test::Etat_propre {
         return dossier;
     }
 
-    Resultat lance(const std::vector<std::string>& args) {
-        std::string commande = entre_quotes(KORVAL_CLI);
-        for (const std::string& a : args) commande += " " + entre_quotes(a);
-        const std::string erreurs = rep.fichier("stderr");
-        commande += " </dev/null >/dev/null 2>" + entre_quotes(erreurs);
-        const int etat = std::system(commande.c_str());
-        Resultat r;
-        r.code = WIFEXITED(etat) ? WEXITSTATUS(etat) : -1;
-        r.erreurs = test::lit_fichier(erreurs);
-        return r;
-    }
+    Resultat lance(const std::vector<std::string>& args) { return lance_korval_cli(rep, args); }
 };
 
 struct Composant {

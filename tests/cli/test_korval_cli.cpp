@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 // korval-cli run as a user runs it, mostly on the simulated programmer.
+#include "banc_cli.h"
 #include "commun/outils.h"
 #include "core/catalogue.h"
 #include "core/etat.h"
@@ -27,27 +28,13 @@ namespace fs = std::filesystem;
 
 namespace {
 
-struct Resultat {
-    int code = -1;
-    std::string sortie;
-    std::string erreurs;
-};
-
-std::string entre_quotes(const std::string& s) {
-    std::string t = "'";
-    for (char c : s) t += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return t + "'";
-}
+using namespace test_cli;
 
 std::vector<std::string> lignes(const std::string& t) {
     std::vector<std::string> l;
     std::istringstream in(t);
     for (std::string s; std::getline(in, s);) l.push_back(s);
     return l;
-}
-
-bool contient(const std::string& t, const std::string& motif) {
-    return t.find(motif) != std::string::npos;
 }
 
 // One Intel HEX data record.
@@ -93,17 +80,7 @@ class Cli : public test::Etat_propre {
     }
 
     Resultat lance(const std::vector<std::string>& args, const std::string& prefixe = "") {
-        std::string commande = prefixe + entre_quotes(KORVAL_CLI);
-        for (const std::string& a : args) commande += " " + entre_quotes(a);
-        const std::string sortie = rep.fichier("stdout");
-        const std::string erreurs = rep.fichier("stderr");
-        commande += " </dev/null >" + entre_quotes(sortie) + " 2>" + entre_quotes(erreurs);
-        const int etat = std::system(commande.c_str());
-        Resultat r;
-        r.code = WIFEXITED(etat) ? WEXITSTATUS(etat) : -1;
-        r.sortie = test::lit_fichier(sortie);
-        r.erreurs = test::lit_fichier(erreurs);
-        return r;
+        return lance_korval_cli(rep, args, prefixe);
     }
 
     // Options and command on the simulated programmer, the chip kept in etat. Runs without a

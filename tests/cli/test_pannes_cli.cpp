@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 // korval-cli on a faulty simulated programmer or chip, as a user sees it: the exit status, the
 // message, no file from a failed read, and the chip powered down at the end.
+#include "banc_cli.h"
 #include "commun/outils.h"
 
 #include <gtest/gtest.h>
@@ -9,28 +10,13 @@
 #include <cstdlib>
 #include <map>
 #include <sstream>
-#include <sys/wait.h>
 #include <unistd.h>
 
 namespace fs = std::filesystem;
 
 namespace {
 
-struct Resultat {
-    int code = -1;
-    std::string sortie;
-    std::string erreurs;
-};
-
-bool contient(const std::string& t, const std::string& motif) {
-    return t.find(motif) != std::string::npos;
-}
-
-std::string entre_quotes(const std::string& s) {
-    std::string t = "'";
-    for (char c : s) t += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return t + "'";
-}
+using namespace test_cli;
 
 // Final level of VCC, VPP1 and VPP2 in a VCD trace, and whether VCC was ever on.
 struct Alimentation {
@@ -115,17 +101,7 @@ class Pannes_cli : public test::Etat_propre {
     }
 
     Resultat lance(const std::vector<std::string>& args, const std::string& prefixe = "") {
-        std::string commande = prefixe + entre_quotes(KORVAL_CLI);
-        for (const std::string& a : args) commande += " " + entre_quotes(a);
-        const std::string sortie = rep.fichier("stdout");
-        const std::string erreurs = rep.fichier("stderr");
-        commande += " </dev/null >" + entre_quotes(sortie) + " 2>" + entre_quotes(erreurs);
-        const int etat = std::system(commande.c_str());
-        Resultat r;
-        r.code = WIFEXITED(etat) ? WEXITSTATUS(etat) : -1;
-        r.sortie = test::lit_fichier(sortie);
-        r.erreurs = test::lit_fichier(erreurs);
-        return r;
+        return lance_korval_cli(rep, args, prefixe);
     }
 };
 

@@ -63,6 +63,9 @@ class Repondeur_protection {
     gulong id = 0;
 };
 
+// A full PIC16F84 image (program, data, configuration and IDs) without a blank word.
+Memoire_PIC image_16f84();
+
 // Every top-level window titled as a comparison report, whatever the interface keeps track of.
 std::vector<GtkWidget*> fenetres_rapport();
 // Runs "Comparer" and returns the text of the one new report window.

@@ -8,19 +8,6 @@ using namespace test_ui;
 
 namespace {
 
-Memoire_PIC image_16f84() {
-    Memoire_PIC m;
-    for (int i = 0; i < 1024; ++i)
-        m.prog[static_cast<std::size_t>(i)] = static_cast<uint16_t>((i * 7 + 0x100) & 0x3FFF);
-    for (int i = 0; i < 64; ++i)
-        m.donnee[static_cast<std::size_t>(i)] = static_cast<uint8_t>(0xA0 ^ i);
-    m.config = 0x3FF1;
-    m.config_definie = true;
-    const uint8_t id[4] = {0x01, 0x02, 0x0F, 0x0A};
-    std::copy(id, id + 4, m.id);
-    return m;
-}
-
 // What the window manager's close does: the event goes through GTK's main dispatch.
 void ferme_par_le_gestionnaire(GtkWidget* f) {
     GdkEvent* e = gdk_event_new(GDK_DELETE);

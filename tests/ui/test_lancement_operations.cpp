@@ -13,19 +13,6 @@ using namespace test_ui;
 
 namespace {
 
-Memoire_PIC exemple() {
-    Memoire_PIC m;
-    for (int i = 0; i < 1024; ++i)
-        m.prog[static_cast<std::size_t>(i)] = static_cast<uint16_t>((i * 7 + 0x100) & 0x3FFF);
-    for (int i = 0; i < 64; ++i)
-        m.donnee[static_cast<std::size_t>(i)] = static_cast<uint8_t>(0xA0 ^ i);
-    m.config = 0x3FF1;
-    m.config_definie = true;
-    const uint8_t id[4] = {0x01, 0x02, 0x0F, 0x0A};
-    std::copy(id, id + 4, m.id);
-    return m;
-}
-
 void attend_egal(const Memoire_PIC& lu, const Memoire_PIC& attendu) {
     EXPECT_TRUE(std::equal(lu.prog.begin(), lu.prog.begin() + 1024, attendu.prog.begin()));
     EXPECT_TRUE(std::equal(lu.donnee.begin(), lu.donnee.begin() + 64, attendu.donnee.begin()));
@@ -37,7 +24,7 @@ void attend_egal(const Memoire_PIC& lu, const Memoire_PIC& attendu) {
 
 TEST_F(Interface, ecriture_puis_lecture_d_une_puce_simulee_par_les_boutons) {
     demarre();
-    const Memoire_PIC m = exemple();
+    const Memoire_PIC m = image_16f84();
     *m_pic = m;
     affiche_pic_mem();
 
@@ -73,7 +60,7 @@ TEST_F(Interface, ecriture_puis_lecture_d_une_puce_simulee_par_les_boutons) {
 
 TEST_F(Interface, effacement_puis_lecture_donne_une_puce_vierge) {
     demarre();
-    *m_pic = exemple();
+    *m_pic = image_16f84();
     lance(prepare_PIC_e);
     lance(prepare_PIC_r);
     EXPECT_FALSE(visible(error_box)) << texte(error_msg);
@@ -153,7 +140,7 @@ TEST_F(Interface, progression_barre_et_legende) {
 
 TEST_F(Interface, lecture_de_fichier_pendant_une_ecriture_differee_sans_corrompre) {
     demarre();
-    const Memoire_PIC m = exemple();
+    const Memoire_PIC m = image_16f84();
     *m_pic = m;
     Memoire_PIC autre;
     autre.prog[0] = 0x0AAA;
@@ -211,7 +198,7 @@ TEST_F(Interface, lecture_de_fichier_pendant_une_ecriture_differee_sans_corrompr
 
 TEST_F(Interface, operation_confirmee_pendant_une_autre_part_apres_elle) {
     demarre();
-    *m_pic = exemple();
+    *m_pic = image_16f84();
     bool deja = false;
     installe_puits_progression([&](float f, const char* l, int k) {
         progression_ui(f, l, k);
@@ -313,7 +300,7 @@ TEST_F(Interface, eeprom_serie_ecrite_puis_relue_par_les_boutons) {
 TEST_F(Interface, autre_composant_dans_le_support_rien_n_est_ecrit) {
     options.puce = "PIC16F877";
     demarre(std::string(catalogue) + "PIC16F877  8192 256 3 1 1 0 0\n", reglages(1)); // 16F876
-    *m_pic = exemple();
+    *m_pic = image_16f84();
     for (void (*prepare)(GtkWidget*, gpointer) : {prepare_PIC_e, prepare_PIC_r, prepare_PIC_c}) {
         message_erreur("", 0);
         gtk_widget_hide(error_box);

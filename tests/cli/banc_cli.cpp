@@ -1,0 +1,35 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
+#include "banc_cli.h"
+
+#include <cstdlib>
+#include <sys/wait.h>
+
+namespace test_cli {
+
+std::string entre_quotes(const std::string& s) {
+    std::string t = "'";
+    for (char c : s) t += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return t + "'";
+}
+
+bool contient(const std::string& t, const std::string& motif) {
+    return t.find(motif) != std::string::npos;
+}
+
+Resultat lance_korval_cli(const test::Repertoire_temp& rep, const std::vector<std::string>& args,
+                          const std::string& prefixe, const std::string& entree) {
+    std::string commande = prefixe + entre_quotes(KORVAL_CLI);
+    for (const std::string& a : args) commande += " " + entre_quotes(a);
+    const std::string sortie = rep.fichier("stdout");
+    const std::string erreurs = rep.fichier("stderr");
+    commande += " <" + entre_quotes(entree) + " >" + entre_quotes(sortie) + " 2>" +
+                entre_quotes(erreurs);
+    const int etat = std::system(commande.c_str());
+    Resultat r;
+    r.code = WIFEXITED(etat) ? WEXITSTATUS(etat) : -1;
+    r.sortie = test::lit_fichier(sortie);
+    r.erreurs = test::lit_fichier(erreurs);
+    return r;
+}
+
+} // namespace test_cli
