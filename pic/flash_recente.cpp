@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <optional>
 #include <vector>
 
 namespace flash {
@@ -147,6 +148,10 @@ int ecrit_config(const Famille_flash& f, uint16_t config, bool garde_bandgap) {
     return algo::verifie_config_et_termine(config, adresse_config, prefixe_config);
 }
 
+// The chip's calibration word as the last erase found it (a RETLW), for an image that has no word
+// there: writing the calibration word is allowed, not its loss.
+std::optional<uint16_t> osccal_avant_effacement;
+
 // Erases the whole chip and writes back what the operation described by z will not write.
 int efface_en_gardant(const Famille_flash& f, const Zones_ecrites& z) {
     const Desc_PIC* p = pic_courant();
@@ -168,8 +173,11 @@ int efface_en_gardant(const Famille_flash& f, const Zones_ecrites& z) {
     const bool garde_osccal = f.garde_calibration && !z.calibration;
 
     std::vector<uint16_t> programme(static_cast<std::size_t>(n), 0xFFFF);
-    if (garde_programme || garde_osccal) {
+    osccal_avant_effacement.reset();
+    if (garde_programme || f.garde_calibration) {
         const std::vector<uint16_t> lu = lit_programme_entier(f, n);
+        if (f.garde_calibration && programme_lisible && (lu.back() & 0x3F00) == retlw)
+            osccal_avant_effacement = lu.back();
         if (garde_osccal && (lu.back() & 0x3F00) != retlw) {
             // Not a calibration value: erasing would lose it for good.
             char texte[400];
@@ -295,6 +303,14 @@ int ecrit_programme(const Famille_flash& f, const uint16_t* prog) {
     if (le_data_enable == 0 &&
         efface_en_gardant(f, zones_de_l_ecriture(p->taille_prog, p->taille_donnee)) != 0)
         return -1;
+    const auto dernier = static_cast<std::size_t>(p->taille_prog - 1);
+    if (f.garde_calibration && osccal_avant_effacement && prog[dernier] == 0xFFFF) {
+        // Nothing to program there: the erased word gets the chip's calibration back.
+        std::vector<uint16_t> copie(prog, prog + TAILLE_PROG_MAX);
+        copie[dernier] = *osccal_avant_effacement;
+        return f.ecrit_programme(copie.data(), le_prog_deb, le_prog_fin,
+                                 algo::taille_ecriture_prog());
+    }
     return f.ecrit_programme(prog, le_prog_deb, le_prog_fin, algo::taille_ecriture_prog());
 }
 

@@ -240,6 +240,13 @@ TEST_F(Flash_recente, calibration_perdue_arrete_avant_l_effacement) {
     ASSERT_EQ(ecrit_image(m), OPERATION_REUSSIE) << dernier_message();
     EXPECT_EQ(puce().contenu().programme[0], 0x2805);
     EXPECT_EQ(puce().contenu().programme[1023], 0x3480);
+
+    // Writing the word allowed, and a file without one: the chip keeps its own.
+    m.prog[1023] = 0xFFFF;
+    m.prog[0] = 0x2806;
+    ASSERT_EQ(ecrit_image(m), OPERATION_REUSSIE) << dernier_message();
+    EXPECT_EQ(puce().contenu().programme[0], 0x2806);
+    EXPECT_EQ(puce().contenu().programme[1023], 0x3480);
 }
 
 // Writing and erasing first check the device ID: another part, or none, is left untouched.
