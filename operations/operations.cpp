@@ -107,6 +107,22 @@ Resultat_operation efface_puce(bool forcer) {
     return OPERATION_ECHOUEE;
 }
 
+namespace {
+
+// Whether the configuration word read from the chip protects its program. The later flash parts
+// have a single CP bit, which the fuse layout names; the others read 0 in bits 13..8.
+bool code_protege(const Desc_PIC& p, uint16_t config) {
+    const Faits_genre* g = faits_genre(p);
+    if (!g || g->technologie != Technologie::flash_recente || p.famille < 0 ||
+        p.famille >= NB_FAMILLES)
+        return (config & 0x3F00) == 0;
+    const Fusibles& f = tab_fuses[static_cast<std::size_t>(p.famille)];
+    const uint32_t cp = f.masque[F_CP0] | f.masque[F_CP1];
+    return cp != 0 && (config & cp) != cp;
+}
+
+} // namespace
+
 std::vector<std::string> protections_ecrites(const Memoire_PIC& m) {
     std::vector<std::string> noms;
     const Desc_PIC* p = pic_courant();
@@ -161,7 +177,7 @@ std::optional<Rapport_comparaison> compare_image(const Memoire_PIC& m, bool forc
                             static_cast<unsigned>(lu.config), static_cast<unsigned>(m.config)));
             r.difference = true;
         }
-        if ((lu.config & 0x3F00) == 0) ajoute(r, "La mémoire est protégée\n");
+        if (code_protege(*p, lu.config)) ajoute(r, "La mémoire est protégée\n");
 
         std::vector<uint16_t> prog = tampon_prog_vierge();
         if (!Lit_tout_de_PM(prog.data())) {

@@ -92,6 +92,10 @@ TEST_F(Flash_recente, ecrit_compare_relit_efface_et_reecrit_une_puce_protegee) {
         protegee.config = static_cast<uint16_t>(m->config & ~k.protection);
         ASSERT_EQ(ecrit_image(protegee), OPERATION_REUSSIE) << dernier_message();
         EXPECT_TRUE(puce().programme_protege(0));
+        const std::optional<Rapport_comparaison> rp = compare_image(protegee);
+        ASSERT_TRUE(rp);
+        EXPECT_NE(rp->texte.find("La mémoire est protégée\n"), std::string::npos) << rp->texte;
+        EXPECT_EQ(r->texte.find("La mémoire est protégée"), std::string::npos) << r->texte;
         std::vector<uint16_t> prog = tampon_prog_vierge();
         Lit_tout_de_PM(prog.data());
         EXPECT_EQ(prog[1], 0);
