@@ -122,6 +122,29 @@ void Repondeur_protection::montree(GtkWidget* boite, gpointer moi) {
         r);
 }
 
+void choisit_fichier(GtkWidget* dialogue, const std::string& chemin) {
+    GtkFileChooser* fc = GTK_FILE_CHOOSER(dialogue);
+    if (gtk_file_chooser_get_action(fc) == GTK_FILE_CHOOSER_ACTION_SAVE) {
+        gchar* rep = g_path_get_dirname(chemin.c_str());
+        gchar* base = g_path_get_basename(chemin.c_str());
+        gtk_file_chooser_set_current_folder(fc, rep);
+        gtk_file_chooser_set_current_name(fc, base);
+        g_free(rep);
+        g_free(base);
+    } else {
+        gtk_file_chooser_set_filename(fc, chemin.c_str());
+    }
+    // The chooser changes folder asynchronously: wait until it names the file (slow under ASan).
+    for (int k = 0; k < 400; ++k) {
+        pompe();
+        gchar* n = gtk_file_chooser_get_filename(fc);
+        const bool pret = n && chemin == n;
+        g_free(n);
+        if (pret) break;
+        g_usleep(5000);
+    }
+}
+
 Memoire_PIC image_16f84() {
     Memoire_PIC m;
     for (int i = 0; i < 1024; ++i)

@@ -27,6 +27,8 @@ std::string reglages(int dernier_pic, const std::string& dernier_fichier = "");
 
 // Every pending event.
 void pompe();
+// Names chemin in a file chooser (folder and name for a save) and waits until it has taken it.
+void choisit_fichier(GtkWidget* dialogue, const std::string& chemin);
 
 // Text of a label, of an entry, of a text view.
 std::string texte(GtkWidget* w);

@@ -164,8 +164,7 @@ TEST_F(Interface, lecture_de_fichier_pendant_une_ecriture_differee_sans_corrompr
         // name typed by a keyboard shortcut.
         lire_hex_clicked(nullptr, prep_lect_ecr);
         prep_lect_ecr_pic(nullptr, prep_lect_ecr);
-        gtk_file_chooser_set_filename(GTK_FILE_CHOOSER(lire_file_box), hex.c_str());
-        pompe();
+        choisit_fichier(lire_file_box, hex);
         gtk_dialog_response(GTK_DIALOG(lire_file_box), GTK_RESPONSE_ACCEPT);
         choisit("24C16");
         gtk_entry_set_text(GTK_ENTRY(entry_ID), "FFFFFFFF");
