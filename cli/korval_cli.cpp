@@ -9,6 +9,7 @@
 #include "core/etat.h"
 #include "core/memoire.h"
 #include "core/messages.h"
+#include "core/sauvegarde.h"
 #include "hex/binaire.h"
 #include "hex/entree.h"
 #include "hex/hex.h"
@@ -26,7 +27,6 @@
 
 #include <cctype>
 #include <cerrno>
-#include <charconv>
 #include <chrono>
 #include <csignal>
 #include <cstdio>
@@ -248,25 +248,6 @@ std::unique_ptr<Memoire_PIC> charge_fichier(const Options_cli& o, const Desc_PIC
     return charge_hex(o.fichier, d == Disposition::octets);
 }
 
-// The descriptor that chemin names (/dev/stdout, /dev/fd/N, /proc/self/fd/N), open or not, or -1.
-// Such a target is the descriptor this process holds, never a file to replace.
-int descripteur_designe(const std::string& chemin) {
-    if (chemin == "/dev/stdin") return STDIN_FILENO;
-    if (chemin == "/dev/stdout") return STDOUT_FILENO;
-    if (chemin == "/dev/stderr") return STDERR_FILENO;
-    const std::string prefixes[] = {"/dev/fd/", "/proc/self/fd/",
-                                    "/proc/" + std::to_string(::getpid()) + "/fd/"};
-    for (const std::string& p : prefixes) {
-        if (chemin.compare(0, p.size(), p) != 0) continue;
-        const char* debut = chemin.c_str() + p.size();
-        const char* fin = chemin.c_str() + chemin.size();
-        int fd = -1;
-        const auto [reste, ec] = std::from_chars(debut, fin, fd);
-        if (ec == std::errc() && reste == fin && debut != fin) return fd;
-    }
-    return -1;
-}
-
 // An existing target that is not a regular file (device, FIFO, socket): written in place.
 bool cible_speciale(const std::string& chemin) {
     struct stat st;
@@ -278,7 +259,7 @@ bool cible_speciale(const std::string& chemin) {
 bool fichier_inscriptible(const std::string& chemin) {
     namespace fs = std::filesystem;
     if (chemin == FLUX_STANDARD) return true;
-    if (const int fd = descripteur_designe(chemin); fd >= 0) return ::fcntl(fd, F_GETFD) != -1;
+    if (const auto fd = descripteur_designe(chemin)) return ::fcntl(*fd, F_GETFD) != -1;
     if (cible_speciale(chemin)) return ::access(chemin.c_str(), W_OK) == 0;
     std::error_code ec;
     fs::path cible = chemin;
@@ -295,35 +276,16 @@ bool fichier_inscriptible(const std::string& chemin) {
     return ::access(dossier.c_str(), W_OK | X_OK) == 0;
 }
 
-bool ecrit_descripteur(int fd, const std::string& texte) {
-    std::size_t fait = 0;
-    while (fait < texte.size()) {
-        const ssize_t n = ::write(fd, texte.data() + fait, texte.size() - fait);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) return false;
-        fait += static_cast<std::size_t>(n);
-    }
-    return true;
-}
-
 // Writes texte straight to chemin (standard output for "-"); the error, with the file's name,
 // is reported.
 bool ecrit_sur_place(const std::string& chemin, const std::string& texte) {
-    int fd = chemin == FLUX_STANDARD ? STDOUT_FILENO : descripteur_designe(chemin);
-    if (fd == STDOUT_FILENO) return ecrit_sortie(texte);
-    if (fd >= 0) {
-        if (ecrit_descripteur(fd, texte)) return true;
-    } else {
-        fd = ::open(chemin.c_str(), O_WRONLY | O_NOCTTY | O_CLOEXEC);
-        if (fd >= 0) {
-            const bool ok = ecrit_descripteur(fd, texte);
-            const int erreur_ecriture = errno;
-            if (::close(fd) == 0 && ok) return true;
-            if (!ok) errno = erreur_ecriture;
-        }
+    if (chemin == FLUX_STANDARD || descripteur_designe(chemin) == STDOUT_FILENO)
+        return ecrit_sortie(texte);
+    if (const int e = sauvegarde_fichier(chemin, texte); e != 0) {
+        erreur("erreur d'écriture sur " + nom_sortie(chemin) + " : " + std::strerror(e));
+        return false;
     }
-    erreur("erreur d'écriture sur " + nom_sortie(chemin) + " : " + std::strerror(errno));
-    return false;
+    return true;
 }
 
 std::string texte_fichier(const Memoire_PIC& m, Disposition d) {
@@ -339,7 +301,7 @@ std::string texte_fichier(const Memoire_PIC& m, Disposition d) {
 
 bool enregistre_fichier(const std::string& chemin, const Memoire_PIC& m, Disposition d) {
     const std::string texte = texte_fichier(m, d);
-    if (chemin == FLUX_STANDARD || descripteur_designe(chemin) >= 0 || cible_speciale(chemin))
+    if (chemin == FLUX_STANDARD || descripteur_designe(chemin) || cible_speciale(chemin))
         return ecrit_sur_place(chemin, texte);
     const int avant = nb_messages;
     Ecrire_Fichier(chemin, texte);

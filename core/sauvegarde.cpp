@@ -157,3 +157,8 @@ int sauvegarde_fichier(const std::string& chemin, std::string_view contenu, int 
     synchronise_repertoire(rep);
     return 0;
 }
+
+std::optional<int> descripteur_designe(const std::string& chemin) {
+    if (const auto fd = descripteur_du_processus(chemin)) return fd;
+    return descripteur_du_processus(suit_liens(chemin));
+}

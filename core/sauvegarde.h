@@ -2,6 +2,7 @@
 // Saving a whole file so that a failure never leaves half of it.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -14,3 +15,7 @@
 //  - A regular file that is writable in a directory that is not is rewritten in place.
 //  - Anything else (/dev/stdout, a FIFO, a terminal) is written to directly, never replaced.
 int sauvegarde_fichier(const std::string& chemin, std::string_view contenu, int mode_nouveau = -1);
+
+// The descriptor of this process that chemin names, links followed (/dev/stdout, /dev/fd/3,
+// /proc/self/fd/1), open or not; none for any other path.
+std::optional<int> descripteur_designe(const std::string& chemin);
