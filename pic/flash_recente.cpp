@@ -6,6 +6,7 @@
 #include "core/messages.h"
 #include "pic/commandes.h"
 #include "pic/passe.h"
+#include "pic/valeurs_usine.h"
 #include "port/port.h"
 
 #include <algorithm>
@@ -17,10 +18,15 @@ namespace flash {
 
 namespace {
 
+// Configuration bits the selected part keeps whatever the image says (the 12F6xx bandgap).
+uint16_t bits_gardes() {
+    const Desc_PIC* p = pic_courant();
+    return p ? bits_usine_config(*p) : 0;
+}
+
 constexpr int increments_config = 7; // from 0x2000 to the configuration word 0x2007
 constexpr int increments_id = 6;     // from 0x2000 to the device ID 0x2006
 constexpr unsigned adresse_config = 0x2007;
-constexpr uint16_t masque_bandgap = 0x3000; // bits 13..12 of the 12F6xx configuration word
 constexpr uint16_t mot_vierge = 0x3FFF;
 const char* const prefixe_programme = "Programme : ";
 const char* const prefixe_config = "Mot de Configuration :\n";
@@ -141,8 +147,8 @@ int ecrit_config(const Famille_flash& f, uint16_t config, bool garde_bandgap) {
     Load_Configuration(mot_vierge);
     for (int k = 0; k < increments_config; ++k) Increment_Adress();
     if (garde_bandgap)
-        config = static_cast<uint16_t>((config & ~masque_bandgap) |
-                                       (Read_Data_From_Program_Memory() & masque_bandgap));
+        config = static_cast<uint16_t>((config & ~bits_gardes()) |
+                                       (Read_Data_From_Program_Memory() & bits_gardes()));
     Load_Data_For_Program_Memory(config);
     f.programme_mot();
     return algo::verifie_config_et_termine(config, adresse_config, prefixe_config);
@@ -215,7 +221,7 @@ int efface_en_gardant(const Famille_flash& f, const Zones_ecrites& z) {
     }
     if (f.garde_calibration)
         return ecrit_config(
-            f, static_cast<uint16_t>(mot_vierge & ~masque_bandgap) | (config & masque_bandgap),
+            f, static_cast<uint16_t>(mot_vierge & ~bits_gardes()) | (config & bits_gardes()),
             false);
     return 0;
 }
