@@ -16,6 +16,7 @@
 #include "operations/interruption.h"
 #include "operations/operations.h"
 #include "operations/programmateur.h"
+#include "operations/selection.h"
 #include "operations/vierge.h"
 #include "pic/dispatch.h"
 #include "port/backend.h"
@@ -288,19 +289,21 @@ bool ecrit_sur_place(const std::string& chemin, const std::string& texte) {
     return true;
 }
 
-std::string texte_fichier(const Memoire_PIC& m, Disposition d) {
+// The file of what was read (lues): a binary file holds data bytes 0..the last one read.
+std::string texte_fichier(const Memoire_PIC& m, Disposition d, const Zones_couvertes& lues) {
     switch (d) {
     case Disposition::binaire:
-        return Texte_Binaire(m);
+        return Texte_Binaire(m).substr(0, static_cast<std::size_t>(lues.donnees.fin + 1));
     case Disposition::octets:
-        return Texte_Hex_EEPROM(m);
+        return Texte_Hex_EEPROM(m, &lues);
     default:
-        return Texte_Hex_PIC(m);
+        return Texte_Hex_PIC(m, &lues);
     }
 }
 
-bool enregistre_fichier(const std::string& chemin, const Memoire_PIC& m, Disposition d) {
-    const std::string texte = texte_fichier(m, d);
+bool enregistre_fichier(const std::string& chemin, const Memoire_PIC& m, Disposition d,
+                        const Zones_couvertes& lues) {
+    const std::string texte = texte_fichier(m, d, lues);
     if (chemin == FLUX_STANDARD || descripteur_designe(chemin) || cible_speciale(chemin))
         return ecrit_sur_place(chemin, texte);
     const int avant = nb_messages;
@@ -409,6 +412,17 @@ int operation(const Options_cli& o, const Desc_PIC& p) {
     // A PIC with a plain byte file: the data memory only.
     if (d != Disposition::pic && !est_eeprom(p))
         le_prog_enable = le_config_enable = le_ID_enable = 0;
+    if (const std::string refus = refus_zones(p); !refus.empty()) {
+        erreur(refus);
+        return SORTIE_USAGE;
+    }
+    const Zones_couvertes zones = zones_choisies(p);
+    if (o.commande == Commande::lire && d == Disposition::binaire && zones.donnees.debut > 0) {
+        erreur("un fichier binaire commence à l'octet 0 : il ne peut pas tenir une lecture qui "
+               "commence à l'octet " +
+               std::to_string(zones.donnees.debut) + " ; employez un fichier Intel HEX");
+        return SORTIE_USAGE;
+    }
 
     std::unique_ptr<Memoire_PIC> image;
     if (o.commande == Commande::ecrire || o.commande == Commande::comparer) {
@@ -417,6 +431,10 @@ int operation(const Options_cli& o, const Desc_PIC& p) {
     }
     if (o.commande == Commande::ecrire) {
         if (const int code = refuse_ecriture(o, *image); code != SORTIE_REUSSIE) return code;
+        if (const std::string refus = refus_image(*image, p); !refus.empty()) {
+            erreur(refus);
+            return SORTIE_USAGE;
+        }
     }
     if (o.commande == Commande::lire && !fichier_inscriptible(o.fichier)) {
         erreur("impossible d'écrire " + nom_sortie(o.fichier) + " : rien n'a été lu");
@@ -499,7 +517,7 @@ int operation(const Options_cli& o, const Desc_PIC& p) {
     if (vierge) texte += vierge->texte();
     if (!texte.empty() && !ecrit_sortie(texte) && code == SORTIE_REUSSIE) code = SORTIE_USAGE;
     if (o.commande == Commande::lire && code == SORTIE_REUSSIE &&
-        !enregistre_fichier(o.fichier, *lu, d))
+        !enregistre_fichier(o.fichier, *lu, d, zones))
         code = SORTIE_USAGE;
     if (etat_perdu && code == SORTIE_REUSSIE) code = SORTIE_USAGE;
     return code;
