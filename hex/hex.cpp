@@ -273,17 +273,18 @@ void ajoute_fin(std::string& sortie) {
     sortie += ":00000001FF\r\n";
 }
 
-// Calls ecrit(debut, fin) for each group of `groupe` data bytes below d (aligned on groupe), cut
-// to the data range of lues when given; groups with nothing left are skipped.
+// Calls ecrit(debut, fin) for each whole group of `groupe` data bytes of m that starts below d,
+// cut to the data range of lues when given; groups with nothing left are skipped.
 template <class Ecrit>
-void parcours_groupes(std::size_t d, std::size_t groupe, const Zones_couvertes* lues, Ecrit ecrit) {
-    std::size_t premier = 0, dernier = d;
+void parcours_groupes(const Memoire_PIC& m, std::size_t d, std::size_t groupe,
+                      const Zones_couvertes* lues, Ecrit ecrit) {
+    std::size_t premier = 0, dernier = m.donnee.size();
     if (lues) {
         if (lues->donnees.vide()) return;
         premier = static_cast<std::size_t>(lues->donnees.debut);
         dernier = std::min(d, static_cast<std::size_t>(lues->donnees.fin) + 1);
     }
-    for (std::size_t i = 0; i < d; i += groupe) {
+    for (std::size_t i = 0; i < d && i + groupe <= m.donnee.size(); i += groupe) {
         const std::size_t debut = std::max(i, premier), fin = std::min(i + groupe, dernier);
         if (debut < fin) ecrit(debut, fin);
     }
@@ -416,7 +417,7 @@ std::string Texte_Hex_PIC(const Memoire_PIC& m, const Zones_couvertes* lues) {
 
     // Data EEPROM, one byte per word; what lies above 0xFFFF follows a type 04 record.
     std::size_t haut = 0;
-    parcours_groupes(d, 8, lues, [&](std::size_t debut, std::size_t fin) {
+    parcours_groupes(m, d, 8, lues, [&](std::size_t debut, std::size_t fin) {
         const std::size_t adresse = ADR_DONNEE_14 + 2 * debut;
         ajoute_adresse_haute(sortie, haut, adresse);
         for (std::size_t k = debut; k < fin; ++k) {
@@ -473,7 +474,7 @@ std::string Texte_Hex_EEPROM(const Memoire_PIC& m, const Zones_couvertes* lues) 
         std::min(static_cast<std::size_t>(geometrie_courante().taille_donnee), m.donnee.size());
     std::string sortie;
     std::size_t haut = 0;
-    parcours_groupes(d, 16, lues, [&](std::size_t debut, std::size_t fin) {
+    parcours_groupes(m, d, 16, lues, [&](std::size_t debut, std::size_t fin) {
         ajoute_adresse_haute(sortie, haut, debut);
         ajoute_enregistrement(sortie, static_cast<unsigned>(debut & 0xFFFF), TYPE_DONNEES,
                               &m.donnee[debut], fin - debut);

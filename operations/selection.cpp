@@ -66,14 +66,13 @@ std::string refus_image(const Memoire_PIC& m, const Desc_PIC& p) {
             return "Le mot " + hexa(w) + " à l'adresse " + hexa(static_cast<unsigned>(a)) + "H a plus de " +
                    std::to_string(largeur) + " bits, la largeur des mots du " + p.nom + fin;
     }
-    // Algorithm 2 programs and checks the four low bits of an ID.
-    const unsigned masque_id = g->genre == Genre_puce::eprom_14 ? 0x0F : 0x7F;
-    if (z.ids)
+    // Algorithm 2 programs and checks the four low bits of an ID (FF: an ID the file does not
+    // give, the blank value).
+    if (z.ids && g->genre == Genre_puce::eprom_14)
         for (const uint8_t id : m.id)
-            if ((id & ~masque_id) != 0)
-                return std::string("Les ID ne gardent que ") +
-                       (masque_id == 0x0F ? "4" : "7") + " bits sur ce composant : " +
-                       hexa(id) + " ne peut pas être écrit";
+            if (id > 0x0F && id != 0xFF)
+                return "Les ID ne gardent que 4 bits sur ce composant : " + hexa(id) +
+                       " ne peut pas être écrit";
     if (z.config && m.config_definie && (m.config & ~masque) != 0)
         return "Le mot de configuration " + hexa(m.config) + " a plus de " +
                std::to_string(largeur) + " bits, la largeur des mots du " + p.nom + fin;
