@@ -61,8 +61,9 @@ bool compare_zone(Rapport_comparaison& r, const Lu* lu, const Image* image, Plag
     }
     const Difference& d = r.differences[avant];
     ajoute(r, sujet + ligne(ligne_difference, d.adresse, d.puce, d.image));
-    r.texte_avec_totaux += ligne("(%zu %s différent%s en tout)\n", n, programme ? "mot" : "octet",
-                                 n > 1 ? "s" : "");
+    const char* const pluriel = n > 1 ? "s" : "";
+    r.texte_avec_totaux += ligne("(%zu %s%s différent%s en tout)\n", n,
+                                 programme ? "mot" : "octet", pluriel, pluriel);
     return true;
 }
 
