@@ -277,6 +277,37 @@ bool fichier_inscriptible(const std::string& chemin) {
     return ::access(dossier.c_str(), W_OK | X_OK) == 0;
 }
 
+// Whether the two paths name one existing file (same device and inode, links followed).
+bool meme_fichier(const std::string& a, const std::string& b) {
+    struct stat sa, sb;
+    if (a.empty() || b.empty() || a == FLUX_STANDARD || b == FLUX_STANDARD) return false;
+    return ::stat(a.c_str(), &sa) == 0 && ::stat(b.c_str(), &sb) == 0 && sa.st_dev == sb.st_dev &&
+           sa.st_ino == sb.st_ino;
+}
+
+// The message refusing an output of the run (the trace, lire's file) that is also one of its
+// inputs (the image file, the simulated chip's state file) or its other output; "" when none is.
+std::string cible_en_conflit(const Options_cli& o) {
+    struct Fichier {
+        std::string chemin;
+        const char* role;
+        bool sortie;
+    };
+    // Outputs first: each clash is named from the file that would be overwritten.
+    std::vector<Fichier> f;
+    if (!o.trace.empty()) f.push_back({o.trace, "la trace", true});
+    if (o.commande == Commande::lire) f.push_back({o.fichier, "le fichier à écrire", true});
+    if (o.commande == Commande::ecrire || o.commande == Commande::comparer)
+        f.push_back({o.fichier, "le fichier de l'image", false});
+    if (o.avec_simulateur) f.push_back({o.simulateur, "le fichier d'état du simulateur", false});
+    for (std::size_t i = 0; i < f.size(); ++i)
+        for (std::size_t j = i + 1; f[i].sortie && j < f.size(); ++j)
+            if (meme_fichier(f[i].chemin, f[j].chemin))
+                return std::string(f[i].role) + " " + f[i].chemin + " est aussi " + f[j].role +
+                       " (" + f[j].chemin + ") : il serait écrasé. Rien n'a été fait";
+    return "";
+}
+
 // Writes texte straight to chemin (standard output for "-"); the error, with the file's name,
 // is reported.
 bool ecrit_sur_place(const std::string& chemin, const std::string& texte) {
@@ -435,6 +466,10 @@ int operation(const Options_cli& o, const Desc_PIC& p) {
             erreur(refus);
             return SORTIE_USAGE;
         }
+    }
+    if (const std::string conflit = cible_en_conflit(o); !conflit.empty()) {
+        erreur(conflit);
+        return SORTIE_USAGE;
     }
     if (o.commande == Commande::lire && !fichier_inscriptible(o.fichier)) {
         erreur("impossible d'écrire " + nom_sortie(o.fichier) + " : rien n'a été lu");
