@@ -26,6 +26,7 @@
 #include "sim/simulateur.h"
 #include "vue/vue_memoire.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cerrno>
 #include <chrono>
@@ -202,6 +203,16 @@ std::unique_ptr<Memoire_PIC> charge_hex(const std::string& chemin, bool octets) 
     }
     if (const std::string hors = texte_hors_composant(bilan, octets); !hors.empty())
         erreur("attention : " + hors);
+    const Desc_PIC* p = pic_courant();
+    if (octets && p && p->taille_donnee > 0) {
+        // As for a short binary file: the bytes the file leaves out stay at FF.
+        const auto taille = static_cast<std::size_t>(p->taille_donnee);
+        const auto n = static_cast<std::size_t>(
+            std::count(bilan.octets_donnes.begin(), bilan.octets_donnes.end(), true));
+        if (n < taille)
+            erreur("attention : " + nom_entree(chemin) + " ne donne que " + texte_octets(n) +
+                   " : le reste de la mémoire (" + texte_octets(taille - n) + ") est laissé à FF");
+    }
     return m;
 }
 

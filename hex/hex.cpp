@@ -459,8 +459,10 @@ int Lire_ligne_Hex_EEPROM(const std::string& ligne, Memoire_PIC& m, Lecture_hex&
         const Geometrie g = geometrie_courante();
         const std::size_t base = (static_cast<std::size_t>(etat.adresse_haute) << 16) +
                                  (static_cast<std::size_t>(etat.segment) << 4) + r.adresse;
+        if (g.composant) etat.octets_donnes.resize(static_cast<std::size_t>(g.taille_donnee));
         for (std::size_t i = 0; i < r.donnees.size(); ++i) {
             if (base + i < m.donnee.size()) m.donnee[base + i] = r.donnees[i];
+            if (base + i < etat.octets_donnes.size()) etat.octets_donnes[base + i] = true;
             if (g.composant && base + i >= static_cast<std::size_t>(g.taille_donnee) &&
                 r.donnees[i] != 0xFF)
                 ++etat.hors_composant;

@@ -10,6 +10,7 @@
 #include <istream>
 #include <memory>
 #include <string>
+#include <vector>
 
 // value in upper-case hexadecimal, left-padded with "0" to exactly longueur characters (a negative
 // value as its 32-bit two's complement); the empty string when it needs more digits. buf holds at
@@ -26,6 +27,9 @@ struct Lecture_hex {
     // Words (bytes in the byte layout) holding something to program that lie outside the
     // selected device and so will not be written; counted only when a device is selected.
     std::size_t hors_composant = 0;
+    // Byte layout: which of the selected device's data bytes the file gives (one flag per byte
+    // of its taille_donnee, sized at the first data record).
+    std::vector<bool> octets_donnes;
     bool illisible = false; // the file could not be opened, or reading failed before its end
 };
 
