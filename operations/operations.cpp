@@ -86,9 +86,13 @@ bool code_protege(const Desc_PIC& p, uint16_t config) {
     return cp != 0 && (config & cp) != cp;
 }
 
-// Reads the selected range of program memory into prog. A word wider than the chip's words
-// (0x3FFF from a 12-bit part) means no chip answered, or one in the wrong position: false after
-// a message, as for a read that failed.
+} // namespace
+
+Resultat_operation prepare_operation(bool forcer) {
+    if (!programmateur_present()) return PROGRAMMATEUR_ABSENT;
+    return composant_verifie(forcer) ? OPERATION_REUSSIE : OPERATION_ECHOUEE;
+}
+
 bool lit_programme(const Desc_PIC& p, uint16_t* prog) {
     if (!Lit_tout_de_PM(prog)) return false;
     const Plage_adresses z = zones_choisies(p).programme;
@@ -105,14 +109,14 @@ bool lit_programme(const Desc_PIC& p, uint16_t* prog) {
     return true;
 }
 
-} // namespace
-
-Resultat_operation prepare_operation(bool forcer) {
-    if (!programmateur_present()) return PROGRAMMATEUR_ABSENT;
-    return composant_verifie(forcer) ? OPERATION_REUSSIE : OPERATION_ECHOUEE;
-}
-
 Resultat_operation ecrit_image(const Memoire_PIC& m, bool forcer) {
+    // An EPROM part would burn the first words before failing: nothing is sent.
+    if (const Desc_PIC* p = pic_courant()) {
+        if (const std::string refus = refus_image(m, *p); !refus.empty()) {
+            message_erreur(refus, 0);
+            return OPERATION_ECHOUEE;
+        }
+    }
     if (const Resultat_operation a = prepare_operation(forcer); a != OPERATION_REUSSIE) return a;
     if (!calibration_gardee(&m, forcer)) return OPERATION_ECHOUEE;
     if (Charge_tout_vers_DM(m.donnee.data()) != 0) return OPERATION_ECHOUEE;

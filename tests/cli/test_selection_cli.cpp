@@ -208,6 +208,10 @@ TEST_F(Selection_cli, puce_protegee_ou_absente) {
               {"--panne", "sans-puce", "-c", "PIC12C508", "lire", lu});
     EXPECT_EQ(r.code, 1) << r.erreurs;
     EXPECT_TRUE(contient(r.erreurs, "plus large que ses mots de 12 bits : pas de puce")) << r.erreurs;
+    r = lance(dossier, rep.fichier("vide.etat"), {"--panne", "sans-puce", "-c", "PIC12C508", "vierge"});
+    EXPECT_EQ(r.code, 1) << r.erreurs;
+    EXPECT_TRUE(contient(r.erreurs, "plus large que ses mots de 12 bits : pas de puce")) << r.erreurs;
+    EXPECT_FALSE(contient(r.sortie, "vierge")) << r.sortie;
 }
 
 } // namespace

@@ -100,6 +100,34 @@ TEST_F(Operations, puce_protegee_et_zones_desactivees) {
     }
 }
 
+TEST_F(Operations, image_qu_une_eprom_ne_peut_pas_garder_rien_n_est_brule) {
+    const struct {
+        const char* composant;
+        int adresse; // program word set to valeur, or -1 for ID 0
+        uint16_t valeur;
+        const char* message;
+    } cas[] = {
+        {"PIC16C622", -1, 0x35,
+         "Les ID ne gardent que 4 bits sur ce composant : 35 ne peut pas être écrit"},
+        {"PIC12C508", 1, 0x1A30,
+         "Le mot 1A30 à l'adresse 1H a plus de 12 bits, la largeur des mots du PIC12C508 : rien "
+         "n'a été écrit"},
+    };
+    for (const auto& c : cas) {
+        SCOPED_TRACE(c.composant);
+        prepare(c.composant);
+        Memoire_PIC m;
+        m.prog[0] = 0x0025;
+        if (c.adresse < 0)
+            m.id[0] = static_cast<uint8_t>(c.valeur);
+        else
+            m.prog[static_cast<std::size_t>(c.adresse)] = c.valeur;
+        EXPECT_EQ(ecrit_image(m), OPERATION_ECHOUEE);
+        EXPECT_EQ(dernier_message(), c.message);
+        EXPECT_EQ(eprom().suivi_programme(0).impulsions, 0);
+    }
+}
+
 TEST_F(Operations, echec_des_donnees_laisse_le_reste_intact) {
     prepare("PIC16F84", {"bit-colle"}); // bit 0 of every byte read is 0
     Memoire_PIC m = image();
