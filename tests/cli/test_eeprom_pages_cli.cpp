@@ -77,20 +77,10 @@ class Eeprom_cli : public test::Etat_propre {
 
     // The shipped settings with the data range (and enable) replaced.
     std::string conf(int debut, int fin, int active = 1) {
-        const std::string dossier = rep.fichier("conf" + std::to_string(++n));
-        fs::create_directory(dossier);
-        fs::copy_file(std::string(KORVAL_DATA_DIR) + "/conf_PICS", dossier + "/conf_PICS");
-        std::istringstream in(test::lit_fichier(std::string(KORVAL_DATA_DIR) + "/conf_port"));
-        std::string texte;
-        for (std::string l; std::getline(in, l);) {
-            if (l.rfind("_L_E_DATA_DEBUT ", 0) == 0) l = "_L_E_DATA_DEBUT " + std::to_string(debut);
-            if (l.rfind("_L_E_DATA_FIN ", 0) == 0) l = "_L_E_DATA_FIN " + std::to_string(fin);
-            if (l.rfind("_L_E_DATA_ENABLE ", 0) == 0)
-                l = "_L_E_DATA_ENABLE " + std::to_string(active);
-            texte += l + "\n";
-        }
-        test::ecrit_fichier(dossier + "/conf_port", texte);
-        return dossier;
+        return reglages(rep, "conf" + std::to_string(++n),
+                        {{"_L_E_DATA_DEBUT", std::to_string(debut)},
+                         {"_L_E_DATA_FIN", std::to_string(fin)},
+                         {"_L_E_DATA_ENABLE", std::to_string(active)}});
     }
 
     Resultat lance(const std::vector<std::string>& args) { return lance_korval_cli(rep, args); }

@@ -85,19 +85,7 @@ class Pannes_cli : public test::Etat_propre {
 
     // A settings directory: the shipped files, with some lines of conf_port replaced.
     std::string conf(const std::string& nom, const std::map<std::string, std::string>& lignes) {
-        const std::string dossier = rep.fichier(nom);
-        if (fs::exists(dossier)) return dossier;
-        fs::create_directory(dossier);
-        fs::copy_file(std::string(KORVAL_DATA_DIR) + "/conf_PICS", dossier + "/conf_PICS");
-        std::istringstream in(test::lit_fichier(std::string(KORVAL_DATA_DIR) + "/conf_port"));
-        std::string texte;
-        for (std::string l; std::getline(in, l);) {
-            const std::string cle = l.substr(0, l.find(' '));
-            const auto r = lignes.find(cle);
-            texte += (r == lignes.end() ? l : cle + " " + r->second) + "\n";
-        }
-        test::ecrit_fichier(dossier + "/conf_port", texte);
-        return dossier;
+        return reglages(rep, nom, lignes);
     }
 
     Resultat lance(const std::vector<std::string>& args, const std::string& prefixe = "") {

@@ -9,7 +9,6 @@
 #include <fcntl.h>
 #include <filesystem>
 #include <map>
-#include <sstream>
 #include <sys/file.h>
 #include <unistd.h>
 
@@ -28,17 +27,7 @@ class Selection_cli : public test::Etat_propre {
 
     // The shipped settings, some lines of conf_port replaced.
     std::string conf(const std::map<std::string, std::string>& lignes = {}) {
-        const std::string dossier = rep.fichier("conf" + std::to_string(++n));
-        fs::create_directory(dossier);
-        fs::copy_file(std::string(KORVAL_DATA_DIR) + "/conf_PICS", dossier + "/conf_PICS");
-        std::istringstream in(test::lit_fichier(std::string(KORVAL_DATA_DIR) + "/conf_port"));
-        std::string texte;
-        for (std::string l; std::getline(in, l);) {
-            const auto r = lignes.find(l.substr(0, l.find(' ')));
-            texte += (r == lignes.end() ? l : r->first + " " + r->second) + "\n";
-        }
-        test::ecrit_fichier(dossier + "/conf_port", texte);
-        return dossier;
+        return reglages(rep, "conf" + std::to_string(++n), lignes);
     }
 
     Resultat lance(const std::string& dossier, const std::string& etat,
