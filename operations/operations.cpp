@@ -74,17 +74,8 @@ bool octet_compte(uint8_t) {
     return true;
 }
 
-// Whether the configuration word read from the chip protects its program. The later flash parts
-// and the 12-bit core have a single CP bit, which the fuse layout names; the others read 0 in
-// bits 13..8.
-bool code_protege(const Desc_PIC& p, uint16_t config) {
-    const Faits_genre* g = faits_genre(p);
-    const bool un_bit = g && (g->technologie == Technologie::flash_recente || coeur_12_bits(p));
-    if (!un_bit || p.famille < 0 || p.famille >= NB_FAMILLES) return (config & 0x3F00) == 0;
-    const Fusibles& f = tab_fuses[static_cast<std::size_t>(p.famille)];
-    const uint32_t cp = f.masque[F_CP0] | f.masque[F_CP1];
-    return cp != 0 && (config & cp) != cp;
-}
+// Whether the configuration word read from the chip protects its program.
+bool code_protege(const Desc_PIC& p, uint16_t config);
 
 } // namespace
 
@@ -133,9 +124,7 @@ Resultat_operation lit_image(Memoire_PIC& m, bool forcer) {
     if (est_pic(*p) && !lit_programme(*p, m.prog.data())) return OPERATION_ECHOUEE;
     Lit_ID_Config(m);
     if (est_pic(*p) && zones_choisies(*p).config && code_protege(*p, m.config)) {
-        message_erreur(std::string("La puce est protégée : la lecture ne rend que des zéros") +
-                           (forcer ? " (--forcer : le fichier est écrit quand même)" : ""),
-                       0);
+        message_erreur("La puce est protégée : la lecture ne rend que des zéros", 0);
         if (!forcer) return OPERATION_ECHOUEE;
     }
     return OPERATION_REUSSIE;
@@ -154,6 +143,21 @@ Resultat_operation efface_puce(bool forcer) {
     return OPERATION_ECHOUEE;
 }
 
+namespace {
+
+// Whether the configuration word read from the chip protects its program. The later flash parts
+// and the 12-bit core have a single CP bit, which the fuse layout names; the others read 0 in
+// bits 13..8.
+bool code_protege(const Desc_PIC& p, uint16_t config) {
+    const Faits_genre* g = faits_genre(p);
+    const bool un_bit = g && (g->technologie == Technologie::flash_recente || coeur_12_bits(p));
+    if (!un_bit || p.famille < 0 || p.famille >= NB_FAMILLES) return (config & 0x3F00) == 0;
+    const Fusibles& f = tab_fuses[static_cast<std::size_t>(p.famille)];
+    const uint32_t cp = f.masque[F_CP0] | f.masque[F_CP1];
+    return cp != 0 && (config & cp) != cp;
+}
+
+} // namespace
 
 std::vector<std::string> protections_ecrites(const Memoire_PIC& m) {
     std::vector<std::string> noms;

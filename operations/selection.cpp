@@ -63,8 +63,9 @@ std::string refus_image(const Memoire_PIC& m, const Desc_PIC& p) {
     for (int a = z.programme.debut; a <= z.programme.fin; ++a) {
         const uint16_t w = m.prog[static_cast<std::size_t>(a)];
         if (w != 0xFFFF && (w & ~masque) != 0)
-            return "Le mot " + hexa(w) + " à l'adresse " + hexa(static_cast<unsigned>(a)) + "H a plus de " +
-                   std::to_string(largeur) + " bits, la largeur des mots du " + p.nom + fin;
+            return "Le mot " + hexa(w) + " à l'adresse " + hexa(static_cast<unsigned>(a)) +
+                   "H a plus de " + std::to_string(largeur) + " bits, la largeur des mots du " +
+                   p.nom + fin;
     }
     // Algorithm 2 programs and checks the four low bits of an ID (FF: an ID the file does not
     // give, the blank value).

@@ -54,20 +54,55 @@ TEST_F(Selection_cli, refus_avant_de_toucher_la_puce) {
         {"24C02", {}, {"--zones", "programme"}, "lire", "", 2, "ne couvrent rien sur le 24C02"},
         {"24C02", {}, {"--zones", "id,config"}, "ecrire", ":0100000000FF\n", 2, sans_rien.c_str()},
         {"24C02", {{"_L_E_DATA_ENABLE", "0"}}, {}, "vierge", "", 2, sans_rien.c_str()},
-        {"93C46", {{"_L_E_DATA_DEBUT", "200"}}, {}, "comparer", ":0100000000FF\n", 2,
+        {"93C46",
+         {{"_L_E_DATA_DEBUT", "200"}},
+         {},
+         "comparer",
+         ":0100000000FF\n",
+         2,
          sans_rien.c_str()},
-        {"PIC16C622", {}, {"--zones", "donnees"}, "lire", "", 2,
+        {"PIC16C622",
+         {},
+         {"--zones", "donnees"},
+         "lire",
+         "",
+         2,
          "ne couvrent rien sur le PIC16C622 (il a : programme 0 à 7FFH, ID, configuration)"},
-        {"PIC16F84", {{"_L_E_PROG_DEBUT", "10"}, {"_L_E_PROG_FIN", "5"}}, {"--zones", "programme"},
-         "ecrire", ":020000000030CE\n", 2, sans_rien.c_str()},
-        {"PIC16F84", {}, {"--zones", "programme", "--format", "binaire"}, "lire", "", 2,
+        {"PIC16F84",
+         {{"_L_E_PROG_DEBUT", "10"}, {"_L_E_PROG_FIN", "5"}},
+         {"--zones", "programme"},
+         "ecrire",
+         ":020000000030CE\n",
+         2,
+         sans_rien.c_str()},
+        {"PIC16F84",
+         {},
+         {"--zones", "programme", "--format", "binaire"},
+         "lire",
+         "",
+         2,
          sans_rien.c_str()},
         // An OTP part would burn the first words before failing.
-        {"PIC16C622", {}, {}, "ecrire", ids_16c622.c_str(), 2,
+        {"PIC16C622",
+         {},
+         {},
+         "ecrire",
+         ids_16c622.c_str(),
+         2,
          "Les ID ne gardent que 4 bits sur ce composant : 35 ne peut pas être écrit"},
-        {"PIC12C508", {}, {}, "ecrire", ":040000000C0A301A9C\n", 2,
+        {"PIC12C508",
+         {},
+         {},
+         "ecrire",
+         ":040000000C0A301A9C\n",
+         2,
          "Le mot 1A30 à l'adresse 1H a plus de 12 bits, la largeur des mots du PIC12C508"},
-        {"PIC12C508", {}, {}, "ecrire", ":02020000FF1FDE\n", 2,
+        {"PIC12C508",
+         {},
+         {},
+         "ecrire",
+         ":02020000FF1FDE\n",
+         2,
          "Le mot 1FFF à l'adresse 100H a plus de 12 bits"},
     };
     for (const Refus& c : cas) {
@@ -98,7 +133,8 @@ TEST_F(Selection_cli, lire_et_comparer_ne_rapportent_que_ce_qui_est_lu) {
     const std::string image = rep.fichier("image.hex");
     // Words 0 and 1, IDs 1 2 3 4, configuration 3FF1; data byte 0 is 5A.
     test::ecrit_fichier(image, ":0400000030280A306A\n:084000000100020003000400AE\n"
-                               ":02400E00F13F80\n:024200005A0062\n" + FIN);
+                               ":02400E00F13F80\n:024200005A0062\n" +
+                                   FIN);
     ASSERT_EQ(lance(dossier, etat, {"-c", "PIC16F84", "ecrire", image}).code, 0);
 
     // Each read gives the records of its area and no other (gaps elsewhere): its first record,
@@ -128,7 +164,8 @@ TEST_F(Selection_cli, lire_et_comparer_ne_rapportent_que_ce_qui_est_lu) {
     // IDs compared alone: nothing about the configuration (3FF5 in the file, 3FF1 in the chip),
     // the program or the data.
     const std::string autre = rep.fichier("autre.hex");
-    test::ecrit_fichier(autre, ":084000000100020003000400AE\n:02400E00F53F7C\n:020000000000FE\n" + FIN);
+    test::ecrit_fichier(autre,
+                        ":084000000100020003000400AE\n:02400E00F53F7C\n:020000000000FE\n" + FIN);
     Resultat r = lance(dossier, etat, {"--zones", "id", "-c", "PIC16F84", "comparer", autre});
     EXPECT_EQ(r.code, 0) << r.erreurs;
     EXPECT_EQ(r.sortie, "ID0 identiques\nID1 identiques\nID2 identiques\nID3 identiques\n");
@@ -196,10 +233,13 @@ TEST_F(Selection_cli, puce_protegee_ou_absente) {
     r = lance(dossier, rep.fichier("vide.etat"),
               {"--panne", "sans-puce", "-c", "PIC12C508", "lire", lu});
     EXPECT_EQ(r.code, 1) << r.erreurs;
-    EXPECT_TRUE(contient(r.erreurs, "plus large que ses mots de 12 bits : pas de puce")) << r.erreurs;
-    r = lance(dossier, rep.fichier("vide.etat"), {"--panne", "sans-puce", "-c", "PIC12C508", "vierge"});
+    EXPECT_TRUE(contient(r.erreurs, "plus large que ses mots de 12 bits : pas de puce"))
+        << r.erreurs;
+    r = lance(dossier, rep.fichier("vide.etat"),
+              {"--panne", "sans-puce", "-c", "PIC12C508", "vierge"});
     EXPECT_EQ(r.code, 1) << r.erreurs;
-    EXPECT_TRUE(contient(r.erreurs, "plus large que ses mots de 12 bits : pas de puce")) << r.erreurs;
+    EXPECT_TRUE(contient(r.erreurs, "plus large que ses mots de 12 bits : pas de puce"))
+        << r.erreurs;
     EXPECT_FALSE(contient(r.sortie, "vierge")) << r.sortie;
 }
 
