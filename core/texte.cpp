@@ -79,7 +79,8 @@ std::optional<std::string> lit_fichier_texte(const std::string& chemin) {
     const int fd = ::open(chemin.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
     if (fd < 0) return std::nullopt;
     struct stat st;
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) ||
+        static_cast<std::size_t>(st.st_size) > TAILLE_MAX) {
         ::close(fd);
         return std::nullopt;
     }
