@@ -40,8 +40,8 @@ std::optional<int> descripteur_du_processus(const std::string& chemin) {
     return std::atoi(nom.c_str());
 }
 
-// Follows symbolic links to the file they name (which may not exist yet). Stops at an entry of
-// the fd directory, whose "link" is no path.
+} // namespace
+
 std::string suit_liens(std::string chemin) {
     for (int n = 0; n < 40; ++n) {
         struct stat st;
@@ -55,6 +55,8 @@ std::string suit_liens(std::string chemin) {
     }
     return chemin;
 }
+
+namespace {
 
 int ecrit_tout(int fd, std::string_view contenu) {
     const char* p = contenu.data();

@@ -42,6 +42,10 @@ class Sauvegarde_progressive {
     std::string cible, temp, retenu;
 };
 
+// Follows symbolic links to the file they name (which may not exist yet). Stops at an entry of
+// the fd directory, whose "link" is no path.
+std::string suit_liens(std::string chemin);
+
 // The descriptor of this process that chemin names, links followed (/dev/stdout, /dev/fd/3,
 // /proc/self/fd/1), open or not; none for any other path.
 std::optional<int> descripteur_designe(const std::string& chemin);

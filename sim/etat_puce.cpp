@@ -77,12 +77,14 @@ Chargement_etat charge_etat_puce_texte(Modele_puce& puce, const std::string& tex
 
 namespace {
 
-// The lock beside the file that chemin names once links are followed, so that every path to one
-// state file (a symbolic link, "./x", another directory's "../") takes the same lock.
+// The lock beside the file that chemin names once links are followed (also a link to a file not
+// made yet), so that every path to one state file ("./x", a link, another directory's "../")
+// takes the same lock.
 std::string verrou_de(const std::string& chemin) {
+    const std::string cible = suit_liens(chemin);
     std::error_code ec;
-    const fs::path reel = fs::weakly_canonical(chemin, ec);
-    return (ec ? chemin : reel.string()) + ".verrou";
+    const fs::path reel = fs::weakly_canonical(cible, ec);
+    return (ec ? cible : reel.string()) + ".verrou";
 }
 
 } // namespace

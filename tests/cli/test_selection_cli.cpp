@@ -201,16 +201,22 @@ TEST_F(Selection_cli, cibles_qui_sont_des_entrees_et_verrou_par_le_fichier) {
         EXPECT_EQ(test::lit_fichier(etat), avant);
     }
 
-    // The lock is the state file's, whatever path names it.
-    const std::string verrou = etat + ".verrou";
-    test::ecrit_fichier(verrou, "");
-    const int fd = ::open(verrou.c_str(), O_RDWR);
-    ASSERT_GE(fd, 0);
-    ASSERT_EQ(::flock(fd, LOCK_EX | LOCK_NB), 0);
-    const Resultat r = lance(dossier, lien, {"-c", "PIC16F84", "lire", rep.fichier("lu.hex")});
-    ::close(fd);
-    EXPECT_EQ(r.code, 2) << r.erreurs;
-    EXPECT_TRUE(contient(r.erreurs, "est déjà employé par un autre korval")) << r.erreurs;
+    // The lock is the state file's, whatever path names it, made or not yet.
+    const std::string neuf = rep.fichier("neuf.etat");
+    const std::string lien_neuf = rep.fichier("lien_neuf.etat");
+    fs::create_symlink(neuf, lien_neuf);
+    for (const auto& [fichier, par] : {std::pair{etat, lien}, std::pair{neuf, lien_neuf}}) {
+        SCOPED_TRACE(par);
+        const std::string verrou = fichier + ".verrou";
+        test::ecrit_fichier(verrou, "");
+        const int fd = ::open(verrou.c_str(), O_RDWR);
+        ASSERT_GE(fd, 0);
+        ASSERT_EQ(::flock(fd, LOCK_EX | LOCK_NB), 0);
+        const Resultat r = lance(dossier, par, {"-c", "PIC16F84", "lire", rep.fichier("lu.hex")});
+        ::close(fd);
+        EXPECT_EQ(r.code, 2) << r.erreurs;
+        EXPECT_TRUE(contient(r.erreurs, "est déjà employé par un autre korval")) << r.erreurs;
+    }
 }
 
 TEST_F(Selection_cli, puce_protegee_ou_absente) {
