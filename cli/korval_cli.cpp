@@ -16,7 +16,7 @@
 #include "operations/interruption.h"
 #include "operations/operations.h"
 #include "operations/programmateur.h"
-#include "operations/selection.h"
+#include "operations/zones.h"
 #include "operations/vierge.h"
 #include "pic/dispatch.h"
 #include "port/backend.h"

@@ -5,7 +5,7 @@
 #include "core/etat.h"
 #include "core/genre_puce.h"
 #include "core/messages.h"
-#include "operations/selection.h"
+#include "operations/zones.h"
 #include "operations/verifications.h"
 #include "operations/vierge.h"
 #include "pic/algorithmes.h"

@@ -20,7 +20,7 @@ using namespace test_cli;
 
 const std::string FIN = ":00000001FF\n";
 
-class Selection_cli : public test::Etat_propre {
+class Zones_cli : public test::Etat_propre {
   protected:
     test::Repertoire_temp rep;
     int n = 0;
@@ -47,7 +47,7 @@ struct Refus {
     const char* message;
 };
 
-TEST_F(Selection_cli, refus_avant_de_toucher_la_puce) {
+TEST_F(Zones_cli, refus_avant_de_toucher_la_puce) {
     const std::string sans_rien = "ne couvrent rien sur le ";
     const std::string ids_16c622 = ":08400000350060008500FE00A0\n" + FIN;
     const Refus cas[] = {
@@ -127,7 +127,7 @@ TEST_F(Selection_cli, refus_avant_de_toucher_la_puce) {
     }
 }
 
-TEST_F(Selection_cli, lire_et_comparer_ne_rapportent_que_ce_qui_est_lu) {
+TEST_F(Zones_cli, lire_et_comparer_ne_rapportent_que_ce_qui_est_lu) {
     const std::string dossier = conf();
     const std::string etat = rep.fichier("f84.etat");
     const std::string image = rep.fichier("image.hex");
@@ -176,7 +176,7 @@ TEST_F(Selection_cli, lire_et_comparer_ne_rapportent_que_ce_qui_est_lu) {
     EXPECT_EQ(r.sortie, "Le programme du PIC correspond à celui en mémoire\n");
 }
 
-TEST_F(Selection_cli, cibles_qui_sont_des_entrees_et_verrou_par_le_fichier) {
+TEST_F(Zones_cli, cibles_qui_sont_des_entrees_et_verrou_par_le_fichier) {
     const std::string dossier = conf();
     const std::string etat = rep.fichier("puce.etat");
     const std::string image = rep.fichier("image.hex");
@@ -219,7 +219,7 @@ TEST_F(Selection_cli, cibles_qui_sont_des_entrees_et_verrou_par_le_fichier) {
     }
 }
 
-TEST_F(Selection_cli, puce_protegee_ou_absente) {
+TEST_F(Zones_cli, puce_protegee_ou_absente) {
     const std::string dossier = conf();
     const std::string etat = rep.fichier("f84.etat");
     const std::string image = rep.fichier("protege.hex");

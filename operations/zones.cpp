@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
-#include "operations/selection.h"
+#include "operations/zones.h"
 
 #include "core/catalogue.h"
 #include "core/etat.h"
