@@ -44,12 +44,15 @@ class Flash_recente : public Simulateur_pic {
             ASSERT_EQ(c().donnees[static_cast<std::size_t>(i)],
                       m.donnee[static_cast<std::size_t>(i)])
                 << "byte " << i;
-        for (std::size_t k = 0; k < 4; ++k) EXPECT_EQ(c().ids[k], id >= 0 ? id : m.id[k]);
-        EXPECT_EQ(c().config, osccal >= 0 ? (m.config & 0x0FFF) | bandgap : m.config);
+        // An ID at FF in the image is left erased.
+        for (std::size_t k = 0; k < 4; ++k)
+            EXPECT_EQ(c().ids[k], id >= 0 ? id : m.id[k] == 0xFF ? 0x3FFF : m.id[k]);
+        // 12F6xx: bits 11..9 read 0.
+        EXPECT_EQ(c().config, osccal >= 0 ? (m.config & 0x01FF) | bandgap : m.config);
     }
     // Blank, but for the factory calibration.
     void vierge(int osccal, uint16_t bandgap) {
-        Memoire_PIC m(osccal >= 0 ? 0x0FFF | bandgap : 0x3FFF);
+        Memoire_PIC m(osccal >= 0 ? 0x01FF | bandgap : 0x3FFF);
         contient(m, osccal, bandgap, 0x3FFF);
     }
 };
@@ -122,7 +125,8 @@ TEST_F(Flash_recente, chaque_partie_du_catalogue) {
         prepare(p.nom);
         const int osccal = puce().mot_calibration();
         const uint16_t bandgap = c().config & 0x3000;
-        Memoire_PIC m(osccal >= 0 ? 0x0FF7 | bandgap : 0x3FF7);
+        Memoire_PIC m(osccal >= 0 ? 0x01F7 | bandgap : 0x3FF7);
+        m.config_definie = true;
         const auto dernier = static_cast<std::size_t>(p.taille_prog - (osccal >= 0 ? 2 : 1));
         m.prog[0] = 0x2805;
         m.prog[dernier] = 0x0123;
@@ -187,7 +191,7 @@ TEST_F(Flash_recente, ce_que_l_ecriture_ne_reecrit_pas_est_garde) {
         ASSERT_EQ(efface_puce(), OPERATION_REUSSIE) << dernier_message();
         EXPECT_EQ(c().programme, attendu.programme);
         EXPECT_EQ(c().donnees[0], 0xFF);
-        EXPECT_EQ(c().config & 0x0FFF, 0x0FFF);
+        EXPECT_EQ(c().config & 0x01FF, 0x01FF);
         EXPECT_EQ(puce().nombre_violations(), 0);
         le_prog_enable = 1;
         termine_simulateur();
@@ -202,6 +206,7 @@ TEST_F(Flash_recente, vpp_avant_vdd_pour_les_puces_qui_demarrent_seules) {
         SCOPED_TRACE(nom);
         prepare(nom);
         Memoire_PIC m(static_cast<uint16_t>(config));
+        m.config_definie = true;
         m.prog[0] = 0x2805;
         ASSERT_EQ(ecrit_image(m), OPERATION_REUSSIE) << dernier_message();
         ASSERT_TRUE(dynamic_cast<Puce_flash_recente&>(puce()).execute_des_la_mise_sous_tension());
