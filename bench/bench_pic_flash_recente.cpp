@@ -3,6 +3,14 @@
 // blank PIC16F628A, PIC16F877A and PIC12F675 of the shipped catalogue through ecrit_image, as the
 // user's write runs it: the time the operation takes on real hardware, read from the simulated
 // programmer's virtual clock, with the entry and supply-discharge waits it contains.
+//
+// Hardware time (materiel_s) of each write, before the entry hold times (10 µs), the 10 ms
+// supply discharge before every pass and the 10 ms wait before the 16F62xA's bulk erase, and
+// after them (the passes that only walked with Increment Address went at the same time):
+//   PIC16F628A  12.282 s -> 12.266 s
+//   PIC16F877A   7.098 s ->  6.869 s
+//   PIC12F675    4.978 s ->  5.046 s (before: configuration 3FC4, as 31C4 failed to verify)
+// Run: build/bench/bench_pic_flash_recente
 #include "core/catalogue.h"
 #include "core/etat.h"
 #include "core/memoire.h"
