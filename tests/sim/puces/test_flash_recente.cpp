@@ -110,31 +110,31 @@ TEST_F(Flash_recente, oscillateur_interne_sans_MCLR_refuse_vdd_d_abord) {
 // The 16F87xA's configuration word takes the internally timed cycle only; the 12F6xx's bits
 // 11..9 read 0 whatever is written, and a blank part reads 01FF with its bandgap bits.
 TEST_F(Flash_recente, mot_de_configuration_des_87xa_et_12f6xx) {
+    // Loads w at 0x2007, then programs it with the internally timed cycle (8) or 0x18 .. fin.
+    auto programme_config = [](Programmateur_test& p, unsigned w, int fin) {
+        p.charge(0, 0x3FFF);
+        p.incremente(7);
+        p.charge(2, w);
+        p.commande(fin < 0 ? 8 : 0x18);
+        p.attend_us(fin < 0 ? 10000 : 2000);
+        if (fin >= 0) p.commande(fin);
+        p.attend_us(100);
+    };
     Puce_flash_recente b(pic("PIC16F877A"));
     Programmateur_test p(b);
     p.entre();
-    p.charge(0, 0x3FFF);
-    p.incremente(7);
-    p.charge(2, 0x3F71);
-    p.commande(0x18);
-    p.attend_us(2000);
-    p.commande(0x17);
-    p.attend_us(100);
+    programme_config(p, 0x3F71, 0x17);
     EXPECT_EQ(b.contenu().config, 0x3FFF) << "0x18 .. 0x17 leaves it";
-    p.charge(2, 0x3F71);
-    p.commande(8);
-    p.attend_us(10000);
+    p.coupe();
+    p.entre();
+    programme_config(p, 0x3F71, -1);
     EXPECT_EQ(b.contenu().config, 0x3F71);
 
     Puce_flash_recente c(pic("PIC12F675"));
     EXPECT_EQ(c.contenu().config, 0x01FF | Puce_flash_recente::bandgap_usine);
     Programmateur_test q(c);
     q.entre_vpp_d_abord();
-    q.charge(0, 0x3FFF);
-    q.incremente(7);
-    q.charge(2, 0x2FCC);
-    q.commande(8);
-    q.attend_us(10000);
+    programme_config(q, 0x2FCC, -1);
     EXPECT_EQ(q.lit(), 0x21CCu);
 }
 
