@@ -533,6 +533,7 @@ int ecrit_ids_config(const Famille_flash& f, const Memoire_PIC& m) {
     if (!p) return -1;
     if (!transaction && le_ID_enable == 0 && le_config_enable == 0) return 0;
     if (ouvre(f, *p) != 0) return -1;
+    if (signal_differe != 0) return ferme_transaction(true); // stopped: only the restore
     // An ID the image leaves at FF is left erased, as an absent configuration word is.
     uint16_t ids[algo::nb_id];
     for (int k = 0; k < algo::nb_id; ++k)
