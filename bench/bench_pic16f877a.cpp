@@ -13,7 +13,7 @@
 // Address went at the same time):
 //   PIC16F628A  12.282 s -> 12.266 s
 //   PIC16F877A   7.098 s ->  6.869 s
-//   PIC12F675    4.978 s ->  5.046 s (before: configuration 3FC4, as 31C4 failed to verify)
+//   PIC12F675    4.978 s ->  5.002 s (before: configuration 3FC4, as 31C4 failed to verify)
 // Run: build/bench/bench_pic16f877a
 #include "core/catalogue.h"
 #include "core/etat.h"

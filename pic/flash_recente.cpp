@@ -305,6 +305,7 @@ int efface_en_gardant(const Famille_flash& f, const Zones_ecrites& z) {
     for (int i = nd - 1; donnees_lisibles && i >= 0 && dernier_octet < 0; --i)
         if (!z.donnees.contient(i)) dernier_octet = i;
     const bool garde_osccal = f.garde_calibration && !z.calibration;
+    const bool osccal_avec_programme = z.programme.fin >= z.programme.deb;
 
     Transaction t;
     t.famille = &f;
@@ -328,8 +329,10 @@ int efface_en_gardant(const Famille_flash& f, const Zones_ecrites& z) {
                                0);
                 return -1;
             }
-            if (garde_osccal) programme.back() = *t.osccal;
-            t.osccal_en_attente = !garde_osccal && t.osccal.has_value();
+            // Written back with the program when the operation writes some (the same pass goes
+            // there), else now.
+            if (garde_osccal && !osccal_avec_programme) programme.back() = *t.osccal;
+            t.osccal_en_attente = t.osccal && (!garde_osccal || osccal_avec_programme);
         }
     }
     std::vector<uint8_t> donnees(static_cast<std::size_t>(nd), octet_vierge);
@@ -364,7 +367,8 @@ int efface_en_gardant(const Famille_flash& f, const Zones_ecrites& z) {
 
     Transaction& tr = *transaction;
     note_zone(tr, "octets de données", octets_gardes, e_donnees);
-    if (garde_osccal) note_osccal(tr, e_programme, static_cast<unsigned>(n - 1));
+    if (garde_osccal && !osccal_avec_programme)
+        note_osccal(tr, e_programme, static_cast<unsigned>(n - 1));
     std::erase_if(e_programme, [n](const Echec& e) { return e.adresse == static_cast<unsigned>(n - 1); });
     note_zone(tr, "mots de programme", mots_gardes, e_programme);
     const int ids_non_vierges = static_cast<int>(
@@ -512,19 +516,29 @@ int ecrit_programme(const Famille_flash& f, const uint16_t* prog) {
     if (!p) return -1;
     if (ouvre(f, *p) != 0) return -1;
     Transaction& t = *transaction;
-    const auto dernier = static_cast<std::size_t>(p->taille_prog - 1);
-    // The calibration word is in the range: the image's, or else the chip's own back. Until the
-    // write succeeds, the transaction keeps the chip's to write back.
+    const int n = p->taille_prog;
+    int deb = le_prog_deb, fin = le_prog_fin, taille = algo::taille_ecriture_prog();
     const uint16_t* mots = prog;
     std::vector<uint16_t> copie;
-    if (t.osccal_en_attente && prog[dernier] == rien) {
-        copie.assign(prog, prog + TAILLE_PROG_MAX);
-        copie[dernier] = *t.osccal;
+    if (t.osccal_en_attente) {
+        // The calibration word goes with the program: the image's when the range has it, else
+        // the chip's own. Until the write succeeds, the transaction keeps it to write back.
+        copie.assign(TAILLE_PROG_MAX, rien);
+        for (int i = std::max(deb, 0); i <= std::min(fin, taille - 1); ++i)
+            copie[static_cast<std::size_t>(i)] = prog[i];
+        uint16_t& calibration = copie[static_cast<std::size_t>(n - 1)];
+        if (calibration == rien) calibration = *t.osccal;
         mots = copie.data();
+        deb = std::min(deb, n - 1);
+        fin = n - 1;
+        taille = n;
     }
-    const int r =
-        f.ecrit_programme(mots, le_prog_deb, le_prog_fin, algo::taille_ecriture_prog(), nullptr);
-    if (r == 0) t.osccal_en_attente = false;
+    const int r = f.ecrit_programme(mots, deb, fin, taille, nullptr);
+    if (r == 0 && t.osccal_en_attente) {
+        t.osccal_en_attente = false;
+        if (copie[static_cast<std::size_t>(n - 1)] == *t.osccal)
+            note(t, false, texte("Calibration OSCCAL %04X réécrite", unsigned{*t.osccal}));
+    }
     return termine_zone(r, le_ID_enable != 0 || le_config_enable != 0);
 }
 
