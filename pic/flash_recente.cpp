@@ -151,9 +151,8 @@ int ecrit_octets(const Famille_flash& f, const uint8_t* octets, int deb, int fin
 // The IDs that are not blank, then the configuration word when there is one, in one pass.
 int ecrit_espace_config(const Famille_flash& f, const uint16_t ids[algo::nb_id],
                         std::optional<uint16_t> config, Echecs* echecs) {
-    const bool des_ids = std::any_of(ids, ids + algo::nb_id, [](uint16_t w) {
-        return w != mot_vierge;
-    });
+    const bool des_ids =
+        std::any_of(ids, ids + algo::nb_id, [](uint16_t w) { return w != mot_vierge; });
     if (!des_ids && !config) return 0;
     Verification v{echecs};
     debut_passe(f);
@@ -185,9 +184,9 @@ struct Transaction {
     const Famille_flash* famille = nullptr;
     // Written last: the image's word, else the kept one or the erased one with the factory bits.
     std::optional<uint16_t> config;
-    uint16_t bandgap = 0;            // the factory bits before the erase
-    std::optional<uint16_t> osccal;  // the calibration word before the erase
-    bool osccal_en_attente = false;  // the program write has it to give back
+    uint16_t bandgap = 0;           // the factory bits before the erase
+    std::optional<uint16_t> osccal; // the calibration word before the erase
+    bool osccal_en_attente = false; // the program write has it to give back
     std::vector<std::string> bilan; // what was written back, what was lost
     bool perte = false;
 };
@@ -201,15 +200,14 @@ void note(Transaction& t, bool perdu, const std::string& ligne) {
 
 // The OSCCAL word written back, or lost (its value is in the calibration journal).
 void note_osccal(Transaction& t, const Echecs& e, unsigned adresse) {
-    const bool perdu = std::any_of(e.begin(), e.end(), [&](const Echec& x) {
-        return x.adresse == adresse;
-    });
+    const bool perdu =
+        std::any_of(e.begin(), e.end(), [&](const Echec& x) { return x.adresse == adresse; });
     const Desc_PIC* p = pic_courant();
     note(t, perdu,
-         perdu ? texte("Calibration OSCCAL perdue : la valeur %04X est dans %s",
-                       static_cast<unsigned>(*t.osccal),
-                       chemin_calibration(p ? p->nom : "").c_str())
-               : texte("Calibration OSCCAL %04X réécrite", static_cast<unsigned>(*t.osccal)));
+         perdu
+             ? texte("Calibration OSCCAL perdue : la valeur %04X est dans %s",
+                     static_cast<unsigned>(*t.osccal), chemin_calibration(p ? p->nom : "").c_str())
+             : texte("Calibration OSCCAL %04X réécrite", static_cast<unsigned>(*t.osccal)));
 }
 
 // Kept words or bytes: how many were written back, how many lost (the first named).
@@ -324,9 +322,8 @@ int efface_en_gardant(const Famille_flash& f, const Zones_ecrites& z) {
             if ((lu.back() & 0x3F00) == retlw) t.osccal = lu.back();
             if (garde_osccal && !t.osccal) {
                 // Not a calibration value: erasing would lose it for good.
-                message_erreur(texte(texte_calibration_illisible, n - 1,
-                                     static_cast<unsigned>(lu.back())),
-                               0);
+                message_erreur(
+                    texte(texte_calibration_illisible, n - 1, static_cast<unsigned>(lu.back())), 0);
                 return -1;
             }
             // Written back with the program when the operation writes some (the same pass goes
@@ -349,7 +346,7 @@ int efface_en_gardant(const Famille_flash& f, const Zones_ecrites& z) {
     if (!z.ids) std::copy(ids, ids + algo::nb_id, ids_gardes);
     if (!z.config)
         t.config = static_cast<uint16_t>(config | masque_cp | masque_cpd); // protection lifted:
-                                                                          // what it hid is gone
+                                                                           // what it hid is gone
     else if (gardes != 0)
         t.config = static_cast<uint16_t>((mot_vierge & ~gardes) | t.bandgap);
 
@@ -369,12 +366,11 @@ int efface_en_gardant(const Famille_flash& f, const Zones_ecrites& z) {
     note_zone(tr, "octets de données", octets_gardes, e_donnees);
     if (garde_osccal && !osccal_avec_programme)
         note_osccal(tr, e_programme, static_cast<unsigned>(n - 1));
-    std::erase_if(e_programme, [n](const Echec& e) { return e.adresse == static_cast<unsigned>(n - 1); });
+    std::erase_if(e_programme,
+                  [n](const Echec& e) { return e.adresse == static_cast<unsigned>(n - 1); });
     note_zone(tr, "mots de programme", mots_gardes, e_programme);
-    const int ids_non_vierges = static_cast<int>(
-        std::count_if(ids_gardes, ids_gardes + algo::nb_id, [](uint16_t w) {
-            return w != mot_vierge;
-        }));
+    const int ids_non_vierges = static_cast<int>(std::count_if(
+        ids_gardes, ids_gardes + algo::nb_id, [](uint16_t w) { return w != mot_vierge; }));
     note_zone(tr, "ID", ids_non_vierges, e_ids);
     if (tr.perte) return ferme_transaction(true);
     return 0;
@@ -507,8 +503,9 @@ int ecrit_donnees(const Famille_flash& f, const uint8_t* donnee) {
     if (!p) return -1;
     if (transaction) ferme_transaction(false); // data come first: a new operation
     if (ouvre(f, *p) != 0) return -1;
-    return termine_zone(ecrit_octets(f, donnee, le_data_deb, le_data_fin, p->taille_donnee, nullptr),
-                        le_prog_enable != 0 || le_ID_enable != 0 || le_config_enable != 0);
+    return termine_zone(
+        ecrit_octets(f, donnee, le_data_deb, le_data_fin, p->taille_donnee, nullptr),
+        le_prog_enable != 0 || le_ID_enable != 0 || le_config_enable != 0);
 }
 
 int ecrit_programme(const Famille_flash& f, const uint16_t* prog) {

@@ -27,11 +27,11 @@ using Echecs = std::vector<Echec>;
 
 // What differs from one family to the next.
 struct Famille_flash {
-    bool vpp_d_abord;          // enter programming mode VPP first, then VDD
-    bool garde_calibration;    // OSCCAL at the last word and bandgap bits 13..12 kept
-    void (*efface_tout)();     // whole-chip erase, counter at 0, in a pass just opened
-    void (*programme_mot)();   // programs the loaded word at the counter (ID, and program memory
-                               // unless ecrit_programme says otherwise)
+    bool vpp_d_abord;           // enter programming mode VPP first, then VDD
+    bool garde_calibration;     // OSCCAL at the last word and bandgap bits 13..12 kept
+    void (*efface_tout)();      // whole-chip erase, counter at 0, in a pass just opened
+    void (*programme_mot)();    // programs the loaded word at the counter (ID, and program memory
+                                // unless ecrit_programme says otherwise)
     void (*programme_config)(); // programs the loaded configuration word at 0x2007
     void (*programme_octet)();  // programs the loaded data byte at the counter
     // Writes the program words of mots that are not 0xFFFF from deb to fin (below taille) in

@@ -197,7 +197,7 @@ class Puce_pic : public Modele_puce {
     uint16_t masque_zero = 0; // config bits that read 0
     uint16_t masque_cp0 = 0, masque_cp1 = 0, masque_cpd = 0;
 
-    Broches prec;          // as the chip saw them
+    Broches prec;           // as the chip saw them
     bool ligne_vcc = false; // the supply line itself
     int64_t t_coupure_vcc = 0, t_montee_vpp = 0, t_entree = 0;
     Mode_puce mode_ = Mode_puce::eteinte;

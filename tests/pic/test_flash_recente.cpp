@@ -364,9 +364,9 @@ TEST_F(Flash_recente, protection_et_fichier_sans_mot_de_configuration) {
         std::vector<std::string> protections;
     };
     const Cas_config liste[] = {
-        {"PIC16F628A", 0x1FFF, {"CP0"}},      {"PIC16F628A", 0x3EFF, {"CPD"}},
-        {"PIC16F877A", 0x1FFF, {"CP0"}},      {"PIC16F877A", 0x39FF, {"WRT"}},
-        {"PIC12F675", 0x3F7F, {"CP0"}},       {"PIC16F676", 0x3EFF, {"CPD"}},
+        {"PIC16F628A", 0x1FFF, {"CP0"}}, {"PIC16F628A", 0x3EFF, {"CPD"}},
+        {"PIC16F877A", 0x1FFF, {"CP0"}}, {"PIC16F877A", 0x39FF, {"WRT"}},
+        {"PIC12F675", 0x3F7F, {"CP0"}},  {"PIC16F676", 0x3EFF, {"CPD"}},
         {"PIC12F629", 0x3FFF, {}},
     };
     for (const Cas_config& k : liste) {
@@ -401,8 +401,8 @@ TEST_F(Flash_recente, la_restauration_va_au_bout_malgre_une_panne) {
     struct Cas_panne {
         const char* nom;
         const char* panne;
-        uint16_t config;    // unprotected; the 12F6xx's with its bandgap bits
-        uint8_t octet;      // the data written
+        uint16_t config;   // unprotected; the 12F6xx's with its bandgap bits
+        uint8_t octet;     // the data written
         const char* bilan; // in the message
     };
     const Cas_panne liste[] = {
@@ -432,8 +432,8 @@ TEST_F(Flash_recente, la_restauration_va_au_bout_malgre_une_panne) {
         EXPECT_NE(bilan.find("Après l'effacement de la puce :\n"), std::string::npos) << bilan;
         EXPECT_NE(bilan.find(k.bilan), std::string::npos) << bilan;
         if (c6xx) {
-            EXPECT_NE(bilan.find("Calibration OSCCAL " + std::string(ui2Hex(avant.programme[1023], 4)) +
-                                 " réécrite"),
+            EXPECT_NE(bilan.find("Calibration OSCCAL " +
+                                 std::string(ui2Hex(avant.programme[1023], 4)) + " réécrite"),
                       std::string::npos)
                 << bilan;
             EXPECT_NE(bilan.find("Calibration bandgap"), std::string::npos) << bilan;
@@ -472,8 +472,7 @@ TEST_F(Flash_recente, interruption_apres_l_effacement_restaure_d_abord) {
     for (int s : {SIGINT, SIGTERM, SIGHUP}) std::signal(s, SIG_DFL);
     installe_puits_progression({});
     EXPECT_TRUE(leve);
-    EXPECT_NE(dernier_message().find("Opération interrompue après l'effacement"),
-              std::string::npos)
+    EXPECT_NE(dernier_message().find("Opération interrompue après l'effacement"), std::string::npos)
         << dernier_message();
     EXPECT_EQ(c().donnees, avant.donnees);
     EXPECT_EQ(c().programme[1023], avant.programme[1023]);

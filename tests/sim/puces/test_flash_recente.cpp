@@ -85,8 +85,8 @@ TEST_F(Flash_recente, oscillateur_interne_sans_MCLR_refuse_vdd_d_abord) {
         // VDD first, VPP 150 µs later: the part has not started yet; 250 µs or 1 ms later it is
         // running its code.
         int refus = 0;
-        for (auto [us, entre] : {std::pair{150, true}, std::pair{250, false},
-                                 std::pair{1000, false}}) {
+        for (auto [us, entre] :
+             {std::pair{150, true}, std::pair{250, false}, std::pair{1000, false}}) {
             SCOPED_TRACE(us);
             p.clk(false);
             p.data(false);
