@@ -158,7 +158,7 @@ int ecrit_espace_config(const Famille_flash& f, const uint16_t ids[algo::nb_id],
     debut_passe(f);
     Load_Configuration(mot_vierge);
     for (int k = 0; k < algo::nb_id; ++k) {
-        if (ids[k] != mot_vierge) {
+        if (ids[k] != mot_vierge && Read_Data_From_Program_Memory() != ids[k]) {
             Load_Data_For_Program_Memory(ids[k]);
             f.programme_mot();
             if (!v.juste(static_cast<unsigned>(k), ids[k], Read_Data_From_Program_Memory(),
@@ -214,11 +214,11 @@ void note_osccal(Transaction& t, const Echecs& e, unsigned adresse) {
 void note_zone(Transaction& t, const char* quoi, int gardes, const Echecs& e) {
     if (gardes == 0 && e.empty()) return;
     if (e.empty()) {
-        note(t, false, texte("%d %s gardés réécrits", gardes, quoi));
+        note(t, false, texte("%s gardés réécrits : %d", quoi, gardes));
         return;
     }
     note(t, true,
-         texte("%zu %s gardés perdus sur %d (adresse %X : %X lu au lieu de %X)", e.size(), quoi,
+         texte("%s gardés perdus : %zu sur %d (adresse %X : %X lu au lieu de %X)", quoi, e.size(),
                gardes, e.front().adresse, static_cast<unsigned>(e.front().lu),
                static_cast<unsigned>(e.front().attendu)));
 }
@@ -255,10 +255,11 @@ int ferme_transaction(bool echec) {
                        : texte("Calibration bandgap %04X réécrite",
                                static_cast<unsigned>(t.bandgap)));
         }
-        if (!e.empty())
-            note(t, true,
-                 texte("Mot de configuration perdu : %X lu au lieu de %X",
-                       static_cast<unsigned>(lu), static_cast<unsigned>(*t.config)));
+        note(t, !e.empty(),
+             e.empty()
+                 ? texte("Mot de configuration %X réécrit", static_cast<unsigned>(lu & masque))
+                 : texte("Mot de configuration perdu : %X lu au lieu de %X",
+                         static_cast<unsigned>(lu), static_cast<unsigned>(*t.config)));
     }
     const int signal = signal_differe;
     signal_differe = 0;
@@ -363,12 +364,12 @@ int efface_en_gardant(const Famille_flash& f, const Zones_ecrites& z) {
     ecrit_espace_config(f, ids_gardes, std::nullopt, &e_ids);
 
     Transaction& tr = *transaction;
-    note_zone(tr, "octets de données", octets_gardes, e_donnees);
+    note_zone(tr, "Octets de données", octets_gardes, e_donnees);
     if (garde_osccal && !osccal_avec_programme)
         note_osccal(tr, e_programme, static_cast<unsigned>(n - 1));
     std::erase_if(e_programme,
                   [n](const Echec& e) { return e.adresse == static_cast<unsigned>(n - 1); });
-    note_zone(tr, "mots de programme", mots_gardes, e_programme);
+    note_zone(tr, "Mots de programme", mots_gardes, e_programme);
     const int ids_non_vierges = static_cast<int>(std::count_if(
         ids_gardes, ids_gardes + algo::nb_id, [](uint16_t w) { return w != mot_vierge; }));
     note_zone(tr, "ID", ids_non_vierges, e_ids);

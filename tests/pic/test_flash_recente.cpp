@@ -407,10 +407,10 @@ TEST_F(Flash_recente, la_restauration_va_au_bout_malgre_une_panne) {
     };
     const Cas_panne liste[] = {
         {"PIC12F675", "cellule-morte", 0x01C4, 0x42,
-         "1 mots de programme gardés perdus sur 10 (adresse 0"},
+         "Mots de programme gardés perdus : 1 sur 10 (adresse 0"},
         {"PIC16F877A", "cellule-morte", 0x3F71, 0x42,
-         "1 mots de programme gardés perdus sur 10 (adresse 0"},
-        {"PIC16F628A", "bit-colle", 0x3F50, 0x43, "mots de programme gardés réécrits"},
+         "Mots de programme gardés perdus : 1 sur 10 (adresse 0"},
+        {"PIC16F628A", "bit-colle", 0x3F50, 0x43, "Mots de programme gardés réécrits"},
     };
     for (const Cas_panne& k : liste) {
         SCOPED_TRACE(std::string(k.nom) + " " + k.panne);
