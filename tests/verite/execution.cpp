@@ -16,7 +16,11 @@
 #include <map>
 #include <random>
 #include <fcntl.h>
+#include <csignal>
+#include <poll.h>
 #include <spawn.h>
+#include <sys/syscall.h>
+#include <unistd.h>
 #include <sstream>
 #include <sys/wait.h>
 
@@ -272,6 +276,7 @@ void juge_contenu(Juge& j, const Composant& c, Commande commande, const Ligne_op
 }
 
 // I2: the file of a successful read holds the chip's words read, and nothing else.
+// c is the device selected, whose layout the file has.
 void juge_lecture(Juge& j, const Composant& c, const Selection& s, const Contenu& puce,
                   const std::string& chemin, bool binaire, bool bit_colle) {
     const std::string texte = test::lit_fichier(chemin);
@@ -279,9 +284,9 @@ void juge_lecture(Juge& j, const Composant& c, const Selection& s, const Contenu
     std::vector<std::string> hors;
     if (binaire) {
         for (unsigned char o : texte) lu.donnees.push_back(o);
-        if (lu.donnees.size() > puce.donnees.size())
+        if (lu.donnees.size() > static_cast<std::size_t>(std::max(c.desc.taille_donnee, 0)))
             j.viole("I2", "fichier binaire de " + std::to_string(lu.donnees.size()) +
-                              " octets pour une puce de " + std::to_string(puce.donnees.size()));
+                              " octets pour une puce de " + std::to_string(c.desc.taille_donnee));
     } else if (!lit_hex(texte, c, lu, hors)) {
         j.viole("I2", "fichier lu illisible");
         return;
@@ -388,7 +393,8 @@ void juge_comparaison(Juge& j, const Composant& c, const Selection& s, const Con
                           " lignes)");
 }
 
-int lance(const std::string& dossier, const std::vector<std::string>& args) {
+int lance(const std::string& dossier, const std::vector<std::string>& args, int delai_s,
+          bool* arretee) {
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_addchdir_np(&actions, dossier.c_str());
@@ -402,6 +408,16 @@ int lance(const std::string& dossier, const std::vector<std::string>& args) {
     const int e = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ);
     posix_spawn_file_actions_destroy(&actions);
     if (e != 0) return -1;
+    // A run that never ends is stopped: its chip then shows what it had done.
+    const int fd = static_cast<int>(::syscall(SYS_pidfd_open, pid, 0));
+    if (fd >= 0) {
+        pollfd p{fd, POLLIN, 0};
+        if (::poll(&p, 1, delai_s * 1000) == 0) {
+            ::kill(pid, SIGKILL);
+            *arretee = true;
+        }
+        ::close(fd);
+    }
     int etat = 0;
     if (::waitpid(pid, &etat, 0) != pid) return -1;
     return WIFEXITED(etat) ? WEXITSTATUS(etat) : -1;
@@ -427,8 +443,10 @@ std::string quote(const std::string& s) {
 } // namespace
 
 Resultat execute(const Cas& cas, const std::string& dossier, const std::string& korval_cli) {
-    const Composant& c = composants()[static_cast<std::size_t>(cas.composant)];
+    const Composant& choisi = composants()[static_cast<std::size_t>(cas.composant)];
     const Ligne_options& o = lignes_options()[static_cast<std::size_t>(cas.options)];
+    // The chip in the socket, which the contents and verdicts are about.
+    const Composant c = o.autre_puce ? decrit_composant(puce_voisine(choisi.desc)) : choisi;
     const Ligne_image& li = lignes_images()[static_cast<std::size_t>(cas.image)];
     const uint32_t graine = static_cast<uint32_t>(cas.composant * 7919 + cas.image * 104729 + 17);
     fs::create_directories(dossier + "/conf");
@@ -438,14 +456,14 @@ Resultat execute(const Cas& cas, const std::string& dossier, const std::string& 
 
     // The chip before: the image itself to be read, compared, checked or erased; other contents
     // to be written over (blank for an EPROM part).
-    const Contenu image = li.fabrique(c, graine);
+    const Contenu image = li.fabrique(choisi, graine);
     Contenu graines;
     if (cas.commande != Commande::ecrire)
         graines = projete(c, image);
     else if (c.eprom)
         graines = vierge(c);
     else
-        graines = projete(c, lignes_images()[0].fabrique(c, graine + 1));
+        graines = projete(c, lignes_images()[0].fabrique(choisi, graine + 1));
     ecrit_puce(c, graines, dossier + "/avant.etat");
     fs::copy_file(dossier + "/avant.etat", dossier + "/s.etat",
                   fs::copy_options::overwrite_existing);
@@ -458,12 +476,16 @@ Resultat execute(const Cas& cas, const std::string& dossier, const std::string& 
     const std::string texte_fichier =
         cas.commande == Commande::lire ? texte_ancien
         : o.binaire                   ? texte_binaire(image)
-                                      : texte_hex(c, image);
+                                      : texte_hex(choisi, image);
     if (avec_fichier) test::ecrit_fichier(dossier + "/" + fichier, texte_fichier);
     test::ecrit_fichier(dossier + "/f.origine", texte_fichier);
 
     std::vector<std::string> args = {korval_cli, "--conf", "conf", "-q", "--simulateur", "s.etat",
-                                     "-c", c.desc.nom};
+                                     "-c", choisi.desc.nom};
+    if (o.autre_puce) {
+        args.push_back("--puce");
+        args.push_back(c.desc.nom);
+    }
     const bool bit_colle =
         cas.panne >= 0 && std::string(liste_pannes()[static_cast<std::size_t>(cas.panne)].nom) ==
                               "bit-colle";
@@ -482,7 +504,8 @@ Resultat execute(const Cas& cas, const std::string& dossier, const std::string& 
     for (const std::string& a : args) reproduction += " " + quote(a);
 
     Resultat r;
-    r.code = lance(dossier, args);
+    bool arretee = false;
+    r.code = lance(dossier, args, 120, &arretee);
     Juge j(reproduction);
     const std::string sortie = test::lit_fichier(dossier + "/sortie");
     const std::string erreurs = test::lit_fichier(dossier + "/erreurs");
@@ -493,7 +516,8 @@ Resultat execute(const Cas& cas, const std::string& dossier, const std::string& 
         r.violations = j.liste;
         return r;
     }
-    if (r.code < 0 || r.code > 3) j.viole("I6", "fin anormale, code " + std::to_string(r.code));
+    if (arretee) j.viole("I6", "ne se termine pas en 2 minutes");
+    else if (r.code < 0 || r.code > 3) j.viole("I6", "fin anormale, code " + std::to_string(r.code));
     if (r.code != 0 && erreurs.empty() && sortie.empty())
         j.viole("I6", "échec (code " + std::to_string(r.code) + ") sans message");
     if (avec_fichier && cas.commande != Commande::lire &&
@@ -506,7 +530,9 @@ Resultat execute(const Cas& cas, const std::string& dossier, const std::string& 
                               test::lit_fichier(dossier + "/avant.etat");
     if (r.code == 2 && puce_changee) j.viole("I6", "refus (code 2) après avoir touché la puce");
 
-    const Selection s = selection(c, o);
+    Selection s = selection(choisi, o);
+    s.prog.resize(c.a_programme ? static_cast<std::size_t>(c.desc.taille_prog) : 0, false);
+    s.donnees.resize(c.a_donnees ? static_cast<std::size_t>(c.desc.taille_donnee) : 0, false);
     if (s.vide()) {
         if (r.code != 2)
             j.viole("I7", "une sélection qui ne couvre rien sur la puce sort avec le code " +
@@ -517,8 +543,8 @@ Resultat execute(const Cas& cas, const std::string& dossier, const std::string& 
     // not judged, only what must hold whatever happens.
     const std::string panne = cas.panne < 0 ? "" : liste_pannes()[static_cast<std::size_t>(cas.panne)].nom;
     const bool hors_d_atteinte = panne == "sans-puce" || (c.pic && panne == "mauvaise-position");
-    const bool visible = c.absence_visible &&
-                         !(c.absence_visible_par_id && !coeur_12_bits(c.desc) &&
+    const bool visible = choisi.absence_visible &&
+                         !(choisi.absence_visible_par_id && !coeur_12_bits(choisi.desc) &&
                            std::find(o.arguments.begin(), o.arguments.end(), "--forcer") !=
                                o.arguments.end());
     const int code_juge = hors_d_atteinte && !visible ? -1 : r.code;
@@ -528,7 +554,7 @@ Resultat execute(const Cas& cas, const std::string& dossier, const std::string& 
         return r;
     }
     if (cas.commande == Commande::lire && r.code == 0)
-        juge_lecture(j, c, s, apres, dossier + "/" + fichier, o.binaire, bit_colle);
+        juge_lecture(j, choisi, s, apres, dossier + "/" + fichier, o.binaire, bit_colle);
     if (cas.commande == Commande::comparer && (r.code == 0 || r.code == 1))
         juge_comparaison(j, c, s, image, apres, sortie, r.code, bit_colle);
     r.violations = j.liste;

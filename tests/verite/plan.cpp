@@ -31,6 +31,12 @@ int config_relue(Modele_puce& m, Puce_pic& p, int valeur) {
     return p.contenu().config;
 }
 
+int taille(const Desc_PIC& d) {
+    return std::max(d.taille_prog, 0) + std::max(d.taille_donnee, 0);
+}
+
+} // namespace
+
 Composant decrit_composant(const Desc_PIC& d) {
     Composant c;
     c.desc = d;
@@ -58,11 +64,15 @@ Composant decrit_composant(const Desc_PIC& d) {
     return c;
 }
 
-int taille(const Desc_PIC& d) {
-    return std::max(d.taille_prog, 0) + std::max(d.taille_donnee, 0);
+const Desc_PIC& puce_voisine(const Desc_PIC& d) {
+    const Desc_PIC *grand = &d, *petit = &d;
+    for (const Desc_PIC& p : tab_pic) {
+        if (faits_genre(p) != faits_genre(d)) continue;
+        if (taille(p) > taille(*grand)) grand = &p;
+        if (taille(p) < taille(*petit)) petit = &p;
+    }
+    return grand != &d ? *grand : *petit;
 }
-
-} // namespace
 
 const std::vector<Composant>& composants() {
     static const std::vector<Composant> liste = [] {
@@ -102,10 +112,13 @@ const std::vector<Ligne_options>& lignes_options() {
          {{"_L_E_PROG_DEBUT", "300"}, {"_L_E_PROG_FIN", "5"}, {"_L_E_DATA_DEBUT", "45"},
           {"_L_E_DATA_FIN", "3"}}},
         {"donnees desactivees", {}, {{"_L_E_DATA_ENABLE", "0"}}},
+        {"plages au-dela de la puce", {"--zones", "programme,donnees"},
+         {{"_L_E_PROG_DEBUT", "70000"}, {"_L_E_DATA_DEBUT", "70000"}}},
         {"proteger", {"--proteger"}, {}},
         {"forcer", {"--forcer"}, {}},
         {"binaire", {"--format", "binaire"}, {}, true},
         {"strict", {"--strict"}, {}},
+        {"autre puce", {}, {}, false, true},
     };
     return lignes;
 }

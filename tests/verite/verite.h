@@ -50,6 +50,7 @@ struct Ligne_options {
     std::vector<std::string> arguments;
     std::vector<std::pair<std::string, std::string>> reglages;
     bool binaire = false;
+    bool autre_puce = false; // --puce: another device of the same kind in the socket
 };
 
 // One row of images: how it is made for a device (pic_seulement: no meaning for an EEPROM).
@@ -85,6 +86,11 @@ struct Resultat {
 // The devices: from every row of the chip-kind table, the largest device of the catalogue and the
 // devices whose bus or addressing variants are named below; the catalogue is read from data/.
 const std::vector<Composant>& composants();
+// The facts of a catalogue device.
+Composant decrit_composant(const Desc_PIC& d);
+// The device of the same kind put in the socket instead of d: the largest, or the smallest when
+// d is the largest; d itself when its kind has no other.
+const Desc_PIC& puce_voisine(const Desc_PIC& d);
 const std::vector<Ligne_options>& lignes_options();
 const std::vector<Ligne_image>& lignes_images();
 // The image rows that apply to a device.
