@@ -185,7 +185,7 @@ bool lu_comme(int lu, int vrai, bool bit_colle) {
 // I1, I5 and I4 for the contents left on the chip.
 void juge_contenu(Juge& j, const Composant& c, Commande commande, const Ligne_options& o,
                   const Selection& s, const Contenu& image, const Contenu& avant,
-                  const Contenu& apres, int code) {
+                  const Contenu& apres, int code, bool ecriture, bool lectures) {
     const bool forcer =
         std::find(o.arguments.begin(), o.arguments.end(), "--forcer") != o.arguments.end();
     const bool proteger =
@@ -217,7 +217,7 @@ void juge_contenu(Juge& j, const Composant& c, Commande commande, const Ligne_op
         if (!brule(avant.config, apres.config, s.config ? image.config : -1))
             j.viole("I5", "bits brûlés hors image, configuration " + hexa(apres.config));
     }
-    if (code == 0 && commande == Commande::ecrire) {
+    if (code == 0 && ecriture && commande == Commande::ecrire) {
         const Contenu voulu = projete(c, image);
         auto mot = [&](bool choisi, int donne_img, int av, int ap, int attendu, int vide) {
             if (!choisi) return ap == av;
@@ -247,7 +247,7 @@ void juge_contenu(Juge& j, const Composant& c, Commande commande, const Ligne_op
                                   " sur la puce, l'image donne " + hexa(image.config));
         }
     }
-    if (code == 0 && commande == Commande::effacer) {
+    if (code == 0 && lectures && commande == Commande::effacer) {
         // What is not selected may be erased with the rest.
         j.zone("I4", "programme non effacé", apres.prog, [&](std::size_t a, int v) {
             return v == blanc.prog[a] || (!s.prog[a] && v == avant.prog[a]) ||
@@ -264,7 +264,7 @@ void juge_contenu(Juge& j, const Composant& c, Commande commande, const Ligne_op
             apres.config != avant.config)
             j.viole("I4", "configuration " + hexa(apres.config) + " ni effacée ni gardée");
     }
-    if (code == 0 && commande == Commande::vierge) {
+    if (code == 0 && lectures && commande == Commande::vierge) {
         j.zone("I4", "« vierge » sur un programme non vierge", apres.prog,
                [&](std::size_t a, int v) {
                    return !s.prog[a] || v == blanc.prog[a] ||
@@ -405,7 +405,7 @@ int lance(const std::string& dossier, const std::vector<std::string>& args, int 
     for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
     argv.push_back(nullptr);
     pid_t pid = 0;
-    const int e = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ);
+    const int e = posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), environ);
     posix_spawn_file_actions_destroy(&actions);
     if (e != 0) return -1;
     // A run that never ends is stopped: its chip then shows what it had done.
@@ -498,6 +498,8 @@ Resultat execute(const Cas& cas, const std::string& dossier, const std::string& 
     args.push_back(noms_commandes[static_cast<std::size_t>(cas.commande)]);
     if (avec_fichier) args.push_back(fichier);
 
+    args.insert(args.begin(), o.lanceur.begin(), o.lanceur.end());
+
     std::string reproduction = "cd " + dossier + " && cp avant.etat s.etat";
     if (avec_fichier) reproduction += " && cp f.origine " + fichier;
     reproduction += " &&";
@@ -517,9 +519,13 @@ Resultat execute(const Cas& cas, const std::string& dossier, const std::string& 
         return r;
     }
     if (arretee) j.viole("I6", "ne se termine pas en 2 minutes");
-    else if (r.code < 0 || r.code > 3) j.viole("I6", "fin anormale, code " + std::to_string(r.code));
+    // 130, 143, 129: stopped by SIGINT, SIGTERM, SIGHUP.
+    else if (r.code < 0 || (r.code > 3 && r.code != 130 && r.code != 143 && r.code != 129))
+        j.viole("I6", "fin anormale, code " + std::to_string(r.code));
     if (r.code != 0 && erreurs.empty() && sortie.empty())
         j.viole("I6", "échec (code " + std::to_string(r.code) + ") sans message");
+    if (test::lit_fichier(dossier + "/conf/conf_port") != conf_port(o))
+        j.viole("I6", "le fichier de réglages conf_port a changé");
     if (avec_fichier && cas.commande != Commande::lire &&
         test::lit_fichier(dossier + "/" + fichier) != texte_fichier)
         j.viole("I6", "le fichier d'entrée a changé");
@@ -539,17 +545,18 @@ Resultat execute(const Cas& cas, const std::string& dossier, const std::string& 
                               std::to_string(r.code) + " au lieu de 2");
         if (puce_changee) j.viole("I7", "une sélection vide a touché la puce");
     }
-    // A chip out of reach that the programmer cannot tell from a blank one: what it read is
-    // not judged, only what must hold whatever happens.
-    const std::string panne = cas.panne < 0 ? "" : liste_pannes()[static_cast<std::size_t>(cas.panne)].nom;
+    // A chip out of reach, or another part, that the programmer cannot tell from the one
+    // selected: what it read is not judged, only what must hold whatever happens.
+    const std::string panne =
+        cas.panne < 0 ? "" : liste_pannes()[static_cast<std::size_t>(cas.panne)].nom;
+    const bool par_id = choisi.id_composant &&
+                        std::find(o.arguments.begin(), o.arguments.end(), "--forcer") ==
+                            o.arguments.end();
     const bool hors_d_atteinte = panne == "sans-puce" || (c.pic && panne == "mauvaise-position");
-    const bool visible = choisi.absence_visible &&
-                         !(choisi.absence_visible_par_id && !coeur_12_bits(choisi.desc) &&
-                           std::find(o.arguments.begin(), o.arguments.end(), "--forcer") !=
-                               o.arguments.end());
-    const int code_juge = hors_d_atteinte && !visible ? -1 : r.code;
-    juge_contenu(j, c, cas.commande, o, s, image, avant, apres, code_juge);
-    if (code_juge < 0) {
+    const bool ecriture = !hors_d_atteinte || choisi.absence_visible || par_id;
+    const bool lectures = ecriture && (!o.autre_puce || choisi.autre_puce_visible || par_id);
+    juge_contenu(j, c, cas.commande, o, s, image, avant, apres, r.code, ecriture, lectures);
+    if (!lectures) {
         r.violations = j.liste;
         return r;
     }

@@ -48,6 +48,7 @@ Composant decrit_composant(const Desc_PIC& d) {
     c.a_donnees = g && g->donnees && d.taille_donnee > 0;
     c.a_id_config = g && g->id_config;
     c.config_gardee = g ? g->config_gardee : 0;
+    c.autre_puce_visible = g && g->bus == Bus_eeprom::microwire;
     auto modele = cree_puce(d, Pannes_puce{});
     if (auto* p = dynamic_cast<Puce_pic*>(modele.get())) {
         c.masque = p->mot_vierge();
@@ -58,8 +59,8 @@ Composant decrit_composant(const Desc_PIC& d) {
         for (Num_fuse f : {F_CP0, F_CP1, F_CPD, F_WRT})
             c.protection |= static_cast<int>(tab_fuses[static_cast<std::size_t>(d.famille)].masque[f]);
         c.protection &= c.config_lisible & ~c.config_un;
-        c.absence_visible_par_id = caracteristiques_pic(d).id_composant >= 0;
-        c.absence_visible = coeur_12_bits(d) || c.absence_visible_par_id;
+        c.id_composant = caracteristiques_pic(d).id_composant >= 0;
+        c.absence_visible = coeur_12_bits(d);
     }
     return c;
 }
@@ -119,6 +120,7 @@ const std::vector<Ligne_options>& lignes_options() {
         {"binaire", {"--format", "binaire"}, {}, true},
         {"strict", {"--strict"}, {}},
         {"autre puce", {}, {}, false, true},
+        {"interrompue", {}, {}, false, false, {"timeout", "--preserve-status", "-s", "INT", "0.02"}},
     };
     return lignes;
 }

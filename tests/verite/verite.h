@@ -38,9 +38,12 @@ struct Composant {
     int protection = 0;           // CP, CPD, WRT bits: 0 protects
     int calibration = -1;         // factory word at the last program address, -1 without
     // An empty socket can be told from a blank chip: the bus answers (acknowledge, dummy bit,
-    // status), a 12-bit word cannot read 3FFF, or the device ID at 2006H can be checked.
+    // status) or a 12-bit word cannot read 3FFF.
     bool absence_visible = true;
-    bool absence_visible_par_id = false; // only through the device ID, which --forcer overrides
+    // Another part in the socket shows: the Microwire dummy bit comes at another clock.
+    bool autre_puce_visible = false;
+    // The device ID at 2006H tells both, unless --forcer overrides it.
+    bool id_composant = false;
     int normalise(int config) const { return (config | config_un) & config_lisible; }
 };
 
@@ -51,6 +54,7 @@ struct Ligne_options {
     std::vector<std::pair<std::string, std::string>> reglages;
     bool binaire = false;
     bool autre_puce = false; // --puce: another device of the same kind in the socket
+    std::vector<std::string> lanceur = {}; // command korval-cli runs under (timeout, ...)
 };
 
 // One row of images: how it is made for a device (pic_seulement: no meaning for an EEPROM).
