@@ -4,25 +4,25 @@
 #include "verite.h"
 
 #include "commun/outils.h"
+#include "core/genre_puce.h"
 #include "fichiers_verite.h"
 #include "sim/eeproms/eeprom_simulee.h"
 #include "sim/etat_puce.h"
 #include "sim/pannes.h"
-#include "core/genre_puce.h"
 #include "sim/puces/fabrique.h"
 
 #include <algorithm>
+#include <csignal>
 #include <filesystem>
 #include <map>
-#include <random>
+#include <sstream>
+
 #include <fcntl.h>
-#include <csignal>
 #include <poll.h>
 #include <spawn.h>
 #include <sys/syscall.h>
-#include <unistd.h>
-#include <sstream>
 #include <sys/wait.h>
+#include <unistd.h>
 
 namespace fs = std::filesystem;
 
@@ -107,12 +107,25 @@ struct Selection {
     }
 };
 
+// The settings text of a run: the shipped conf_port with the row's lines replaced.
+std::string conf_port(const Ligne_options& o) {
+    std::istringstream in(test::lit_fichier(std::string(KORVAL_DATA_DIR) + "/conf_port"));
+    std::string texte;
+    for (std::string l; std::getline(in, l);) {
+        const std::string cle = l.substr(0, l.find(' '));
+        for (const auto& [c, v] : o.reglages)
+            if (c == cle) l = c + " " + v;
+        texte += l + "\n";
+    }
+    return texte;
+}
+
+// c: the device selected, whose sizes the ranges are cut to.
 Selection selection(const Composant& c, const Ligne_options& o) {
-    std::map<std::string, int> r = {{"_L_E_PROG_ENABLE", 1}, {"_L_E_PROG_DEBUT", 0},
-                                    {"_L_E_PROG_FIN", 65535}, {"_L_E_DATA_ENABLE", 1},
-                                    {"_L_E_DATA_DEBUT", 0},  {"_L_E_DATA_FIN", 65535},
-                                    {"_L_E_CONFIG_ENABLE", 1}, {"_L_E_ID_ENABLE", 1}};
-    for (const auto& [cle, valeur] : o.reglages) r[cle] = std::stoi(valeur);
+    std::map<std::string, long> r;
+    std::istringstream in(conf_port(o));
+    for (std::string l; std::getline(in, l);)
+        if (l.rfind("_L_E_", 0) == 0) r[l.substr(0, l.find(' '))] = std::stol(l.substr(l.find(' ')));
     bool prog = r["_L_E_PROG_ENABLE"] != 0, donnees = r["_L_E_DATA_ENABLE"] != 0;
     bool ids = r["_L_E_ID_ENABLE"] != 0, config = r["_L_E_CONFIG_ENABLE"] != 0;
     const auto zones = std::find(o.arguments.begin(), o.arguments.end(), "--zones");
@@ -423,18 +436,6 @@ int lance(const std::string& dossier, const std::vector<std::string>& args, int 
     return WIFEXITED(etat) ? WEXITSTATUS(etat) : -1;
 }
 
-std::string conf_port(const Ligne_options& o) {
-    std::istringstream in(test::lit_fichier(std::string(KORVAL_DATA_DIR) + "/conf_port"));
-    std::string texte;
-    for (std::string l; std::getline(in, l);) {
-        const std::string cle = l.substr(0, l.find(' '));
-        for (const auto& [c, v] : o.reglages)
-            if (c == cle) l = c + " " + v;
-        texte += l + "\n";
-    }
-    return texte;
-}
-
 std::string quote(const std::string& s) {
     if (s.find_first_of(" ,'\"$") == std::string::npos) return s;
     return "'" + s + "'";
@@ -518,11 +519,13 @@ Resultat execute(const Cas& cas, const std::string& dossier, const std::string& 
         r.violations = j.liste;
         return r;
     }
+    // 130, 143, 129: stopped by SIGINT, SIGTERM, SIGHUP; a signal before the operation
+    // starts ends the program without a word, as the shell shows it.
+    const bool par_signal = r.code == 130 || r.code == 143 || r.code == 129;
     if (arretee) j.viole("I6", "ne se termine pas en 2 minutes");
-    // 130, 143, 129: stopped by SIGINT, SIGTERM, SIGHUP.
-    else if (r.code < 0 || (r.code > 3 && r.code != 130 && r.code != 143 && r.code != 129))
+    else if (r.code < 0 || (r.code > 3 && !par_signal))
         j.viole("I6", "fin anormale, code " + std::to_string(r.code));
-    if (r.code != 0 && erreurs.empty() && sortie.empty())
+    if (r.code != 0 && !par_signal && erreurs.empty() && sortie.empty())
         j.viole("I6", "échec (code " + std::to_string(r.code) + ") sans message");
     if (test::lit_fichier(dossier + "/conf/conf_port") != conf_port(o))
         j.viole("I6", "le fichier de réglages conf_port a changé");
