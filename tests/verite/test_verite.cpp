@@ -4,6 +4,9 @@
 // reproduces it; the files of its run stay in its directory.
 #include "verite.h"
 
+#include "core/genre_puce.h"
+#include "sim/pannes.h"
+
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -12,6 +15,7 @@
 #include <iostream>
 #include <map>
 #include <mutex>
+#include <set>
 #include <thread>
 #include <unistd.h>
 
@@ -28,6 +32,31 @@ constexpr const char* niveau_par_defaut = "echantillon";
 std::string variable(const char* nom, const std::string& defaut) {
     const char* v = std::getenv(nom);
     return v && *v ? v : defaut;
+}
+
+// The samples of the test suite reach every device, fault, command, option set and image.
+TEST(Verite, les_echantillons_couvrent_chaque_valeur) {
+    const std::size_t nb_composants = verite::composants().size();
+    for (const char* niveau : {"echantillon", "reduit"}) {
+        std::set<int> composants, pannes, commandes, options, images;
+        for (const verite::Cas& c : verite::plan(niveau)) {
+            composants.insert(c.composant);
+            pannes.insert(c.panne);
+            commandes.insert(static_cast<int>(c.commande));
+            options.insert(c.options);
+            images.insert(c.image);
+        }
+        EXPECT_EQ(composants.size(), nb_composants) << niveau;
+        EXPECT_EQ(pannes.size(), liste_pannes().size() + 1) << niveau;
+        EXPECT_EQ(commandes.size(), verite::noms_commandes.size()) << niveau;
+        EXPECT_EQ(options.size(), verite::lignes_options().size()) << niveau;
+        EXPECT_EQ(images.size(), verite::lignes_images().size()) << niveau;
+    }
+    // Every kind of the table that the catalogue has a device of.
+    std::set<const Faits_genre*> genres;
+    for (const verite::Composant& c : verite::composants()) genres.insert(faits_genre(c.desc));
+    for (const Faits_genre* g = debut_genres(); g != fin_genres(); ++g)
+        EXPECT_TRUE(genres.count(g)) << g->nom;
 }
 
 TEST(Verite, chaque_execution_respecte_la_puce) {
