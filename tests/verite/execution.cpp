@@ -125,7 +125,8 @@ Selection selection(const Composant& c, const Ligne_options& o) {
     std::map<std::string, long> r;
     std::istringstream in(conf_port(o));
     for (std::string l; std::getline(in, l);)
-        if (l.rfind("_L_E_", 0) == 0) r[l.substr(0, l.find(' '))] = std::stol(l.substr(l.find(' ')));
+        if (l.rfind("_L_E_", 0) == 0)
+            r[l.substr(0, l.find(' '))] = std::stol(l.substr(l.find(' ')));
     bool prog = r["_L_E_PROG_ENABLE"] != 0, donnees = r["_L_E_DATA_ENABLE"] != 0;
     bool ids = r["_L_E_ID_ENABLE"] != 0, config = r["_L_E_CONFIG_ENABLE"] != 0;
     const auto zones = std::find(o.arguments.begin(), o.arguments.end(), "--zones");
@@ -174,8 +175,8 @@ class Juge {
                 ++nb;
             }
         if (nb > 0)
-            viole(invariant, std::string(nom) + " " + hexa(premier) + "H : " +
-                                 hexa(puce[static_cast<std::size_t>(premier)]) +
+            viole(invariant, std::string(nom) + " " + hexa(premier) +
+                                 "H : " + hexa(puce[static_cast<std::size_t>(premier)]) +
                                  " sur la puce (" + std::to_string(nb) + " mots en cause)");
     }
     std::vector<Violation> liste;
@@ -243,8 +244,8 @@ void juge_contenu(Juge& j, const Composant& c, Commande commande, const Ligne_op
                        blanc.prog[a]);
         });
         j.zone("I1", "données", apres.donnees, [&](std::size_t a, int v) {
-            return mot(s.donnees[a], donne(image.donnees, a), avant.donnees[a], v,
-                       voulu.donnees[a], 0xFF);
+            return mot(s.donnees[a], donne(image.donnees, a), avant.donnees[a], v, voulu.donnees[a],
+                       0xFF);
         });
         if (c.pic) {
             // An image keeps one byte per ID.
@@ -313,20 +314,19 @@ void juge_lecture(Juge& j, const Composant& c, const Selection& s, const Contenu
                    return !choisi[a] || (f >= 0 && lu_comme(f, v, bit_colle));
                });
         j.zone("I2", (std::string(nom) + " non lu mais présent dans le fichier, puce").c_str(),
-               vrai, [&](std::size_t a, int) {
-                   return choisi[a] || binaire || donne(fichier, a) < 0;
-               });
+               vrai,
+               [&](std::size_t a, int) { return choisi[a] || binaire || donne(fichier, a) < 0; });
     };
     zone("programme", puce.prog, lu.prog, s.prog);
     zone("données", puce.donnees, lu.donnees, s.donnees);
     if (!c.pic) return;
     for (std::size_t k = 0; k < 4; ++k)
         if (s.ids ? !lu_comme(lu.ids[k], puce.ids[k] & 0xFF, bit_colle) : lu.ids[k] >= 0)
-            j.viole("I2", "ID" + std::to_string(k) + " du fichier " + hexa(lu.ids[k]) +
-                              ", puce " + hexa(puce.ids[k]));
+            j.viole("I2", "ID" + std::to_string(k) + " du fichier " + hexa(lu.ids[k]) + ", puce " +
+                              hexa(puce.ids[k]));
     if (s.config ? !lu_comme(lu.config, puce.config, bit_colle) : lu.config >= 0)
-        j.viole("I2", "configuration du fichier " + hexa(lu.config) + ", puce " +
-                          hexa(puce.config));
+        j.viole("I2",
+                "configuration du fichier " + hexa(lu.config) + ", puce " + hexa(puce.config));
 }
 
 // I3: what comparer says against the chip.
@@ -349,8 +349,8 @@ void juge_comparaison(Juge& j, const Composant& c, const Selection& s, const Con
     for (std::size_t k = 0; k < 4 && c.pic; ++k)
         diff_ids |= s.ids && image.ids[k] >= 0 && (puce.ids[k] & 0xFF) != (voulu.ids[k] & 0xFF);
     const int g = c.config_gardee;
-    const bool diff_config = c.pic && s.config && image.config >= 0 &&
-                             (puce.config | g) != (voulu.config | g);
+    const bool diff_config =
+        c.pic && s.config && image.config >= 0 && (puce.config | g) != (voulu.config | g);
     difference = diff_prog || diff_donnees || diff_ids || diff_config;
     if (code == 0 && difference)
         j.viole("I3", std::string("comparer réussit alors que la puce diffère de l'image (") +
@@ -367,8 +367,10 @@ void juge_comparaison(Juge& j, const Composant& c, const Selection& s, const Con
         unsigned a = 0, v = 0, f = 0;
         int k = 0;
         if (std::sscanf(l.c_str(), "Programme %XH : %XH dans le PIC", &a, &v) == 2) {
-            if (a >= s.prog.size() || !s.prog[a] || !lu_comme(static_cast<int>(v), puce.prog[a], bit_colle))
-                annonce("programme", hexa(static_cast<int>(a)) + "H : " + hexa(static_cast<int>(v)));
+            if (a >= s.prog.size() || !s.prog[a] ||
+                !lu_comme(static_cast<int>(v), puce.prog[a], bit_colle))
+                annonce("programme",
+                        hexa(static_cast<int>(a)) + "H : " + hexa(static_cast<int>(v)));
         } else if (std::sscanf(l.c_str(), "Données %XH : %XH dans le PIC", &a, &v) == 2) {
             if (a >= s.donnees.size() || !s.donnees[a] ||
                 !lu_comme(static_cast<int>(v), puce.donnees[a], bit_colle))
@@ -392,8 +394,7 @@ void juge_comparaison(Juge& j, const Composant& c, const Selection& s, const Con
                    (!s.config || diff_config)) {
             j.viole("I3", "configuration dite identique sans l'être ou sans être comparée");
         } else if ((l.find("Le programme du PIC correspond") != std::string::npos &&
-                    (std::find(s.prog.begin(), s.prog.end(), true) == s.prog.end() ||
-                     diff_prog)) ||
+                    (std::find(s.prog.begin(), s.prog.end(), true) == s.prog.end() || diff_prog)) ||
                    (l.find("correspondent à celles en mémoire") != std::string::npos &&
                     (std::find(s.donnees.begin(), s.donnees.end(), true) == s.donnees.end() ||
                      diff_donnees))) {
@@ -401,9 +402,10 @@ void juge_comparaison(Juge& j, const Composant& c, const Selection& s, const Con
         }
     }
     for (const auto& [zone, exemple] : lignes)
-        j.viole("I3", "différences annoncées qui ne sont pas sur la puce ou hors de la sélection, " +
-                          zone + " " + exemple.first + " (" + std::to_string(exemple.second) +
-                          " lignes)");
+        j.viole("I3",
+                "différences annoncées qui ne sont pas sur la puce ou hors de la sélection, " +
+                    zone + " " + exemple.first + " (" + std::to_string(exemple.second) +
+                    " lignes)");
 }
 
 int lance(const std::string& dossier, const std::vector<std::string>& args, int delai_s,
@@ -472,24 +474,23 @@ Resultat execute(const Cas& cas, const std::string& dossier, const std::string& 
     lit_puce(c, dossier + "/avant.etat", avant);
 
     const std::string fichier = o.binaire ? "f.bin" : "f.hex";
-    const bool avec_fichier = cas.commande == Commande::ecrire || cas.commande == Commande::comparer ||
-                              cas.commande == Commande::lire;
-    const std::string texte_fichier =
-        cas.commande == Commande::lire ? texte_ancien
-        : o.binaire                   ? texte_binaire(image)
-                                      : texte_hex(choisi, image);
+    const bool avec_fichier = cas.commande == Commande::ecrire ||
+                              cas.commande == Commande::comparer || cas.commande == Commande::lire;
+    const std::string texte_fichier = cas.commande == Commande::lire ? texte_ancien
+                                      : o.binaire                    ? texte_binaire(image)
+                                                                     : texte_hex(choisi, image);
     if (avec_fichier) test::ecrit_fichier(dossier + "/" + fichier, texte_fichier);
     test::ecrit_fichier(dossier + "/f.origine", texte_fichier);
 
-    std::vector<std::string> args = {korval_cli, "--conf", "conf", "-q", "--simulateur", "s.etat",
-                                     "-c", choisi.desc.nom};
+    std::vector<std::string> args = {korval_cli,     "--conf", "conf", "-q",
+                                     "--simulateur", "s.etat", "-c",   choisi.desc.nom};
     if (o.autre_puce) {
         args.push_back("--puce");
         args.push_back(c.desc.nom);
     }
     const bool bit_colle =
-        cas.panne >= 0 && std::string(liste_pannes()[static_cast<std::size_t>(cas.panne)].nom) ==
-                              "bit-colle";
+        cas.panne >= 0 &&
+        std::string(liste_pannes()[static_cast<std::size_t>(cas.panne)].nom) == "bit-colle";
     if (cas.panne >= 0) {
         args.push_back("--panne");
         args.push_back(liste_pannes()[static_cast<std::size_t>(cas.panne)].nom);
@@ -522,7 +523,8 @@ Resultat execute(const Cas& cas, const std::string& dossier, const std::string& 
     // 130, 143, 129: stopped by SIGINT, SIGTERM, SIGHUP; a signal before the operation
     // starts ends the program without a word, as the shell shows it.
     const bool par_signal = r.code == 130 || r.code == 143 || r.code == 129;
-    if (arretee) j.viole("I6", "ne se termine pas en 2 minutes");
+    if (arretee)
+        j.viole("I6", "ne se termine pas en 2 minutes");
     else if (r.code < 0 || (r.code > 3 && !par_signal))
         j.viole("I6", "fin anormale, code " + std::to_string(r.code));
     if (r.code != 0 && !par_signal && erreurs.empty() && sortie.empty())
@@ -535,8 +537,8 @@ Resultat execute(const Cas& cas, const std::string& dossier, const std::string& 
     if (cas.commande == Commande::lire && r.code != 0 &&
         test::lit_fichier(dossier + "/" + fichier) != texte_ancien)
         j.viole("I6", "lecture échouée : l'ancien contenu du fichier de sortie a changé");
-    const bool puce_changee = test::lit_fichier(dossier + "/s.etat") !=
-                              test::lit_fichier(dossier + "/avant.etat");
+    const bool puce_changee =
+        test::lit_fichier(dossier + "/s.etat") != test::lit_fichier(dossier + "/avant.etat");
     if (r.code == 2 && puce_changee) j.viole("I6", "refus (code 2) après avoir touché la puce");
 
     Selection s = selection(choisi, o);
@@ -552,9 +554,8 @@ Resultat execute(const Cas& cas, const std::string& dossier, const std::string& 
     // selected: what it read is not judged, only what must hold whatever happens.
     const std::string panne =
         cas.panne < 0 ? "" : liste_pannes()[static_cast<std::size_t>(cas.panne)].nom;
-    const bool par_id = choisi.id_composant &&
-                        std::find(o.arguments.begin(), o.arguments.end(), "--forcer") ==
-                            o.arguments.end();
+    const bool par_id = choisi.id_composant && std::find(o.arguments.begin(), o.arguments.end(),
+                                                         "--forcer") == o.arguments.end();
     const bool hors_d_atteinte = panne == "sans-puce" || (c.pic && panne == "mauvaise-position");
     const bool ecriture = !hors_d_atteinte || choisi.absence_visible || par_id;
     const bool lectures = ecriture && (!o.autre_puce || choisi.autre_puce_visible || par_id);

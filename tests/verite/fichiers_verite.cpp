@@ -50,14 +50,17 @@ std::string texte_hex(const Composant& c, const Contenu& image) {
         const Disposition d = disposition(c);
         for (std::size_t a = 0; a < image.prog.size(); ++a) {
             // Words past a 12-bit part's end skip its ID words.
-            const std::size_t p = coeur_12_bits(c.desc) && a >= static_cast<std::size_t>(c.desc.taille_prog) ? a + 16 : a;
+            const std::size_t p =
+                coeur_12_bits(c.desc) && a >= static_cast<std::size_t>(c.desc.taille_prog) ? a + 16
+                                                                                           : a;
             if (image.prog[a] >= 0) mot(octets, static_cast<unsigned>(2 * p), image.prog[a]);
         }
         for (unsigned k = 0; k < 4; ++k)
             if (image.ids[k] >= 0) mot(octets, d.id + 2 * k, image.ids[k]);
         if (image.config >= 0) mot(octets, d.config, image.config);
         for (std::size_t a = 0; a < image.donnees.size(); ++a)
-            if (image.donnees[a] >= 0) mot(octets, d.donnees + 2 * static_cast<unsigned>(a), image.donnees[a]);
+            if (image.donnees[a] >= 0)
+                mot(octets, d.donnees + 2 * static_cast<unsigned>(a), image.donnees[a]);
     } else {
         for (std::size_t a = 0; a < image.donnees.size(); ++a)
             if (image.donnees[a] >= 0) octets[static_cast<unsigned>(a)] = image.donnees[a];
@@ -68,7 +71,8 @@ std::string texte_hex(const Composant& c, const Contenu& image) {
         const unsigned debut = i->first;
         if ((debut >> 16) != haute) {
             haute = debut >> 16;
-            t += enregistrement(0, 4, {static_cast<int>(haute >> 8), static_cast<int>(haute & 0xFF)});
+            t += enregistrement(0, 4,
+                                {static_cast<int>(haute >> 8), static_cast<int>(haute & 0xFF)});
         }
         std::vector<int> o;
         for (unsigned a = debut; i != octets.end() && i->first == a && o.size() < 16 &&
@@ -103,16 +107,21 @@ bool lit_hex(const std::string& texte, const Composant& c, Contenu& lu,
         if (l.empty()) continue;
         if (l[0] != ':' || l.size() < 11) return false;
         std::vector<unsigned> o;
-        for (std::size_t k = 1; k + 1 < l.size(); k += 2) o.push_back(static_cast<unsigned>(std::stoul(l.substr(k, 2), nullptr, 16)));
+        for (std::size_t k = 1; k + 1 < l.size(); k += 2)
+            o.push_back(static_cast<unsigned>(std::stoul(l.substr(k, 2), nullptr, 16)));
         if (o.size() != o[0] + 5u) return false;
         const unsigned adresse = (o[1] << 8) | o[2];
         if (o[3] == 1) break;
-        if (o[3] == 4) base = ((o[4] << 8) | o[5]) << 16;
-        else if (o[3] == 2) base = ((o[4] << 8) | o[5]) << 4;
+        if (o[3] == 4)
+            base = ((o[4] << 8) | o[5]) << 16;
+        else if (o[3] == 2)
+            base = ((o[4] << 8) | o[5]) << 4;
         else if (o[3] == 0)
-            for (unsigned k = 0; k < o[0]; ++k) octets[base + adresse + k] = static_cast<int>(o[4 + k]);
+            for (unsigned k = 0; k < o[0]; ++k)
+                octets[base + adresse + k] = static_cast<int>(o[4 + k]);
     }
-    const std::size_t nb_prog = static_cast<std::size_t>(c.pic ? std::max(c.desc.taille_prog, 0) : 0);
+    const std::size_t nb_prog =
+        static_cast<std::size_t>(c.pic ? std::max(c.desc.taille_prog, 0) : 0);
     const std::size_t nb_donnees = static_cast<std::size_t>(c.a_donnees ? c.desc.taille_donnee : 0);
     lu = {};
     lu.prog.assign(nb_prog, -1);
@@ -129,8 +138,10 @@ bool lit_hex(const std::string& texte, const Composant& c, Contenu& lu,
             cible |= a % 2 ? v << 8 : v;
         };
         if (!c.pic) {
-            if (a < nb_donnees) lu.donnees[a] = v;
-            else signale(a);
+            if (a < nb_donnees)
+                lu.donnees[a] = v;
+            else
+                signale(a);
         } else if (a < 2 * nb_prog) {
             ajoute(lu.prog[a / 2]);
         } else if (a >= d.id && a < d.id + 8) {
@@ -138,8 +149,10 @@ bool lit_hex(const std::string& texte, const Composant& c, Contenu& lu,
         } else if (a == d.config || a == d.config + 1) {
             ajoute(lu.config);
         } else if (a >= d.donnees && (a - d.donnees) / 2 < nb_donnees) {
-            if (a % 2 == 0) ajoute(lu.donnees[(a - d.donnees) / 2]);
-            else if (v != 0) signale(a);
+            if (a % 2 == 0)
+                ajoute(lu.donnees[(a - d.donnees) / 2]);
+            else if (v != 0)
+                signale(a);
         } else {
             signale(a);
         }

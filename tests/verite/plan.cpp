@@ -2,7 +2,6 @@
 #include "verite.h"
 
 #include "core/genre_puce.h"
-#include "sim/eeproms/eeprom_simulee.h"
 #include "core/memoire.h"
 #include "sim/pannes.h"
 #include "sim/puces/fabrique.h"
@@ -15,11 +14,12 @@ namespace verite {
 
 namespace {
 
-// Bus and addressing variants that the largest device of a kind does not show: one address byte
-// without block bits, 9-bit SPI addresses, mid-size two-byte parts, and one part per PIC family.
-const char* const variantes[] = {"PIC16F84",  "PIC16C622",  "PIC12C508", "PIC16F628A",
-                                 "PIC12F675", "24C02",      "24C256",    "93C46",
-                                 "25C040",    "25C640",     "PIC16F676", "PIC16F877A"};
+// Variants that the largest device of a kind does not show: I2C without block bits and a smaller
+// two-byte part, 7-bit Microwire, 9-bit and two-byte SPI addresses, and the PIC parts whose
+// erase, calibration or ID handling differ within their kind.
+const char* const variantes[] = {"PIC16F84",  "PIC16C622", "PIC12C508", "PIC16F628A",
+                                 "PIC12F675", "24C02",     "24C256",    "93C46",
+                                 "25C040",    "25C640",    "PIC16F676", "PIC16F877A"};
 
 // The chip model's answer to a configuration word: load it, read it back.
 int config_relue(Modele_puce& m, Puce_pic& p, int valeur) {
@@ -57,7 +57,8 @@ Composant decrit_composant(const Desc_PIC& d) {
         c.config_un = config_relue(*modele, *p, 0);
         c.config_lisible = config_relue(*modele, *p, 0xFFFF);
         for (Num_fuse f : {F_CP0, F_CP1, F_CPD, F_WRT})
-            c.protection |= static_cast<int>(tab_fuses[static_cast<std::size_t>(d.famille)].masque[f]);
+            c.protection |=
+                static_cast<int>(tab_fuses[static_cast<std::size_t>(d.famille)].masque[f]);
         c.protection &= c.config_lisible & ~c.config_un;
         c.id_composant = caracteristiques_pic(d).id_composant >= 0;
         c.absence_visible = coeur_12_bits(d);
@@ -107,20 +108,33 @@ const std::vector<Ligne_options>& lignes_options() {
         {"zones programme", {"--zones", "programme"}, {}},
         {"zones donnees", {"--zones", "donnees"}, {}},
         {"zones id,config", {"--zones", "id,config"}, {}},
-        {"plages", {}, {{"_L_E_PROG_DEBUT", "5"}, {"_L_E_PROG_FIN", "300"},
-                        {"_L_E_DATA_DEBUT", "3"}, {"_L_E_DATA_FIN", "45"}}},
-        {"plages inversees", {"--zones", "programme,donnees"},
-         {{"_L_E_PROG_DEBUT", "300"}, {"_L_E_PROG_FIN", "5"}, {"_L_E_DATA_DEBUT", "45"},
+        {"plages",
+         {},
+         {{"_L_E_PROG_DEBUT", "5"},
+          {"_L_E_PROG_FIN", "300"},
+          {"_L_E_DATA_DEBUT", "3"},
+          {"_L_E_DATA_FIN", "45"}}},
+        {"plages inversees",
+         {"--zones", "programme,donnees"},
+         {{"_L_E_PROG_DEBUT", "300"},
+          {"_L_E_PROG_FIN", "5"},
+          {"_L_E_DATA_DEBUT", "45"},
           {"_L_E_DATA_FIN", "3"}}},
         {"donnees desactivees", {}, {{"_L_E_DATA_ENABLE", "0"}}},
-        {"plages au-dela de la puce", {"--zones", "programme,donnees"},
+        {"plages au-dela de la puce",
+         {"--zones", "programme,donnees"},
          {{"_L_E_PROG_DEBUT", "70000"}, {"_L_E_DATA_DEBUT", "70000"}}},
         {"proteger", {"--proteger"}, {}},
         {"forcer", {"--forcer"}, {}},
         {"binaire", {"--format", "binaire"}, {}, true},
         {"strict", {"--strict"}, {}},
         {"autre puce", {}, {}, false, true},
-        {"interrompue", {}, {}, false, false, {"timeout", "--preserve-status", "-s", "INT", "0.02"}},
+        {"interrompue",
+         {},
+         {},
+         false,
+         false,
+         {"timeout", "--preserve-status", "-s", "INT", "0.02"}},
     };
     return lignes;
 }
@@ -154,8 +168,7 @@ Contenu clairsemee(const Composant& c, uint32_t graine) {
     Contenu i;
     if (c.a_programme) {
         i.prog.assign(static_cast<std::size_t>(c.desc.taille_prog), -1);
-        for (int k = 0; k < 5; ++k)
-            i.prog[g() % i.prog.size()] = aleatoire(g, c.masque);
+        for (int k = 0; k < 5; ++k) i.prog[g() % i.prog.size()] = aleatoire(g, c.masque);
     }
     if (c.a_donnees) {
         i.donnees.assign(static_cast<std::size_t>(c.desc.taille_donnee), -1);
@@ -257,9 +270,9 @@ void paires(int composant, const std::array<std::vector<int>, 4>& d, std::vector
                         int gain = 0;
                         for (int a = 0; a < 4; ++a)
                             for (int b = a + 1; b < 4; ++b)
-                                gain += static_cast<int>(restantes.count(
-                                    {a, v[static_cast<std::size_t>(a)], b,
-                                     v[static_cast<std::size_t>(b)]}));
+                                gain += static_cast<int>(
+                                    restantes.count({a, v[static_cast<std::size_t>(a)], b,
+                                                     v[static_cast<std::size_t>(b)]}));
                         if (gain > gain_max) {
                             gain_max = gain;
                             meilleur = v;
@@ -315,8 +328,8 @@ std::vector<Cas> plan(const std::string& niveau) {
 std::string decrit(const Cas& cas) {
     const Composant& c = composants()[static_cast<std::size_t>(cas.composant)];
     return c.desc.nom + " " + noms_commandes[static_cast<std::size_t>(cas.commande)] +
-           ", options " + lignes_options()[static_cast<std::size_t>(cas.options)].nom +
-           ", image " + lignes_images()[static_cast<std::size_t>(cas.image)].nom + ", panne " +
+           ", options " + lignes_options()[static_cast<std::size_t>(cas.options)].nom + ", image " +
+           lignes_images()[static_cast<std::size_t>(cas.image)].nom + ", panne " +
            (cas.panne < 0 ? "aucune" : liste_pannes()[static_cast<std::size_t>(cas.panne)].nom);
 }
 

@@ -30,13 +30,13 @@ struct Composant {
     bool eprom = false;     // one-time programmable: bits only go from 1 to 0
     bool effacable = false; // the kind has an erase
     bool a_programme = false, a_donnees = false, a_id_config = false;
-    int masque = 0xFF;            // implemented bits of a program word or ID
-    int config_un = 0;            // configuration bits that read 1 whatever is written
-    int config_lisible = 0;       // configuration bits that can read 1
-    int config_vierge = 0;        // configuration of a blank chip
-    int config_gardee = 0;        // factory bits the chip keeps (bandgap)
-    int protection = 0;           // CP, CPD, WRT bits: 0 protects
-    int calibration = -1;         // factory word at the last program address, -1 without
+    int masque = 0xFF;      // implemented bits of a program word or ID
+    int config_un = 0;      // configuration bits that read 1 whatever is written
+    int config_lisible = 0; // configuration bits that can read 1
+    int config_vierge = 0;  // configuration of a blank chip
+    int config_gardee = 0;  // factory bits the chip keeps (bandgap)
+    int protection = 0;     // CP, CPD, WRT bits: 0 protects
+    int calibration = -1;   // factory word at the last program address, -1 without
     // An empty socket can be told from a blank chip: the bus answers (acknowledge, dummy bit,
     // status) or a 12-bit word cannot read 3FFF.
     bool absence_visible = true;
@@ -53,7 +53,7 @@ struct Ligne_options {
     std::vector<std::string> arguments;
     std::vector<std::pair<std::string, std::string>> reglages;
     bool binaire = false;
-    bool autre_puce = false; // --puce: another device of the same kind in the socket
+    bool autre_puce = false;               // --puce: another device of the same kind in the socket
     std::vector<std::string> lanceur = {}; // command korval-cli runs under (timeout, ...)
 };
 
@@ -66,7 +66,7 @@ struct Ligne_image {
 
 enum class Commande { ecrire, lire, comparer, effacer, vierge };
 inline constexpr std::array<const char*, 5> noms_commandes = {"ecrire", "lire", "comparer",
-                                                             "effacer", "vierge"};
+                                                              "effacer", "vierge"};
 
 struct Cas {
     int composant; // index in composants()
