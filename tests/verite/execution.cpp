@@ -148,7 +148,9 @@ Selection selection(const Composant& c, const Ligne_options& o) {
     return s;
 }
 
+// A word in hexadecimal; "rien" for what an image or a file does not give.
 std::string hexa(int v) {
+    if (v < 0) return "rien";
     std::ostringstream s;
     s << std::uppercase << std::hex << v;
     return s.str();
@@ -540,6 +542,9 @@ Resultat execute(const Cas& cas, const std::string& dossier, const std::string& 
     const bool puce_changee =
         test::lit_fichier(dossier + "/s.etat") != test::lit_fichier(dossier + "/avant.etat");
     if (r.code == 2 && puce_changee) j.viole("I6", "refus (code 2) après avoir touché la puce");
+    // A one-time part is checked against the image before its first pulse.
+    if (c.eprom && cas.commande == Commande::ecrire && li.deborde && r.code != 0 && puce_changee)
+        j.viole("I5", "image qui ne tient pas dans la puce : des mots brûlés avant l'échec");
 
     Selection s = selection(choisi, o);
     s.prog.resize(c.a_programme ? static_cast<std::size_t>(c.desc.taille_prog) : 0, false);

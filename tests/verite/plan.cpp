@@ -216,14 +216,14 @@ Contenu trop_grande(const Composant& c, uint32_t graine) {
 
 const std::vector<Ligne_image>& lignes_images() {
     static const std::vector<Ligne_image> lignes = {
-        {"aleatoire", false, plein},
-        {"clairsemee", false, clairsemee},
-        {"sans configuration", true, sans_config},
-        {"configuration protegee", true, protegee},
-        {"ID au-dessus de 0F", true, ids_larges},
-        {"mots trop larges", true, mots_larges},
-        {"plus grande que la puce", false, trop_grande},
-        {"vide", false, vide},
+        {"aleatoire", false, false, plein},
+        {"clairsemee", false, false, clairsemee},
+        {"sans configuration", true, false, sans_config},
+        {"configuration protegee", true, false, protegee},
+        {"ID au-dessus de 0F", true, false, ids_larges},
+        {"mots trop larges", true, true, mots_larges},
+        {"plus grande que la puce", false, true, trop_grande},
+        {"vide", false, false, vide},
     };
     return lignes;
 }
@@ -302,7 +302,16 @@ std::vector<Cas> plan(const std::string& niveau) {
                 for (int v1 : d[1])
                     for (int v2 : d[2])
                         for (int v3 : d[3]) l.push_back(fait_cas(c, {v0, v1, v2, v3}));
-        } else if (niveau == "paires") {
+            continue;
+        }
+        // Every image through every command (paires) or written (echantillon) with no fault
+        // and no option: the plain promise, device by device.
+        if (niveau == "paires" || niveau == "echantillon")
+            for (int v1 : d[1])
+                for (int v3 : d[3])
+                    if (niveau == "paires" || v1 == static_cast<int>(Commande::ecrire))
+                        l.push_back(fait_cas(c, {-1, v1, 0, v3}));
+        if (niveau == "paires") {
             paires(c, d, l);
         } else if (niveau == "echantillon") {
             // Each dimension turns at its own pace, shifted per device.

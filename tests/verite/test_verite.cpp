@@ -68,7 +68,7 @@ TEST(Verite, chaque_execution_respecte_la_puce) {
         (fs::temp_directory_path() / ("korval-verite-" + std::to_string(::getpid()))).string());
     fs::create_directories(dossier / "donnees");
     ::setenv("XDG_DATA_HOME", (dossier / "donnees").c_str(), 1);
-    const int taches = std::max(1, std::stoi(variable("KORVAL_VERITE_TACHES", "1")));
+    const int taches = std::max(1, std::stoi(variable("KORVAL_VERITE_TACHES", "2")));
 
     std::mutex verrou;
     std::atomic<std::size_t> suivant{0};

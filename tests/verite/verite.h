@@ -61,6 +61,7 @@ struct Ligne_options {
 struct Ligne_image {
     const char* nom;
     bool pic_seulement;
+    bool deborde; // gives what the device cannot hold: past its end, or wider than its word
     Contenu (*fabrique)(const Composant& c, uint32_t graine);
 };
 
