@@ -129,6 +129,7 @@ const std::vector<Ligne_options>& lignes_options() {
         {"binaire", {"--format", "binaire"}, {}, true},
         {"strict", {"--strict"}, {}},
         {"autre puce", {}, {}, false, true},
+        {"trace sur le fichier", {"--trace", "f.hex"}, {}},
         {"interrompue",
          {},
          {},
