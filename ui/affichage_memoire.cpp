@@ -10,7 +10,7 @@ namespace {
 
 // Fills a new buffer that no view shows, one insertion per line, then hands it to the view: the
 // view lays the finished text out once.
-void remplit(GtkWidget* vue, const std::vector<Ligne_vue>& lignes) {
+void remplit(GtkWidget* vue, const std::vector<Ligne_vue>& lignes, bool en_haut) {
     GtkTextView* tv = GTK_TEXT_VIEW(vue);
     GtkTextTagTable* tags = gtk_text_buffer_get_tag_table(gtk_text_view_get_buffer(tv));
     GtkTextTag* fixe = gtk_text_tag_table_lookup(tags, "fixe");
@@ -34,19 +34,18 @@ void remplit(GtkWidget* vue, const std::vector<Ligne_vue>& lignes) {
     // The line at the top of the view stays there when the text is rebuilt.
     GtkAdjustment* adj = gtk_scrollable_get_vadjustment(GTK_SCROLLABLE(vue));
     int ligne_haut = 0;
-    if (adj && gtk_adjustment_get_value(adj) > 0.0) {
+    if (adj && !en_haut && gtk_adjustment_get_value(adj) > 0.0) {
         GtkTextIter haut;
         gtk_text_view_get_line_at_y(tv, &haut, static_cast<gint>(gtk_adjustment_get_value(adj)),
                                     nullptr);
         ligne_haut = gtk_text_iter_get_line(&haut);
     }
     gtk_text_view_set_buffer(tv, b);
-    if (ligne_haut > 0) {
-        GtkTextIter it;
-        gtk_text_buffer_get_iter_at_line(b, &it, ligne_haut);
-        GtkTextMark* marque = gtk_text_buffer_create_mark(b, nullptr, &it, TRUE);
-        gtk_text_view_scroll_to_mark(tv, marque, 0.0, TRUE, 0.0, 0.0);
-    }
+    // Scrolled once the new text is laid out.
+    GtkTextIter it;
+    gtk_text_buffer_get_iter_at_line(b, &it, ligne_haut);
+    GtkTextMark* marque = gtk_text_buffer_create_mark(b, nullptr, &it, TRUE);
+    gtk_text_view_scroll_to_mark(tv, marque, 0.0, TRUE, 0.0, 0.0);
     g_object_unref(b);
 }
 
@@ -58,14 +57,14 @@ void etat_sans_signal(GtkWidget* b, bool actif, int index) {
                                       GINT_TO_POINTER(index));
 }
 
-} // namespace
-
-void affiche_pic_mem() {
+void affiche(bool en_haut) {
     if (!texte_P || !texte_D || !m_pic) return;
     const Desc_PIC* p = pic_courant();
     static const std::vector<Ligne_vue> vide;
-    remplit(texte_P, p ? lignes_programme(*m_pic, p->taille_prog) : vide);
-    remplit(texte_D, p ? lignes_donnees(*m_pic, p->taille_donnee, donnee_en_binaire) : vide);
+    remplit(texte_P, p ? lignes_programme(*m_pic, p->taille_prog) : vide, en_haut);
+    remplit(texte_D, p ? lignes_donnees(*m_pic, p->taille_donnee, donnee_en_binaire) : vide,
+            en_haut);
+    montre_volet_programme(!p || est_pic(*p));
 
     for (int i = 0; i < NB_CASES_FUSIBLES; ++i) gtk_widget_hide(case_fusible(i));
     if (!p) {
@@ -99,4 +98,14 @@ void affiche_pic_mem() {
         gtk_widget_hide(combo_aff_clock);
         gtk_label_set_text(GTK_LABEL(conf_fuses), description_eeprom(*p).c_str());
     }
+}
+
+} // namespace
+
+void affiche_pic_mem() {
+    affiche(false);
+}
+
+void affiche_pic_mem_en_haut() {
+    affiche(true);
 }

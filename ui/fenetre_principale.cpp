@@ -30,6 +30,7 @@ GtkWidget* check_aff_MCLRE = nullptr;
 GtkWidget* check_aff_CPC = nullptr;
 GtkWidget* label_ID = nullptr;
 GtkWidget* entry_ID = nullptr;
+GtkWidget* label_etat = nullptr;
 Boutons_principaux boutons;
 
 namespace {
@@ -64,6 +65,26 @@ void clique(GtkWidget* b, GCallback f, gpointer data) {
     g_signal_connect(b, "clicked", f, data);
 }
 
+// "Programme :", the program view and its scroll bar.
+GtkWidget* volet_programme[3] = {};
+
+// A file dropped on the window: the first local one is read.
+void fichier_depose(GtkWidget*, GdkDragContext* contexte, gint, gint, GtkSelectionData* donnees,
+                    guint, guint temps, gpointer) {
+    gchar** uris = gtk_selection_data_get_uris(donnees);
+    bool lu = false;
+    for (gchar** u = uris; u && *u && !lu; ++u) {
+        gchar* nom = g_filename_from_uri(*u, nullptr, nullptr);
+        if (nom) {
+            lit_fichier_depose(nom);
+            lu = true;
+        }
+        g_free(nom);
+    }
+    g_strfreev(uris);
+    gtk_drag_finish(contexte, lu, FALSE, temps);
+}
+
 } // namespace
 
 GtkWidget* case_fusible(int index) {
@@ -91,11 +112,37 @@ GtkWidget* bouton_colonne(GtkWidget* t, const char* texte, const char* motif, in
     return b;
 }
 
+void montre_etat(const std::string& texte) {
+    if (!label_etat) return;
+    gtk_label_set_text(GTK_LABEL(label_etat), texte.c_str());
+    gtk_widget_set_visible(label_etat, !texte.empty());
+}
+
+void montre_volet_programme(bool montre) {
+    for (GtkWidget* w : volet_programme)
+        if (w) gtk_widget_set_visible(w, montre);
+}
+
 void construit_contenu_principal() {
+    // The layout grid, then the status line below it.
+    GtkWidget* boite = gtk_box_new(GTK_ORIENTATION_VERTICAL, 6);
+    gtk_container_set_border_width(GTK_CONTAINER(fenetre_principale), BORDURE_FENETRE);
+    gtk_container_add(GTK_CONTAINER(fenetre_principale), boite);
     GtkWidget* t = gtk_grid_new();
     gtk_grid_set_row_homogeneous(GTK_GRID(t), TRUE);
     gtk_grid_set_column_homogeneous(GTK_GRID(t), TRUE);
-    gtk_container_add(GTK_CONTAINER(fenetre_principale), t);
+    gtk_box_pack_start(GTK_BOX(boite), t, TRUE, TRUE, 0);
+    label_etat = gtk_label_new("");
+    gtk_label_set_xalign(GTK_LABEL(label_etat), 0.0f);
+    gtk_label_set_ellipsize(GTK_LABEL(label_etat), PANGO_ELLIPSIZE_END);
+    gtk_widget_set_no_show_all(label_etat, TRUE);
+    gtk_box_pack_start(GTK_BOX(boite), label_etat, FALSE, FALSE, 0);
+    g_signal_connect(label_etat, "destroy", G_CALLBACK(gtk_widget_destroyed), &label_etat);
+
+    gtk_drag_dest_set(fenetre_principale, GTK_DEST_DEFAULT_ALL, nullptr, 0, GDK_ACTION_COPY);
+    gtk_drag_dest_add_uri_targets(fenetre_principale);
+    g_signal_connect(fenetre_principale, "drag-data-received", G_CALLBACK(fichier_depose),
+                     nullptr);
 
     GtkWidget* l = gtk_label_new("Programmateur pour : ");
     attache_fill(t, l, 4, 7, 0, 1, 0, 0);
@@ -137,10 +184,15 @@ void construit_contenu_principal() {
     // Memory view.
     GtkWidget* m = gtk_grid_new();
     attache(t, m, 0, 7, 2, 10, A_EXPAND | A_FILL, A_EXPAND | A_FILL, 0, 0);
-    attache(m, gtk_label_new("Programme :"), 0, 2, 0, 1, A_RIEN, A_RIEN, 0, 0);
-    attache(m, vue_texte(&texte_P), 0, 1, 1, 3, A_SHRINK | A_FILL, A_EXPAND | A_SHRINK | A_FILL, 0,
+    volet_programme[0] = gtk_label_new("Programme :");
+    attache(m, volet_programme[0], 0, 2, 0, 1, A_RIEN, A_RIEN, 0, 0);
+    volet_programme[1] = vue_texte(&texte_P);
+    attache(m, volet_programme[1], 0, 1, 1, 3, A_SHRINK | A_FILL, A_EXPAND | A_SHRINK | A_FILL, 0,
             0);
-    attache(m, barre_de(texte_P), 1, 2, 1, 3, A_FILL, A_EXPAND | A_SHRINK | A_FILL, 0, 0);
+    volet_programme[2] = barre_de(texte_P);
+    attache(m, volet_programme[2], 1, 2, 1, 3, A_FILL, A_EXPAND | A_SHRINK | A_FILL, 0, 0);
+    for (GtkWidget*& w : volet_programme)
+        g_signal_connect(w, "destroy", G_CALLBACK(gtk_widget_destroyed), &w);
     attache(m, gtk_label_new("Données :"), 0, 2, 3, 4, A_RIEN, A_RIEN, 0, 0);
     attache(m, vue_texte(&texte_D), 0, 1, 4, 6, A_EXPAND | A_SHRINK | A_FILL,
             A_EXPAND | A_SHRINK | A_FILL, 0, 0);

@@ -53,6 +53,8 @@ void combo_pic_changed(GtkEntry* champ, gpointer effacer) {
         }
         pic_select = i;
         gtk_widget_set_visible(GTK_WIDGET(effacer), peut_effacer(p));
+        gtk_label_set_text(GTK_LABEL(gtk_bin_get_child(GTK_BIN(effacer))),
+                           est_pic(p) ? "Effacer PIC" : "Effacer l'EEPROM");
         if (est_pic(p)) {
             const Fusibles& f = fusibles_de(p);
             const std::vector<std::string> liste = liste_oscillateur(f);
@@ -69,8 +71,19 @@ void combo_pic_changed(GtkEntry* champ, gpointer effacer) {
             gtk_label_set_text(GTK_LABEL(bouton_charger), "Charger dans EEPORM");
             gtk_label_set_text(GTK_LABEL(bouton_lire), "Lire l'EEPROM");
         }
+        montre_volet_programme(est_pic(p));
+        met_a_jour_sensibilite();
+        // The simulated socket keeps the chip it was given at start-up.
+        const std::string& support = puce_du_support();
+        montre_etat(support.empty() || support == p.nom
+                        ? ""
+                        : "Le support simulé contient toujours le " + support +
+                              " choisi au démarrage");
     }
     affiche_pic_mem();
+    // The window takes the size of what it now shows, smaller as well as larger.
+    if (fenetre_principale && gtk_widget_get_visible(fenetre_principale))
+        taille_naturelle(fenetre_principale);
 }
 
 void check_conf_change(GtkToggleButton* bouton, gpointer index) {

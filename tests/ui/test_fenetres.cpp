@@ -2,6 +2,10 @@
 // The main window's widgets and texts, and the dialog windows.
 #include "banc_ui.h"
 
+#include "core/messages.h"
+
+#include <functional>
+
 using namespace test_ui;
 
 namespace {
@@ -169,4 +173,84 @@ TEST_F(Interface, insertion_les_titres_par_operation) {
     gtk_button_clicked(GTK_BUTTON(boutons.comparer));
     EXPECT_EQ(ecrire_pic, 3);
     EXPECT_TRUE(visible(prepare_PIC_box));
+}
+
+namespace {
+
+// Waits, for a bounded while, until the window's height satisfies ok.
+template <class Condition> int hauteur_quand(GtkWidget* f, Condition ok) {
+    int l = 0, h = 0;
+    for (int k = 0; k < 400; ++k) {
+        pompe();
+        gtk_window_get_size(GTK_WINDOW(f), &l, &h);
+        if (ok(h)) break;
+        g_usleep(5000);
+    }
+    return h;
+}
+
+} // namespace
+
+TEST_F(Interface, chaque_fenetre_ouverte_devant_la_principale) {
+    demarre();
+    struct {
+        const char* nom;
+        std::function<void()> ouvre;
+        GtkWidget* f;
+    } cas[] = {
+        {"insertion", [] { prepare_PIC_e(nullptr, prepare_PIC_box); }, prepare_PIC_box},
+        {"progression", [] { ok_prepare_PIC_box(nullptr, prepare_PIC_box); }, en_prog_box},
+        {"choix", [] { lire_hex_clicked(nullptr, prep_lect_ecr); }, prep_lect_ecr},
+        {"sélection", [] { prep_lect_ecr_pic(nullptr, prep_lect_ecr); }, lire_file_box},
+        {"modification", [] { modif_mem_prog(nullptr, nullptr); }, modif_box},
+        {"options", [] { Options_clicked(nullptr, nullptr); }, Options_window},
+        {"erreur", [] { message_erreur("m", 0); }, error_box},
+    };
+    for (const auto& c : cas) {
+        SCOPED_TRACE(c.nom);
+        c.ouvre();
+        pompe();
+        EXPECT_TRUE(visible(c.f));
+        EXPECT_EQ(gtk_window_get_transient_for(GTK_WINDOW(c.f)), GTK_WINDOW(fenetre_principale));
+    }
+    ecrire_pic = 0;
+}
+
+TEST_F(Interface, fenetres_a_leur_taille_naturelle_apres_chaque_changement) {
+    demarre(catalogue, reglages(1)); // PIC16F876: every fuse row
+    const int pic = hauteur_quand(fenetre_principale, [](int h) { return h > 1; });
+    choisit("24C16");
+    const int eeprom = hauteur_quand(fenetre_principale, [pic](int h) { return h < pic; });
+    EXPECT_LT(eeprom, pic);
+    choisit("PIC16F876");
+    EXPECT_EQ(hauteur_quand(fenetre_principale, [pic](int h) { return h == pic; }), pic);
+
+    Options_clicked(nullptr, nullptr);
+    const int simple = hauteur_quand(Options_window, [](int h) { return h > 1; });
+    gtk_entry_set_text(champ_combo(combo_type), "Autres");
+    const int autres = hauteur_quand(Options_window, [simple](int h) { return h > simple; });
+    EXPECT_GT(autres, simple);
+    gtk_entry_set_text(champ_combo(combo_type), "KORVAL");
+    EXPECT_EQ(hauteur_quand(Options_window, [simple](int h) { return h == simple; }), simple);
+    Options_Annuler_Clicked(nullptr, Options_window);
+}
+
+TEST_F(Interface, selections_de_fichier_dans_80_pour_cent_de_l_ecran) {
+    demarre();
+    GdkMonitor* m = gdk_display_get_monitor_at_window(gdk_display_get_default(),
+                                                      gtk_widget_get_window(fenetre_principale));
+    GdkRectangle zone;
+    gdk_monitor_get_workarea(m, &zone);
+    for (auto ouvre : {lire_hex_clicked, ecrire_hex_clicked}) {
+        ouvre(nullptr, prep_lect_ecr);
+        prep_lect_ecr_pic(nullptr, prep_lect_ecr);
+        GtkWidget* d = lire_hex == 1 ? lire_file_box : ecrire_file_box;
+        hauteur_quand(d, [&](int h) { return h > 1 && h <= zone.height * 8 / 10; });
+        int l = 0, h = 0;
+        gtk_window_get_size(GTK_WINDOW(d), &l, &h);
+        EXPECT_LE(l, zone.width * 8 / 10);
+        EXPECT_LE(h, zone.height * 8 / 10);
+        EXPECT_GT(l, 100);
+        gtk_widget_hide(d);
+    }
 }

@@ -55,6 +55,14 @@ TEST_F(Interface, boutons_et_etiquettes_suivent_l_appareil) {
     EXPECT_EQ(texte(bouton_charger), "Charger dans EEPORM");
     EXPECT_EQ(texte(bouton_lire), "Lire l'EEPROM");
     EXPECT_TRUE(visible(boutons.effacer)); // a serial EEPROM is erased by 0xFF or ERAL
+    EXPECT_EQ(texte(boutons.effacer), "Effacer l'EEPROM");
+    // No program memory: its pane gives the height to the data, and cannot be modified.
+    EXPECT_FALSE(visible(gtk_widget_get_parent(texte_P)));
+    EXPECT_TRUE(visible(gtk_widget_get_parent(texte_D)));
+    EXPECT_FALSE(sensible(boutons.modifier_prog));
+    EXPECT_TRUE(sensible(boutons.modifier_donnee));
+    // The simulated socket still holds the chip of the start-up.
+    EXPECT_EQ(texte(label_etat), "Le support simulé contient toujours le PIC16F84 choisi au démarrage");
     testing::internal::CaptureStdout();
     choisit("PIC12C671");
     EXPECT_EQ(testing::internal::GetCapturedStdout(), "algo 2, FOSC2 4\n");
@@ -70,6 +78,10 @@ TEST_F(Interface, boutons_et_etiquettes_suivent_l_appareil) {
     choisit("93C46");
     choisit("PIC16F84");
     EXPECT_TRUE(visible(boutons.effacer));
+    EXPECT_EQ(texte(boutons.effacer), "Effacer PIC");
+    EXPECT_TRUE(visible(gtk_widget_get_parent(texte_P)));
+    EXPECT_TRUE(sensible(boutons.modifier_prog));
+    EXPECT_FALSE(visible(label_etat));
 }
 
 TEST_F(Interface, cases_oscillateur_et_ID_modifient_l_image) {
