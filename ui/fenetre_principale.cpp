@@ -172,13 +172,7 @@ void construit_contenu_principal() {
     gtk_widget_set_no_show_all(boutons.effacer, TRUE);
     gtk_widget_show(gtk_bin_get_child(GTK_BIN(boutons.effacer)));
 
-    // Device list: the names in catalogue order; "changed" only once the list is in.
-    boutons.combo_pic = gtk_combo_box_text_new_with_entry();
-    for (const Desc_PIC& p : tab_pic)
-        gtk_combo_box_text_append_text(GTK_COMBO_BOX_TEXT(boutons.combo_pic), p.nom.c_str());
-    GtkEntry* champ_pic = champ_combo(boutons.combo_pic);
-    g_signal_connect(champ_pic, "changed", G_CALLBACK(combo_pic_changed), boutons.effacer);
-    gtk_editable_set_editable(GTK_EDITABLE(champ_pic), FALSE);
+    boutons.combo_pic = construit_liste_composants(boutons.effacer);
     attache_fill(t, boutons.combo_pic, 11, 14, 9, 10, 0, 0);
 
     // Memory view.

@@ -163,6 +163,10 @@ void combo_pic_changed(GtkEntry* champ, gpointer effacer);
 void check_conf_change(GtkToggleButton* bouton, gpointer index);
 void combo_conf_change(GtkEntry* champ, gpointer data);
 void entry_ID_change(GtkEntry* champ, gpointer data);
+// The device list shows the selected device's name again (after a text typed or held meanwhile).
+void remontre_composant_choisi();
+// The device list: the catalogue grouped by kind, and a name typed with completion.
+GtkWidget* construit_liste_composants(GtkWidget* effacer);
 
 // Device operations (ui/lancement_operations.cpp).
 void prepare_PIC_e(GtkWidget* w, gpointer boite);

@@ -44,19 +44,6 @@ void choisit(int operation, const char* titre, gpointer boite) {
     if (GtkWidget* ok = gtk_window_get_default_widget(GTK_WINDOW(boite))) gtk_widget_grab_focus(ok);
 }
 
-// The device list shows the selected device again if its text was changed while it was held.
-void resynchronise_liste() {
-    const Desc_PIC* p = pic_courant();
-    if (!p || !boutons.combo_pic) return;
-    GtkEntry* champ = champ_combo(boutons.combo_pic);
-    if (p->nom == gtk_entry_get_text(champ)) return;
-    g_signal_handlers_block_by_func(champ, reinterpret_cast<gpointer>(combo_pic_changed),
-                                    boutons.effacer);
-    gtk_entry_set_text(champ, p->nom.c_str());
-    g_signal_handlers_unblock_by_func(champ, reinterpret_cast<gpointer>(combo_pic_changed),
-                                      boutons.effacer);
-}
-
 // Runs one operation body with the image and the device held still; its result goes to the
 // status line with the time it took.
 void execute(std::string (*corps)()) {
@@ -77,7 +64,7 @@ void execute(std::string (*corps)()) {
     signale_violations();
     en_cours = false;
     met_a_jour_sensibilite();
-    resynchronise_liste();
+    remontre_composant_choisi();
     // What was asked for meanwhile and waited for the end.
     lecture_differee();
     confirmation_differee();

@@ -61,10 +61,23 @@ TEST_F(Interface, fenetre_principale_textes_cellules_et_soulignements) {
     EXPECT_EQ(liste_combo(boutons.combo_base),
               (std::vector<std::string>{"Hexa", "Decimale", "Binaire"}));
     EXPECT_FALSE(gtk_editable_get_editable(GTK_EDITABLE(champ_combo(boutons.combo_base))));
-    EXPECT_FALSE(gtk_editable_get_editable(GTK_EDITABLE(champ_combo(boutons.combo_pic))));
+    // The device list: grouped by kind, a name may be typed.
+    EXPECT_TRUE(gtk_editable_get_editable(GTK_EDITABLE(champ_combo(boutons.combo_pic))));
     EXPECT_EQ(liste_combo(boutons.combo_pic),
-              (std::vector<std::string>{"PIC16F84", "PIC16F876", "PIC16C84", "PIC12C671",
-                                        "PIC12C508", "93C46", "24C16", "25C040"}));
+              (std::vector<std::string>{"PIC 12 bits", "PIC 14 bits EPROM/OTP", "PIC flash",
+                                        "EEPROM I2C", "EEPROM Microwire", "EEPROM SPI"}));
+    GtkTreeModel* m = gtk_combo_box_get_model(GTK_COMBO_BOX(boutons.combo_pic));
+    GtkTreeIter flash, nom;
+    ASSERT_TRUE(gtk_tree_model_iter_nth_child(m, &flash, nullptr, 2));
+    std::vector<std::string> noms;
+    for (gboolean ok = gtk_tree_model_iter_children(m, &nom, &flash); ok;
+         ok = gtk_tree_model_iter_next(m, &nom)) {
+        gchar* t = nullptr;
+        gtk_tree_model_get(m, &nom, 0, &t, -1);
+        noms.push_back(t);
+        g_free(t);
+    }
+    EXPECT_EQ(noms, (std::vector<std::string>{"PIC16F84", "PIC16F876", "PIC16C84"}));
     cellule(boutons.combo_pic, 11, 14, 9, 10);
     cellule(type_PIC, 6, 12, 0, 1);
     cellule(Fichier, 2, 11, 1, 2);

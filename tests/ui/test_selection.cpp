@@ -120,3 +120,23 @@ TEST_F(Interface, cases_oscillateur_et_ID_modifient_l_image) {
     // The editor does not refresh the view.
     EXPECT_EQ(texte(entry_ID), "ABC");
 }
+
+TEST_F(Interface, nom_tape_avec_completion_puis_choisi) {
+    demarre();
+    GtkEntry* champ = champ_combo(boutons.combo_pic);
+    GtkEntryCompletion* c = gtk_entry_get_completion(champ);
+    ASSERT_NE(c, nullptr);
+    // The completion offers the catalogue's names, in its order.
+    GtkTreeModel* m = gtk_entry_completion_get_model(c);
+    EXPECT_EQ(gtk_tree_model_iter_n_children(m, nullptr), 8);
+    gtk_entry_set_text(champ, "93c");
+    EXPECT_EQ(texte(type_PIC), "PIC16F84"); // a part of a name selects nothing
+    // The whole name selects the device; a text left half typed shows the selected one again.
+    gtk_entry_set_text(champ, "93C46");
+    EXPECT_EQ(texte(type_PIC), "93C46");
+    EXPECT_EQ(pic_select, 5);
+    gtk_entry_set_text(champ, "24C");
+    remontre_composant_choisi();
+    EXPECT_EQ(texte(boutons.combo_pic), "93C46");
+    EXPECT_EQ(pic_select, 5);
+}
