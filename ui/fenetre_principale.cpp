@@ -3,6 +3,7 @@
 #include "core/catalogue.h"
 #include "ui/grille.h"
 #include "ui/interface.h"
+#include "ui/vue_defilante.h"
 #include "vue/vue_memoire.h"
 
 GtkWidget* fenetre_principale = nullptr;
@@ -41,25 +42,6 @@ GtkWidget** const cases[NB_CASES_FUSIBLES] = {
     &check_aff_DEB_barre, &check_aff_LVP,         &check_aff_WRT,   &check_aff_RESV,
     &check_aff_MCLRE,     &check_aff_CPC,
 };
-
-// Read-only text view with an outside vertical scroll bar on its adjustment.
-GtkWidget* vue_texte(GtkWidget** vue) {
-    GtkWidget* defilement = gtk_scrolled_window_new(nullptr, nullptr);
-    gtk_scrolled_window_set_policy(GTK_SCROLLED_WINDOW(defilement), GTK_POLICY_NEVER,
-                                   GTK_POLICY_EXTERNAL);
-    gtk_scrolled_window_set_min_content_height(GTK_SCROLLED_WINDOW(defilement), 120);
-    *vue = gtk_text_view_new();
-    gtk_text_view_set_editable(GTK_TEXT_VIEW(*vue), FALSE);
-    gtk_text_view_set_cursor_visible(GTK_TEXT_VIEW(*vue), FALSE);
-    gtk_text_view_set_monospace(GTK_TEXT_VIEW(*vue), TRUE);
-    gtk_container_add(GTK_CONTAINER(defilement), *vue);
-    return defilement;
-}
-
-GtkWidget* barre_de(GtkWidget* vue) {
-    return gtk_scrollbar_new(GTK_ORIENTATION_VERTICAL,
-                             gtk_scrollable_get_vadjustment(GTK_SCROLLABLE(vue)));
-}
 
 void clique(GtkWidget* b, GCallback f, gpointer data) {
     g_signal_connect(b, "clicked", f, data);
@@ -180,17 +162,17 @@ void construit_contenu_principal() {
     attache(t, m, 0, 7, 2, 10, A_EXPAND | A_FILL, A_EXPAND | A_FILL, 0, 0);
     volet_programme[0] = gtk_label_new("Programme :");
     attache(m, volet_programme[0], 0, 2, 0, 1, A_RIEN, A_RIEN, 0, 0);
-    volet_programme[1] = vue_texte(&texte_P);
+    volet_programme[1] = cree_vue_defilante(&texte_P, &volet_programme[2]);
     attache(m, volet_programme[1], 0, 1, 1, 3, A_SHRINK | A_FILL, A_EXPAND | A_SHRINK | A_FILL, 0,
             0);
-    volet_programme[2] = barre_de(texte_P);
     attache(m, volet_programme[2], 1, 2, 1, 3, A_FILL, A_EXPAND | A_SHRINK | A_FILL, 0, 0);
     for (GtkWidget*& w : volet_programme)
         g_signal_connect(w, "destroy", G_CALLBACK(gtk_widget_destroyed), &w);
     attache(m, gtk_label_new("Données :"), 0, 2, 3, 4, A_RIEN, A_RIEN, 0, 0);
-    attache(m, vue_texte(&texte_D), 0, 1, 4, 6, A_EXPAND | A_SHRINK | A_FILL,
+    GtkWidget* barre_d = nullptr;
+    attache(m, cree_vue_defilante(&texte_D, &barre_d), 0, 1, 4, 6, A_EXPAND | A_SHRINK | A_FILL,
             A_EXPAND | A_SHRINK | A_FILL, 0, 0);
-    attache(m, barre_de(texte_D), 1, 2, 4, 6, A_FILL, A_EXPAND | A_SHRINK | A_FILL, 0, 0);
+    attache(m, barre_d, 1, 2, 4, 6, A_FILL, A_EXPAND | A_SHRINK | A_FILL, 0, 0);
     GtkTextBuffer* tampon = gtk_text_view_get_buffer(GTK_TEXT_VIEW(texte_P));
     // Every view shares one tag table: the fixed font for all lines, red for odd ones.
     GtkTextTagTable* tags = gtk_text_buffer_get_tag_table(tampon);

@@ -4,6 +4,7 @@
 
 #include "core/messages.h"
 #include "hex/hex.h"
+#include "ui/vue_defilante.h"
 
 #include <algorithm>
 #include <glib/gstdio.h>
@@ -191,7 +192,7 @@ TEST_F(Interface, fichier_depose_lu_et_vues_remises_en_haut) {
     EXPECT_TRUE(gtk_target_list_find(cibles, gdk_atom_intern_static_string("text/uri-list"),
                                      nullptr));
     // Scrolled down, then a file: the view starts at its first line.
-    GtkAdjustment* adj = gtk_scrollable_get_vadjustment(GTK_SCROLLABLE(texte_D));
+    GtkAdjustment* adj = defilement_de(texte_D);
     for (int k = 0; k < 400 && gtk_adjustment_get_upper(adj) <= gtk_adjustment_get_page_size(adj);
          ++k) {
         pompe();
