@@ -201,6 +201,8 @@ void construit_Options_window() {
     attache(t, combo_port, 3, 5, 1, 2, A_RIEN, A_RIEN, 0, 0);
     combo_type = combo_liste(liste_types, 3);
     attache(t, combo_type, 3, 5, 2, 3, A_RIEN, A_RIEN, 0, 0);
+    // Against their captions, whatever their width.
+    for (GtkWidget* c : {combo_port, combo_type}) gtk_widget_set_halign(c, GTK_ALIGN_START);
     g_signal_connect(champ_combo(combo_type), "changed", G_CALLBACK(combo_type_changed),
                      combo_type);
 
