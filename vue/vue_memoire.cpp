@@ -71,8 +71,9 @@ int nb_lignes_donnees(const Memoire_PIC& m, int taille_donnee, int base) {
 Ligne_vue ligne_programme(const Memoire_PIC& m, int taille_prog, int n) {
     char buf[8];
     std::string tampon;
-    return ligne(taille_programme(m, taille_prog), MOTS_PAR_LIGNE, n, tampon,
-                 [&](int i, std::string& t) { t += ui2Hex(m.prog[static_cast<std::size_t>(i)], buf, 4); });
+    return ligne(
+        taille_programme(m, taille_prog), MOTS_PAR_LIGNE, n, tampon,
+        [&](int i, std::string& t) { t += ui2Hex(m.prog[static_cast<std::size_t>(i)], buf, 4); });
 }
 
 Ligne_vue ligne_donnees(const Memoire_PIC& m, int taille_donnee, int base, int n) {
