@@ -85,10 +85,10 @@ TEST_F(Interface, modification_les_trois_bases_dialogue_et_vue) {
 
     modif_mem_donnee(nullptr, nullptr);
     EXPECT_EQ(texte(modif_donnee), "7");
-    EXPECT_EQ(texte_vue(texte_D), texte_lignes(lignes_donnees(*m_pic, 64, 2)));
+    EXPECT_EQ(texte_vue(texte_D), lignes_montrees(texte_D, lignes_donnees(*m_pic, 64, 2)));
     base("Binaire");
     EXPECT_EQ(texte(modif_donnee), "00000111");
-    EXPECT_EQ(texte_vue(texte_D), texte_lignes(lignes_donnees(*m_pic, 64, 1)));
+    EXPECT_EQ(texte_vue(texte_D), lignes_montrees(texte_D, lignes_donnees(*m_pic, 64, 1)));
     base("Hexa");
     EXPECT_EQ(donnee_en_binaire, 0);
     EXPECT_EQ(texte(modif_donnee), "07");
@@ -180,7 +180,8 @@ TEST_F(Interface, modifier_un_mot_a_la_largeur_du_composant_puis_ecrire_et_compa
         // What was stored is written, verified and then compared alike (the image has no
         // configuration word: the chip keeps its own, and that is the only message).
         lance(prepare_PIC_e);
-        EXPECT_EQ(texte(error_msg).rfind("Le fichier ne contient pas de mot de configuration", 0), 0u)
+        EXPECT_EQ(texte(error_msg).rfind("Le fichier ne contient pas de mot de configuration", 0),
+                  0u)
             << texte(error_msg);
         EXPECT_NE(compare().find("Le programme du PIC correspond à celui en mémoire\n"),
                   std::string::npos);
@@ -239,6 +240,6 @@ TEST_F(Interface, modification_refusee_pendant_une_operation) {
     EXPECT_EQ(texte(modif_adresse), "0"); // not moved on: nothing was stored
     EXPECT_EQ(texte(modif_donnee), "1111111111111111");
     EXPECT_NE(texte_vue(texte_D), vue_avant);
-    EXPECT_EQ(texte_vue(texte_D), texte_lignes(lignes_donnees(*m_pic, 64, 1)));
+    EXPECT_EQ(texte_vue(texte_D), lignes_montrees(texte_D, lignes_donnees(*m_pic, 64, 1)));
     EXPECT_TRUE(sensible(boutons.combo_base));
 }
