@@ -66,7 +66,8 @@ int Algo3_Charge_ID_Config(const Memoire_PIC& m) {
         for (unsigned k = 0; k < 4; ++k) {
             const uint8_t v = m.id[k];
             uint16_t lu = 0;
-            if (!programme_mot(v, v, 0x7F, lu)) {
+            // An ID the image does not give is left unburned.
+            if (v != ID_ABSENT && !programme_mot(v, v, 0x7F, lu)) {
                 prog_erreur(k, v, lu, "ID : ");
                 return -1;
             }

@@ -549,7 +549,7 @@ int ecrit_ids_config(const Famille_flash& f, const Memoire_PIC& m) {
     // An ID the image leaves at FF is left erased, as an absent configuration word is.
     uint16_t ids[algo::nb_id];
     for (int k = 0; k < algo::nb_id; ++k)
-        ids[k] = le_ID_enable != 0 && m.id[k] != 0xFF ? m.id[k] : mot_vierge;
+        ids[k] = le_ID_enable != 0 && m.id[k] != ID_ABSENT ? m.id[k] : mot_vierge;
     std::optional<uint16_t> config;
     if (le_config_enable != 0) {
         const uint16_t gardes = bits_gardes();
