@@ -16,6 +16,7 @@
 #include "operations/interruption.h"
 #include "operations/operations.h"
 #include "operations/programmateur.h"
+#include "operations/zones.h"
 #include "operations/vierge.h"
 #include "pic/dispatch.h"
 #include "port/backend.h"
@@ -25,6 +26,7 @@
 #include "sim/simulateur.h"
 #include "vue/vue_memoire.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cerrno>
 #include <chrono>
@@ -201,6 +203,16 @@ std::unique_ptr<Memoire_PIC> charge_hex(const std::string& chemin, bool octets) 
     }
     if (const std::string hors = texte_hors_composant(bilan, octets); !hors.empty())
         erreur("attention : " + hors);
+    const Desc_PIC* p = pic_courant();
+    if (octets && p && p->taille_donnee > 0) {
+        // As for a short binary file: the bytes the file leaves out stay at FF.
+        const auto taille = static_cast<std::size_t>(p->taille_donnee);
+        const auto n = static_cast<std::size_t>(
+            std::count(bilan.octets_donnes.begin(), bilan.octets_donnes.end(), true));
+        if (n < taille)
+            erreur("attention : " + nom_entree(chemin) + " ne donne que " + texte_octets(n) +
+                   " : le reste de la mémoire (" + texte_octets(taille - n) + ") est laissé à FF");
+    }
     return m;
 }
 
@@ -276,6 +288,37 @@ bool fichier_inscriptible(const std::string& chemin) {
     return ::access(dossier.c_str(), W_OK | X_OK) == 0;
 }
 
+// Whether the two paths name one existing file (same device and inode, links followed).
+bool meme_fichier(const std::string& a, const std::string& b) {
+    struct stat sa, sb;
+    if (a.empty() || b.empty() || a == FLUX_STANDARD || b == FLUX_STANDARD) return false;
+    return ::stat(a.c_str(), &sa) == 0 && ::stat(b.c_str(), &sb) == 0 && sa.st_dev == sb.st_dev &&
+           sa.st_ino == sb.st_ino;
+}
+
+// The message refusing an output of the run (the trace, lire's file) that is also one of its
+// inputs (the image file, the simulated chip's state file) or its other output; "" when none is.
+std::string cible_en_conflit(const Options_cli& o) {
+    struct Fichier {
+        std::string chemin;
+        const char* role;
+        bool sortie;
+    };
+    // Outputs first: each clash is named from the file that would be overwritten.
+    std::vector<Fichier> f;
+    if (!o.trace.empty()) f.push_back({o.trace, "la trace", true});
+    if (o.commande == Commande::lire) f.push_back({o.fichier, "le fichier à écrire", true});
+    if (o.commande == Commande::ecrire || o.commande == Commande::comparer)
+        f.push_back({o.fichier, "le fichier de l'image", false});
+    if (o.avec_simulateur) f.push_back({o.simulateur, "le fichier d'état du simulateur", false});
+    for (std::size_t i = 0; i < f.size(); ++i)
+        for (std::size_t j = i + 1; f[i].sortie && j < f.size(); ++j)
+            if (meme_fichier(f[i].chemin, f[j].chemin))
+                return std::string(f[i].role) + " " + f[i].chemin + " est aussi " + f[j].role +
+                       " (" + f[j].chemin + ") : il serait écrasé. Rien n'a été fait";
+    return "";
+}
+
 // Writes texte straight to chemin (standard output for "-"); the error, with the file's name,
 // is reported.
 bool ecrit_sur_place(const std::string& chemin, const std::string& texte) {
@@ -288,19 +331,21 @@ bool ecrit_sur_place(const std::string& chemin, const std::string& texte) {
     return true;
 }
 
-std::string texte_fichier(const Memoire_PIC& m, Disposition d) {
+// The file of what was read (lues): a binary file holds data bytes 0..the last one read.
+std::string texte_fichier(const Memoire_PIC& m, Disposition d, const Zones_couvertes& lues) {
     switch (d) {
     case Disposition::binaire:
-        return Texte_Binaire(m);
+        return Texte_Binaire(m).substr(0, static_cast<std::size_t>(lues.donnees.fin + 1));
     case Disposition::octets:
-        return Texte_Hex_EEPROM(m);
+        return Texte_Hex_EEPROM(m, &lues);
     default:
-        return Texte_Hex_PIC(m);
+        return Texte_Hex_PIC(m, &lues);
     }
 }
 
-bool enregistre_fichier(const std::string& chemin, const Memoire_PIC& m, Disposition d) {
-    const std::string texte = texte_fichier(m, d);
+bool enregistre_fichier(const std::string& chemin, const Memoire_PIC& m, Disposition d,
+                        const Zones_couvertes& lues) {
+    const std::string texte = texte_fichier(m, d, lues);
     if (chemin == FLUX_STANDARD || descripteur_designe(chemin) || cible_speciale(chemin))
         return ecrit_sur_place(chemin, texte);
     const int avant = nb_messages;
@@ -409,6 +454,17 @@ int operation(const Options_cli& o, const Desc_PIC& p) {
     // A PIC with a plain byte file: the data memory only.
     if (d != Disposition::pic && !est_eeprom(p))
         le_prog_enable = le_config_enable = le_ID_enable = 0;
+    if (const std::string refus = refus_zones(p); !refus.empty()) {
+        erreur(refus);
+        return SORTIE_USAGE;
+    }
+    const Zones_couvertes zones = zones_choisies(p);
+    if (o.commande == Commande::lire && d == Disposition::binaire && zones.donnees.debut > 0) {
+        erreur("un fichier binaire commence à l'octet 0 : il ne peut pas tenir une lecture qui "
+               "commence à l'octet " +
+               std::to_string(zones.donnees.debut) + " ; employez un fichier Intel HEX");
+        return SORTIE_USAGE;
+    }
 
     std::unique_ptr<Memoire_PIC> image;
     if (o.commande == Commande::ecrire || o.commande == Commande::comparer) {
@@ -417,6 +473,14 @@ int operation(const Options_cli& o, const Desc_PIC& p) {
     }
     if (o.commande == Commande::ecrire) {
         if (const int code = refuse_ecriture(o, *image); code != SORTIE_REUSSIE) return code;
+        if (const std::string refus = refus_image(*image, p); !refus.empty()) {
+            erreur(refus);
+            return SORTIE_USAGE;
+        }
+    }
+    if (const std::string conflit = cible_en_conflit(o); !conflit.empty()) {
+        erreur(conflit);
+        return SORTIE_USAGE;
     }
     if (o.commande == Commande::lire && !fichier_inscriptible(o.fichier)) {
         erreur("impossible d'écrire " + nom_sortie(o.fichier) + " : rien n'a été lu");
@@ -499,7 +563,7 @@ int operation(const Options_cli& o, const Desc_PIC& p) {
     if (vierge) texte += vierge->texte();
     if (!texte.empty() && !ecrit_sortie(texte) && code == SORTIE_REUSSIE) code = SORTIE_USAGE;
     if (o.commande == Commande::lire && code == SORTIE_REUSSIE &&
-        !enregistre_fichier(o.fichier, *lu, d))
+        !enregistre_fichier(o.fichier, *lu, d, zones))
         code = SORTIE_USAGE;
     if (etat_perdu && code == SORTIE_REUSSIE) code = SORTIE_USAGE;
     return code;

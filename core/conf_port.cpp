@@ -72,6 +72,8 @@ void lit_ligne_conf(const std::string& ligne) {
         c_autre.l[ligne_broche] = {static_cast<uint8_t>(*v & 0xFF), static_cast<uint8_t>(inverse)};
         return;
     }
+    // A negative delay would shorten every wait below the chip's timings: the line is skipped.
+    if (cle == "_TEMPO" && *v < 0) return;
     for (const Cle_entier& c : cles_entieres) {
         if (cle == c.cle) {
             *c.valeur = *v;

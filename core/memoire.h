@@ -24,5 +24,20 @@ struct Memoire_PIC {
     explicit Memoire_PIC(uint16_t config_vierge = 0x3FFF);
 };
 
+// Addresses debut..fin of one memory, both included; empty when fin < debut.
+struct Plage_adresses {
+    int debut = 0, fin = -1;
+    bool vide() const { return fin < debut; }
+    bool contient(int a) const { return a >= debut && a <= fin; }
+};
+
+// What an operation covers on the selected chip: the areas it has, enabled, cut to their ranges.
+// After a read, the parts of the image that hold the chip's words.
+struct Zones_couvertes {
+    Plage_adresses programme, donnees;
+    bool ids = false, config = false;
+    bool vide() const { return programme.vide() && donnees.vide() && !ids && !config; }
+};
+
 // The current image.
 extern std::unique_ptr<Memoire_PIC> m_pic;

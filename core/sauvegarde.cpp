@@ -40,8 +40,8 @@ std::optional<int> descripteur_du_processus(const std::string& chemin) {
     return std::atoi(nom.c_str());
 }
 
-// Follows symbolic links to the file they name (which may not exist yet). Stops at an entry of
-// the fd directory, whose "link" is no path.
+} // namespace
+
 std::string suit_liens(std::string chemin) {
     for (int n = 0; n < 40; ++n) {
         struct stat st;
@@ -55,6 +55,8 @@ std::string suit_liens(std::string chemin) {
     }
     return chemin;
 }
+
+namespace {
 
 int ecrit_tout(int fd, std::string_view contenu) {
     const char* p = contenu.data();
@@ -76,18 +78,15 @@ int ferme(int fd, int erreur) {
     return erreur;
 }
 
-// Devices and FIFOs: written to, never replaced or truncated.
-int ecrit_special(const std::string& chemin, std::string_view contenu) {
-    const int fd = ::open(chemin.c_str(), O_WRONLY | O_CLOEXEC | O_NOCTTY);
-    if (fd < 0) return errno;
-    return ferme(fd, ecrit_tout(fd, contenu));
-}
-
 // The file keeps its inode, owner and mode; not atomic, for a directory that cannot take a
-// temporary file.
+// temporary file. The space is reserved first, so that a full disk leaves the file as it was.
 int reecrit_sur_place(const std::string& chemin, std::string_view contenu) {
     const int fd = ::open(chemin.c_str(), O_WRONLY | O_CLOEXEC | O_NOCTTY);
     if (fd < 0) return errno;
+    if (!contenu.empty()) {
+        if (const int e = ::posix_fallocate(fd, 0, static_cast<off_t>(contenu.size())); e != 0)
+            return ferme(fd, e);
+    }
     int erreur = ecrit_tout(fd, contenu);
     if (erreur == 0 && ::ftruncate(fd, static_cast<off_t>(contenu.size())) != 0) erreur = errno;
     if (erreur == 0 && ::fsync(fd) != 0) erreur = errno;
@@ -109,53 +108,125 @@ void synchronise_repertoire(const std::string& rep) {
 
 } // namespace
 
-int sauvegarde_fichier(const std::string& chemin, std::string_view contenu, int mode_nouveau) {
-    if (chemin.empty()) return ENOENT;
-    if (const auto fd = descripteur_du_processus(chemin)) return ecrit_tout(*fd, contenu);
-    const std::string cible = suit_liens(chemin);
-    if (const auto fd = descripteur_du_processus(cible)) return ecrit_tout(*fd, contenu);
+Sauvegarde_progressive::Sauvegarde_progressive(const std::string& chemin, int mode_nouveau) {
+    if (chemin.empty()) {
+        erreur = ENOENT;
+        return;
+    }
+    if (const auto d = descripteur_du_processus(chemin)) {
+        fd = *d;
+        return;
+    }
+    cible = suit_liens(chemin);
+    if (const auto d = descripteur_du_processus(cible)) {
+        fd = *d;
+        return;
+    }
 
     struct stat st;
     const bool existe = ::stat(cible.c_str(), &st) == 0;
-    if (!existe && errno != ENOENT) return errno;
-    if (existe && S_ISDIR(st.st_mode)) return EISDIR;
-    if (existe && !S_ISREG(st.st_mode)) return ecrit_special(cible, contenu);
-    if (existe && ::faccessat(AT_FDCWD, cible.c_str(), W_OK, AT_EACCESS) != 0) return errno;
-
-    const std::string rep = repertoire_de(cible);
-    std::string temp = rep + "/." + nom_de(cible) + ".XXXXXX";
-    const int fd = ::mkostemp(temp.data(), O_CLOEXEC);
-    if (fd < 0) {
-        const int erreur = errno;
-        if (existe && (erreur == EACCES || erreur == EPERM))
-            return reecrit_sur_place(cible, contenu);
-        return erreur;
+    if (!existe && errno != ENOENT) {
+        erreur = errno;
+        return;
     }
-    int erreur = 0;
+    if (existe && S_ISDIR(st.st_mode)) {
+        erreur = EISDIR;
+        return;
+    }
+    if (existe && !S_ISREG(st.st_mode)) {
+        // Devices and FIFOs: written to, never replaced or truncated.
+        fd = ::open(cible.c_str(), O_WRONLY | O_CLOEXEC | O_NOCTTY);
+        if (fd < 0) erreur = errno;
+        proprietaire = true;
+        return;
+    }
+    if (existe && ::faccessat(AT_FDCWD, cible.c_str(), W_OK, AT_EACCESS) != 0) {
+        erreur = errno;
+        return;
+    }
+
+    temp = repertoire_de(cible) + "/." + nom_de(cible) + ".XXXXXX";
+    fd = ::mkostemp(temp.data(), O_CLOEXEC);
+    if (fd < 0) {
+        erreur = errno;
+        temp.clear();
+        if (existe && (erreur == EACCES || erreur == EPERM)) {
+            erreur = 0;
+            sur_place = true;
+        }
+        return;
+    }
+    proprietaire = true;
     if (existe) {
         struct stat t;
         if (::fstat(fd, &t) == 0 && (t.st_uid != st.st_uid || t.st_gid != st.st_gid) &&
             ::fchown(fd, st.st_uid, st.st_gid) != 0) {
             // Only an in-place rewrite keeps the owner.
-            ::close(fd);
-            ::unlink(temp.c_str());
-            return reecrit_sur_place(cible, contenu);
+            abandonne();
+            sur_place = true;
+            return;
         }
     }
     const mode_t mode = existe              ? st.st_mode & 07777
                         : mode_nouveau >= 0 ? static_cast<mode_t>(mode_nouveau)
                                             : mode_par_defaut();
     if (::fchmod(fd, mode) != 0) erreur = errno;
-    if (erreur == 0) erreur = ecrit_tout(fd, contenu);
-    if (erreur == 0 && ::fsync(fd) != 0) erreur = errno;
-    erreur = ferme(fd, erreur);
-    if (erreur == 0 && std::rename(temp.c_str(), cible.c_str()) != 0) erreur = errno;
+}
+
+Sauvegarde_progressive::~Sauvegarde_progressive() {
+    abandonne();
+}
+
+void Sauvegarde_progressive::abandonne() {
+    if (proprietaire && fd >= 0) ::close(fd);
+    if (!temp.empty()) ::unlink(temp.c_str());
+    fd = -1;
+    proprietaire = false;
+    temp.clear();
+}
+
+int Sauvegarde_progressive::ecrit(std::string_view contenu) {
+    if (erreur != 0) return erreur;
+    if (sur_place)
+        retenu.append(contenu);
+    else
+        erreur = ecrit_tout(fd, contenu);
+    return erreur;
+}
+
+int Sauvegarde_progressive::termine() {
     if (erreur != 0) {
-        ::unlink(temp.c_str());
+        abandonne();
         return erreur;
     }
-    synchronise_repertoire(rep);
+    if (sur_place) return erreur = reecrit_sur_place(cible, retenu);
+    if (temp.empty()) {
+        // Written in place: a descriptor of this process stays open, a device is closed.
+        if (proprietaire) {
+            erreur = ferme(fd, 0);
+            proprietaire = false;
+        }
+        fd = -1;
+        return erreur;
+    }
+    if (::fsync(fd) != 0) erreur = errno;
+    erreur = ferme(fd, erreur);
+    proprietaire = false;
+    fd = -1;
+    if (erreur == 0 && std::rename(temp.c_str(), cible.c_str()) != 0) erreur = errno;
+    if (erreur != 0) {
+        abandonne();
+        return erreur;
+    }
+    temp.clear();
+    synchronise_repertoire(repertoire_de(cible));
     return 0;
+}
+
+int sauvegarde_fichier(const std::string& chemin, std::string_view contenu, int mode_nouveau) {
+    Sauvegarde_progressive s(chemin, mode_nouveau);
+    s.ecrit(contenu);
+    return s.termine();
 }
 
 std::optional<int> descripteur_designe(const std::string& chemin) {

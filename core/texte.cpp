@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <fcntl.h>
 #include <istream>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -73,8 +74,16 @@ bool lit_ligne(std::istream& in, std::string& ligne) {
 
 std::optional<std::string> lit_fichier_texte(const std::string& chemin) {
     constexpr std::size_t TAILLE_MAX = 4u << 20;
-    const int fd = ::open(chemin.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY);
+    // Non-blocking open: a FIFO without writer must not hang the start; only a regular file
+    // is read.
+    const int fd = ::open(chemin.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
     if (fd < 0) return std::nullopt;
+    struct stat st;
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) ||
+        static_cast<std::size_t>(st.st_size) > TAILLE_MAX) {
+        ::close(fd);
+        return std::nullopt;
+    }
     std::string texte;
     char bloc[65536];
     bool ok = true;

@@ -16,8 +16,8 @@ std::vector<std::string_view> decoupe_mots(std::string_view ligne);
 // 32 bits in base 16, taken as a two's complement pattern).
 std::optional<int> lit_entier(std::string_view mot, int base = 10);
 
-// Whole contents of a configuration file; nothing when it cannot be opened or read (a directory,
-// a read error, more than 4 MiB).
+// Whole contents of a configuration file; nothing when it cannot be opened or read (not a
+// regular file: a directory, a FIFO, a device; a read error; more than 4 MiB).
 std::optional<std::string> lit_fichier_texte(const std::string& chemin);
 
 // Reads a whole line (any length), without its line feed and the carriage returns before it.

@@ -3,10 +3,12 @@
 // byte written read back, and the erase of the whole array; the bit primitives serve SPI as well.
 #include "core/catalogue.h"
 #include "core/etat.h"
+#include "core/messages.h"
 #include "eeprom/commun.h"
 #include "eeprom/eeprom.h"
 #include "port/port.h"
 
+#include <string>
 #include <vector>
 
 using namespace eeprom_interne;
@@ -52,39 +54,62 @@ bool attend_pret() {
     return true;
 }
 
-// READ of address a: the command, the clock that brings out the first data bit behind the chip's
-// dummy 0, the byte, and the deselect.
-uint8_t lit_octet(int a, int w) {
+// READ command of address a up to the clock that brings out the first data bit. A chip that took
+// the whole address drives its dummy 0 on DO before that clock; a 1 there is an empty socket or a
+// chip with a longer address (reported, supply off).
+bool commande_lecture(int a, int w) {
     debut_commande();
     envoie_serie(2, 2);
     envoie_serie(a, w);
     data_93_a_0();
     clock_a_0();
     attente(1);
+    const bool muette = get_b_data() != 0;
     clock_a_1();
     attente(1);
+    if (!muette) return true;
+    fin_commande();
+    message_erreur("EEPROM : pas de réponse de la puce (pas de bit 0 après l'adresse " +
+                       std::to_string(a) + ") : support vide ou mauvais composant",
+                   0);
+    Power_off();
+    return false;
+}
+
+// READ of address a: the byte, or -1 after a silent chip (reported, supply off).
+int lit_octet(int a, int w) {
+    if (!commande_lecture(a, w)) return -1;
     const uint8_t octet = recoit_serie();
     fin_commande();
     return octet;
 }
 
 // One READ of premiere..derniere: after the first byte the chip sends the next ones without a
-// dummy bit while the clock runs.
-void lit_suite(uint8_t* tampon, int premiere, int derniere, int w, int n, int kind) {
-    if (premiere > derniere) return;
-    debut_commande();
-    envoie_serie(2, 2);
-    envoie_serie(premiere, w);
-    data_93_a_0();
-    clock_a_0();
-    attente(1);
-    clock_a_1();
-    attente(1);
+// dummy bit while the clock runs. False after a silent chip (reported, supply off).
+bool lit_suite(uint8_t* tampon, int premiere, int derniere, int w, int n, int kind) {
+    if (premiere > derniere) return true;
+    if (!commande_lecture(premiere, w)) return false;
     for (int a = premiere; a <= derniere; ++a) {
         tampon[a] = recoit_serie();
         if (kind >= 0) progression(a, n, kind);
     }
     fin_commande();
+    return true;
+}
+
+// Every byte from premiere while dans_la_plage(a) holds into tampon (the fast mode takes the
+// range once, up to derniere), by one sequential READ in the fast mode or one READ per byte.
+// False after a silent chip (reported, supply off).
+template <class Plage>
+bool lit_plage(uint8_t* tampon, int premiere, int derniere, Plage dans_la_plage, int w, int n) {
+    if (eeprom_rapide != 0) return lit_suite(tampon, premiere, derniere, w, n, 3);
+    for (int a = premiere; dans_la_plage(a); ++a) {
+        const int octet = lit_octet(a, w);
+        if (octet < 0) return false;
+        tampon[a] = static_cast<uint8_t>(octet);
+        progression(a, n, 3);
+    }
+    return true;
 }
 
 // Deselecting after a programming command starts the self-timed cycle; selecting again shows
@@ -173,14 +198,9 @@ uint8_t* Lire_EEPROM_serie(uint8_t* tampon, int w) {
     int n = p->taille_donnee;
     init_port();
     Power_on();
-    if (eeprom_rapide != 0) {
-        lit_suite(tampon, premiere_adresse(), derniere_adresse(portee), w, n, 3);
-    } else {
-        for (int a = premiere_adresse(); dans_plage(a, portee); ++a) {
-            tampon[a] = lit_octet(a, w);
-            progression(a, n, 3);
-        }
-    }
+    const auto dans_la_plage = [portee](int a) { return dans_plage(a, portee); };
+    if (!lit_plage(tampon, premiere_adresse(), derniere_adresse(portee), dans_la_plage, w, n))
+        return nullptr;
     Power_off();
     return tampon;
 }
@@ -199,7 +219,8 @@ int Charge_EEPROM_serie(const uint8_t* source, int w) {
         envoie_serie(a, w);
         envoie_serie(source[a], 8);
         if (!programme_et_attend()) return -1;
-        const uint8_t relu = lit_octet(a, w);
+        const int relu = lit_octet(a, w);
+        if (relu < 0) return -1;
         if (relu != source[a]) {
             erreur_verification(a, source[a], relu);
             return -1;
@@ -226,14 +247,7 @@ int Efface_EEPROM_serie(int w) {
     if (!programme_et_attend()) return -1;
     disable_write_serie(w);
     std::vector<uint8_t> relu(static_cast<std::size_t>(n), 0);
-    if (eeprom_rapide != 0) {
-        lit_suite(relu.data(), 0, n - 1, w, n, 3);
-    } else {
-        for (int a = 0; a < n; ++a) {
-            relu[static_cast<std::size_t>(a)] = lit_octet(a, w);
-            progression(a, n, 3);
-        }
-    }
+    if (!lit_plage(relu.data(), 0, n - 1, [n](int a) { return a < n; }, w, n)) return -1;
     for (int a = 0; a < n; ++a) {
         if (relu[static_cast<std::size_t>(a)] != 0xFF) {
             erreur_verification(a, 0xFF, relu[static_cast<std::size_t>(a)]);

@@ -273,6 +273,23 @@ void ajoute_fin(std::string& sortie) {
     sortie += ":00000001FF\r\n";
 }
 
+// Calls ecrit(debut, fin) for each whole group of `groupe` data bytes of m that starts below d,
+// cut to the data range of lues when given; groups with nothing left are skipped.
+template <class Ecrit>
+void parcours_groupes(const Memoire_PIC& m, std::size_t d, std::size_t groupe,
+                      const Zones_couvertes* lues, Ecrit ecrit) {
+    std::size_t premier = 0, dernier = m.donnee.size();
+    if (lues) {
+        if (lues->donnees.vide()) return;
+        premier = static_cast<std::size_t>(lues->donnees.debut);
+        dernier = std::min(d, static_cast<std::size_t>(lues->donnees.fin) + 1);
+    }
+    for (std::size_t i = 0; i < d && i + groupe <= m.donnee.size(); i += groupe) {
+        const std::size_t debut = std::max(i, premier), fin = std::min(i + groupe, dernier);
+        if (debut < fin) ecrit(debut, fin);
+    }
+}
+
 } // namespace
 
 void Ecrire_Fichier(const std::string& chemin, const std::string& contenu) {
@@ -356,21 +373,25 @@ int Lire_ligne_Hex_PIC(const std::string& ligne, Memoire_PIC& m, Lecture_hex& et
     return 1;
 }
 
-std::string Texte_Hex_PIC(const Memoire_PIC& m) {
+std::string Texte_Hex_PIC(const Memoire_PIC& m, const Zones_couvertes* lues) {
     const Geometrie g = geometrie_courante();
     const std::size_t t = std::min(static_cast<std::size_t>(g.taille_prog), m.prog.size());
     const std::size_t d = std::min(static_cast<std::size_t>(g.taille_donnee), m.donnee.size());
     std::string sortie;
     uint8_t octets[16];
+    // A word left out counts as one with nothing to program.
+    const auto mot = [&](std::size_t k) -> uint16_t {
+        return lues && !lues->programme.contient(static_cast<int>(k)) ? 0xFFFF : m.prog[k];
+    };
 
     // Program words: runs that stay inside an 8-word group and end before a 0xFFFF word.
     for (std::size_t s = 0; s < t;) {
         std::size_t e = s + 1;
-        while (e < t && e % 8 != 0 && m.prog[e] != 0xFFFF) ++e;
-        if (e - s > 1 || m.prog[s] != 0xFFFF) {
+        while (e < t && e % 8 != 0 && mot(e) != 0xFFFF) ++e;
+        if (e - s > 1 || mot(s) != 0xFFFF) {
             for (std::size_t k = s; k < e; ++k) {
-                octets[2 * (k - s)] = static_cast<uint8_t>(m.prog[k] & 0xFF);
-                octets[2 * (k - s) + 1] = static_cast<uint8_t>(m.prog[k] >> 8);
+                octets[2 * (k - s)] = static_cast<uint8_t>(mot(k) & 0xFF);
+                octets[2 * (k - s) + 1] = static_cast<uint8_t>(mot(k) >> 8);
             }
             ajoute_enregistrement(sortie, static_cast<unsigned>(2 * s), TYPE_DONNEES, octets,
                                   2 * (e - s));
@@ -378,30 +399,34 @@ std::string Texte_Hex_PIC(const Memoire_PIC& m) {
         s = e;
     }
 
-    for (int i = 0; i < 4; ++i) {
-        octets[2 * i] = m.id[i];
-        octets[2 * i + 1] = 0;
+    if (!lues || lues->ids) {
+        for (int i = 0; i < 4; ++i) {
+            octets[2 * i] = m.id[i];
+            octets[2 * i + 1] = 0;
+        }
+        ajoute_enregistrement(sortie, g.coeur_12 ? static_cast<unsigned>(2 * t) : ADR_ID_14,
+                              TYPE_DONNEES, octets, 8);
     }
-    ajoute_enregistrement(sortie, g.coeur_12 ? static_cast<unsigned>(2 * t) : ADR_ID_14,
-                          TYPE_DONNEES, octets, 8);
 
-    octets[0] = static_cast<uint8_t>(m.config & 0xFF);
-    octets[1] = static_cast<uint8_t>(m.config >> 8);
-    ajoute_enregistrement(sortie, g.coeur_12 ? ADR_CONFIG_12 : ADR_CONFIG_14, TYPE_DONNEES, octets,
-                          2);
+    if (!lues || lues->config) {
+        octets[0] = static_cast<uint8_t>(m.config & 0xFF);
+        octets[1] = static_cast<uint8_t>(m.config >> 8);
+        ajoute_enregistrement(sortie, g.coeur_12 ? ADR_CONFIG_12 : ADR_CONFIG_14, TYPE_DONNEES,
+                              octets, 2);
+    }
 
     // Data EEPROM, one byte per word; what lies above 0xFFFF follows a type 04 record.
     std::size_t haut = 0;
-    for (std::size_t i = 0; i < d && i + 8 <= m.donnee.size(); i += 8) {
-        const std::size_t adresse = ADR_DONNEE_14 + 2 * i;
+    parcours_groupes(m, d, 8, lues, [&](std::size_t debut, std::size_t fin) {
+        const std::size_t adresse = ADR_DONNEE_14 + 2 * debut;
         ajoute_adresse_haute(sortie, haut, adresse);
-        for (std::size_t k = 0; k < 8; ++k) {
-            octets[2 * k] = m.donnee[i + k];
-            octets[2 * k + 1] = 0;
+        for (std::size_t k = debut; k < fin; ++k) {
+            octets[2 * (k - debut)] = m.donnee[k];
+            octets[2 * (k - debut) + 1] = 0;
         }
         ajoute_enregistrement(sortie, static_cast<unsigned>(adresse & 0xFFFF), TYPE_DONNEES, octets,
-                              16);
-    }
+                              2 * (fin - debut));
+    });
 
     ajoute_fin(sortie);
     return sortie;
@@ -434,8 +459,10 @@ int Lire_ligne_Hex_EEPROM(const std::string& ligne, Memoire_PIC& m, Lecture_hex&
         const Geometrie g = geometrie_courante();
         const std::size_t base = (static_cast<std::size_t>(etat.adresse_haute) << 16) +
                                  (static_cast<std::size_t>(etat.segment) << 4) + r.adresse;
+        if (g.composant) etat.octets_donnes.resize(static_cast<std::size_t>(g.taille_donnee));
         for (std::size_t i = 0; i < r.donnees.size(); ++i) {
             if (base + i < m.donnee.size()) m.donnee[base + i] = r.donnees[i];
+            if (base + i < etat.octets_donnes.size()) etat.octets_donnes[base + i] = true;
             if (g.composant && base + i >= static_cast<std::size_t>(g.taille_donnee) &&
                 r.donnees[i] != 0xFF)
                 ++etat.hors_composant;
@@ -444,16 +471,16 @@ int Lire_ligne_Hex_EEPROM(const std::string& ligne, Memoire_PIC& m, Lecture_hex&
     return 1;
 }
 
-std::string Texte_Hex_EEPROM(const Memoire_PIC& m) {
+std::string Texte_Hex_EEPROM(const Memoire_PIC& m, const Zones_couvertes* lues) {
     const std::size_t d =
         std::min(static_cast<std::size_t>(geometrie_courante().taille_donnee), m.donnee.size());
     std::string sortie;
     std::size_t haut = 0;
-    for (std::size_t i = 0; i < d && i + 16 <= m.donnee.size(); i += 16) {
-        ajoute_adresse_haute(sortie, haut, i);
-        ajoute_enregistrement(sortie, static_cast<unsigned>(i & 0xFFFF), TYPE_DONNEES, &m.donnee[i],
-                              16);
-    }
+    parcours_groupes(m, d, 16, lues, [&](std::size_t debut, std::size_t fin) {
+        ajoute_adresse_haute(sortie, haut, debut);
+        ajoute_enregistrement(sortie, static_cast<unsigned>(debut & 0xFFFF), TYPE_DONNEES,
+                              &m.donnee[debut], fin - debut);
+    });
     ajoute_fin(sortie);
     return sortie;
 }

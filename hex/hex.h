@@ -10,6 +10,7 @@
 #include <istream>
 #include <memory>
 #include <string>
+#include <vector>
 
 // value in upper-case hexadecimal, left-padded with "0" to exactly longueur characters (a negative
 // value as its 32-bit two's complement); the empty string when it needs more digits. buf holds at
@@ -26,6 +27,9 @@ struct Lecture_hex {
     // Words (bytes in the byte layout) holding something to program that lie outside the
     // selected device and so will not be written; counted only when a device is selected.
     std::size_t hors_composant = 0;
+    // Byte layout: which of the selected device's data bytes the file gives (one flag per byte
+    // of its taille_donnee, sized at the first data record).
+    std::vector<bool> octets_donnes;
     bool illisible = false; // the file could not be opened, or reading failed before its end
 };
 
@@ -49,8 +53,9 @@ std::unique_ptr<Memoire_PIC> Lire_Hex_PIC(std::istream& flux, Lecture_hex* bilan
 void Lire_Flux_Hex_PIC(std::istream& flux, Memoire_PIC& m, Lecture_hex* bilan = nullptr);
 int Lire_ligne_Hex_PIC(const std::string& ligne, Memoire_PIC& m, Lecture_hex& etat);
 void Ecrire_Fichier_Hex_PIC(const std::string& chemin, const Memoire_PIC& m);
-// The text that Ecrire_Fichier_Hex_PIC writes.
-std::string Texte_Hex_PIC(const Memoire_PIC& m);
+// The text that Ecrire_Fichier_Hex_PIC writes. With lues, only what those zones cover (the
+// records of a read with areas or ranges left out: the file then has gaps).
+std::string Texte_Hex_PIC(const Memoire_PIC& m, const Zones_couvertes* lues = nullptr);
 
 // Plain byte layout: record address = data byte address.
 std::unique_ptr<Memoire_PIC> Lire_Fichier_Hex_EEPROM(const std::string& chemin,
@@ -59,7 +64,7 @@ std::unique_ptr<Memoire_PIC> Lire_Hex_EEPROM(std::istream& flux, Lecture_hex* bi
 void Lire_Flux_Hex_EEPROM(std::istream& flux, Memoire_PIC& m, Lecture_hex* bilan = nullptr);
 int Lire_ligne_Hex_EEPROM(const std::string& ligne, Memoire_PIC& m, Lecture_hex& etat);
 void Ecrire_Fichier_Hex_EEPROM(const std::string& chemin, const Memoire_PIC& m);
-std::string Texte_Hex_EEPROM(const Memoire_PIC& m);
+std::string Texte_Hex_EEPROM(const Memoire_PIC& m, const Zones_couvertes* lues = nullptr);
 
 // Replaces the file whole by contenu, through a temporary file and a rename, or leaves it as it
 // was and posts the writers' message.

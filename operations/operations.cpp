@@ -3,7 +3,9 @@
 
 #include "core/catalogue.h"
 #include "core/etat.h"
+#include "core/genre_puce.h"
 #include "core/messages.h"
+#include "operations/zones.h"
 #include "operations/verifications.h"
 #include "operations/vierge.h"
 #include "pic/algorithmes.h"
@@ -39,13 +41,13 @@ void ajoute(Rapport_comparaison& r, const std::string& l) {
 const char* const ligne_difference =
     " ne correspondent pas :\nPour le mot n°%XH on a : %XH dans le PIC au lieu de %XH\n";
 
-// Every address below taille where chip and image differ (compte(i) says whether it counts):
+// Every address of the range where chip and image differ (compte(i) says whether it counts):
 // the first in the report's line, all in the list. True when there is one.
 template <class Lu, class Image>
-bool compare_zone(Rapport_comparaison& r, const Lu* lu, const Image* image, int taille,
+bool compare_zone(Rapport_comparaison& r, const Lu* lu, const Image* image, Plage_adresses plage,
                   bool (*compte)(Image), bool programme, const char* sujet, const char* egal) {
     const std::size_t avant = r.differences.size();
-    for (int i = 0; i < taille; ++i) {
+    for (int i = plage.debut; i <= plage.fin; ++i) {
         const std::size_t k = static_cast<std::size_t>(i);
         if (compte(image[k]) && lu[k] != image[k])
             r.differences.push_back({programme, static_cast<unsigned>(i),
@@ -59,7 +61,9 @@ bool compare_zone(Rapport_comparaison& r, const Lu* lu, const Image* image, int 
     }
     const Difference& d = r.differences[avant];
     ajoute(r, sujet + ligne(ligne_difference, d.adresse, d.puce, d.image));
-    r.texte_avec_totaux += ligne("(%zu mots différents en tout)\n", n);
+    const char* const pluriel = n > 1 ? "s" : "";
+    r.texte_avec_totaux += ligne("(%zu %s%s différent%s en tout)\n", n,
+                                 programme ? "mot" : "octet", pluriel, pluriel);
     return true;
 }
 
@@ -70,6 +74,9 @@ bool octet_compte(uint8_t) {
     return true;
 }
 
+// Whether the configuration word read from the chip protects its program.
+bool code_protege(const Desc_PIC& p, uint16_t config);
+
 } // namespace
 
 Resultat_operation prepare_operation(bool forcer) {
@@ -77,7 +84,30 @@ Resultat_operation prepare_operation(bool forcer) {
     return composant_verifie(forcer) ? OPERATION_REUSSIE : OPERATION_ECHOUEE;
 }
 
+bool lit_programme(const Desc_PIC& p, uint16_t* prog) {
+    if (!Lit_tout_de_PM(prog)) return false;
+    const Plage_adresses z = zones_choisies(p).programme;
+    const unsigned masque = (1u << largeur_mot(p)) - 1;
+    for (int a = z.debut; a <= z.fin; ++a) {
+        const uint16_t w = prog[a];
+        if ((w & ~masque) == 0) continue;
+        message_erreur(ligne("Le PIC a rendu le mot %XH à l'adresse %XH, plus large que ses mots "
+                             "de %d bits : pas de puce dans le support, ou puce mal placée",
+                             static_cast<unsigned>(w), static_cast<unsigned>(a), largeur_mot(p)),
+                       0);
+        return false;
+    }
+    return true;
+}
+
 Resultat_operation ecrit_image(const Memoire_PIC& m, bool forcer) {
+    // An EPROM part would burn the first words before failing: nothing is sent.
+    if (const Desc_PIC* p = pic_courant()) {
+        if (const std::string refus = refus_image(m, *p); !refus.empty()) {
+            message_erreur(refus, 0);
+            return OPERATION_ECHOUEE;
+        }
+    }
     if (const Resultat_operation a = prepare_operation(forcer); a != OPERATION_REUSSIE) return a;
     if (!calibration_gardee(&m, forcer)) return OPERATION_ECHOUEE;
     if (Charge_tout_vers_DM(m.donnee.data()) != 0) return OPERATION_ECHOUEE;
@@ -88,9 +118,15 @@ Resultat_operation ecrit_image(const Memoire_PIC& m, bool forcer) {
 
 Resultat_operation lit_image(Memoire_PIC& m, bool forcer) {
     if (const Resultat_operation a = prepare_operation(forcer); a != OPERATION_REUSSIE) return a;
+    const Desc_PIC* p = pic_courant();
+    if (!p) return OPERATION_ECHOUEE;
     if (!Lit_tout_de_DM(m.donnee.data())) return OPERATION_ECHOUEE;
-    if (!Lit_tout_de_PM(m.prog.data())) return OPERATION_ECHOUEE;
+    if (est_pic(*p) && !lit_programme(*p, m.prog.data())) return OPERATION_ECHOUEE;
     Lit_ID_Config(m);
+    if (est_pic(*p) && zones_choisies(*p).config && code_protege(*p, m.config)) {
+        message_erreur("La puce est protégée : la lecture ne rend que des zéros", 0);
+        if (!forcer) return OPERATION_ECHOUEE;
+    }
     return OPERATION_REUSSIE;
 }
 
@@ -110,12 +146,12 @@ Resultat_operation efface_puce(bool forcer) {
 namespace {
 
 // Whether the configuration word read from the chip protects its program. The later flash parts
-// have a single CP bit, which the fuse layout names; the others read 0 in bits 13..8.
+// and the 12-bit core have a single CP bit, which the fuse layout names; the others read 0 in
+// bits 13..8.
 bool code_protege(const Desc_PIC& p, uint16_t config) {
     const Faits_genre* g = faits_genre(p);
-    if (!g || g->technologie != Technologie::flash_recente || p.famille < 0 ||
-        p.famille >= NB_FAMILLES)
-        return (config & 0x3F00) == 0;
+    const bool un_bit = g && (g->technologie == Technologie::flash_recente || coeur_12_bits(p));
+    if (!un_bit || p.famille < 0 || p.famille >= NB_FAMILLES) return (config & 0x3F00) == 0;
     const Fusibles& f = tab_fuses[static_cast<std::size_t>(p.famille)];
     const uint32_t cp = f.masque[F_CP0] | f.masque[F_CP1];
     return cp != 0 && (config & cp) != cp;
@@ -148,13 +184,12 @@ std::optional<Rapport_comparaison> compare_image(const Memoire_PIC& m, bool forc
     }
     const Desc_PIC* p = pic_courant();
     if (!p) return r;
+    const Zones_couvertes z = zones_choisies(*p);
     std::vector<uint8_t> donnees = tampon_donnee_vierge();
     if (est_pic(*p)) {
-        // IDs and configuration left unread (area disabled) compare equal.
         Memoire_PIC lu(m.config);
-        for (int k = 0; k < 4; ++k) lu.id[k] = m.id[k];
         Lit_ID_Config(lu);
-        for (int k = 0; k < 4; ++k) {
+        for (int k = 0; z.ids && k < 4; ++k) {
             if (lu.id[k] == m.id[k]) {
                 ajoute(r, ligne("ID%d identiques\n", k));
             } else {
@@ -165,7 +200,9 @@ std::optional<Rapport_comparaison> compare_image(const Memoire_PIC& m, bool forc
         }
         // The 12F6xx bandgap bits (13..12) are the chip's own: the writer keeps them.
         const uint16_t hors_image = bits_usine_config(*p);
-        if (!m.config_definie && le_config_enable != 0) {
+        if (!z.config) {
+            // Not read: nothing to say.
+        } else if (!m.config_definie) {
             // Not written either: the chip keeps its own.
             ajoute(r, "Le fichier ne contient pas de mot de configuration : il n'est pas "
                       "comparé\n");
@@ -177,33 +214,35 @@ std::optional<Rapport_comparaison> compare_image(const Memoire_PIC& m, bool forc
                             static_cast<unsigned>(lu.config), static_cast<unsigned>(m.config)));
             r.difference = true;
         }
-        if (code_protege(*p, lu.config)) ajoute(r, "La mémoire est protégée\n");
+        if (z.config && code_protege(*p, lu.config)) ajoute(r, "La mémoire est protégée\n");
 
         std::vector<uint16_t> prog = tampon_prog_vierge();
-        if (!Lit_tout_de_PM(prog.data())) {
-            r.lecture_echouee = true;
-            return r;
+        if (!z.programme.vide()) {
+            if (!lit_programme(*p, prog.data())) {
+                r.lecture_echouee = true;
+                return r;
+            }
+            r.difference |= compare_zone(r, prog.data(), m.prog.data(), z.programme, mot_compte,
+                                         true, "Le programme du PIC et celui en mémoire",
+                                         "Le programme du PIC correspond à celui en mémoire\n");
         }
-        r.difference |= compare_zone(r, prog.data(), m.prog.data(), p->taille_prog, mot_compte,
-                                     true, "Le programme du PIC et celui en mémoire",
-                                     "Le programme du PIC correspond à celui en mémoire\n");
-        if (p->taille_donnee > 0) {
+        if (!z.donnees.vide()) {
             if (!Lit_tout_de_DM(donnees.data())) {
                 r.lecture_echouee = true;
                 return r;
             }
             r.difference |=
-                compare_zone(r, donnees.data(), m.donnee.data(), p->taille_donnee, octet_compte,
-                             false, "Les données du PIC et celles en mémoire",
+                compare_zone(r, donnees.data(), m.donnee.data(), z.donnees, octet_compte, false,
+                             "Les données du PIC et celles en mémoire",
                              "Les données du PIC correspondent à celles en mémoire\n");
         }
-    } else {
+    } else if (!z.donnees.vide()) {
         if (!Lit_tout_de_DM(donnees.data())) {
             r.lecture_echouee = true;
             return r;
         }
         r.difference |=
-            compare_zone(r, donnees.data(), m.donnee.data(), p->taille_donnee, octet_compte, false,
+            compare_zone(r, donnees.data(), m.donnee.data(), z.donnees, octet_compte, false,
                          "Les données de l'EEPROM et celles en mémoire",
                          "Les données de l'EEPROM correspondent à celles en mémoire\n");
     }

@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+struct Desc_PIC;
+
 enum Resultat_operation : int {
     OPERATION_REUSSIE = 0,
     OPERATION_ECHOUEE = -1,    // a verification or a read failed; its message was posted
@@ -21,8 +23,14 @@ enum Resultat_operation : int {
 // and record that word first (see calibration_gardee).
 Resultat_operation prepare_operation(bool forcer);
 
+// Reads the selected range of program memory into prog (TAILLE_PROG_MAX words). A word wider than
+// the chip's words (0x3FFF from a 12-bit part) means that no chip answered, or one in the wrong
+// position: false after a message, as for a read that failed.
+bool lit_programme(const Desc_PIC& p, uint16_t* prog);
+
 // Data memory, program memory, then IDs and configuration, stopping at the first failure, so a
-// chip that fails verification never gets its configuration (and code protection).
+// chip that fails verification never gets its configuration (and code protection). An image that
+// an EPROM part cannot keep (refus_image) is refused with its message before anything is sent.
 Resultat_operation ecrit_image(const Memoire_PIC& m, bool forcer = false);
 // Reads the enabled areas and ranges into the image's own buffers, stopping at the first area
 // that could not be read (the image then holds what was read before).

@@ -31,7 +31,7 @@ Resultat_operation lit_et_compte(Rapport_vierge& r, const Desc_PIC& p, bool ids_
     if (!est_eeprom(p)) {
         const uint16_t mot = mot_programme_vierge(p);
         std::vector<uint16_t> prog = tampon_prog_vierge();
-        if (!Lit_tout_de_PM(prog.data())) return OPERATION_ECHOUEE;
+        if (!lit_programme(p, prog.data())) return OPERATION_ECHOUEE;
         // The factory calibration is not the user's to blank.
         const int n = p.osc_cal ? p.taille_prog - 1 : p.taille_prog;
         compte(r, "Programme", prog.data(), n, 0, [mot](uint16_t w) { return (w & mot) == mot; });

@@ -5,6 +5,7 @@
 
 #include "core/messages.h"
 
+#include <algorithm>
 #include <cstdint>
 
 struct Desc_PIC;
@@ -47,7 +48,8 @@ bool parcours_adresses(int deb, int fin, int n, int kind, Taille taille, Pas pas
 
 template <class Taille, class Pas>
 bool parcours_adresses(int deb, int fin, int n, int kind, Taille taille, Pas pas) {
-    if (deb < 0) deb = 0;
+    // A start beyond the memory walks no further than its end.
+    deb = std::clamp(deb, 0, std::max(n, 0));
     for (int k = 0; k < deb; ++k) Increment_Adress();
     const int pas_progression = n / 100 + 1;
     for (int i = deb; i < taille() && i <= fin; ++i) {

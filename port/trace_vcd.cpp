@@ -4,9 +4,9 @@
 #include "core/etat.h"
 #include "core/lignes.h"
 #include "core/messages.h"
+#include "core/sauvegarde.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <cstring>
 
 namespace {
@@ -53,10 +53,12 @@ char niveau(uint8_t octet, const Ligne& l) {
 
 Trace_vcd::Trace_vcd(std::unique_ptr<Backend_port> b, const std::string& fichier)
     : interne(b ? std::move(b) : cree_backend_ferme()), nom(fichier) {
-    sortie = std::fopen(fichier.c_str(), "w");
-    if (!sortie) {
+    // Written beside the old trace and put in its place at the end: a full disk never costs it.
+    sortie = std::make_unique<Sauvegarde_progressive>(fichier);
+    if (const int e = sortie->echec(); e != 0) {
+        sortie.reset();
         message_erreur(
-            "Impossible de créer le fichier de trace " + fichier + " : " + std::strerror(errno), 0);
+            "Impossible de créer le fichier de trace " + fichier + " : " + std::strerror(e), 0);
         return;
     }
     tampon.reserve(TAILLE_TAMPON + 256);
@@ -96,17 +98,14 @@ Trace_vcd::~Trace_vcd() {
         tampon += '\n';
     }
     vide_tampon();
-    if (std::fflush(sortie) != 0 && erreur == 0) erreur = errno;
-    if (std::fclose(sortie) != 0 && erreur == 0) erreur = errno;
+    if (const int e = sortie->termine(); erreur == 0) erreur = e;
     if (erreur != 0)
         message_erreur(
             "Erreur d'écriture du fichier de trace " + nom + " : " + std::strerror(erreur), 0);
 }
 
 void Trace_vcd::vide_tampon() {
-    if (!tampon.empty() && erreur == 0 &&
-        std::fwrite(tampon.data(), 1, tampon.size(), sortie) != tampon.size())
-        erreur = errno != 0 ? errno : EIO;
+    if (!tampon.empty() && erreur == 0) erreur = sortie->ecrit(tampon);
     tampon.clear();
 }
 

@@ -8,14 +8,17 @@
 // line without bits in the map shows x. Times come from the wrapped backend's clock (real or
 // virtual), counted from the start of the trace. Before the first access every line is at 0, its
 // idle level (x without bits), and DATA_BUS as the backend reports it. Only changes are written.
-// The file is flushed and closed on destruction; a write error is reported then, once.
+// The file is written beside the old one and put in its place on destruction (a FIFO or a
+// descriptor is written to directly); a write error is reported then, once, and leaves the old
+// file as it was.
 #pragma once
 
 #include "port/backend.h"
 
-#include <cstdio>
 #include <memory>
 #include <string>
+
+class Sauvegarde_progressive;
 
 class Trace_vcd final : public Backend_port {
   public:
@@ -49,7 +52,7 @@ class Trace_vcd final : public Backend_port {
 
     std::unique_ptr<Backend_port> interne;
     std::string nom;
-    std::FILE* sortie = nullptr;
+    std::unique_ptr<Sauvegarde_progressive> sortie;
     int erreur = 0; // errno of the first write error; nothing more is written after it
     std::string tampon;
     bool avec_bus = false;

@@ -3,11 +3,11 @@
 
 #include "core/messages.h"
 #include "core/sauvegarde.h"
+#include "core/texte.h"
 
 #include <cstring>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
+#include <optional>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -48,13 +48,13 @@ Chargement_etat charge_etat_puce(Modele_puce& puce, const std::string& chemin) {
     fs::file_status st = fs::status(chemin, ec);
     if (st.type() == fs::file_type::not_found) return Chargement_etat::absent;
 
-    std::ifstream f;
-    if (st.type() == fs::file_type::regular) f.open(chemin, std::ios::binary);
-    std::ostringstream lu;
-    if (f) lu << f.rdbuf();
-    if (!f.is_open() || f.bad())
-        return refuse("Impossible de lire le fichier d'état " + chemin, puce);
-    return charge_etat_puce_texte(puce, lu.str(), chemin);
+    // A chip's state is a few hundred KiB at most: the settings readers' cap applies.
+    const std::optional<std::string> texte = lit_fichier_texte(chemin);
+    if (!texte)
+        return refuse("Impossible de lire le fichier d'état " + chemin +
+                          " (pas un fichier ordinaire, illisible, ou de plus de 4 Mio)",
+                      puce);
+    return charge_etat_puce_texte(puce, *texte, chemin);
 }
 
 Chargement_etat charge_etat_puce_texte(Modele_puce& puce, const std::string& texte,
@@ -75,8 +75,22 @@ Chargement_etat charge_etat_puce_texte(Modele_puce& puce, const std::string& tex
     return Chargement_etat::charge;
 }
 
+namespace {
+
+// The lock beside the file that chemin names once links are followed (also a link to a file not
+// made yet), so that every path to one state file ("./x", a link, another directory's "../")
+// takes the same lock.
+std::string verrou_de(const std::string& chemin) {
+    const std::string cible = suit_liens(chemin);
+    std::error_code ec;
+    const fs::path reel = fs::weakly_canonical(cible, ec);
+    return (ec ? cible : reel.string()) + ".verrou";
+}
+
+} // namespace
+
 std::unique_ptr<Verrou_etat> Verrou_etat::prend(const std::string& chemin) {
-    const std::string verrou = chemin + ".verrou";
+    const std::string verrou = verrou_de(chemin);
     // A holder that ends removes the lock file before unlocking it: a lock taken on a file that
     // is no longer at its path is worth nothing, and the new one is tried.
     for (int essai = 0; essai < 100; ++essai) {
@@ -102,17 +116,18 @@ std::unique_ptr<Verrou_etat> Verrou_etat::prend(const std::string& chemin) {
         struct stat ouvert, present;
         if (::fstat(fd, &ouvert) == 0 && ::stat(verrou.c_str(), &present) == 0 &&
             ouvert.st_dev == present.st_dev && ouvert.st_ino == present.st_ino)
-            return std::unique_ptr<Verrou_etat>(new Verrou_etat(fd, chemin));
+            return std::unique_ptr<Verrou_etat>(new Verrou_etat(fd, chemin, verrou));
         ::close(fd);
     }
     impossible_d_enregistrer(chemin, EAGAIN);
     return nullptr;
 }
 
-Verrou_etat::Verrou_etat(int f, std::string chemin) : fd(f), chemin_etat(std::move(chemin)) {}
+Verrou_etat::Verrou_etat(int f, std::string chemin, std::string verrou)
+    : fd(f), chemin_etat(std::move(chemin)), chemin_verrou(std::move(verrou)) {}
 
 Verrou_etat::~Verrou_etat() {
-    ::unlink((chemin_etat + ".verrou").c_str());
+    ::unlink(chemin_verrou.c_str());
     ::close(fd);
 }
 

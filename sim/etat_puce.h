@@ -19,7 +19,8 @@ enum class Chargement_etat {
 Chargement_etat charge_etat_puce(Modele_puce& puce, const std::string& chemin);
 
 // Holds a state file for one run, so that two programs never work on one simulated chip at once:
-// an exclusive lock on the file chemin + ".verrou" beside it, removed on release.
+// an exclusive lock on the file ".verrou" beside the file chemin names (links followed), removed
+// on release.
 class Verrou_etat {
   public:
     // Null, with a message, when another program holds the file or no lock can be made there
@@ -32,9 +33,10 @@ class Verrou_etat {
     const std::string& fichier() const { return chemin_etat; }
 
   private:
-    Verrou_etat(int fd, std::string chemin);
+    Verrou_etat(int fd, std::string chemin, std::string verrou);
     int fd;
     std::string chemin_etat;
+    std::string chemin_verrou;
 };
 
 // The same from the text of a state file (chemin only names it in the messages).

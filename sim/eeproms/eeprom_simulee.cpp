@@ -142,7 +142,8 @@ bool Eeprom_simulee::charge_etat_hex(const std::string& texte) {
             return false;
         }
     }
-    if (!entete) return false;
+    // A file cut at a line boundary has lost its end record.
+    if (!entete || !fin) return false;
     for (const auto& e : etats)
         if (!lit_ligne_etat(e)) return false;
     memoire = std::move(lu);

@@ -2,6 +2,8 @@
 #include "banc_cli.h"
 
 #include <cstdlib>
+#include <filesystem>
+#include <sstream>
 #include <sys/wait.h>
 
 namespace test_cli {
@@ -14,6 +16,23 @@ std::string entre_quotes(const std::string& s) {
 
 bool contient(const std::string& t, const std::string& motif) {
     return t.find(motif) != std::string::npos;
+}
+
+std::string reglages(const test::Repertoire_temp& rep, const std::string& nom,
+                     const std::map<std::string, std::string>& lignes) {
+    namespace fs = std::filesystem;
+    const std::string dossier = rep.fichier(nom);
+    if (fs::exists(dossier)) return dossier;
+    fs::create_directory(dossier);
+    fs::copy_file(std::string(KORVAL_DATA_DIR) + "/conf_PICS", dossier + "/conf_PICS");
+    std::istringstream in(test::lit_fichier(std::string(KORVAL_DATA_DIR) + "/conf_port"));
+    std::string texte;
+    for (std::string l; std::getline(in, l);) {
+        const auto r = lignes.find(l.substr(0, l.find(' ')));
+        texte += (r == lignes.end() ? l : r->first + " " + r->second) + "\n";
+    }
+    test::ecrit_fichier(dossier + "/conf_port", texte);
+    return dossier;
 }
 
 Resultat lance_korval_cli(const test::Repertoire_temp& rep, const std::vector<std::string>& args,

@@ -5,6 +5,7 @@
 
 #include "commun/outils.h"
 
+#include <map>
 #include <string>
 #include <vector>
 
@@ -26,5 +27,10 @@ bool contient(const std::string& t, const std::string& motif);
 Resultat lance_korval_cli(const test::Repertoire_temp& rep, const std::vector<std::string>& args,
                           const std::string& prefixe = "",
                           const std::string& entree = "/dev/null");
+
+// A settings directory rep/nom (kept when it exists): the shipped conf_PICS, and the shipped
+// conf_port with the lines of the given keys replaced.
+std::string reglages(const test::Repertoire_temp& rep, const std::string& nom,
+                     const std::map<std::string, std::string>& lignes = {});
 
 } // namespace test_cli

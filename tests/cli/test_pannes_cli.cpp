@@ -85,19 +85,7 @@ class Pannes_cli : public test::Etat_propre {
 
     // A settings directory: the shipped files, with some lines of conf_port replaced.
     std::string conf(const std::string& nom, const std::map<std::string, std::string>& lignes) {
-        const std::string dossier = rep.fichier(nom);
-        if (fs::exists(dossier)) return dossier;
-        fs::create_directory(dossier);
-        fs::copy_file(std::string(KORVAL_DATA_DIR) + "/conf_PICS", dossier + "/conf_PICS");
-        std::istringstream in(test::lit_fichier(std::string(KORVAL_DATA_DIR) + "/conf_port"));
-        std::string texte;
-        for (std::string l; std::getline(in, l);) {
-            const std::string cle = l.substr(0, l.find(' '));
-            const auto r = lignes.find(cle);
-            texte += (r == lignes.end() ? l : cle + " " + r->second) + "\n";
-        }
-        test::ecrit_fichier(dossier + "/conf_port", texte);
-        return dossier;
+        return reglages(rep, nom, lignes);
     }
 
     Resultat lance(const std::vector<std::string>& args, const std::string& prefixe = "") {
@@ -130,8 +118,9 @@ TEST_F(Pannes_cli, chaque_echec_sort_en_1_puce_hors_tension_sans_fichier) {
          "EEPROM : Adresse 80, Donnee envoyée 83, Donnée reçue FF"},
         {"93C46", "cellule-morte", "", "ecrire", 1,
          "EEPROM : Adresse 40, Donnee envoyée C3, Donnée reçue FF"},
-        {"93C46", "sans-puce", "", "ecrire", 1,
-         "EEPROM : Adresse 0, Donnee envoyée 3, Donnée reçue FF"},
+        {"93C46", "sans-puce", "", "ecrire", 1, "EEPROM : pas de réponse de la puce"},
+        {"93C46", "sans-puce", "", "lire", 1, "EEPROM : pas de réponse de la puce", true},
+        {"93C46", "sans-puce", "", "comparer", 1, "EEPROM : pas de réponse de la puce"},
         {"93C46", "occupee", "", "ecrire", 1, "erreur : serie toujours busy"},
         {"25C040", "cellule-morte", "", "ecrire", 1,
          "EEPROM : Adresse 100, Donnee envoyée 3, Donnée reçue FF"},

@@ -83,7 +83,9 @@ TEST_F(Conf_port, port_en_hexadecimal) {
 }
 
 TEST_F(Conf_port, lignes_ignorees) {
-    demarre("  _TEMPO 5\n;_TEMPO 6\n_TEMPO7\n_tempo 8\n_L_E_PROG_FIN\n_L_E_DATA_FIN abc\n");
+    // A negative delay would shorten the chip's timings: skipped too.
+    demarre("  _TEMPO 5\n;_TEMPO 6\n_TEMPO7\n_tempo 8\n_TEMPO -6\n_L_E_PROG_FIN\n"
+            "_L_E_DATA_FIN abc\n");
     EXPECT_EQ(val_tempo, 0);
     EXPECT_EQ(le_prog_fin, 65535);
     EXPECT_EQ(le_data_fin, 65535);
@@ -133,6 +135,14 @@ TEST_F(Conf_port, fichiers_manquants) {
     EXPECT_EQ(messages.messages()[0].fin, 1);
     EXPECT_TRUE(tab_pic.empty());
     EXPECT_EQ(pic_courant(), nullptr);
+
+    // A FIFO (or any file that is not a regular one) is refused at once, not waited on.
+    messages.vide();
+    ASSERT_EQ(::mkfifo(rep.fichier("conf_PICS").c_str(), 0600), 0);
+    sortie = demarre("_TYPE_P 1\n");
+    EXPECT_EQ(sortie, "Le fichier conf_PICS n'existe pas\n");
+    ASSERT_EQ(messages.messages().size(), 1u);
+    EXPECT_EQ(messages.messages()[0].fin, 1);
     EXPECT_EQ(c_u, brochage_p16pro);
 }
 

@@ -5,6 +5,7 @@
 
 #include <cerrno>
 #include <fcntl.h>
+#include <filesystem>
 #include <functional>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -55,6 +56,33 @@ TEST(Sauvegarde, cibles_particulieres) {
     EXPECT_TRUE(S_ISFIFO(st.st_mode));
     ::close(lecteur);
     ::close(ajout);
+}
+
+// Piece by piece: the old file stays whole until termine, and a save never finished leaves it
+// and no temporary file behind.
+TEST(Sauvegarde, progressive_remplace_a_la_fin_ou_jamais) {
+    test::Repertoire_temp rep;
+    const std::string f = rep.fichier("trace.vcd");
+    for (const bool fini : {false, true}) {
+        test::ecrit_fichier(f, "ancien\n");
+        {
+            Sauvegarde_progressive s(f);
+            EXPECT_EQ(s.ecrit("nou"), 0);
+            EXPECT_EQ(s.ecrit("veau\n"), 0);
+            EXPECT_EQ(test::lit_fichier(f), "ancien\n");
+            if (fini) {
+                EXPECT_EQ(s.termine(), 0);
+            }
+        }
+        EXPECT_EQ(test::lit_fichier(f), fini ? "nouveau\n" : "ancien\n");
+        int n = 0;
+        for ([[maybe_unused]] const auto& e : std::filesystem::directory_iterator(rep.chemin())) ++n;
+        EXPECT_EQ(n, 1);
+    }
+    // A device is written to as the pieces come; its error is the save's.
+    Sauvegarde_progressive plein("/dev/full");
+    EXPECT_EQ(plein.ecrit("x"), ENOSPC);
+    EXPECT_EQ(plein.termine(), ENOSPC);
 }
 
 } // namespace

@@ -32,7 +32,8 @@ class Pret_apres : public Modele_puce {
         if (b.select && b.clk && !prec.clk && b.data_93) montees = -1000000; // a command frame
         prec = b;
     }
-    bool sortie(int64_t) override { return !prec.select || montees < 0 || montees >= pret_apres; }
+    // In a command frame DO reads 0: the read-back's dummy bit and byte.
+    bool sortie(int64_t) override { return !prec.select || (montees >= 0 && montees >= pret_apres); }
     const Desc_PIC& description() const override { return desc; }
     std::string etat_hex() const override { return ""; }
     bool charge_etat_hex(const std::string&) override { return false; }
@@ -108,8 +109,8 @@ TEST_F(Microwire, pret_a_la_derniere_scrutation) {
         monte_puce("93C46", std::make_unique<Pret_apres>(n));
         le_data_deb = le_data_fin = 0;
         testing::internal::CaptureStdout();
-        // The model's DO stays at 1 in a command frame: the byte reads back as 0xFF.
-        int r = ecrit(std::vector<uint8_t>(128, 0xFF));
+        // The model's DO stays at 0 in a command frame: the byte reads back as 0x00.
+        int r = ecrit(std::vector<uint8_t>(128, 0x00));
         std::string sortie = testing::internal::GetCapturedStdout();
         if (n == 10001) {
             EXPECT_EQ(r, 0);
@@ -123,23 +124,29 @@ TEST_F(Microwire, pret_a_la_derniere_scrutation) {
     }
 }
 
-TEST_F(Microwire, support_vide_ligne_a_un) {
+TEST_F(Microwire, support_vide_ou_puce_plus_grande) {
+    // DATA_IN floats at 1 (empty socket), or a 93C86 still takes address bits where a 93C46 gives
+    // its dummy 0: every read, the read-back of a write and the erase's check say so and fail.
+    const std::string MUETTE = "EEPROM : pas de réponse de la puce (pas de bit 0 après l'adresse ";
     Pannes_simulateur vide;
     vide.sans_puce = true;
-    monte("93C46", {}, vide);
-    // DATA_IN floats at 1: every write looks ready at once, but the first byte reads back 0xFF;
-    // a read cannot tell, every byte reads 0xFF.
-    testing::internal::CaptureStdout();
-    EXPECT_EQ(ecrit(std::vector<uint8_t>(128, 0)), -1);
-    EXPECT_EQ(textes(),
-              std::vector<std::string>{"EEPROM : Adresse 0, Donnee envoyée 0, Donnée reçue FF"});
-    EXPECT_FALSE(carte->broches_support().vcc);
-    journal->vide();
-    auto lu = lit(0x55);
-    EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
-    EXPECT_TRUE(std::all_of(lu.begin(), lu.begin() + 128, [](uint8_t v) { return v == 0xFF; }));
-    EXPECT_EQ(lu[128], 0x55);
-    EXPECT_TRUE(textes().empty());
+    for (const bool rapide : {false, true}) {
+        for (const bool sans_puce : {true, false}) {
+            SCOPED_TRACE(std::to_string(rapide) + std::to_string(sans_puce));
+            eeprom_rapide = rapide ? 1 : 0;
+            monte("93C46", {}, sans_puce ? vide : Pannes_simulateur{}, sans_puce ? "" : "93C86");
+            journal->vide();
+            testing::internal::CaptureStdout();
+            EXPECT_EQ(ecrit(std::vector<uint8_t>(128, 0)), -1);
+            auto lu = lit(0x55);
+            EXPECT_EQ(Efface_EEPROM_serie(7), -1);
+            EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
+            EXPECT_EQ(lu[0], 0x55); // nothing read
+            ASSERT_EQ(textes().size(), 3u);
+            for (const std::string& t : textes()) EXPECT_EQ(t.rfind(MUETTE, 0), 0u) << t;
+            EXPECT_FALSE(carte->broches_support().vcc);
+        }
+    }
 }
 
 TEST_F(Microwire, plages_et_cellule_lente) {

@@ -80,15 +80,52 @@ TEST_F(Operations, puce_protegee_et_zones_desactivees) {
     Memoire_PIC m = image();
     m.config = 0x000D;
     ASSERT_EQ(ecrit_image(m), OPERATION_REUSSIE);
-    // IDs and configuration not read: compared equal; program not read: the chip side is FFFF.
+    // IDs and program not read: neither reported (nothing unread called identical or FFFF).
     le_ID_enable = 0;
     le_prog_enable = 0;
     std::optional<Rapport_comparaison> r = compare_image(m);
     ASSERT_TRUE(r);
-    EXPECT_NE(r->texte.find("ID0 identiques\n"), std::string::npos);
+    EXPECT_EQ(r->texte.find("ID0"), std::string::npos) << r->texte;
+    EXPECT_EQ(r->texte.find("programme"), std::string::npos) << r->texte;
+    EXPECT_EQ(r->texte.find("FFFFH"), std::string::npos) << r->texte;
     EXPECT_NE(r->texte.find("La mémoire est protégée\n"), std::string::npos);
-    EXPECT_NE(r->texte.find("Pour le mot n°0H on a : FFFFH dans le PIC au lieu de 2805H\n"),
-              std::string::npos);
+    EXPECT_NE(r->texte.find("Les données du PIC"), std::string::npos) << r->texte;
+    // A read of the protected chip gives only zeros: refused unless forced.
+    le_prog_enable = 1;
+    const std::string protegee = "La puce est protégée : la lecture ne rend que des zéros";
+    for (const bool forcer : {false, true}) {
+        Memoire_PIC lu;
+        EXPECT_EQ(lit_image(lu, forcer), forcer ? OPERATION_REUSSIE : OPERATION_ECHOUEE);
+        EXPECT_EQ(dernier_message().rfind(protegee, 0), 0u) << dernier_message();
+    }
+}
+
+TEST_F(Operations, image_qu_une_eprom_ne_peut_pas_garder_rien_n_est_brule) {
+    const struct {
+        const char* composant;
+        int adresse; // program word set to valeur, or -1 for ID 0
+        uint16_t valeur;
+        const char* message;
+    } cas[] = {
+        {"PIC16C622", -1, 0x35,
+         "Les ID ne gardent que 4 bits sur ce composant : 35 ne peut pas être écrit"},
+        {"PIC12C508", 1, 0x1A30,
+         "Le mot 1A30 à l'adresse 1H a plus de 12 bits, la largeur des mots du PIC12C508 : rien "
+         "n'a été écrit"},
+    };
+    for (const auto& c : cas) {
+        SCOPED_TRACE(c.composant);
+        prepare(c.composant);
+        Memoire_PIC m;
+        m.prog[0] = 0x0025;
+        if (c.adresse < 0)
+            m.id[0] = static_cast<uint8_t>(c.valeur);
+        else
+            m.prog[static_cast<std::size_t>(c.adresse)] = c.valeur;
+        EXPECT_EQ(ecrit_image(m), OPERATION_ECHOUEE);
+        EXPECT_EQ(dernier_message(), c.message);
+        EXPECT_EQ(eprom().suivi_programme(0).impulsions, 0);
+    }
 }
 
 TEST_F(Operations, echec_des_donnees_laisse_le_reste_intact) {

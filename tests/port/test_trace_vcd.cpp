@@ -8,6 +8,8 @@
 #include "port/trace_vcd.h"
 
 #include <cstdio>
+#include <filesystem>
+#include <iterator>
 #include <map>
 #include <memory>
 #include <optional>
@@ -223,6 +225,20 @@ TEST_F(Trace, fichier_impossible_laisse_passer_les_acces) {
     EXPECT_EQ(e.ecrits.size(), 4u);
     EXPECT_TRUE(backend().ouvert());
     installe_backend(nullptr);
+}
+
+TEST_F(Trace, l_ancienne_trace_reste_jusqu_a_la_fin) {
+    // The new trace is written beside the old one and takes its place only when complete.
+    test::ecrit_fichier(fichier, "ancienne trace\n");
+    demarre();
+    init_port();
+    EXPECT_EQ(test::lit_fichier(fichier), "ancienne trace\n");
+    const Vcd v = termine();
+    EXPECT_EQ(v.fronts.count("VCC"), 1u);
+    EXPECT_TRUE(messages.messages().empty());
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(rep.chemin()),
+                            std::filesystem::directory_iterator()),
+              1);
 }
 
 // The reference reader of the signal viewers' world: sigrok must decode an I2C start and address

@@ -80,6 +80,8 @@ TEST_F(Etat_puce, fichier_illisible_refuse_avec_message) {
         // The model takes the word, then gives up: the chip must come back blank.
         {"tronqué", "; puce PIC16F84\r\nmot 1234\r\n"},
         {"contenu rejeté", "; puce PIC16F84\r\nxyz\r\n"},
+        // Far more than any chip holds: refused before it is read whole.
+        {"trop grand", "; puce PIC16F84\r\nmot 1234\r\n" + std::string(5u << 20, ';')},
     };
     for (const Cas& c : cas) {
         SCOPED_TRACE(c.nom);

@@ -68,7 +68,7 @@ TEST_F(Interface, comparaison_mot_octet_id_et_configuration_differents) {
               "Le programme du PIC et celui en mémoire ne correspondent pas :\nPour le mot n°14H "
               "on a : 18CH dans le PIC au lieu de 1235H\n(2 mots différents en tout)\n"
               "Les données du PIC et celles en mémoire ne correspondent pas :\nPour le mot n°7H on "
-              "a : A7H dans le PIC au lieu de FFH\n(1 mots différents en tout)\n");
+              "a : A7H dans le PIC au lieu de FFH\n(1 octet différent en tout)\n");
 }
 
 TEST_F(Interface, comparaison_puce_protegee) {
@@ -86,7 +86,7 @@ TEST_F(Interface, comparaison_puce_protegee) {
               "Le programme du PIC et celui en mémoire ne correspondent pas :\nPour le mot n°0H "
               "on a : 0H dans le PIC au lieu de 100H\n(1024 mots différents en tout)\n"
               "Les données du PIC et celles en mémoire ne correspondent pas :\nPour le mot n°0H on "
-              "a : 0H dans le PIC au lieu de A0H\n(64 mots différents en tout)\n");
+              "a : 0H dans le PIC au lieu de A0H\n(64 octets différents en tout)\n");
 }
 
 TEST_F(Interface, comparaison_zones_desactivees_et_pic_sans_donnees) {
@@ -95,15 +95,17 @@ TEST_F(Interface, comparaison_zones_desactivees_et_pic_sans_donnees) {
     m_pic->config = 0x3FF8;
     lance(prepare_PIC_e);
     ASSERT_FALSE(visible(error_box)) << texte(error_msg);
-    // IDs and configuration not read: compared with themselves; program not read: chip FFFF.
-    le_ID_enable = le_config_enable = le_prog_enable = 0;
+    // Areas not read are not reported: neither called identical nor shown as FFFF.
+    le_ID_enable = le_config_enable = 0;
+    le_prog_deb = 2;
+    le_prog_fin = 3;
     m_pic->id[0] = 0x77;
     m_pic->config = 0x1234;
-    EXPECT_EQ(compare(), "ID0 identiques\nID1 identiques\nID2 identiques\nID3 identiques\n"
-                         "Les mot de configurations du PIC et de la mémoire sont identiques\n"
-                         "Le programme du PIC et celui en mémoire ne correspondent pas :\nPour le "
-                         "mot n°0H on a : FFFFH dans le PIC au lieu de 100H\n"
-                         "(1024 mots différents en tout)\n");
+    m_pic->prog[0] = 0x0001;
+    m_pic->prog[2] = 0x0102;
+    EXPECT_EQ(compare(), "Le programme du PIC et celui en mémoire ne correspondent pas :\nPour le "
+                         "mot n°2H on a : 10EH dans le PIC au lieu de 102H\n"
+                         "(1 mot différent en tout)\n");
 }
 
 TEST_F(Interface, comparaison_eeprom_une_seule_ligne) {
@@ -118,7 +120,7 @@ TEST_F(Interface, comparaison_eeprom_une_seule_ligne) {
     m_pic->donnee[0x28] = 0xFF;
     EXPECT_EQ(compare(), "Les données de l'EEPROM et celles en mémoire ne correspondent pas :\n"
                          "Pour le mot n°28H on a : 9H dans le PIC au lieu de FFH\n"
-                         "(2 mots différents en tout)\n");
+                         "(2 octets différents en tout)\n");
 }
 
 TEST_F(Interface, comparaison_sans_programmateur_le_message_seul) {

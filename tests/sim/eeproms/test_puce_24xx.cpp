@@ -251,8 +251,8 @@ TEST(Puce_24xx, etat_en_intel_hex) {
     auto q = puce_24("24C02", 256);
     EXPECT_TRUE(q->charge_etat_hex(texte));
     EXPECT_EQ(q->contenu(), m);
-    // Missing records leave 0xFF; an unknown chip, a bad checksum or an address beyond the array
-    // are refused and change nothing.
+    // Missing records leave 0xFF; an unknown chip, a bad checksum, an address beyond the array
+    // or a file cut before its end record are refused and change nothing.
     EXPECT_TRUE(q->charge_etat_hex("; puce 24C02\n:03001000010203E7\n:00000001FF\n"));
     std::vector<uint8_t> attendu(256, 0xFF);
     attendu[0x10] = 1;
@@ -263,6 +263,7 @@ TEST(Puce_24xx, etat_en_intel_hex) {
     EXPECT_FALSE(q->charge_etat_hex("; puce 24C02\n:03001000010203E8\n:00000001FF\n"));
     EXPECT_FALSE(q->charge_etat_hex("; puce 24C02\n:0200FF000102FC\n"));
     EXPECT_FALSE(q->charge_etat_hex(":00000001FF\n"));
+    EXPECT_FALSE(q->charge_etat_hex("; puce 24C02\n:03001000010203E7\n"));
     EXPECT_EQ(q->contenu(), attendu);
 }
 
