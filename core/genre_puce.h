@@ -41,8 +41,8 @@ struct Faits_genre {
     bool donnees;
     bool id_config;
     bool effacement; // the programmer can erase it
-    // A write skips the configuration word an image does not give (the later flash parts erase
-    // the whole chip and always write one).
+    // A write skips the configuration word an image does not give (the later flash parts leave
+    // it erased).
     bool config_facultative;
     uint16_t config_gardee; // configuration bits the chip keeps whatever the image says
     Bus_eeprom bus;

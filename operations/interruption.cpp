@@ -2,6 +2,7 @@
 #include "operations/interruption.h"
 
 #include "core/messages.h"
+#include "pic/flash_recente.h"
 #include "port/backend.h"
 #include "port/port.h"
 #include "sim/simulateur.h"
@@ -21,6 +22,11 @@ volatile std::sig_atomic_t operations_en_cours = 0;
 std::function<void(const std::string&)> annonce_interruption;
 
 extern "C" void sur_signal(int signal) {
+    if (flash::restauration_en_cours != 0) {
+        // The chip is erased: what the operation keeps is written back before the stop.
+        if (flash::signal_differe == 0) flash::signal_differe = signal;
+        return;
+    }
     if (operations_en_cours > 0) {
         if (signal_interruption == 0) signal_interruption = signal;
         return;

@@ -2,7 +2,9 @@
 // SIGINT, SIGTERM and SIGHUP in both front ends. During an operation on the programmer the
 // handler only notes the signal: the line driver stops at its next line change with the chip
 // powered down, the simulated chip is saved as far as it was written, the trace is closed and
-// the program ends with 128 + the signal's number. Outside an operation the signal ends the
+// the program ends with 128 + the signal's number. While a later flash PIC is erased and what
+// the operation keeps is not yet written back, the signal waits for that restore
+// (pic/flash_recente.h). Outside an operation the signal ends the
 // program the usual way.
 #pragma once
 

@@ -164,7 +164,7 @@ std::vector<std::string> protections_ecrites(const Memoire_PIC& m) {
     const Desc_PIC* p = pic_courant();
     if (!p || !config_ecrite(m) || p->famille < 0 || p->famille >= NB_FAMILLES) return noms;
     const Fusibles& f = tab_fuses[static_cast<std::size_t>(p->famille)];
-    for (const Num_fuse n : {F_CP0, F_CP1, F_CPD}) {
+    for (const Num_fuse n : {F_CP0, F_CP1, F_CPD, F_WRT}) {
         const uint32_t masque = f.masque[n];
         if ((m.config & masque) != masque) noms.push_back(noms_fuses[n]);
     }
@@ -198,8 +198,10 @@ std::optional<Rapport_comparaison> compare_image(const Memoire_PIC& m, bool forc
                 r.difference = true;
             }
         }
-        // The 12F6xx bandgap bits (13..12) are the chip's own: the writer keeps them.
-        const uint16_t hors_image = bits_usine_config(*p);
+        // The 12F6xx bandgap bits (13..12) are the chip's own: the writer keeps them; bits the
+        // part does not store are not compared either.
+        const auto hors_image =
+            static_cast<uint16_t>(bits_usine_config(*p) | (0x3FFF & ~bits_config_implementes(*p)));
         if (!z.config) {
             // Not read: nothing to say.
         } else if (!m.config_definie) {

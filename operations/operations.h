@@ -61,8 +61,9 @@ std::optional<Rapport_comparaison> compare_image(const Memoire_PIC& m, bool forc
 // "N mots différents" and one line per difference, for the full list.
 std::string texte_differences(const Rapport_comparaison& r);
 
-// The code and data protection fuses (CP0, CP1, CPD of the device's fuse layout) that writing m
-// turns on: its configuration word is written (config_ecrite) with a bit of one of them at 0.
+// The code, data and write protection fuses (CP0, CP1, CPD, WRT of the device's fuse layout) that
+// writing m turns on: its configuration word is written (config_ecrite, every PIC kind) with a
+// bit of one of them at 0.
 // Empty when the write protects nothing.
 std::vector<std::string> protections_ecrites(const Memoire_PIC& m);
 

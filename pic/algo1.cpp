@@ -78,7 +78,7 @@ void Efface_DM_et_PM() {
     for (int n : {F_CP0, F_CP1, F_DP, F_CPD})
         if ((config & f.masque[n]) == 0) protege = true;
     if (protege) {
-        Commence_Prog_Mode();
+        entree_programmation();
         Load_Configuration(0x3FFF);
         for (int k = 0; k < increments_vers_config; ++k) Increment_Adress();
         Commande_1();
@@ -89,7 +89,7 @@ void Efface_DM_et_PM() {
         Fini_Prog_Mode();
     }
 
-    Commence_Prog_Mode();
+    entree_programmation();
     if (le_data_enable != 0) {
         Bulk_Erase_Data_Memory();
         Begin_Programming();
@@ -110,7 +110,7 @@ int Algo1_Charge_ID_Config(const Memoire_PIC& m) {
     init_port();
     if (le_ID_enable != 0) {
         Power_on();
-        Commence_Prog_Mode();
+        entree_programmation();
         Load_Configuration(0x3FFF);
         const uint16_t ids[nb_id] = {m.id[0], m.id[1], m.id[2], m.id[3]};
         if (!ecrit_ids_verifies(ids, Begin_Programming)) return -1;
@@ -119,7 +119,7 @@ int Algo1_Charge_ID_Config(const Memoire_PIC& m) {
     }
     if (le_config_enable == 0) return 0;
     Power_on();
-    Commence_Prog_Mode();
+    entree_programmation();
     Load_Configuration(m.config);
     for (int k = 0; k < increments_vers_config; ++k) Increment_Adress();
     Begin_Programming();

@@ -61,7 +61,7 @@ int Algo3_Charge_ID_Config(const Memoire_PIC& m) {
     init_port();
     if (le_ID_enable != 0) {
         Power_on();
-        Commence_Prog_Mode();
+        entree_programmation();
         for (int k = 0; k < taille_prog() + 1; ++k) Increment_Adress();
         for (unsigned k = 0; k < 4; ++k) {
             const uint8_t v = m.id[k];
@@ -77,7 +77,7 @@ int Algo3_Charge_ID_Config(const Memoire_PIC& m) {
     }
     if (le_config_enable == 0) return 0;
     Power_on();
-    Commence_Prog_Mode(); // the counter stands at the configuration word
+    entree_programmation(); // the counter stands at the configuration word
     for (int p = 0; p < impulsions_config; ++p) impulsion(m.config);
     return verifie_config_et_termine(m.config, 0xFFF, "Mot de configuration :\n");
 }

@@ -4,6 +4,7 @@
 // alone by an internally timed, program-only cycle (8).
 #include "pic/algorithmes.h"
 #include "pic/flash_recente.h"
+#include "port/port.h"
 
 namespace {
 
@@ -11,8 +12,11 @@ namespace {
 constexpr int t_programmation_us = 5000; // program word, ID or configuration: tPROG, 4 ms
 constexpr int t_donnee_us = 8000;        // data byte: tDPROG, 6 ms
 constexpr int t_effacement_us = 10000;   // each bulk erase: tERA, 6 ms (10 ms is the usual wait)
+constexpr int t_avant_effacement_us = 10000; // in programming mode before a bulk erase of a
+                                             // written part
 
 void efface_tout() {
+    attente(t_avant_effacement_us);
     flash::efface_programme_et_donnees(t_effacement_us);
 }
 
@@ -24,11 +28,11 @@ void programme_octet() {
     flash::Begin_Programming_Only(t_donnee_us);
 }
 
-int ecrit_mots(const uint16_t* mots, int deb, int fin, int taille) {
-    return flash::ecrit_mots_un_a_un(flash::famille_62xa, mots, deb, fin, taille);
+int ecrit_mots(const uint16_t* mots, int deb, int fin, int taille, flash::Echecs* echecs) {
+    return flash::ecrit_mots_un_a_un(flash::famille_62xa, mots, deb, fin, taille, echecs);
 }
 
 } // namespace
 
-const flash::Famille_flash flash::famille_62xa = {true,          false,           efface_tout,
-                                                  programme_mot, programme_octet, ecrit_mots};
+const flash::Famille_flash flash::famille_62xa = {
+    true, false, efface_tout, programme_mot, programme_mot, programme_octet, ecrit_mots};

@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 // Algorithm 6: PIC12F629, 12F675, 16F630, 16F676. VPP before VDD; the factory oscillator
 // calibration (RETLW at the last program word) and bandgap bits (13..12 of the configuration
-// word) are read before the erase, written back after it, and the configuration word always
-// gets the chip's own bandgap bits; each word is programmed alone, externally timed (0x18 ..
-// 0x0A), program only.
+// word) are read before the erase, written back after it, and the configuration word, written
+// once after the program, always gets the chip's own bandgap bits; each word is programmed
+// alone, externally timed (0x18 .. 0x0A), program only.
 #include "pic/algorithmes.h"
 #include "pic/flash_recente.h"
 
@@ -29,11 +29,11 @@ void programme_octet() {
     flash::Begin_Programming_Only(t_donnee_us);
 }
 
-int ecrit_mots(const uint16_t* mots, int deb, int fin, int taille) {
-    return flash::ecrit_mots_un_a_un(flash::famille_12f6xx, mots, deb, fin, taille);
+int ecrit_mots(const uint16_t* mots, int deb, int fin, int taille, flash::Echecs* echecs) {
+    return flash::ecrit_mots_un_a_un(flash::famille_12f6xx, mots, deb, fin, taille, echecs);
 }
 
 } // namespace
 
 const flash::Famille_flash flash::famille_12f6xx = {
-    true, true, efface_tout, programme_mot, programme_octet, ecrit_mots};
+    true, true, efface_tout, programme_mot, programme_mot, programme_octet, ecrit_mots};

@@ -18,7 +18,7 @@ uint8_t* Lit_tout_de_DM(uint8_t* donnee);
 // the IDs alone, with a message. Reading the configuration word gives the image one.
 int Charge_ID_Config(const Memoire_PIC& m);
 void Lit_ID_Config(Memoire_PIC& m);
-// Whether a write programs the image's configuration word: a PIC of Algorithm 1, 2 or 3, the
+// Whether a write programs the image's configuration word: a PIC, the
 // area enabled and the word given.
 bool config_ecrite(const Memoire_PIC& m);
 

@@ -3,6 +3,7 @@
 
 #include "core/catalogue.h"
 #include "core/etat.h"
+#include "core/journal_calibration.h"
 #include "core/messages.h"
 #include "pic/commandes.h"
 #include "pic/passe.h"
@@ -12,24 +13,25 @@
 #include <algorithm>
 #include <cstdio>
 #include <optional>
+#include <string>
 #include <vector>
 
 namespace flash {
 
-namespace {
+volatile std::sig_atomic_t restauration_en_cours = 0;
+volatile std::sig_atomic_t signal_differe = 0;
 
-// Configuration bits the selected part keeps whatever the image says (the 12F6xx bandgap).
-uint16_t bits_gardes() {
-    const Desc_PIC* p = pic_courant();
-    return p ? bits_usine_config(*p) : 0;
-}
+namespace {
 
 constexpr int increments_config = 7; // from 0x2000 to the configuration word 0x2007
 constexpr int increments_id = 6;     // from 0x2000 to the device ID 0x2006
 constexpr unsigned adresse_config = 0x2007;
 constexpr uint16_t mot_vierge = 0x3FFF;
+constexpr uint16_t rien = 0xFFFF; // nothing to write at this address
+constexpr uint8_t octet_vierge = 0xFF;
 const char* const prefixe_programme = "Programme : ";
 const char* const prefixe_config = "Mot de Configuration :\n";
+const char* const prefixes_id[algo::nb_id] = {"ID0 : ", "ID1 : ", "ID2 : ", "ID3 : "};
 constexpr uint16_t retlw = 0x3400; // RETLW k: the factory oscillator calibration
 const char* const texte_calibration_illisible =
     "Le mot de calibration de l'oscillateur (adresse %X) vaut %X : ce n'est pas une "
@@ -37,10 +39,28 @@ const char* const texte_calibration_illisible =
     "mettez-la dans le fichier HEX et activez l'écriture du mot de calibration "
     "(_ECRIRE_OSC_INT_12C5XX dans conf_port).";
 
+template <class... T> std::string texte(const char* format, T... valeurs) {
+    char t[512];
+    std::snprintf(t, sizeof t, format, valeurs...);
+    return t;
+}
+
 void commande_seule(unsigned code) {
     data_a_1();
     attente(2);
     put_command(code);
+}
+
+// Configuration bits the selected part keeps whatever the image says (the 12F6xx bandgap), and
+// the bits it stores.
+uint16_t bits_gardes() {
+    const Desc_PIC* p = pic_courant();
+    return p ? bits_usine_config(*p) : 0;
+}
+
+uint16_t masque_config() {
+    const Desc_PIC* p = pic_courant();
+    return p ? bits_config_implementes(*p) : mot_vierge;
 }
 
 struct Plage {
@@ -70,17 +90,21 @@ Zones_ecrites zones_de_l_ecriture(int taille_prog, int taille_donnee) {
     return z;
 }
 
-uint16_t lit_config(const Famille_flash& f) {
+// IDs and configuration word, in one pass.
+void lit_espace_config(const Famille_flash& f, uint16_t ids[algo::nb_id], uint16_t& config) {
     debut_passe(f);
     Load_Configuration(mot_vierge);
-    for (int k = 0; k < increments_config; ++k) Increment_Adress();
-    const uint16_t config = Read_Data_From_Program_Memory();
+    for (int k = 0; k < algo::nb_id; ++k) {
+        ids[k] = Read_Data_From_Program_Memory();
+        Increment_Adress();
+    }
+    for (int k = algo::nb_id; k < increments_config; ++k) Increment_Adress();
+    config = Read_Data_From_Program_Memory();
     fin_passe();
-    return config;
 }
 
-// Every word from 0 to n - 1, whatever the address range.
-std::vector<uint16_t> lit_programme_entier(const Famille_flash& f, int n) {
+// Program words 0 to n - 1, or data bytes.
+std::vector<uint16_t> lit_mots(const Famille_flash& f, int n) {
     std::vector<uint16_t> mots(static_cast<std::size_t>(n));
     debut_passe(f);
     for (uint16_t& w : mots) {
@@ -91,7 +115,7 @@ std::vector<uint16_t> lit_programme_entier(const Famille_flash& f, int n) {
     return mots;
 }
 
-std::vector<uint8_t> lit_donnees_entieres(const Famille_flash& f, int n) {
+std::vector<uint8_t> lit_octets(const Famille_flash& f, int n) {
     std::vector<uint8_t> octets(static_cast<std::size_t>(n));
     debut_passe(f);
     for (uint8_t& b : octets) {
@@ -102,131 +126,298 @@ std::vector<uint8_t> lit_donnees_entieres(const Famille_flash& f, int n) {
     return octets;
 }
 
-void lit_ids(const Famille_flash& f, uint16_t ids[4]) {
-    debut_passe(f);
-    Load_Configuration(mot_vierge);
-    for (int k = 0; k < 4; ++k) {
-        ids[k] = Read_Data_From_Program_Memory();
-        Increment_Adress();
-    }
-    fin_passe();
-}
-
-int ecrit_octets(const Famille_flash& f, const uint8_t* octets, int deb, int fin, int taille) {
+int ecrit_octets(const Famille_flash& f, const uint8_t* octets, int deb, int fin, int taille,
+                 Echecs* echecs) {
+    deb = std::max(deb, 0);
+    fin = std::min(fin, taille - 1);
+    while (fin >= deb && octets[fin] == octet_vierge) --fin; // erased already
+    if (fin < deb) return 0;
+    Verification v{echecs};
     debut_passe(f);
     const bool fini = parcours_adresses(
         deb, fin, taille, 2, [taille] { return taille; },
         [&](int i) {
+            if (v.arret()) return false;
             const uint8_t b = octets[i];
             if ((Read_Data_From_Data_Memory() & 0xFF) == b) return true;
             Load_Data_For_Data_Memory(b);
             f.programme_octet();
-            const uint16_t lu = Read_Data_From_Data_Memory();
-            if ((lu & 0xFF) != b) {
-                prog_erreur(static_cast<unsigned>(i), b, lu, prefixe_programme);
-                return false;
-            }
-            return true;
+            return v.juste(static_cast<unsigned>(i), b, Read_Data_From_Data_Memory(), 0xFF,
+                           prefixe_programme);
         });
-    if (!fini) return -1;
-    fin_passe();
-    return 0;
+    return v.termine(fini);
 }
 
-int ecrit_ids(const Famille_flash& f, const uint16_t ids[4]) {
+// The IDs that are not blank, then the configuration word when there is one, in one pass.
+int ecrit_espace_config(const Famille_flash& f, const uint16_t ids[algo::nb_id],
+                        std::optional<uint16_t> config, Echecs* echecs) {
+    const bool des_ids =
+        std::any_of(ids, ids + algo::nb_id, [](uint16_t w) { return w != mot_vierge; });
+    if (!des_ids && !config) return 0;
+    Verification v{echecs};
     debut_passe(f);
     Load_Configuration(mot_vierge);
-    if (!algo::ecrit_ids_verifies(ids, f.programme_mot)) return -1;
-    fin_passe();
-    return 0;
+    for (int k = 0; k < algo::nb_id; ++k) {
+        if (ids[k] != mot_vierge && Read_Data_From_Program_Memory() != ids[k]) {
+            Load_Data_For_Program_Memory(ids[k]);
+            f.programme_mot();
+            if (!v.juste(static_cast<unsigned>(k), ids[k], Read_Data_From_Program_Memory(),
+                         mot_vierge, prefixes_id[k]))
+                return -1;
+        }
+        Increment_Adress();
+    }
+    if (config) {
+        for (int k = algo::nb_id; k < increments_config; ++k) Increment_Adress();
+        Load_Data_For_Program_Memory(*config);
+        f.programme_config();
+        // Only the bits the part stores; the factory bits against the value kept.
+        if (!v.juste(adresse_config, *config, Read_Data_From_Program_Memory(), masque_config(),
+                     prefixe_config))
+            return -1;
+    }
+    return v.termine(true);
 }
 
-// Writes the configuration word; with garde_bandgap its bits 13..12 are the chip's own.
-int ecrit_config(const Famille_flash& f, uint16_t config, bool garde_bandgap) {
-    debut_passe(f);
-    Load_Configuration(mot_vierge);
-    for (int k = 0; k < increments_config; ++k) Increment_Adress();
-    if (garde_bandgap)
-        config = static_cast<uint16_t>((config & ~bits_gardes()) |
-                                       (Read_Data_From_Program_Memory() & bits_gardes()));
-    Load_Data_For_Program_Memory(config);
-    f.programme_mot();
-    return algo::verifie_config_et_termine(config, adresse_config, prefixe_config);
+// What an erase took that the operation keeps, until the operation ends.
+struct Transaction {
+    const Famille_flash* famille = nullptr;
+    // Written last: the image's word, else the kept one or the erased one with the factory bits.
+    std::optional<uint16_t> config;
+    uint16_t bandgap = 0;           // the factory bits before the erase
+    std::optional<uint16_t> osccal; // the calibration word before the erase
+    bool osccal_en_attente = false; // the program write has it to give back
+    std::vector<std::string> bilan; // what was written back, what was lost
+    bool perte = false;
+};
+
+std::optional<Transaction> transaction;
+
+void note(Transaction& t, bool perdu, const std::string& ligne) {
+    t.bilan.push_back(ligne);
+    t.perte = t.perte || perdu;
 }
 
-// The chip's calibration word as the last erase found it (a RETLW), for an image that has no word
-// there: writing the calibration word is allowed, not its loss.
-std::optional<uint16_t> osccal_avant_effacement;
+// The OSCCAL word written back, or lost (its value is in the calibration journal).
+void note_osccal(Transaction& t, const Echecs& e, unsigned adresse) {
+    const bool perdu =
+        std::any_of(e.begin(), e.end(), [&](const Echec& x) { return x.adresse == adresse; });
+    const Desc_PIC* p = pic_courant();
+    note(t, perdu,
+         perdu
+             ? texte("Calibration OSCCAL perdue : la valeur %04X est dans %s",
+                     static_cast<unsigned>(*t.osccal), chemin_calibration(p ? p->nom : "").c_str())
+             : texte("Calibration OSCCAL %04X réécrite", static_cast<unsigned>(*t.osccal)));
+}
 
-// Erases the whole chip and writes back what the operation described by z will not write.
+// Kept words or bytes: how many were written back, how many lost (the first named).
+void note_zone(Transaction& t, const char* quoi, int gardes, const Echecs& e) {
+    if (gardes == 0 && e.empty()) return;
+    if (e.empty()) {
+        note(t, false, texte("%s gardés réécrits : %d", quoi, gardes));
+        return;
+    }
+    note(t, true,
+         texte("%s gardés perdus : %zu sur %d (adresse %X : %X lu au lieu de %X)", quoi, e.size(),
+               gardes, e.front().adresse, static_cast<unsigned>(e.front().lu),
+               static_cast<unsigned>(e.front().attendu)));
+}
+
+// Ends the operation's transaction: the calibration word and the configuration word that are
+// still to be written are written and checked, the held signal is handed to the line driver,
+// and after a failure or a signal the user is told what was written back and what was lost.
+// 0 when nothing failed.
+int ferme_transaction(bool echec) {
+    if (!transaction) return echec ? -1 : 0;
+    Transaction& t = *transaction;
+    const Famille_flash& f = *t.famille;
+    const Desc_PIC* p = pic_courant();
+    const int n = p ? p->taille_prog : 0;
+    if (t.osccal_en_attente && t.osccal && n > 0) {
+        std::vector<uint16_t> mots(static_cast<std::size_t>(n), rien);
+        mots.back() = *t.osccal;
+        Echecs e;
+        f.ecrit_programme(mots.data(), n - 1, n - 1, n, &e);
+        note_osccal(t, e, static_cast<unsigned>(n - 1));
+    }
+    const uint16_t masque = masque_config();
+    if (t.config && (*t.config & masque) != (mot_vierge & masque)) {
+        const uint16_t vierges[algo::nb_id] = {mot_vierge, mot_vierge, mot_vierge, mot_vierge};
+        Echecs e;
+        ecrit_espace_config(f, vierges, t.config, &e);
+        const uint16_t lu = e.empty() ? *t.config : e.front().lu;
+        if (const uint16_t gardes = bits_gardes(); gardes != 0) {
+            const bool perdu = (lu & gardes) != t.bandgap;
+            note(t, perdu,
+                 perdu ? texte("Calibration bandgap perdue : elle valait %04X (bits 13 et 12 "
+                               "du mot de configuration)",
+                               static_cast<unsigned>(t.bandgap))
+                       : texte("Calibration bandgap %04X réécrite",
+                               static_cast<unsigned>(t.bandgap)));
+        }
+        note(t, !e.empty(),
+             e.empty()
+                 ? texte("Mot de configuration %X réécrit", static_cast<unsigned>(lu & masque))
+                 : texte("Mot de configuration perdu : %X lu au lieu de %X",
+                         static_cast<unsigned>(lu), static_cast<unsigned>(*t.config)));
+    }
+    const int signal = signal_differe;
+    signal_differe = 0;
+    restauration_en_cours = 0;
+    const bool perte = t.perte;
+    if ((echec || perte || signal != 0) && !t.bilan.empty()) {
+        std::string m = signal != 0 ? "Opération interrompue après l'effacement de la puce ; "
+                                      "ce qu'elle devait garder a été réécrit d'abord :\n"
+                                    : "Après l'effacement de la puce :\n";
+        for (const std::string& l : t.bilan) m += l + "\n";
+        message_erreur(m, 0);
+    }
+    transaction.reset();
+    if (signal != 0) signal_interruption = signal; // the line driver stops at its next change
+    return echec || perte || signal != 0 ? -1 : 0;
+}
+
+// Reads what the erase takes and the operation described by z keeps, erases the whole chip and
+// writes back the data, program words, OSCCAL and IDs kept; the configuration word waits for the
+// end of the operation (ferme_transaction). 0, or -1 after a message.
 int efface_en_gardant(const Famille_flash& f, const Zones_ecrites& z) {
+    if (transaction) ferme_transaction(false); // an operation that did not end its own
     const Desc_PIC* p = pic_courant();
     const int n = p->taille_prog;
     const int nd = p->taille_donnee;
     const Fusibles& fu = tab_fuses[static_cast<std::size_t>(p->famille)];
-    const uint32_t masque_cp = fu.masque[F_CP0] | fu.masque[F_CP1];
-    const uint32_t masque_cpd = fu.masque[F_CPD];
+    const auto masque_cp = static_cast<uint16_t>(fu.masque[F_CP0] | fu.masque[F_CP1]);
+    const auto masque_cpd = static_cast<uint16_t>(fu.masque[F_CPD]);
+    const uint16_t gardes = bits_gardes();
 
-    const uint16_t config = lit_config(f);
+    uint16_t ids[algo::nb_id];
+    uint16_t config = 0;
+    lit_espace_config(f, ids, config);
     // A protected area reads 0: nothing of it can be kept.
     const bool programme_lisible = (config & masque_cp) == masque_cp;
     const bool donnees_lisibles = (config & masque_cpd) == masque_cpd;
     const int n_gardes = f.garde_calibration ? n - 1 : n;
-    const bool garde_programme =
-        programme_lisible && !(z.programme.deb <= 0 && z.programme.fin >= n_gardes - 1);
-    const bool garde_donnees =
-        donnees_lisibles && nd > 0 && !(z.donnees.deb <= 0 && z.donnees.fin >= nd - 1);
+    int dernier_mot = -1; // the last program word kept, the last data byte kept
+    for (int i = n_gardes - 1; programme_lisible && i >= 0 && dernier_mot < 0; --i)
+        if (!z.programme.contient(i)) dernier_mot = i;
+    int dernier_octet = -1;
+    for (int i = nd - 1; donnees_lisibles && i >= 0 && dernier_octet < 0; --i)
+        if (!z.donnees.contient(i)) dernier_octet = i;
     const bool garde_osccal = f.garde_calibration && !z.calibration;
+    const bool osccal_avec_programme = z.programme.fin >= z.programme.deb;
 
-    std::vector<uint16_t> programme(static_cast<std::size_t>(n), 0xFFFF);
-    osccal_avant_effacement.reset();
-    if (garde_programme || f.garde_calibration) {
-        const std::vector<uint16_t> lu = lit_programme_entier(f, n);
-        if (f.garde_calibration && programme_lisible && (lu.back() & 0x3F00) == retlw)
-            osccal_avant_effacement = lu.back();
-        if (garde_osccal && (lu.back() & 0x3F00) != retlw) {
-            // Not a calibration value: erasing would lose it for good.
-            char texte[400];
-            std::snprintf(texte, sizeof texte, texte_calibration_illisible, n - 1,
-                          static_cast<unsigned>(lu.back()));
-            message_erreur(texte, 0);
-            return -1;
-        }
-        for (int i = 0; i < n_gardes; ++i)
-            if (garde_programme && !z.programme.contient(i))
+    Transaction t;
+    t.famille = &f;
+    t.bandgap = static_cast<uint16_t>(config & gardes);
+    std::vector<uint16_t> programme(static_cast<std::size_t>(n), rien);
+    int mots_gardes = 0;
+    const int a_lire = f.garde_calibration ? n : dernier_mot + 1;
+    if (a_lire > 0) {
+        const std::vector<uint16_t> lu = lit_mots(f, a_lire);
+        for (int i = 0; i <= dernier_mot; ++i)
+            if (!z.programme.contient(i)) {
                 programme[static_cast<std::size_t>(i)] = lu[static_cast<std::size_t>(i)];
-        if (garde_osccal) programme.back() = lu.back();
+                if (lu[static_cast<std::size_t>(i)] != mot_vierge) ++mots_gardes;
+            }
+        if (f.garde_calibration) {
+            if ((lu.back() & 0x3F00) == retlw) t.osccal = lu.back();
+            if (garde_osccal && !t.osccal) {
+                // Not a calibration value: erasing would lose it for good.
+                message_erreur(
+                    texte(texte_calibration_illisible, n - 1, static_cast<unsigned>(lu.back())), 0);
+                return -1;
+            }
+            // Written back with the program when the operation writes some (the same pass goes
+            // there), else now.
+            if (garde_osccal && !osccal_avec_programme) programme.back() = *t.osccal;
+            t.osccal_en_attente = t.osccal && (!garde_osccal || osccal_avec_programme);
+        }
     }
-    std::vector<uint8_t> donnees(static_cast<std::size_t>(nd), 0xFF);
-    if (garde_donnees) {
-        const std::vector<uint8_t> lu = lit_donnees_entieres(f, nd);
-        for (int i = 0; i < nd; ++i)
-            if (!z.donnees.contient(i))
+    std::vector<uint8_t> donnees(static_cast<std::size_t>(nd), octet_vierge);
+    int octets_gardes = 0;
+    if (dernier_octet >= 0) {
+        const std::vector<uint8_t> lu = lit_octets(f, dernier_octet + 1);
+        for (int i = 0; i <= dernier_octet; ++i)
+            if (!z.donnees.contient(i)) {
                 donnees[static_cast<std::size_t>(i)] = lu[static_cast<std::size_t>(i)];
+                if (lu[static_cast<std::size_t>(i)] != octet_vierge) ++octets_gardes;
+            }
     }
-    uint16_t ids[4] = {mot_vierge, mot_vierge, mot_vierge, mot_vierge};
-    if (!z.ids) lit_ids(f, ids);
+    uint16_t ids_gardes[algo::nb_id] = {mot_vierge, mot_vierge, mot_vierge, mot_vierge};
+    if (!z.ids) std::copy(ids, ids + algo::nb_id, ids_gardes);
+    if (!z.config)
+        t.config = static_cast<uint16_t>(config | masque_cp | masque_cpd); // protection lifted:
+                                                                           // what it hid is gone
+    else if (gardes != 0)
+        t.config = static_cast<uint16_t>((mot_vierge & ~gardes) | t.bandgap);
 
+    restauration_en_cours = 1;
+    transaction = std::move(t);
     debut_passe(f);
     f.efface_tout();
     fin_passe();
 
-    if (nd > 0 && ecrit_octets(f, donnees.data(), 0, nd - 1, nd) != 0) return -1;
-    if (f.ecrit_programme(programme.data(), 0, n - 1, n) != 0) return -1;
-    if (!z.ids && ecrit_ids(f, ids) != 0) return -1;
-    if (!z.config) {
-        // The kept word, protection lifted: the contents it protected are gone.
-        const uint16_t libre = static_cast<uint16_t>(config | masque_cp | masque_cpd);
-        return ecrit_config(f, libre, false);
-    }
-    if (f.garde_calibration)
-        return ecrit_config(
-            f, static_cast<uint16_t>(mot_vierge & ~bits_gardes()) | (config & bits_gardes()),
-            false);
+    // Written back and checked; a word that fails does not stop the others.
+    Echecs e_donnees, e_programme, e_ids;
+    if (nd > 0) ecrit_octets(f, donnees.data(), 0, nd - 1, nd, &e_donnees);
+    f.ecrit_programme(programme.data(), 0, n - 1, n, &e_programme);
+    ecrit_espace_config(f, ids_gardes, std::nullopt, &e_ids);
+
+    Transaction& tr = *transaction;
+    note_zone(tr, "Octets de données", octets_gardes, e_donnees);
+    if (garde_osccal && !osccal_avec_programme)
+        note_osccal(tr, e_programme, static_cast<unsigned>(n - 1));
+    std::erase_if(e_programme,
+                  [n](const Echec& e) { return e.adresse == static_cast<unsigned>(n - 1); });
+    note_zone(tr, "Mots de programme", mots_gardes, e_programme);
+    const int ids_non_vierges = static_cast<int>(std::count_if(
+        ids_gardes, ids_gardes + algo::nb_id, [](uint16_t w) { return w != mot_vierge; }));
+    note_zone(tr, "ID", ids_non_vierges, e_ids);
+    if (tr.perte) return ferme_transaction(true);
     return 0;
 }
 
+// The write operation writes data, program, then IDs and configuration, each when enabled: the
+// first opens the transaction (erase), the IDs and configuration close it, and so does a failure
+// or, when no later area is enabled, the data or program write.
+int ouvre(const Famille_flash& f, const Desc_PIC& p) {
+    if (transaction) return 0;
+    return efface_en_gardant(f, zones_de_l_ecriture(p.taille_prog, p.taille_donnee));
+}
+
+int termine_zone(int resultat, bool suite) {
+    if (resultat != 0) return ferme_transaction(true);
+    return suite ? 0 : ferme_transaction(false);
+}
+
 } // namespace
+
+bool Verification::juste(unsigned adresse, uint16_t attendu, uint16_t lu, uint16_t masque,
+                         const char* prefixe) {
+    if ((lu & masque) == (attendu & masque)) return true;
+    if (echecs) {
+        echecs->push_back({adresse, attendu, lu});
+        return true;
+    }
+    prog_erreur(adresse, attendu, lu, prefixe);
+    ferme = true;
+    return false;
+}
+
+bool Verification::arret() const {
+    return !echecs && signal_differe != 0;
+}
+
+int Verification::termine(bool fini) {
+    if (!ferme) fin_passe();
+    return fini ? 0 : -1;
+}
+
+int dernier_a_ecrire(const uint16_t* mots, int deb, int fin, int taille) {
+    fin = std::min(fin, taille - 1);
+    while (fin >= deb && (mots[fin] == rien || mots[fin] == mot_vierge)) --fin;
+    return fin;
+}
 
 void Begin_Programming_Only(int attente_us) {
     commande_seule(8);
@@ -261,13 +452,17 @@ void efface_programme_et_donnees(int attente_us) {
 }
 
 void debut_passe(const Famille_flash& f) {
+    init_port(); // supply and programming voltage off
+    attente(t_decharge_us);
     if (!f.vpp_d_abord) {
-        algo::debut_passe();
+        Power_on();
+        algo::entree_programmation();
         return;
     }
-    init_port();
     Commence_Prog_Mode(); // CLK and DATA low, VPP on while VDD is still off
+    attente(algo::t_ppdp_us);
     Power_on();
+    attente(algo::t_hld0_us);
 }
 
 void fin_passe() {
@@ -283,56 +478,86 @@ uint16_t lit_id_composant(const Famille_flash& f) {
     return lu;
 }
 
-int ecrit_mots_un_a_un(const Famille_flash& f, const uint16_t* mots, int deb, int fin, int taille) {
+int ecrit_mots_un_a_un(const Famille_flash& f, const uint16_t* mots, int deb, int fin, int taille,
+                       Echecs* echecs) {
+    deb = std::max(deb, 0);
+    fin = dernier_a_ecrire(mots, deb, fin, taille);
+    if (fin < deb) return 0;
+    Verification v{echecs};
     debut_passe(f);
-    const int n = algo::taille_prog();
     const bool fini = parcours_adresses(
-        deb, fin, n, 0, [taille] { return taille; },
-        [&](int i) { return algo::ecrit_mot_verifie(i, mots[i], f.programme_mot); });
-    if (!fini) return -1;
-    fin_passe();
-    return 0;
+        deb, fin, taille, 0, [taille] { return taille; },
+        [&](int i) {
+            if (v.arret()) return false;
+            const uint16_t w = mots[i];
+            if (w == rien || Read_Data_From_Program_Memory() == w) return true;
+            Load_Data_For_Program_Memory(w & 0x3FFF);
+            f.programme_mot();
+            return v.juste(static_cast<unsigned>(i), w, Read_Data_From_Program_Memory(), 0x3FFF,
+                           prefixe_programme);
+        });
+    return v.termine(fini);
 }
 
-// The write operation writes data, program, then IDs and configuration, each when enabled: the
-// first of them erases the chip.
 int ecrit_donnees(const Famille_flash& f, const uint8_t* donnee) {
     const Desc_PIC* p = composant_choisi();
     if (!p) return -1;
-    if (efface_en_gardant(f, zones_de_l_ecriture(p->taille_prog, p->taille_donnee)) != 0) return -1;
-    return ecrit_octets(f, donnee, le_data_deb, le_data_fin, p->taille_donnee);
+    if (transaction) ferme_transaction(false); // data come first: a new operation
+    if (ouvre(f, *p) != 0) return -1;
+    return termine_zone(
+        ecrit_octets(f, donnee, le_data_deb, le_data_fin, p->taille_donnee, nullptr),
+        le_prog_enable != 0 || le_ID_enable != 0 || le_config_enable != 0);
 }
 
 int ecrit_programme(const Famille_flash& f, const uint16_t* prog) {
     const Desc_PIC* p = composant_choisi();
     if (!p) return -1;
-    if (le_data_enable == 0 &&
-        efface_en_gardant(f, zones_de_l_ecriture(p->taille_prog, p->taille_donnee)) != 0)
-        return -1;
-    const auto dernier = static_cast<std::size_t>(p->taille_prog - 1);
-    if (f.garde_calibration && osccal_avant_effacement && prog[dernier] == 0xFFFF) {
-        // Nothing to program there: the erased word gets the chip's calibration back.
-        std::vector<uint16_t> copie(prog, prog + TAILLE_PROG_MAX);
-        copie[dernier] = *osccal_avant_effacement;
-        return f.ecrit_programme(copie.data(), le_prog_deb, le_prog_fin,
-                                 algo::taille_ecriture_prog());
+    if (ouvre(f, *p) != 0) return -1;
+    Transaction& t = *transaction;
+    const int n = p->taille_prog;
+    int deb = le_prog_deb, fin = le_prog_fin, taille = algo::taille_ecriture_prog();
+    const uint16_t* mots = prog;
+    std::vector<uint16_t> copie;
+    if (t.osccal_en_attente) {
+        // The calibration word goes with the program: the image's when the range has it, else
+        // the chip's own. Until the write succeeds, the transaction keeps it to write back.
+        copie.assign(TAILLE_PROG_MAX, rien);
+        for (int i = std::max(deb, 0); i <= std::min(fin, taille - 1); ++i)
+            copie[static_cast<std::size_t>(i)] = prog[i];
+        uint16_t& calibration = copie[static_cast<std::size_t>(n - 1)];
+        if (calibration == rien) calibration = *t.osccal;
+        mots = copie.data();
+        deb = std::min(deb, n - 1);
+        fin = n - 1;
+        taille = n;
     }
-    return f.ecrit_programme(prog, le_prog_deb, le_prog_fin, algo::taille_ecriture_prog());
+    const int r = f.ecrit_programme(mots, deb, fin, taille, nullptr);
+    if (r == 0 && t.osccal_en_attente) {
+        t.osccal_en_attente = false;
+        if (copie[static_cast<std::size_t>(n - 1)] == *t.osccal)
+            note(t, false, texte("Calibration OSCCAL %04X réécrite", unsigned{*t.osccal}));
+    }
+    return termine_zone(r, le_ID_enable != 0 || le_config_enable != 0);
 }
 
 int ecrit_ids_config(const Famille_flash& f, const Memoire_PIC& m) {
     const Desc_PIC* p = composant_choisi();
     if (!p) return -1;
-    if (le_ID_enable == 0 && le_config_enable == 0) return 0;
-    if (le_data_enable == 0 && le_prog_enable == 0 &&
-        efface_en_gardant(f, zones_de_l_ecriture(p->taille_prog, p->taille_donnee)) != 0)
-        return -1;
-    if (le_ID_enable != 0) {
-        const uint16_t ids[4] = {m.id[0], m.id[1], m.id[2], m.id[3]};
-        if (ecrit_ids(f, ids) != 0) return -1;
+    if (!transaction && le_ID_enable == 0 && le_config_enable == 0) return 0;
+    if (ouvre(f, *p) != 0) return -1;
+    if (signal_differe != 0) return ferme_transaction(true); // stopped: only the restore
+    // An ID the image leaves at FF is left erased, as an absent configuration word is.
+    uint16_t ids[algo::nb_id];
+    for (int k = 0; k < algo::nb_id; ++k)
+        ids[k] = le_ID_enable != 0 && m.id[k] != 0xFF ? m.id[k] : mot_vierge;
+    std::optional<uint16_t> config;
+    if (le_config_enable != 0) {
+        const uint16_t gardes = bits_gardes();
+        config = static_cast<uint16_t>((m.config & ~gardes) | (transaction->bandgap & gardes));
     }
-    if (le_config_enable == 0) return 0;
-    return ecrit_config(f, m.config, f.garde_calibration);
+    if (ecrit_espace_config(f, ids, config, nullptr) != 0) return ferme_transaction(true);
+    if (config) transaction->config.reset(); // written
+    return ferme_transaction(false);
 }
 
 uint16_t* lit_programme(const Famille_flash& f, uint16_t* prog) {
@@ -355,9 +580,9 @@ void lit_ids_config(const Famille_flash& f, Memoire_PIC& m) {
     if (!composant_choisi()) return;
     debut_passe(f);
     Load_Configuration(mot_vierge);
-    for (int k = 0; k < 4; ++k) {
+    for (int k = 0; k < algo::nb_id; ++k) {
         if (le_ID_enable != 0) m.id[k] = static_cast<uint8_t>(Read_Data_From_Program_Memory());
-        if (k < 3) Increment_Adress();
+        if (k < algo::nb_id - 1) Increment_Adress();
     }
     if (le_config_enable != 0) {
         for (int k = 0; k < 4; ++k) Increment_Adress();
@@ -375,7 +600,8 @@ int efface(const Famille_flash& f) {
     effacees.programme = plage(le_prog_enable, 0, p->taille_prog - 1, p->taille_prog);
     effacees.donnees = plage(le_data_enable, 0, p->taille_donnee - 1, p->taille_donnee);
     effacees.ids = effacees.config = true;
-    return efface_en_gardant(f, effacees);
+    if (efface_en_gardant(f, effacees) != 0) return -1;
+    return ferme_transaction(false);
 }
 
 } // namespace flash

@@ -5,10 +5,15 @@
 
 namespace algo {
 
+void entree_programmation() {
+    Commence_Prog_Mode();
+    attente(t_hld0_us);
+}
+
 void debut_passe() {
     init_port();
     Power_on();
-    Commence_Prog_Mode();
+    entree_programmation();
 }
 
 void fin_passe() {

@@ -12,6 +12,14 @@ namespace algo {
 // ID locations, 0x2000 to 0x2003 on the 14-bit parts.
 constexpr int nb_id = 4;
 
+// Entry waits, lengthened by val_tempo like every wait: VPP high to VDD high on a VPP-first
+// entry (tPPDP), and the last supply edge to the first clock or data change (tHLD0). The data
+// sheets ask at least 5 µs for both.
+constexpr int t_ppdp_us = 10;
+constexpr int t_hld0_us = 10;
+
+// VPP on with CLK and DATA low, then the hold time before the first command.
+void entree_programmation();
 // Opens a programming pass: port, supply, program mode.
 void debut_passe();
 // Closes it: program mode off, supply off.

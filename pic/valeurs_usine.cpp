@@ -8,11 +8,22 @@ uint16_t mot_programme_vierge(const Desc_PIC& p) {
     return g && g->programme ? g->mot_vierge : 0x3FFF;
 }
 
+namespace {
+
+uint32_t masque_fuse(const Desc_PIC& p, Num_fuse n) {
+    if (p.famille < 0 || p.famille >= NB_FAMILLES) return 0;
+    return tab_fuses[static_cast<std::size_t>(p.famille)].masque[n];
+}
+
+} // namespace
+
 uint16_t config_vierge(const Desc_PIC& p) {
-    uint32_t zero = 0;
-    if (p.famille >= 0 && p.famille < NB_FAMILLES)
-        zero = tab_fuses[static_cast<std::size_t>(p.famille)].masque[F_ZERO];
-    return static_cast<uint16_t>(mot_programme_vierge(p) & ~zero);
+    return static_cast<uint16_t>(mot_programme_vierge(p) & ~masque_fuse(p, F_ZERO));
+}
+
+uint16_t bits_config_implementes(const Desc_PIC& p) {
+    return static_cast<uint16_t>(mot_programme_vierge(p) &
+                                 ~(masque_fuse(p, F_ZERO) | masque_fuse(p, F_TIRET)));
 }
 
 uint16_t bits_usine_config(const Desc_PIC& p) {

@@ -12,6 +12,8 @@ uint16_t mot_programme_vierge(const Desc_PIC& p);
 uint16_t config_vierge(const Desc_PIC& p);
 // Configuration bits the factory sets and every write keeps (12F6xx bandgap bits 13..12).
 uint16_t bits_usine_config(const Desc_PIC& p);
+// Configuration bits the part stores: neither unimplemented ("-", read 1) nor read as 0 ("0").
+uint16_t bits_config_implementes(const Desc_PIC& p);
 // Whether mot is a calibration instruction for the core: MOVLW k (0xCkk) on the 12-bit core,
 // RETLW k (0x34kk) on the 14-bit one.
 bool instruction_calibration(const Desc_PIC& p, uint16_t mot);

@@ -32,12 +32,11 @@ bool Puce_flash_recente::execute_des_la_mise_sous_tension() const {
     return fosc2 && (mem.config & fosc2) && !(mem.config & bit_fosc1) && !(mem.config & bit_mclre);
 }
 
-void Puce_flash_recente::broches(const Broches& b, int64_t t) {
+void Puce_flash_recente::broches_vues(const Broches& b, int64_t t) {
     if (!b.vcc) {
         refus = false;
     } else {
-        if (!vdd_vu && !b.vpp) debut_execution = t;          // VDD first: the part starts running
-        if (vdd_vu && vpp_vu && !b.vpp) debut_execution = t; // out of programming mode
+        if (!vdd_vu) debut_execution = t; // the part runs whenever VPP is not up
         if (vdd_vu && !vpp_vu && b.vpp && mode() == Mode_puce::execution && !refus &&
             execute_des_la_mise_sous_tension() && t - debut_execution > t_max_vdd_avant_vpp_ns) {
             refus = true;
@@ -50,7 +49,7 @@ void Puce_flash_recente::broches(const Broches& b, int64_t t) {
     Broches vue = b;
     if (refus) vue.vpp = false; // the running part ignores MCLR
     const Mode_puce avant = mode();
-    Puce_pic::broches(vue, t);
+    Puce_pic::broches_vues(vue, t);
     if (avant == Mode_puce::eteinte && mode() == Mode_puce::programmation) ++nb_entrees_vpp_d_abord;
 }
 
@@ -122,6 +121,8 @@ Puce_pic::Suite_commande Puce_flash_recente::commande(int code, int64_t t) {
         externe.actif = true;
         externe.debut = t;
         externe.ecriture = cible(t);
+        if (famille_b() && externe.ecriture.zone == Zone::config)
+            externe.ecriture.zone = Zone::aucune; // written by 8 only
         externe.duree_min = carac.t_externe_min_ns * (lente(externe.ecriture) ? 4 : 1);
         latch_groupe.fill(0x3FFF);
         return {};

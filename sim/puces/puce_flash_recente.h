@@ -14,7 +14,9 @@
 // the data EEPROM with it when CPD was on; in program space it clears program memory only, and
 // nothing on a protected chip. A part whose stored configuration selects the internal
 // oscillator with MCLR disabled runs code as soon as it has VDD: VPP raised more than
-// t_max_vdd_avant_vpp_ns after VDD is refused (the chip stays in run mode).
+// t_max_vdd_avant_vpp_ns after VDD rose is refused (the chip stays in run mode), and so is a
+// re-entry while the board still holds VDD. The 16F87xA writes its configuration word only
+// with the internally timed cycle (8): 0x18 .. 0x17 leaves it unchanged.
 #pragma once
 
 #include "sim/puces/puce_pic.h"
@@ -30,7 +32,6 @@ class Puce_flash_recente : public Puce_pic {
     explicit Puce_flash_recente(const Desc_PIC& d, const Pannes_puce& p = {},
                                 const Options_puce& o = {});
 
-    void broches(const Broches& b, int64_t t_ns) override;
     bool en_cycle(int64_t t_ns) const override;
     // 0x18 was decoded and its end command has not come yet.
     bool programmation_externe() const { return externe.actif; }
@@ -42,6 +43,7 @@ class Puce_flash_recente : public Puce_pic {
     int entrees_vpp_d_abord() const { return nb_entrees_vpp_d_abord; }
 
   protected:
+    void broches_vues(const Broches& b, int64_t t) override;
     void entree_programmation(int64_t t) override;
     void sortie_programmation(int64_t t) override;
     void avance(int64_t t) override;
@@ -95,7 +97,7 @@ class Puce_flash_recente : public Puce_pic {
     std::array<uint16_t, 8> latch_groupe{};
     Latch_donnee_flash latch_donnee;
 
-    // Pins as last seen, run mode start, and a refused entry (VPP kept from the base model).
+    // Pins as last seen, VDD's rise, and a refused entry (VPP kept from the base model).
     bool vdd_vu = false, vpp_vu = false;
     int64_t debut_execution = 0;
     bool refus = false;

@@ -152,6 +152,7 @@ void Puce_pic::efface_violations() {
 
 void Puce_pic::passe_en_programmation(int64_t t) {
     mode_ = Mode_puce::programmation;
+    t_entree = t;
     phase = Phase_donnees::aucune;
     nb_fronts = 0;
     registre = 0;
@@ -168,9 +169,27 @@ void Puce_pic::quitte_programmation(int64_t t) {
 }
 
 void Puce_pic::broches(const Broches& b, int64_t t) {
+    if (ligne_vcc && !b.vcc) t_coupure_vcc = t;
+    ligne_vcc = b.vcc;
+    Broches vue = b;
+    if (!b.vcc && prec.vcc) {
+        const int64_t t_chute = t_coupure_vcc + t_maintien_vdd_ns;
+        if (t < t_chute) {
+            vue.vcc = true;
+        } else {
+            Broches avant = prec;
+            avant.vcc = false;
+            broches_vues(avant, t_chute);
+        }
+    }
+    broches_vues(vue, t);
+}
+
+void Puce_pic::broches_vues(const Broches& b, int64_t t) {
     avance(t);
     Broches p = prec;
     prec = b;
+    if (b.vpp && !p.vpp) t_montee_vpp = t;
 
     // Supply first, then VPP, then the clock, as the pins of one port write settle.
     if (!b.vcc) {
@@ -181,7 +200,7 @@ void Puce_pic::broches(const Broches& b, int64_t t) {
     if (!p.vcc) {
         mode_ = Mode_puce::execution;
         if (b.vpp && p.vpp) {
-            if (carac.vpp_avant_vdd && !b.clk && !b.data)
+            if (carac.vpp_avant_vdd && !b.clk && !b.data && t - t_montee_vpp >= t_ppdp_min_ns)
                 passe_en_programmation(t);
             else
                 signale(Genre_violation::entree_refusee, t);
@@ -200,6 +219,14 @@ void Puce_pic::broches(const Broches& b, int64_t t) {
             quitte_programmation(t);
             mode_ = Mode_puce::execution;
         }
+        return;
+    }
+    if (mode_ == Mode_puce::programmation && (b.clk != p.clk || b.data != p.data) &&
+        t - t_entree < t_hld0_min_ns) {
+        // Too soon after the supply edge: the entry does not hold.
+        signale(Genre_violation::entree_refusee, t);
+        quitte_programmation(t);
+        mode_ = Mode_puce::execution;
         return;
     }
     if (mode_ != Mode_puce::programmation || b.clk == p.clk) return;

@@ -5,7 +5,10 @@
 // command sets.
 //
 // Entry: VPP rising with VDD on and CLK = DATA = 0 (VPP-first parts also take VDD rising under
-// VPP); the hold time of CLK and DATA after VPP is not checked. Read frames: the chip drives each
+// VPP, at least tPPDP after it); a clock or data change sooner than tHLD0 after that last supply
+// edge drops the entry (a violation; the chip stays in run mode, its data line released). VDD
+// is the board's: its decoupling capacitor holds it for t_maintien_vdd_ns after the supply line
+// goes off, so a re-entry sooner than that is VDD first. Read frames: the chip drives each
 // data bit from the rising edge of its clock until the next rising edge, leaves the start and
 // stop bits released, and releases the line after the 16th falling edge.
 #pragma once
@@ -67,9 +70,17 @@ class Puce_pic : public Modele_puce {
     static constexpr int adresse_panne = 0;
     static constexpr int bit_panne = 0;
 
+    // VDD stays above the chip's reset threshold this long after the supply line goes off.
+    static constexpr int64_t t_maintien_vdd_ns = 5'000'000;
+    // Shortest VPP-to-VDD delay of a VPP-first entry (tPPDP), and shortest hold of CLK and DATA
+    // after the last supply edge of an entry (tHLD0).
+    static constexpr int64_t t_ppdp_min_ns = 5'000;
+    static constexpr int64_t t_hld0_min_ns = 5'000;
+
     Puce_pic(const Desc_PIC& d, const Pannes_puce& p, const Options_puce& o);
 
-    void broches(const Broches& b, int64_t t_ns) override;
+    // The board's lines; the chip sees them through broches_vues, VDD held after the line.
+    void broches(const Broches& b, int64_t t_ns) final;
     bool sortie(int64_t t_ns) override;
     const Desc_PIC& description() const override { return desc; }
     std::string etat_hex() const override;
@@ -113,6 +124,8 @@ class Puce_pic : public Modele_puce {
         uint16_t valeur = 0; // word to send out on a read
     };
 
+    // The pins as the chip sees them (VDD held by the board), in time order.
+    virtual void broches_vues(const Broches& b, int64_t t);
     // Class hooks. entree_programmation sets the counter; sortie_programmation drops volatile
     // state (PC, latches) and settles a cycle or pulse in progress.
     virtual void entree_programmation(int64_t t) = 0;
@@ -184,7 +197,9 @@ class Puce_pic : public Modele_puce {
     uint16_t masque_zero = 0; // config bits that read 0
     uint16_t masque_cp0 = 0, masque_cp1 = 0, masque_cpd = 0;
 
-    Broches prec;
+    Broches prec;           // as the chip saw them
+    bool ligne_vcc = false; // the supply line itself
+    int64_t t_coupure_vcc = 0, t_montee_vpp = 0, t_entree = 0;
     Mode_puce mode_ = Mode_puce::eteinte;
     Phase_donnees phase = Phase_donnees::aucune;
     int nb_fronts = 0;     // clocks taken in the current command or frame

@@ -363,7 +363,7 @@ TEST_F(Catalogue_livre, dispositions_des_fusibles) {
           {F_FOSC1, 0x0002},
           {F_FOSC0, 0x0001}}},
         {12,
-         {{F_TIRET, 0x0E00},
+         {{F_ZERO, 0x0E00},
           {F_CPD, 0x0100},
           {F_CP0, 0x0080},
           {F_BODEN, 0x0040},

@@ -4,11 +4,14 @@
 #include "simulateur_pic.h"
 
 #include "hex/hex.h"
+#include "operations/interruption.h"
 #include "operations/operations.h"
 #include "pic/commandes.h"
 #include "pic/dispatch.h"
 #include "port/port.h"
 #include "sim/puces/puce_flash_recente.h"
+
+#include <csignal>
 
 namespace {
 
@@ -44,12 +47,15 @@ class Flash_recente : public Simulateur_pic {
             ASSERT_EQ(c().donnees[static_cast<std::size_t>(i)],
                       m.donnee[static_cast<std::size_t>(i)])
                 << "byte " << i;
-        for (std::size_t k = 0; k < 4; ++k) EXPECT_EQ(c().ids[k], id >= 0 ? id : m.id[k]);
-        EXPECT_EQ(c().config, osccal >= 0 ? (m.config & 0x0FFF) | bandgap : m.config);
+        // An ID at FF in the image is left erased.
+        for (std::size_t k = 0; k < 4; ++k)
+            EXPECT_EQ(c().ids[k], id >= 0 ? id : m.id[k] == 0xFF ? 0x3FFF : m.id[k]);
+        // 12F6xx: bits 11..9 read 0.
+        EXPECT_EQ(c().config, osccal >= 0 ? (m.config & 0x01FF) | bandgap : m.config);
     }
     // Blank, but for the factory calibration.
     void vierge(int osccal, uint16_t bandgap) {
-        Memoire_PIC m(osccal >= 0 ? 0x0FFF | bandgap : 0x3FFF);
+        Memoire_PIC m(osccal >= 0 ? 0x01FF | bandgap : 0x3FFF);
         contient(m, osccal, bandgap, 0x3FFF);
     }
 };
@@ -122,7 +128,8 @@ TEST_F(Flash_recente, chaque_partie_du_catalogue) {
         prepare(p.nom);
         const int osccal = puce().mot_calibration();
         const uint16_t bandgap = c().config & 0x3000;
-        Memoire_PIC m(osccal >= 0 ? 0x0FF7 | bandgap : 0x3FF7);
+        Memoire_PIC m(osccal >= 0 ? 0x01F7 | bandgap : 0x3FF7);
+        m.config_definie = true;
         const auto dernier = static_cast<std::size_t>(p.taille_prog - (osccal >= 0 ? 2 : 1));
         m.prog[0] = 0x2805;
         m.prog[dernier] = 0x0123;
@@ -187,7 +194,7 @@ TEST_F(Flash_recente, ce_que_l_ecriture_ne_reecrit_pas_est_garde) {
         ASSERT_EQ(efface_puce(), OPERATION_REUSSIE) << dernier_message();
         EXPECT_EQ(c().programme, attendu.programme);
         EXPECT_EQ(c().donnees[0], 0xFF);
-        EXPECT_EQ(c().config & 0x0FFF, 0x0FFF);
+        EXPECT_EQ(c().config & 0x01FF, 0x01FF);
         EXPECT_EQ(puce().nombre_violations(), 0);
         le_prog_enable = 1;
         termine_simulateur();
@@ -202,6 +209,7 @@ TEST_F(Flash_recente, vpp_avant_vdd_pour_les_puces_qui_demarrent_seules) {
         SCOPED_TRACE(nom);
         prepare(nom);
         Memoire_PIC m(static_cast<uint16_t>(config));
+        m.config_definie = true;
         m.prog[0] = 0x2805;
         ASSERT_EQ(ecrit_image(m), OPERATION_REUSSIE) << dernier_message();
         ASSERT_TRUE(dynamic_cast<Puce_flash_recente&>(puce()).execute_des_la_mise_sous_tension());
@@ -312,6 +320,165 @@ TEST_F(Flash_recente, algorithme_1_sur_un_16F877A_echoue) {
     EXPECT_EQ(ecrit_image(*m, true), OPERATION_ECHOUEE);
     EXPECT_NE(dernier_message().find("Adresse"), std::string::npos) << dernier_message();
     EXPECT_NE(c().programme[1], m->prog[1]) << "word 1 lost when word 2 of its group was written";
+}
+
+// A hobbyist's 12F675 project (internal oscillator, MCLR off, configuration through the
+// header's names): written, compared and read back; once written the part runs its code from
+// VDD on, and the second write still enters programming mode, VPP first after the supply has
+// decayed.
+TEST_F(Flash_recente, projet_12f675_a_oscillateur_interne_ecrit_deux_fois) {
+    prepare("PIC12F675");
+    const std::string hex = test::assemble("pic12f675_intrc.asm", "inhx32", rep);
+    ASSERT_FALSE(hex.empty());
+    const std::unique_ptr<Memoire_PIC> m = Lire_Fichier_Hex_PIC(hex);
+    ASSERT_TRUE(m);
+    const int osccal = puce().mot_calibration();
+    const uint16_t bandgap = c().config & 0x3000;
+    auto& modele = dynamic_cast<Puce_flash_recente&>(puce());
+    for (int fois = 1; fois <= 2; ++fois) {
+        SCOPED_TRACE(fois);
+        const int entrees = modele.entrees_vpp_d_abord();
+        ASSERT_EQ(ecrit_image(*m), OPERATION_REUSSIE) << dernier_message();
+        contient(*m, osccal, bandgap);
+        EXPECT_TRUE(modele.execute_des_la_mise_sous_tension());
+        EXPECT_GT(modele.entrees_vpp_d_abord(), entrees);
+        const std::optional<Rapport_comparaison> r = compare_image(*m);
+        ASSERT_TRUE(r);
+        EXPECT_FALSE(r->difference) << r->texte;
+        Memoire_PIC lu;
+        ASSERT_EQ(lit_image(lu), OPERATION_REUSSIE);
+        EXPECT_TRUE(std::equal(c().programme.begin(), c().programme.end(), lu.prog.begin()));
+        EXPECT_EQ(lu.config, c().config);
+    }
+    EXPECT_EQ(puce().nombre_violations(), 0) << nom_violation(puce().violations().front().genre);
+    EXPECT_TRUE(recus().empty()) << dernier_message();
+}
+
+// Every later flash family: the protection fuses of an image's configuration word are seen
+// (ecrire asks --proteger for them), and a file without configuration word leaves the erased
+// one, unprotected, with the 12F6xx's bandgap bits, and says so.
+TEST_F(Flash_recente, protection_et_fichier_sans_mot_de_configuration) {
+    struct Cas_config {
+        const char* nom;
+        uint16_t config;
+        std::vector<std::string> protections;
+    };
+    const Cas_config liste[] = {
+        {"PIC16F628A", 0x1FFF, {"CP0"}}, {"PIC16F628A", 0x3EFF, {"CPD"}},
+        {"PIC16F877A", 0x1FFF, {"CP0"}}, {"PIC16F877A", 0x39FF, {"WRT"}},
+        {"PIC12F675", 0x3F7F, {"CP0"}},  {"PIC16F676", 0x3EFF, {"CPD"}},
+        {"PIC12F629", 0x3FFF, {}},
+    };
+    for (const Cas_config& k : liste) {
+        SCOPED_TRACE(std::string(k.nom) + " " + std::to_string(k.config));
+        prepare(k.nom);
+        Memoire_PIC m(k.config);
+        m.prog[0] = 0x3000;
+        EXPECT_TRUE(protections_ecrites(m).empty()) << "no configuration word in the file";
+        m.config_definie = true;
+        EXPECT_EQ(protections_ecrites(m), k.protections);
+
+        // Written without one: the chip's old word (internal oscillator, MCLR off) is erased.
+        const bool c6xx = puce().mot_calibration() >= 0;
+        const uint16_t bandgap = c().config & 0x3000;
+        puce().contenu().config = static_cast<uint16_t>(c6xx ? 0x01C4 | bandgap : 0x3F50);
+        m.config_definie = false;
+        ASSERT_EQ(ecrit_image(m), OPERATION_REUSSIE) << dernier_message();
+        EXPECT_EQ(dernier_message(),
+                  "Le fichier ne contient pas de mot de configuration : il n'est pas écrit");
+        EXPECT_EQ(c().config, c6xx ? 0x01FF | bandgap : 0x3FFF);
+        EXPECT_EQ(c().programme[0], 0x3000);
+        EXPECT_FALSE(puce().programme_protege(0));
+        EXPECT_EQ(puce().nombre_violations(), 0);
+        termine_simulateur();
+    }
+}
+
+// A data-only write whose restore or write fails on a faulty chip: everything the write keeps is
+// still written back (program words, OSCCAL, IDs, configuration with its bandgap bits), no
+// protection appears, the write fails and says what was restored and what was lost.
+TEST_F(Flash_recente, la_restauration_va_au_bout_malgre_une_panne) {
+    struct Cas_panne {
+        const char* nom;
+        const char* panne;
+        uint16_t config;   // unprotected; the 12F6xx's with its bandgap bits
+        uint8_t octet;     // the data written
+        const char* bilan; // in the message
+    };
+    const Cas_panne liste[] = {
+        {"PIC12F675", "cellule-morte", 0x01C4, 0x42,
+         "Mots de programme gardés perdus : 1 sur 10 (adresse 0"},
+        {"PIC16F877A", "cellule-morte", 0x3F71, 0x42,
+         "Mots de programme gardés perdus : 1 sur 10 (adresse 0"},
+        {"PIC16F628A", "bit-colle", 0x3F50, 0x43, "Mots de programme gardés réécrits"},
+    };
+    for (const Cas_panne& k : liste) {
+        SCOPED_TRACE(std::string(k.nom) + " " + k.panne);
+        prepare(k.nom, {k.panne});
+        Contenu_pic& contenu = puce().contenu();
+        for (int i = 0; i < 10; ++i)
+            contenu.programme[static_cast<std::size_t>(i)] = static_cast<uint16_t>(0x2800 + 2 * i);
+        contenu.ids = {0x0002, 0x0004, 0x0006, 0x0008};
+        const bool c6xx = puce().mot_calibration() >= 0;
+        contenu.config = static_cast<uint16_t>((c6xx ? contenu.config & 0x3000 : 0) | k.config);
+        const Contenu_pic avant = contenu;
+
+        Memoire_PIC donnees;
+        donnees.donnee[0] = k.octet;
+        le_prog_enable = le_ID_enable = le_config_enable = 0;
+        EXPECT_EQ(ecrit_image(donnees), OPERATION_ECHOUEE);
+        le_prog_enable = le_ID_enable = le_config_enable = 1;
+        const std::string bilan = dernier_message();
+        EXPECT_NE(bilan.find("Après l'effacement de la puce :\n"), std::string::npos) << bilan;
+        EXPECT_NE(bilan.find(k.bilan), std::string::npos) << bilan;
+        if (c6xx) {
+            EXPECT_NE(bilan.find("Calibration OSCCAL " +
+                                 std::string(ui2Hex(avant.programme[1023], 4)) + " réécrite"),
+                      std::string::npos)
+                << bilan;
+            EXPECT_NE(bilan.find("Calibration bandgap"), std::string::npos) << bilan;
+        }
+        for (std::size_t i = 1; i < avant.programme.size(); ++i)
+            ASSERT_EQ(c().programme[i], avant.programme[i]) << "word " << i;
+        EXPECT_EQ(c().ids, avant.ids);
+        EXPECT_EQ(c().config, avant.config);
+        EXPECT_FALSE(puce().programme_protege(1));
+        EXPECT_FALSE(puce().donnees_protegees());
+        EXPECT_TRUE(hors_tension());
+        termine_simulateur();
+    }
+}
+
+// SIGINT during a program write, after the erase: the kept data, OSCCAL and bandgap bits are
+// written back first, then the stop is handed to the line driver.
+TEST_F(Flash_recente, interruption_apres_l_effacement_restaure_d_abord) {
+    prepare("PIC12F675");
+    puce().contenu().donnees[5] = 0x5A;
+    const Contenu_pic avant = puce().contenu();
+    installe_gestion_signaux([](const std::string&) {});
+    bool leve = false;
+    installe_puits_progression([&](float, const char*, int kind) {
+        if (kind == 0 && !leve) {
+            leve = true;
+            std::raise(SIGINT);
+        }
+    });
+    Memoire_PIC m;
+    for (int i = 0; i < 512; ++i) m.prog[static_cast<std::size_t>(i)] = 0x2800;
+    le_data_enable = 0;
+    EXPECT_EQ(ecrit_image(m), OPERATION_ECHOUEE);
+    EXPECT_EQ(signal_interruption, SIGINT);
+    signal_interruption = 0;
+    for (int s : {SIGINT, SIGTERM, SIGHUP}) std::signal(s, SIG_DFL);
+    installe_puits_progression({});
+    EXPECT_TRUE(leve);
+    EXPECT_NE(dernier_message().find("Opération interrompue après l'effacement"), std::string::npos)
+        << dernier_message();
+    EXPECT_EQ(c().donnees, avant.donnees);
+    EXPECT_EQ(c().programme[1023], avant.programme[1023]);
+    EXPECT_EQ(c().config, avant.config) << "the erased word with the factory bandgap bits";
+    EXPECT_NE(c().programme[511], 0x2800) << "the write stopped";
+    EXPECT_EQ(puce().nombre_violations(), 0);
 }
 
 } // namespace

@@ -35,21 +35,33 @@ class Programmateur_test {
     // Level of the data line: the programmer's output wired-AND with the chip's.
     bool ligne_data() { return b.data && puce.sortie(temps); }
 
-    // VDD on, CLK and DATA low, then VPP.
+    // VDD on, CLK and DATA low, then VPP, and the hold time before the first command.
     void entre() {
         vcc(true);
         clk(false);
         data(false);
         vpp(true);
+        attend_ns(Puce_pic::t_hld0_min_ns);
+    }
+    // VPP first: VPP, the delay, VDD, the hold time.
+    void entre_vpp_d_abord() {
+        clk(false);
+        data(false);
+        vpp(true);
+        attend_ns(Puce_pic::t_ppdp_min_ns);
+        vcc(true);
+        attend_ns(Puce_pic::t_hld0_min_ns);
     }
     void sort() {
         clk(false);
         data(false);
         vpp(false);
     }
+    // Out of programming mode, supply off, and the board's VDD decayed.
     void coupe() {
         sort();
         vcc(false);
+        attend_ns(Puce_pic::t_maintien_vdd_ns);
     }
 
     // One bit: CLK high, DATA set, CLK low (the chip takes it on the falling edge).

@@ -82,20 +82,60 @@ TEST_F(Flash_recente, oscillateur_interne_sans_MCLR_refuse_vdd_d_abord) {
         puce.contenu().config = k.config;
         ASSERT_TRUE(puce.execute_des_la_mise_sous_tension());
         Programmateur_test p(puce);
-        // VDD first, VPP 1 ms later: the part is running its code.
-        p.vcc(true);
-        p.attend_us(1000);
-        p.vpp(true);
-        EXPECT_EQ(puce.mode(), Mode_puce::execution);
-        EXPECT_EQ(p.lit(), 0x3FFFu);
-        EXPECT_EQ(puce.nombre_violations(Genre_violation::entree_refusee), 1);
-        p.coupe();
+        // VDD first, VPP 150 µs later: the part has not started yet; 250 µs or 1 ms later it is
+        // running its code.
+        int refus = 0;
+        for (auto [us, entre] :
+             {std::pair{150, true}, std::pair{250, false}, std::pair{1000, false}}) {
+            SCOPED_TRACE(us);
+            p.clk(false);
+            p.data(false);
+            p.vcc(true);
+            p.attend_us(us - 1);
+            p.vpp(true);
+            p.attend_ns(Puce_pic::t_hld0_min_ns);
+            EXPECT_EQ(puce.mode(), entre ? Mode_puce::programmation : Mode_puce::execution);
+            EXPECT_EQ(p.lit(), entre ? 0x2805u : 0x3FFFu);
+            refus += entre ? 0 : 1;
+            EXPECT_EQ(puce.nombre_violations(Genre_violation::entree_refusee), refus);
+            p.coupe();
+        }
         // VPP first, then VDD.
-        p.vpp(true);
-        p.vcc(true);
+        p.entre_vpp_d_abord();
         EXPECT_EQ(puce.mode(), Mode_puce::programmation);
         EXPECT_EQ(p.lit(), 0x2805u);
     }
+}
+
+// The 16F87xA's configuration word takes the internally timed cycle only; the 12F6xx's bits
+// 11..9 read 0 whatever is written, and a blank part reads 01FF with its bandgap bits.
+TEST_F(Flash_recente, mot_de_configuration_des_87xa_et_12f6xx) {
+    // Loads w at 0x2007, then programs it with the internally timed cycle (8) or 0x18 .. fin.
+    auto programme_config = [](Programmateur_test& p, unsigned w, int fin) {
+        p.charge(0, 0x3FFF);
+        p.incremente(7);
+        p.charge(2, w);
+        p.commande(fin < 0 ? 8 : 0x18);
+        p.attend_us(fin < 0 ? 10000 : 2000);
+        if (fin >= 0) p.commande(fin);
+        p.attend_us(100);
+    };
+    Puce_flash_recente b(pic("PIC16F877A"));
+    Programmateur_test p(b);
+    p.entre();
+    programme_config(p, 0x3F71, 0x17);
+    EXPECT_EQ(b.contenu().config, 0x3FFF) << "0x18 .. 0x17 leaves it";
+    p.coupe();
+    p.entre();
+    programme_config(p, 0x3F71, -1);
+    EXPECT_EQ(b.contenu().config, 0x3F71);
+
+    Puce_flash_recente c(pic("PIC12F675"));
+    EXPECT_EQ(c.contenu().config, 0x01FF | Puce_flash_recente::bandgap_usine);
+    Programmateur_test q(c);
+    q.entre_vpp_d_abord();
+    programme_config(q, 0x2FCC, -1);
+    EXPECT_EQ(q.lit(), 0x21CCu);
 }
 
 TEST_F(Flash_recente, effacements_selon_le_compteur) {
@@ -120,7 +160,7 @@ TEST_F(Flash_recente, effacements_selon_le_compteur) {
     p.commande(9);
     p.attend_us(10000);
     EXPECT_EQ(puce.contenu().programme[1023], 0x3FFF) << "OSCCAL lost";
-    EXPECT_EQ(puce.contenu().config, 0x3FFF) << "bandgap bits lost";
+    EXPECT_EQ(puce.contenu().config, 0x31FF) << "bandgap bits lost";
 
     // 16F877A: chip erase from configuration space clears everything, protection included.
     Puce_flash_recente b(pic("PIC16F877A"));

@@ -62,16 +62,72 @@ TEST_F(Protocole, puce_vpp_avant_vdd_entre_dans_les_deux_ordres) {
         auto* puce = dynamic_cast<Puce_pic*>(modele.get());
         ASSERT_NE(puce, nullptr);
         Programmateur_test p(*puce);
-        p.clk(false);
-        p.data(false);
-        p.vpp(true);
-        p.vcc(true);
+        p.entre_vpp_d_abord();
         EXPECT_EQ(puce->mode(), Mode_puce::programmation);
         p.coupe();
         p.entre();
         EXPECT_EQ(puce->mode(), Mode_puce::programmation);
         EXPECT_EQ(puce->nombre_violations(), 0);
     }
+}
+
+// tPPDP and tHLD0 below their minimum drop the entry: the part runs, reads give 0x3FFF. A
+// re-entry while the board still holds VDD is a VDD-first entry.
+TEST_F(Protocole, temps_d_entree_minimums_et_vdd_tenu_par_la_carte) {
+    struct Cas {
+        const char* nom;
+        const char* puce;
+        int64_t ppdp_ns, hld0_ns; // -1: VDD first
+        bool entre;
+    };
+    const int64_t ppdp = Puce_pic::t_ppdp_min_ns, hld0 = Puce_pic::t_hld0_min_ns;
+    for (Cas c : {Cas{"VDD d'abord", "PIC16F84", -1, hld0, true},
+                  Cas{"tHLD0 court", "PIC16F84", -1, hld0 - 2000, false},
+                  Cas{"tHLD0 court, EPROM", "PIC16C622", -1, hld0 - 2000, false},
+                  Cas{"VPP d'abord", "PIC16F628A", ppdp, hld0, true},
+                  Cas{"tPPDP court", "PIC16F628A", ppdp - 2000, hld0, false},
+                  Cas{"tHLD0 court, VPP d'abord", "PIC12F675", ppdp, hld0 - 2000, false}}) {
+        SCOPED_TRACE(c.nom);
+        std::unique_ptr<Modele_puce> modele = cree_puce(pic(c.puce), {});
+        auto& puce = dynamic_cast<Puce_pic&>(*modele);
+        puce.contenu().programme[0] = 0x0123;
+        Programmateur_test p(puce);
+        p.clk(false);
+        p.data(false);
+        if (c.ppdp_ns < 0) {
+            p.vcc(true);
+            p.vpp(true);
+        } else {
+            p.vpp(true);
+            p.attend_ns(c.ppdp_ns - 1000); // the next pin change takes 1 µs
+            p.vcc(true);
+        }
+        p.attend_ns(c.hld0_ns - 1000);
+        EXPECT_EQ(p.lit(), c.entre ? 0x0123u : 0x3FFFu);
+        EXPECT_EQ(puce.nombre_violations(Genre_violation::entree_refusee), c.entre ? 0 : 1);
+    }
+
+    // 12F675 running its code (internal oscillator, MCLR off): supply off for 1 ms, VDD is still
+    // there and the next entry is refused; after the board's decay it enters VPP first.
+    std::unique_ptr<Modele_puce> modele = cree_puce(pic("PIC12F675"), {});
+    auto& puce = dynamic_cast<Puce_pic&>(*modele);
+    puce.contenu().config = 0x21C4;
+    puce.contenu().programme[0] = 0x0123;
+    Programmateur_test p(puce);
+    p.entre_vpp_d_abord();
+    EXPECT_EQ(p.lit(), 0x0123u);
+    p.sort();
+    p.vcc(false);
+    p.attend_us(1000);
+    p.entre_vpp_d_abord();
+    EXPECT_EQ(p.lit(), 0x3FFFu);
+    EXPECT_EQ(puce.nombre_violations(Genre_violation::entree_refusee), 1);
+    p.sort();
+    p.vcc(false);
+    p.attend_ns(Puce_pic::t_maintien_vdd_ns);
+    p.entre_vpp_d_abord();
+    EXPECT_EQ(p.lit(), 0x0123u);
+    EXPECT_EQ(puce.nombre_violations(), 1);
 }
 
 TEST_F(Protocole, sortie_par_vpp_ou_vdd_remet_le_compteur_a_zero) {
@@ -88,11 +144,14 @@ TEST_F(Protocole, sortie_par_vpp_ou_vdd_remet_le_compteur_a_zero) {
     p.data(false);
     p.vpp(true);
     EXPECT_EQ(puce.compteur(), 0);
+    p.attend_ns(Puce_pic::t_hld0_min_ns);
     EXPECT_EQ(p.lit(), 0x0123u);
 
     p.charge(0, 0x3FFF); // configuration space
     EXPECT_EQ(puce.compteur(), 0x2000);
     p.vcc(false);
+    EXPECT_EQ(puce.mode(), Mode_puce::programmation) << "VDD held by the board";
+    p.attend_ns(Puce_pic::t_maintien_vdd_ns);
     EXPECT_EQ(puce.mode(), Mode_puce::eteinte);
     p.vpp(false);
     p.entre();

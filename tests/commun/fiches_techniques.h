@@ -1,0 +1,76 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
+// Chip facts copied by hand from Microchip's data sheets and programming specifications, with
+// the document each row comes from. Only tests read them: the catalogue, the chip-kind table,
+// the device-ID table, the algorithms (measured on the simulated programmer's clock) and the
+// simulated chips are checked against these literals, so that a fact wrong in both the
+// programmer and its simulator fails. A new family adds a Fiche_famille row and one
+// Fiche_composant row per device.
+#pragma once
+
+#include <cstdint>
+#include <span>
+
+namespace fiches {
+
+constexpr int64_t us = 1'000;
+constexpr int64_t ms = 1'000'000;
+
+struct Fiche_composant {
+    const char* nom;
+    const char* document;
+    int algo;
+    int taille_prog, taille_donnee;
+    int id_composant;            // word at 0x2006 with revision bits 0; -1: none
+    uint16_t config_implementes; // configuration bits the part stores
+    uint16_t config_zero;        // unimplemented bits that read 0 (the others read 1)
+    uint16_t config_usine;       // factory calibration bits of the configuration word
+    uint16_t protections;        // CP, CPD, WRT bits (0 = on)
+    int adresse_calibration;     // program word holding the oscillator calibration; -1: none
+    bool vpp_d_abord;            // entered VPP first
+};
+
+struct Fiche_famille {
+    int algo;
+    const char* document;
+    int code_effacement;        // bulk erase of program memory, or chip erase
+    int code_fin_externe;       // End Programming after 0x18; -1: 0x18 not used
+    bool config_par_8;          // configuration word programmed by the internally timed 8
+    int64_t t_programmation_ns; // 8 on a program word, ID or configuration word
+    int64_t t_donnee_ns;        // 8 on a data byte
+    int64_t t_effacement_ns;    // each erase
+    int64_t t_externe_ns;       // 0x18 to its End Programming; 0: not used
+    int64_t t_ppdp_ns;          // VPP high to VDD high on a VPP-first entry
+    int64_t t_hld0_ns;          // last supply edge to the first clock or data change
+};
+
+// clang-format off
+constexpr Fiche_composant composants[] = {
+    // nom          document  algo prog  data  ID      impl    zero    usine   protect cal    VPP first
+    {"PIC16F627A", "DS41196", 4, 1024, 128, 0x1040, 0x21FF, 0x0000, 0x0000, 0x2100, -1,    true},
+    {"PIC16F628A", "DS41196", 4, 2048, 128, 0x1060, 0x21FF, 0x0000, 0x0000, 0x2100, -1,    true},
+    {"PIC16F648A", "DS41196", 4, 4096, 256, 0x1100, 0x21FF, 0x0000, 0x0000, 0x2100, -1,    true},
+    {"PIC16F873A", "DS39589", 5, 4096, 128, 0x0E40, 0x2FCF, 0x0000, 0x0000, 0x2700, -1,    false},
+    {"PIC16F874A", "DS39589", 5, 4096, 128, 0x0E60, 0x2FCF, 0x0000, 0x0000, 0x2700, -1,    false},
+    {"PIC16F876A", "DS39589", 5, 8192, 256, 0x0E00, 0x2FCF, 0x0000, 0x0000, 0x2700, -1,    false},
+    {"PIC16F877A", "DS39589", 5, 8192, 256, 0x0E20, 0x2FCF, 0x0000, 0x0000, 0x2700, -1,    false},
+    {"PIC12F629",  "DS41191", 6, 1024, 128, 0x0F80, 0x31FF, 0x0E00, 0x3000, 0x0180, 0x3FF, true},
+    {"PIC12F675",  "DS41191", 6, 1024, 128, 0x0FC0, 0x31FF, 0x0E00, 0x3000, 0x0180, 0x3FF, true},
+    {"PIC16F630",  "DS41191", 6, 1024, 128, 0x10C0, 0x31FF, 0x0E00, 0x3000, 0x0180, 0x3FF, true},
+    {"PIC16F676",  "DS41191", 6, 1024, 128, 0x10E0, 0x31FF, 0x0E00, 0x3000, 0x0180, 0x3FF, true},
+};
+
+constexpr Fiche_famille familles[] = {
+    // algo document  erase fin   cfg 8  tPROG     tDPROG    tERA      0x18      tPPDP   tHLD0
+    {4, "DS41196", 0x09, -1,   true,  4 * ms, 6 * ms, 6 * ms, 0,      5 * us, 5 * us},
+    {5, "DS39589", 0x1F, 0x17, true,  8 * ms, 8 * ms, 8 * ms, 1 * ms, 5 * us, 5 * us},
+    {6, "DS41191", 0x09, 0x0A, false, 3 * ms, 6 * ms, 6 * ms, 2 * ms, 5 * us, 5 * us},
+};
+// clang-format on
+
+inline const Fiche_famille* famille(int algo) {
+    for (const Fiche_famille& f : familles)
+        if (f.algo == algo) return &f;
+    return nullptr;
+}
+
+} // namespace fiches
