@@ -53,3 +53,7 @@ void gestion_bar(int i, int n, int kind) {
 void installe_puits_progression(Puits_progression puits) {
     puits_progression = std::move(puits);
 }
+
+const Puits_progression& puits_progression_installe() {
+    return puits_progression;
+}

@@ -27,3 +27,5 @@ const char* legende_progression(int kind);
 using Puits_progression = std::function<void(float fraction, const char* legende, int kind)>;
 // Installs the progress sink (the front end also processes its pending events there).
 void installe_puits_progression(Puits_progression puits);
+// The sink now installed (empty when none).
+const Puits_progression& puits_progression_installe();

@@ -28,6 +28,24 @@ class Plage_entiere {
     int fin;
 };
 
+// Shows the progress of the protocol's writes under the caption "Effacement" while it lives.
+class Legende_effacement {
+  public:
+    Legende_effacement() : precedent(puits_progression_installe()) {
+        if (!precedent) return;
+        installe_puits_progression(
+            [this](float fraction, const char*, int kind) { precedent(fraction, "Effacement", kind); });
+    }
+    ~Legende_effacement() {
+        if (precedent) installe_puits_progression(precedent);
+    }
+    Legende_effacement(const Legende_effacement&) = delete;
+    Legende_effacement& operator=(const Legende_effacement&) = delete;
+
+  private:
+    Puits_progression precedent;
+};
+
 } // namespace
 
 int Efface_EEPROM() {
@@ -41,6 +59,7 @@ int Efface_EEPROM() {
         return 0;
     }
     const Bus_eeprom bus = bus_eeprom(*p);
+    const Legende_effacement legende;
     if (bus == Bus_eeprom::microwire)
         return Efface_EEPROM_serie(bits_adresse_serie(p->taille_donnee));
     const std::vector<uint8_t> vierge(TAILLE_DONNEE_MAX, 0xFF);

@@ -26,11 +26,11 @@ void ferme_rapports() {
     while (!rapports.empty()) gtk_widget_destroy(rapports.back());
 }
 
-void comparaison_du_PIC() {
+std::string comparaison_du_PIC() {
     // No programmer, another part in the socket, or a chip that could not be read: the message
     // only, no window.
     const std::optional<Rapport_comparaison> r = compare_image(*m_pic);
-    if (!r || r->lecture_echouee || r->refusee) return;
+    if (!r || r->lecture_echouee || r->refusee) return {};
     GtkWidget* f = gtk_window_new(GTK_WINDOW_TOPLEVEL);
     gtk_window_set_title(GTK_WINDOW(f), "Résulat de la comparaison");
     GtkWidget* l = gtk_label_new(r->texte_avec_totaux.c_str());
@@ -40,5 +40,6 @@ void comparaison_du_PIC() {
     rapports.push_back(f);
     g_signal_connect(f, "destroy", G_CALLBACK(oublie_rapport), nullptr);
     gtk_widget_show(l);
-    gtk_widget_show(f);
+    presente(f);
+    return r->difference ? "Différences : voir le rapport" : "Identique";
 }

@@ -33,8 +33,13 @@ void oublie_fenetre_principale(GtkWidget*, gpointer) {
     boutons = {};
 }
 
+std::string puce_support;
+
 void installe_port(const Options_korval& o) {
     simulateur_installe = installe_programmateur(o) && o.avec_simulateur;
+    puce_support.clear();
+    if (simulateur_installe)
+        if (const Desc_PIC* p = desc_puce_support(o.puce)) puce_support = p->nom;
 }
 
 #ifndef KORVAL_VERSION
@@ -48,7 +53,8 @@ const char* const usage =
     "\n"
     "Options :\n"
     "  --simulateur FICHIER  programmateur simulé, contenu de la puce gardé dans FICHIER\n"
-    "  --puce NOM            composant dans le support simulé (par défaut : celui choisi)\n"
+    "  --puce NOM            composant dans le support simulé (par défaut : celui choisi au\n"
+    "                        démarrage ; il y reste si on en choisit un autre ensuite)\n"
     "  --panne NOM           panne simulée (répétable, liste ci-dessous)\n"
     "  --ppdev PERIPH        port parallèle par ppdev (par exemple /dev/parport0)\n"
     "  --conf REP            répertoire de conf_PICS et conf_port\n"
@@ -84,6 +90,10 @@ const char* titre_principal(bool simule) {
 void quitte_boucle() {
     fin = true;
     if (gtk_main_level() > 0) gtk_main_quit();
+}
+
+const std::string& puce_du_support() {
+    return puce_support;
 }
 
 bool fin_demandee() {
@@ -123,6 +133,8 @@ void demarre_interface(const Options_korval& o, bool avec_minuterie) {
     else
         gtk_label_set_text(GTK_LABEL(type_PIC), "");
     met_a_jour_sensibilite();
+    // A message posted before the main window existed (a missing catalogue) comes on top of it.
+    if (gtk_widget_get_visible(error_box)) presente(error_box);
     if (avec_minuterie) id_minuterie = g_timeout_add(500, timeout, nullptr);
 }
 

@@ -36,7 +36,7 @@ void met_adresse(const std::string& texte) {
 
 void ouvre(const char* titre, int buffer) {
     gtk_window_set_title(GTK_WINDOW(modif_box), titre);
-    gtk_widget_show(modif_box);
+    presente(modif_box);
     gtk_widget_show(modif_adresse);
     modif_buffer = buffer;
     met_adresse(gtk_entry_get_text(GTK_ENTRY(modif_adresse)));

@@ -172,27 +172,37 @@ void confirme() {
     init_port();
 }
 
+GtkWidget* libelle_a_droite(const char* texte) {
+    GtkWidget* l = gtk_label_new(texte);
+    gtk_label_set_xalign(GTK_LABEL(l), 1.0f);
+    return l;
+}
+
 } // namespace
 
 void construit_Options_window() {
     Options_window = gtk_window_new(GTK_WINDOW_TOPLEVEL);
     gtk_window_set_title(GTK_WINDOW(Options_window), "Options");
+    gtk_container_set_border_width(GTK_CONTAINER(Options_window), BORDURE_FENETRE);
     GtkWidget* t = gtk_grid_new();
     gtk_container_add(GTK_CONTAINER(Options_window), t);
 
-    attache_fill(t, gtk_label_new("PORT :"), 2, 3, 1, 2, 0, 0);
-    attache(t, gtk_label_new("Type de programmateur :"), 1, 3, 2, 3, A_EXPAND | A_SHRINK | A_FILL,
-            A_RIEN, 0, 0);
+    // Each caption stands against its field.
+    attache_fill(t, libelle_a_droite("PORT :"), 2, 3, 1, 2, 0, 0);
+    attache(t, libelle_a_droite("Type de programmateur :"), 1, 3, 2, 3,
+            A_EXPAND | A_SHRINK | A_FILL, A_RIEN, 0, 0);
     table_autre = gtk_grid_new();
     gtk_widget_set_no_show_all(table_autre, TRUE);
     attache_fill(t, table_autre, 0, 5, 5, 10, 0, 0);
     for (int i = 0; i < NB_RANGEES; ++i)
-        attache_fill(table_autre, gtk_label_new(rangees[i].libelle), 2, 3, 4 + i, 5 + i, 0, 0);
+        attache_fill(table_autre, libelle_a_droite(rangees[i].libelle), 2, 3, 4 + i, 5 + i, 0, 0);
 
     combo_port = combo_liste(liste_ports, 3);
     attache(t, combo_port, 3, 5, 1, 2, A_RIEN, A_RIEN, 0, 0);
     combo_type = combo_liste(liste_types, 3);
     attache(t, combo_type, 3, 5, 2, 3, A_RIEN, A_RIEN, 0, 0);
+    // Against their captions, whatever their width.
+    for (GtkWidget* c : {combo_port, combo_type}) gtk_widget_set_halign(c, GTK_ALIGN_START);
     g_signal_connect(champ_combo(combo_type), "changed", G_CALLBACK(combo_type_changed),
                      combo_type);
 
@@ -229,17 +239,18 @@ void construit_Options_window() {
 
     g_signal_connect(Options_window, "delete-event", G_CALLBACK(reste_ouverte), nullptr);
     GtkWidget* ok = gtk_button_new_with_label("Ok");
-    attache_fill(t, ok, 11, 12, 5, 6, 10, 10);
+    // The two buttons one above the other, a small gap between them.
+    attache_fill(t, ok, 11, 12, 5, 6, 10, 3);
     g_signal_connect(ok, "clicked", G_CALLBACK(Options_Ok_Clicked), Options_window);
     GtkWidget* annuler = gtk_button_new_with_label("Annuler");
-    attache_fill(t, annuler, 11, 12, 7, 8, 10, 10);
+    attache_fill(t, annuler, 11, 12, 7, 8, 10, 3);
     g_signal_connect(annuler, "clicked", G_CALLBACK(Options_Annuler_Clicked), Options_window);
     gtk_widget_show_all(t);
     g_signal_connect(Options_window, "key-press-event", G_CALLBACK(touche_pressee), nullptr);
 }
 
 void Options_clicked(GtkWidget*, gpointer) {
-    gtk_window_present(GTK_WINDOW(Options_window));
+    presente(Options_window);
 }
 
 void put_options() {
@@ -261,6 +272,7 @@ void put_options() {
 
 void combo_type_changed(GtkEntry* champ, gpointer) {
     gtk_widget_set_visible(table_autre, std::string(gtk_entry_get_text(champ)) == "Autres");
+    taille_naturelle(Options_window);
 }
 
 void Options_Ok_Clicked(GtkWidget*, gpointer fenetre) {

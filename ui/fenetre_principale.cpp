@@ -3,6 +3,7 @@
 #include "core/catalogue.h"
 #include "ui/grille.h"
 #include "ui/interface.h"
+#include "ui/vue_defilante.h"
 #include "vue/vue_memoire.h"
 
 GtkWidget* fenetre_principale = nullptr;
@@ -30,6 +31,7 @@ GtkWidget* check_aff_MCLRE = nullptr;
 GtkWidget* check_aff_CPC = nullptr;
 GtkWidget* label_ID = nullptr;
 GtkWidget* entry_ID = nullptr;
+GtkWidget* label_etat = nullptr;
 Boutons_principaux boutons;
 
 namespace {
@@ -41,27 +43,28 @@ GtkWidget** const cases[NB_CASES_FUSIBLES] = {
     &check_aff_MCLRE,     &check_aff_CPC,
 };
 
-// Read-only text view with an outside vertical scroll bar on its adjustment.
-GtkWidget* vue_texte(GtkWidget** vue) {
-    GtkWidget* defilement = gtk_scrolled_window_new(nullptr, nullptr);
-    gtk_scrolled_window_set_policy(GTK_SCROLLED_WINDOW(defilement), GTK_POLICY_NEVER,
-                                   GTK_POLICY_EXTERNAL);
-    gtk_scrolled_window_set_min_content_height(GTK_SCROLLED_WINDOW(defilement), 120);
-    *vue = gtk_text_view_new();
-    gtk_text_view_set_editable(GTK_TEXT_VIEW(*vue), FALSE);
-    gtk_text_view_set_cursor_visible(GTK_TEXT_VIEW(*vue), FALSE);
-    gtk_text_view_set_monospace(GTK_TEXT_VIEW(*vue), TRUE);
-    gtk_container_add(GTK_CONTAINER(defilement), *vue);
-    return defilement;
-}
-
-GtkWidget* barre_de(GtkWidget* vue) {
-    return gtk_scrollbar_new(GTK_ORIENTATION_VERTICAL,
-                             gtk_scrollable_get_vadjustment(GTK_SCROLLABLE(vue)));
-}
-
 void clique(GtkWidget* b, GCallback f, gpointer data) {
     g_signal_connect(b, "clicked", f, data);
+}
+
+// "Programme :", the program view and its scroll bar.
+GtkWidget* volet_programme[3] = {};
+
+// A file dropped on the window: the first local one is read.
+void fichier_depose(GtkWidget*, GdkDragContext* contexte, gint, gint, GtkSelectionData* donnees,
+                    guint, guint temps, gpointer) {
+    gchar** uris = gtk_selection_data_get_uris(donnees);
+    bool lu = false;
+    for (gchar** u = uris; u && *u && !lu; ++u) {
+        gchar* nom = g_filename_from_uri(*u, nullptr, nullptr);
+        if (nom) {
+            lit_fichier_depose(nom);
+            lu = true;
+        }
+        g_free(nom);
+    }
+    g_strfreev(uris);
+    gtk_drag_finish(contexte, lu, FALSE, temps);
 }
 
 } // namespace
@@ -91,11 +94,37 @@ GtkWidget* bouton_colonne(GtkWidget* t, const char* texte, const char* motif, in
     return b;
 }
 
+void montre_etat(const std::string& texte) {
+    if (!label_etat) return;
+    gtk_label_set_text(GTK_LABEL(label_etat), texte.c_str());
+    gtk_widget_set_visible(label_etat, !texte.empty());
+}
+
+void montre_volet_programme(bool montre) {
+    for (GtkWidget* w : volet_programme)
+        if (w) gtk_widget_set_visible(w, montre);
+}
+
 void construit_contenu_principal() {
+    // The layout grid, then the status line below it.
+    GtkWidget* boite = gtk_box_new(GTK_ORIENTATION_VERTICAL, 6);
+    gtk_container_set_border_width(GTK_CONTAINER(fenetre_principale), BORDURE_FENETRE);
+    gtk_container_add(GTK_CONTAINER(fenetre_principale), boite);
     GtkWidget* t = gtk_grid_new();
     gtk_grid_set_row_homogeneous(GTK_GRID(t), TRUE);
     gtk_grid_set_column_homogeneous(GTK_GRID(t), TRUE);
-    gtk_container_add(GTK_CONTAINER(fenetre_principale), t);
+    gtk_box_pack_start(GTK_BOX(boite), t, TRUE, TRUE, 0);
+    label_etat = gtk_label_new("");
+    gtk_label_set_xalign(GTK_LABEL(label_etat), 0.0f);
+    gtk_label_set_ellipsize(GTK_LABEL(label_etat), PANGO_ELLIPSIZE_END);
+    gtk_widget_set_no_show_all(label_etat, TRUE);
+    gtk_box_pack_start(GTK_BOX(boite), label_etat, FALSE, FALSE, 0);
+    g_signal_connect(label_etat, "destroy", G_CALLBACK(gtk_widget_destroyed), &label_etat);
+
+    gtk_drag_dest_set(fenetre_principale, GTK_DEST_DEFAULT_ALL, nullptr, 0, GDK_ACTION_COPY);
+    gtk_drag_dest_add_uri_targets(fenetre_principale);
+    g_signal_connect(fenetre_principale, "drag-data-received", G_CALLBACK(fichier_depose),
+                     nullptr);
 
     GtkWidget* l = gtk_label_new("Programmateur pour : ");
     attache_fill(t, l, 4, 7, 0, 1, 0, 0);
@@ -125,26 +154,25 @@ void construit_contenu_principal() {
     gtk_widget_set_no_show_all(boutons.effacer, TRUE);
     gtk_widget_show(gtk_bin_get_child(GTK_BIN(boutons.effacer)));
 
-    // Device list: the names in catalogue order; "changed" only once the list is in.
-    boutons.combo_pic = gtk_combo_box_text_new_with_entry();
-    for (const Desc_PIC& p : tab_pic)
-        gtk_combo_box_text_append_text(GTK_COMBO_BOX_TEXT(boutons.combo_pic), p.nom.c_str());
-    GtkEntry* champ_pic = champ_combo(boutons.combo_pic);
-    g_signal_connect(champ_pic, "changed", G_CALLBACK(combo_pic_changed), boutons.effacer);
-    gtk_editable_set_editable(GTK_EDITABLE(champ_pic), FALSE);
+    boutons.combo_pic = construit_liste_composants(boutons.effacer);
     attache_fill(t, boutons.combo_pic, 11, 14, 9, 10, 0, 0);
 
     // Memory view.
     GtkWidget* m = gtk_grid_new();
     attache(t, m, 0, 7, 2, 10, A_EXPAND | A_FILL, A_EXPAND | A_FILL, 0, 0);
-    attache(m, gtk_label_new("Programme :"), 0, 2, 0, 1, A_RIEN, A_RIEN, 0, 0);
-    attache(m, vue_texte(&texte_P), 0, 1, 1, 3, A_SHRINK | A_FILL, A_EXPAND | A_SHRINK | A_FILL, 0,
+    volet_programme[0] = gtk_label_new("Programme :");
+    attache(m, volet_programme[0], 0, 2, 0, 1, A_RIEN, A_RIEN, 0, 0);
+    volet_programme[1] = cree_vue_defilante(&texte_P, &volet_programme[2]);
+    attache(m, volet_programme[1], 0, 1, 1, 3, A_SHRINK | A_FILL, A_EXPAND | A_SHRINK | A_FILL, 0,
             0);
-    attache(m, barre_de(texte_P), 1, 2, 1, 3, A_FILL, A_EXPAND | A_SHRINK | A_FILL, 0, 0);
+    attache(m, volet_programme[2], 1, 2, 1, 3, A_FILL, A_EXPAND | A_SHRINK | A_FILL, 0, 0);
+    for (GtkWidget*& w : volet_programme)
+        g_signal_connect(w, "destroy", G_CALLBACK(gtk_widget_destroyed), &w);
     attache(m, gtk_label_new("Données :"), 0, 2, 3, 4, A_RIEN, A_RIEN, 0, 0);
-    attache(m, vue_texte(&texte_D), 0, 1, 4, 6, A_EXPAND | A_SHRINK | A_FILL,
+    GtkWidget* barre_d = nullptr;
+    attache(m, cree_vue_defilante(&texte_D, &barre_d), 0, 1, 4, 6, A_EXPAND | A_SHRINK | A_FILL,
             A_EXPAND | A_SHRINK | A_FILL, 0, 0);
-    attache(m, barre_de(texte_D), 1, 2, 4, 6, A_FILL, A_EXPAND | A_SHRINK | A_FILL, 0, 0);
+    attache(m, barre_d, 1, 2, 4, 6, A_FILL, A_EXPAND | A_SHRINK | A_FILL, 0, 0);
     GtkTextBuffer* tampon = gtk_text_view_get_buffer(GTK_TEXT_VIEW(texte_P));
     // Every view shares one tag table: the fixed font for all lines, red for odd ones.
     GtkTextTagTable* tags = gtk_text_buffer_get_tag_table(tampon);

@@ -5,6 +5,8 @@
 #include "ui/grille.h"
 #include "ui/interface.h"
 
+#include <algorithm>
+
 GtkWidget* error_box = nullptr;
 GtkWidget* error_msg = nullptr;
 GtkWidget* prep_lect_ecr = nullptr;
@@ -51,11 +53,46 @@ void reponse_fichier(GtkDialog* d, gint reponse, gpointer ok) {
         cache_file_box(nullptr, d);
 }
 
+// 80 % of the work area of the monitor that shows the main window.
+bool taille_max_ecran(int& l_max, int& h_max) {
+    GdkDisplay* ecran = gdk_display_get_default();
+    if (!ecran) return false;
+    GdkWindow* w = fenetre_principale ? gtk_widget_get_window(fenetre_principale) : nullptr;
+    GdkMonitor* moniteur = w ? gdk_display_get_monitor_at_window(ecran, w)
+                             : gdk_display_get_primary_monitor(ecran);
+    if (!moniteur) moniteur = gdk_display_get_monitor(ecran, 0);
+    if (!moniteur) return false;
+    GdkRectangle zone;
+    gdk_monitor_get_workarea(moniteur, &zone);
+    l_max = zone.width * 8 / 10;
+    h_max = zone.height * 8 / 10;
+    return true;
+}
+
+// The chooser sizes itself from its saved settings and its font: brought back within bounds
+// whenever it would be larger.
+void borne_selection(GtkWidget* d) {
+    int l_max = 0, h_max = 0;
+    if (!taille_max_ecran(l_max, h_max)) return;
+    int l = 0, h = 0;
+    gtk_window_get_size(GTK_WINDOW(d), &l, &h);
+    if (l <= l_max && h <= h_max) return;
+    gtk_window_set_default_size(GTK_WINDOW(d), std::min(l, l_max), std::min(h, h_max));
+    gtk_window_resize(GTK_WINDOW(d), std::min(l, l_max), std::min(h, h_max));
+}
+
+gboolean selection_configuree(GtkWidget* d, GdkEvent*, gpointer) {
+    borne_selection(d);
+    return FALSE;
+}
+
 GtkWidget* selection_fichier(const char* titre, GtkFileChooserAction action, const char* ok,
                              void (*sur_ok)(GtkWidget*, gpointer)) {
     GtkWidget* d = gtk_file_chooser_dialog_new(
         titre, nullptr, action, "_Annuler", GTK_RESPONSE_CANCEL, ok, GTK_RESPONSE_ACCEPT, nullptr);
     gtk_dialog_set_default_response(GTK_DIALOG(d), GTK_RESPONSE_ACCEPT);
+    g_signal_connect(d, "configure-event", G_CALLBACK(selection_configuree), nullptr);
+    g_signal_connect_after(d, "map", G_CALLBACK(borne_selection), nullptr);
     g_signal_connect(d, "delete-event", G_CALLBACK(gtk_widget_hide_on_delete), nullptr);
     g_signal_connect(d, "response", G_CALLBACK(reponse_fichier),
                      reinterpret_cast<gpointer>(sur_ok));
@@ -76,6 +113,25 @@ GtkWidget* selection_fichier(const char* titre, GtkFileChooserAction action, con
 }
 
 } // namespace
+
+void presente(GtkWidget* f) {
+    if (fenetre_principale && f != fenetre_principale)
+        gtk_window_set_transient_for(GTK_WINDOW(f), GTK_WINDOW(fenetre_principale));
+    gtk_window_present(GTK_WINDOW(f));
+}
+
+void taille_naturelle(GtkWidget* f) {
+    GtkRequisition naturelle;
+    gtk_widget_get_preferred_size(f, nullptr, &naturelle);
+    gtk_window_resize(GTK_WINDOW(f), std::max(naturelle.width, 1), std::max(naturelle.height, 1));
+}
+
+
+void presente_selection(GtkWidget* d) {
+    borne_selection(d);
+    presente(d);
+    borne_selection(d);
+}
 
 void propose_fichier(GtkWidget* dialogue, const std::string& nom) {
     if (nom.empty()) return;
@@ -153,6 +209,8 @@ void construit_fenetres_secondaires() {
     au_clavier(prepare_PIC_box);
 
     modif_box = fenetre("Modification", true);
+    // Its buttons have no padding of their own: a border around the content.
+    gtk_container_set_border_width(GTK_CONTAINER(modif_box), BORDURE_FENETRE / 2);
     t = grille_dans(modif_box);
     attache_fill(t, gtk_label_new("Adresse :"), 0, 2, 0, 1, 10, 0);
     attache_fill(t, gtk_label_new("Donnee : "), 0, 2, 1, 2, 10, 0);
@@ -173,7 +231,8 @@ void construit_fenetres_secondaires() {
     gtk_widget_show_all(t);
     au_clavier(modif_box);
 
-    en_prog_box = fenetre("*****  En cours...  *****", true);
+    // Placed over the memory view when shown (ui/lancement_operations.cpp).
+    en_prog_box = fenetre("*****  En cours...  *****", false);
     t = grille_dans(en_prog_box);
     gtk_grid_set_row_homogeneous(GTK_GRID(t), TRUE);
     gtk_grid_set_column_homogeneous(GTK_GRID(t), TRUE);

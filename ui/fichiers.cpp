@@ -4,6 +4,7 @@
 #include "core/etat.h"
 #include "core/memoire.h"
 #include "core/messages.h"
+#include "hex/binaire.h"
 #include "hex/hex.h"
 #include "pic/commandes.h"
 #include "port/port.h"
@@ -46,6 +47,14 @@ void retient(const std::string& nom) {
 constexpr const char* DOSSIER_ECRIT = "korval-dossier";
 constexpr const char* NOM_ECRIT = "korval-nom";
 
+// Files read and written go to the desktop's recent files ("Récents" in the choosers).
+void ajoute_aux_recents(const std::string& nom) {
+    gchar* uri = g_filename_to_uri(nom.c_str(), nullptr, nullptr);
+    if (!uri) return;
+    gtk_recent_manager_add_item(gtk_recent_manager_get_default(), uri);
+    g_free(uri);
+}
+
 void montre_fichier(const std::string& nom) {
     if (!Fichier) return;
     const std::string t = nom_affichable(nom);
@@ -65,7 +74,7 @@ void ouvre_selection(gpointer choix) {
         gtk_file_chooser_set_current_name(
             fc, static_cast<const gchar*>(g_object_get_data(G_OBJECT(fc), NOM_ECRIT)));
     }
-    gtk_widget_show(lire_hex == 1 ? lire_file_box : ecrire_file_box);
+    presente_selection(lire_hex == 1 ? lire_file_box : ecrire_file_box);
 }
 
 } // namespace
@@ -93,7 +102,7 @@ void affiche_message(const std::string& texte, int fin) {
         gtk_widget_get_margin_start(error_msg) + gtk_widget_get_margin_end(error_msg);
     gtk_widget_set_size_request(error_msg, std::max(naturelle - marges, 1), -1);
     gtk_window_resize(GTK_WINDOW(error_box), 1, 1);
-    gtk_widget_show(error_box);
+    presente(error_box);
 }
 
 void error_ok_clicked(GtkWidget*, gpointer) {
@@ -109,14 +118,14 @@ void lire_hex_clicked(GtkWidget*, gpointer choix) {
     lire_hex = 1;
     gtk_window_set_title(GTK_WINDOW(choix), "Lecture");
     gtk_widget_hide(GTK_WIDGET(choix));
-    gtk_widget_show(GTK_WIDGET(choix));
+    presente(GTK_WIDGET(choix));
 }
 
 void ecrire_hex_clicked(GtkWidget*, gpointer choix) {
     lire_hex = 0;
     gtk_window_set_title(GTK_WINDOW(choix), "Ecrire");
     gtk_widget_hide(GTK_WIDGET(choix));
-    gtk_widget_show(GTK_WIDGET(choix));
+    presente(GTK_WIDGET(choix));
 }
 
 void prep_lect_ecr_pic(GtkWidget*, gpointer choix) {
@@ -130,15 +139,36 @@ void prep_lect_ecr_eeprom(GtkWidget*, gpointer choix) {
 }
 
 void lit_fichier_hex(const std::string& nom, int eeprom) {
+    montre_etat("");
     m_pic.reset();
     Lecture_hex bilan;
     m_pic = eeprom == 1 ? Lire_Fichier_Hex_EEPROM(nom, &bilan) : Lire_Fichier_Hex_PIC(nom, &bilan);
     if (!m_pic) m_pic = std::make_unique<Memoire_PIC>();
     montre_fichier(nom);
-    affiche_pic_mem();
+    ajoute_aux_recents(nom);
+    affiche_pic_mem_en_haut();
     // Said once, unless the reader has a message of its own in the window.
     const std::string hors = texte_hors_composant(bilan, eeprom == 1);
     if (bilan.messages == 0 && !hors.empty()) message_erreur(hors, 0);
+}
+
+void lit_fichier_depose(const std::string& nom) {
+    const Desc_PIC* p = pic_courant();
+    if (!p || operation_en_cours()) return;
+    retient(nom);
+    gchar* minuscule = g_ascii_strdown(nom.c_str(), -1);
+    const bool binaire = g_str_has_suffix(minuscule, ".bin");
+    g_free(minuscule);
+    if (!binaire) {
+        lit_fichier_hex(nom, est_pic(*p) ? 0 : 1);
+        return;
+    }
+    montre_etat("");
+    m_pic = Lire_Fichier_Binaire(nom);
+    if (!m_pic) m_pic = std::make_unique<Memoire_PIC>();
+    montre_fichier(nom);
+    ajoute_aux_recents(nom);
+    affiche_pic_mem_en_haut();
 }
 
 void lire_file_ok_sel(GtkWidget*, gpointer dialogue) {
@@ -171,11 +201,13 @@ void ecrire_file_ok_sel(GtkWidget*, gpointer dialogue) {
     g_object_set_data_full(G_OBJECT(dialogue), NOM_ECRIT, g_filename_display_name(base), g_free);
     g_free(base);
     gtk_widget_hide(GTK_WIDGET(dialogue));
+    montre_etat("");
     if (juste_donnee == 1)
         Ecrire_Fichier_Hex_EEPROM(nom, *m_pic);
     else
         Ecrire_Fichier_Hex_PIC(nom, *m_pic);
     montre_fichier(nom);
+    ajoute_aux_recents(nom);
 }
 
 void cache_file_box(GtkWidget*, gpointer dialogue) {
@@ -218,6 +250,20 @@ std::string adresse_aide() {
 
 void aide_clicked(GtkWidget*, gpointer) {
     const std::string adresse = adresse_aide();
+    // Without a browser nothing would happen: say where the pages are.
+    const char* navigateurs[] = {"kdehelp", "xdg-open"};
+    bool navigateur = false;
+    for (const char* n : navigateurs) {
+        gchar* chemin = g_find_program_in_path(n);
+        navigateur = navigateur || chemin;
+        g_free(chemin);
+    }
+    if (!navigateur) {
+        message_erreur("Aucun navigateur pour l'aide (ni kdehelp ni xdg-open) : ouvrez la page " +
+                           nom_affichable(adresse.substr(5)) + " dans un navigateur",
+                       0);
+        return;
+    }
     // The browser runs in a grandchild: the intermediate child ends at once and is collected, so
     // the program neither waits for the browser nor leaves a zombie behind.
     const pid_t enfant = fork();
@@ -226,8 +272,8 @@ void aide_clicked(GtkWidget*, gpointer) {
         if (fork() == 0) {
             // The browser gets no access to the programmer's I/O ports.
             abandonne_acces_ports();
-            execlp("kdehelp", "kdehelp", adresse.c_str(), static_cast<char*>(nullptr));
-            execlp("xdg-open", "xdg-open", adresse.c_str(), static_cast<char*>(nullptr));
+            for (const char* n : navigateurs)
+                execlp(n, n, adresse.c_str(), static_cast<char*>(nullptr));
             _exit(127);
         }
         _exit(0);

@@ -6,6 +6,9 @@
 
 enum : unsigned { A_RIEN = 0, A_EXPAND = 1, A_SHRINK = 2, A_FILL = 4 };
 
+// Border around the content of a window whose children have no padding (GNOME HIG: 6 to 12).
+constexpr int BORDURE_FENETRE = 12;
+
 inline void attache(GtkWidget* grille, GtkWidget* w, int gauche, int droite, int haut, int bas,
                     unsigned h, unsigned v, int xpad, int ypad) {
     gtk_grid_attach(GTK_GRID(grille), w, gauche, haut, droite - gauche, bas - haut);

@@ -106,6 +106,19 @@ GtkWidget* case_fusible(int index);
 // Text field of a combo box built with an entry.
 GtkEntry* champ_combo(GtkWidget* combo);
 
+// Shows a secondary window on top of the main window, transient for it (ui/fenetres.cpp).
+void presente(GtkWidget* fenetre);
+// Gives a window its natural size for what it now shows, smaller as well as larger.
+void taille_naturelle(GtkWidget* fenetre);
+// Sizes a file selection to at most 80 % of the monitor of the main window, then presents it.
+void presente_selection(GtkWidget* dialogue);
+
+// Status line under the memory view: the result of the last operation ("" clears it).
+extern GtkWidget* label_etat;
+void montre_etat(const std::string& texte);
+// The program pane, collapsed for a serial EEPROM so that the data pane takes the height.
+void montre_volet_programme(bool montre);
+
 // Building (ui/fenetres.cpp, ui/fenetre_principale.cpp).
 void construit_error_box();
 void construit_fenetre_principale(const char* titre); // the shell, start-up step 5
@@ -124,6 +137,8 @@ void demarre_interface(const Options_korval& o, bool avec_minuterie = true);
 // Destroys every window (without running destroy) and forgets the handles.
 void arrete_interface();
 void destroy(GtkWidget* w, gpointer data);
+// Name of the chip in the simulated socket, fixed at start-up ("" without the simulator).
+const std::string& puce_du_support();
 // Quits the main loop, or notes the request when no loop runs.
 void quitte_boucle();
 bool fin_demandee();
@@ -140,12 +155,18 @@ void oublie_quitter();
 
 // Memory view (ui/affichage_memoire.cpp).
 void affiche_pic_mem();
+// The same with both views back at their first line (a new image: a file or a read).
+void affiche_pic_mem_en_haut();
 
 // Device selection and configuration editor (ui/selection.cpp).
 void combo_pic_changed(GtkEntry* champ, gpointer effacer);
 void check_conf_change(GtkToggleButton* bouton, gpointer index);
 void combo_conf_change(GtkEntry* champ, gpointer data);
 void entry_ID_change(GtkEntry* champ, gpointer data);
+// The device list shows the selected device's name again (after a text typed or held meanwhile).
+void remontre_composant_choisi();
+// The device list: the catalogue grouped by kind, and a name typed with completion.
+GtkWidget* construit_liste_composants(GtkWidget* effacer);
 
 // Device operations (ui/lancement_operations.cpp).
 void prepare_PIC_e(GtkWidget* w, gpointer boite);
@@ -154,10 +175,11 @@ void prepare_PIC_r(GtkWidget* w, gpointer boite);
 void prepare_PIC_c(GtkWidget* w, gpointer boite);
 void ok_prepare_PIC_box(GtkWidget* w, gpointer boite);
 gboolean timeout(gpointer data);
-void envoie_vers_PIC();
-void recoit_du_PIC();
-void effacement_du_PIC();
-void comparaison_du_PIC();
+// Each body gives the status line of its success ("" after a failure, whose message was posted).
+std::string envoie_vers_PIC();
+std::string recoit_du_PIC();
+std::string effacement_du_PIC();
+std::string comparaison_du_PIC();
 // Progress sink: bar, caption, then every pending event.
 void progression_ui(float fraction, const char* legende, int kind);
 // True while the timer runs a device operation.
@@ -208,6 +230,8 @@ void aide_clicked(GtkWidget* w, gpointer data);
 std::string adresse_aide();
 // Reads a HEX file into a new image (the current one is released) and shows it.
 void lit_fichier_hex(const std::string& nom, int eeprom);
+// A file dropped on the main window: read as the chooser would read it for the selected device.
+void lit_fichier_depose(const std::string& nom);
 // A file read asked for during an operation, done once it has ended.
 void lecture_differee();
 // Pre-sets a file selection to a file-system name (its folder, and its name when saving).

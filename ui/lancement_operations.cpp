@@ -9,9 +9,11 @@
 #include "operations/interruption.h"
 #include "operations/operations.h"
 #include "sim/simulateur.h"
+#include "vue/bilan_operation.h"
 
-#include <utility>
+#include <algorithm>
 #include <cstdio>
+#include <utility>
 
 namespace {
 
@@ -35,40 +37,34 @@ void choisit(int operation, const char* titre, gpointer boite) {
     // Without a device (empty catalogue) no operation can be chosen.
     if (!pic_courant()) return;
     ecrire_pic = operation;
+    montre_etat("");
     gtk_window_set_title(GTK_WINDOW(boite), titre);
-    gtk_widget_show(GTK_WIDGET(boite));
+    presente(GTK_WIDGET(boite));
     // Return confirms each time, whichever button was clicked last: "Ok" is the default button.
     if (GtkWidget* ok = gtk_window_get_default_widget(GTK_WINDOW(boite))) gtk_widget_grab_focus(ok);
 }
 
-// The device list shows the selected device again if its text was changed while it was held.
-void resynchronise_liste() {
-    const Desc_PIC* p = pic_courant();
-    if (!p || !boutons.combo_pic) return;
-    GtkEntry* champ = champ_combo(boutons.combo_pic);
-    if (p->nom == gtk_entry_get_text(champ)) return;
-    g_signal_handlers_block_by_func(champ, reinterpret_cast<gpointer>(combo_pic_changed),
-                                    boutons.effacer);
-    gtk_entry_set_text(champ, p->nom.c_str());
-    g_signal_handlers_unblock_by_func(champ, reinterpret_cast<gpointer>(combo_pic_changed),
-                                      boutons.effacer);
-}
-
-// Runs one operation body with the image and the device held still.
-void execute(void (*corps)()) {
+// Runs one operation body with the image and the device held still; its result goes to the
+// status line with the time it took.
+void execute(std::string (*corps)()) {
     en_cours = true;
     met_a_jour_sensibilite();
+    const gint64 debut = g_get_monotonic_time();
+    std::string bilan;
     {
         // A signal meanwhile stops the operation with the chip powered down; the simulated chip
         // is kept after each operation, as a real one would be.
         Garde_operation garde;
-        corps();
+        bilan = corps();
         sauve_simulateur();
     }
+    if (!bilan.empty())
+        montre_etat(bilan + " — " +
+                    texte_secondes(static_cast<double>(g_get_monotonic_time() - debut) / 1e6));
     signale_violations();
     en_cours = false;
     met_a_jour_sensibilite();
-    resynchronise_liste();
+    remontre_composant_choisi();
     // What was asked for meanwhile and waited for the end.
     lecture_differee();
     confirmation_differee();
@@ -91,6 +87,26 @@ bool protection_acceptee() {
     return reponse == GTK_RESPONSE_YES;
 }
 
+// The progress window over the memory view, never over the button column: transient for the
+// main window, on top of it.
+void montre_progression() {
+    GtkWidget* volet = texte_D ? gtk_widget_get_parent(texte_D) : nullptr;
+    GdkWindow* principale = fenetre_principale ? gtk_widget_get_window(fenetre_principale) : nullptr;
+    if (volet && principale && gtk_widget_get_mapped(volet)) {
+        int x = 0, y = 0, dx = 0, dy = 0;
+        gdk_window_get_origin(principale, &x, &y);
+        gtk_widget_translate_coordinates(volet, fenetre_principale, 0, 0, &dx, &dy);
+        // No wider than the view.
+        const int largeur = gtk_widget_get_allocated_width(volet);
+        gtk_widget_set_size_request(util_label, -1, -1);
+        int naturelle = 0, minimum = 0;
+        gtk_widget_get_preferred_width(en_prog_box, &minimum, &naturelle);
+        if (naturelle > largeur) gtk_window_resize(GTK_WINDOW(en_prog_box), std::max(minimum, largeur), 1);
+        gtk_window_move(GTK_WINDOW(en_prog_box), x + dx, y + dy);
+    }
+    presente(en_prog_box);
+}
+
 } // namespace
 
 bool operation_en_cours() {
@@ -104,9 +120,11 @@ void met_a_jour_sensibilite() {
          {boutons.charger, boutons.lire, boutons.comparer, boutons.effacer, boutons.sauver_hex})
         gtk_widget_set_sensitive(w, pic);
     // What would free or replace what the operation uses waits for its end.
-    for (GtkWidget* w :
-         {boutons.lire_hex, boutons.combo_pic, boutons.modifier_prog, boutons.modifier_donnee})
+    for (GtkWidget* w : {boutons.lire_hex, boutons.combo_pic, boutons.modifier_donnee})
         gtk_widget_set_sensitive(w, pic && !en_cours);
+    // A serial EEPROM has no program memory to modify.
+    const Desc_PIC* p = pic_courant();
+    gtk_widget_set_sensitive(boutons.modifier_prog, p && est_pic(*p) && !en_cours);
     // Changing the base redraws the configuration panel, which writes into the image.
     gtk_widget_set_sensitive(boutons.combo_base, !en_cours);
     gtk_widget_set_sensitive(combo_aff_clock, !en_cours);
@@ -131,7 +149,7 @@ void prepare_PIC_c(GtkWidget*, gpointer boite) {
 
 void ok_prepare_PIC_box(GtkWidget*, gpointer boite) {
     gtk_widget_hide(GTK_WIDGET(boite));
-    gtk_widget_show(en_prog_box);
+    montre_progression();
     const char* legende = "";
     switch (ecrire_pic) {
     case 0:
@@ -157,7 +175,7 @@ void ok_prepare_PIC_box(GtkWidget*, gpointer boite) {
 
 gboolean timeout(gpointer) {
     if (ecrire_pic == -1) gtk_widget_hide(en_prog_box);
-    static void (*const corps[4])() = {recoit_du_PIC, envoie_vers_PIC, effacement_du_PIC,
+    static std::string (*const corps[4])() = {recoit_du_PIC, envoie_vers_PIC, effacement_du_PIC,
                                        comparaison_du_PIC};
     for (int k = 0; k < 4; ++k) {
         if (ecrire_pic != 10 + k) continue;
@@ -168,28 +186,31 @@ gboolean timeout(gpointer) {
         ecrire_pic = -1;
         execute(corps[k]);
         if (fin_demandee()) break; // quit asked for during the operation
-        gtk_widget_show(en_prog_box);
+        montre_progression();
     }
     return G_SOURCE_CONTINUE;
 }
 
 // The sequences themselves are shared with the command-line front end.
-void envoie_vers_PIC() {
+std::string envoie_vers_PIC() {
     // The image is held still from here: the question is about the word written.
-    if (!protection_acceptee()) return;
-    ecrit_image(*m_pic);
+    if (!protection_acceptee()) return {};
+    if (ecrit_image(*m_pic) != OPERATION_REUSSIE) return {};
+    return texte_bilan(Operation_faite::ecriture, *pic_courant(), *m_pic);
 }
 
-void recoit_du_PIC() {
+std::string recoit_du_PIC() {
     // A read that failed leaves the image as it was.
     Memoire_PIC lu = *m_pic;
-    if (lit_image(lu) != OPERATION_REUSSIE) return;
+    if (lit_image(lu) != OPERATION_REUSSIE) return {};
     *m_pic = std::move(lu);
-    affiche_pic_mem();
+    affiche_pic_mem_en_haut();
+    return texte_bilan(Operation_faite::lecture, *pic_courant(), *m_pic);
 }
 
-void effacement_du_PIC() {
-    efface_puce();
+std::string effacement_du_PIC() {
+    if (efface_puce() != OPERATION_REUSSIE) return {};
+    return texte_bilan(Operation_faite::effacement, *pic_courant(), *m_pic);
 }
 
 void progression_ui(float fraction, const char* legende, int) {

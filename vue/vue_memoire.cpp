@@ -6,24 +6,35 @@
 
 namespace {
 
-// Fills lines of `par_ligne` values; `valeur(i, buf)` appends value i.
-template <class Valeur> std::vector<Ligne_vue> lignes(int taille, int par_ligne, Valeur valeur) {
-    std::vector<Ligne_vue> resultat;
-    if (taille <= 0) return resultat;
-    resultat.reserve(static_cast<std::size_t>(taille / par_ligne + 1));
-    std::string tampon;
-    for (int debut = 0; debut < taille; debut += par_ligne) {
-        tampon = texte_adresse(debut);
-        tampon += ": ";
-        const int fin = debut + par_ligne < taille ? debut + par_ligne : taille;
-        for (int i = debut; i < fin; ++i) {
-            valeur(i, tampon);
-            tampon += ' ';
-        }
-        tampon += '\n';
-        const bool rouge = resultat.size() % 2 == 1;
-        resultat.push_back({tampon, rouge});
+// Line n of a dump of taille values, par_ligne a line; `valeur(i, buf)` appends value i.
+template <class Valeur>
+Ligne_vue ligne(int taille, int par_ligne, int n, std::string& tampon, Valeur valeur) {
+    const int debut = n * par_ligne;
+    tampon = texte_adresse(debut);
+    tampon += ": ";
+    const int fin = debut + par_ligne < taille ? debut + par_ligne : taille;
+    for (int i = debut; i < fin; ++i) {
+        valeur(i, tampon);
+        tampon += ' ';
     }
+    tampon += '\n';
+    return {tampon, n % 2 == 1};
+}
+
+int taille_programme(const Memoire_PIC& m, int taille_prog) {
+    return taille_prog < static_cast<int>(m.prog.size()) ? taille_prog
+                                                         : static_cast<int>(m.prog.size());
+}
+
+int taille_donnees(const Memoire_PIC& m, int taille_donnee) {
+    return taille_donnee < static_cast<int>(m.donnee.size()) ? taille_donnee
+                                                             : static_cast<int>(m.donnee.size());
+}
+
+template <class Ligne> std::vector<Ligne_vue> toutes(int n, Ligne ligne_n) {
+    std::vector<Ligne_vue> resultat;
+    resultat.reserve(static_cast<std::size_t>(n));
+    for (int k = 0; k < n; ++k) resultat.push_back(ligne_n(k));
     return resultat;
 }
 
@@ -45,30 +56,48 @@ std::string texte_adresse(int adresse) {
     return ui2Hex(adresse, adresse > 0xFFFF ? 5u : 4u);
 }
 
-std::vector<Ligne_vue> lignes_programme(const Memoire_PIC& m, int taille_prog) {
-    const int taille = taille_prog < static_cast<int>(m.prog.size())
-                           ? taille_prog
-                           : static_cast<int>(m.prog.size());
+int nb_lignes(int taille, int par_ligne) {
+    return taille <= 0 ? 0 : (taille + par_ligne - 1) / par_ligne;
+}
+
+int nb_lignes_programme(const Memoire_PIC& m, int taille_prog) {
+    return nb_lignes(taille_programme(m, taille_prog), MOTS_PAR_LIGNE);
+}
+
+int nb_lignes_donnees(const Memoire_PIC& m, int taille_donnee, int base) {
+    return nb_lignes(taille_donnees(m, taille_donnee), octets_par_ligne(base));
+}
+
+Ligne_vue ligne_programme(const Memoire_PIC& m, int taille_prog, int n) {
     char buf[8];
-    return lignes(taille, MOTS_PAR_LIGNE, [&](int i, std::string& t) {
-        t += ui2Hex(m.prog[static_cast<std::size_t>(i)], buf, 4);
-    });
+    std::string tampon;
+    return ligne(taille_programme(m, taille_prog), MOTS_PAR_LIGNE, n, tampon,
+                 [&](int i, std::string& t) { t += ui2Hex(m.prog[static_cast<std::size_t>(i)], buf, 4); });
+}
+
+Ligne_vue ligne_donnees(const Memoire_PIC& m, int taille_donnee, int base, int n) {
+    char buf[12];
+    std::string tampon;
+    return ligne(taille_donnees(m, taille_donnee), octets_par_ligne(base), n, tampon,
+                 [&](int i, std::string& t) {
+                     const unsigned v = m.donnee[static_cast<std::size_t>(i)];
+                     if (base == 0)
+                         t += ui2Hex(static_cast<int>(v), buf, 2);
+                     else if (base == 2)
+                         t += ui2Dec(v, buf, 3);
+                     else
+                         t += ui2Bin(v, buf, 8);
+                 });
+}
+
+std::vector<Ligne_vue> lignes_programme(const Memoire_PIC& m, int taille_prog) {
+    return toutes(nb_lignes_programme(m, taille_prog),
+                  [&](int n) { return ligne_programme(m, taille_prog, n); });
 }
 
 std::vector<Ligne_vue> lignes_donnees(const Memoire_PIC& m, int taille_donnee, int base) {
-    const int taille = taille_donnee < static_cast<int>(m.donnee.size())
-                           ? taille_donnee
-                           : static_cast<int>(m.donnee.size());
-    char buf[12];
-    return lignes(taille, octets_par_ligne(base), [&](int i, std::string& t) {
-        const unsigned v = m.donnee[static_cast<std::size_t>(i)];
-        if (base == 0)
-            t += ui2Hex(static_cast<int>(v), buf, 2);
-        else if (base == 2)
-            t += ui2Dec(v, buf, 3);
-        else
-            t += ui2Bin(v, buf, 8);
-    });
+    return toutes(nb_lignes_donnees(m, taille_donnee, base),
+                  [&](int n) { return ligne_donnees(m, taille_donnee, base, n); });
 }
 
 std::string texte_lignes(const std::vector<Ligne_vue>& lignes) {

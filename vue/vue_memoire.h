@@ -35,6 +35,13 @@ std::vector<Ligne_vue> lignes_programme(const Memoire_PIC& m, int taille_prog);
 // The same for the data bytes in the display base (hexadecimal 2 digits, decimal 3, binary 8).
 std::vector<Ligne_vue> lignes_donnees(const Memoire_PIC& m, int taille_donnee, int base);
 
+// The same, one line at a time: the number of lines, then line n (0 first), so that a view
+// formats only the lines it shows.
+int nb_lignes_programme(const Memoire_PIC& m, int taille_prog);
+int nb_lignes_donnees(const Memoire_PIC& m, int taille_donnee, int base);
+Ligne_vue ligne_programme(const Memoire_PIC& m, int taille_prog, int n);
+Ligne_vue ligne_donnees(const Memoire_PIC& m, int taille_donnee, int base, int n);
+
 // Both dumps as one text each (what a terminal prints), colours dropped.
 std::string texte_lignes(const std::vector<Ligne_vue>& lignes);
 

@@ -2,6 +2,7 @@
 #include "banc_ui.h"
 
 #include "core/repertoire_conf.h"
+#include "ui/vue_defilante.h"
 
 #include <algorithm>
 
@@ -47,6 +48,21 @@ std::string texte_vue(GtkWidget* vue) {
     std::string s = t;
     g_free(t);
     return s;
+}
+
+int lignes_en_tout(GtkWidget* vue) {
+    return static_cast<int>(gtk_adjustment_get_upper(defilement_de(vue)));
+}
+
+std::string lignes_montrees(GtkWidget* vue, const std::vector<Ligne_vue>& attendu) {
+    GtkAdjustment* adj = defilement_de(vue);
+    EXPECT_EQ(lignes_en_tout(vue), static_cast<int>(attendu.size()));
+    const auto premiere = static_cast<std::size_t>(gtk_adjustment_get_value(adj));
+    const auto page = static_cast<std::size_t>(gtk_adjustment_get_page_size(adj));
+    std::string t;
+    for (std::size_t n = premiere; n < attendu.size() && n < premiere + page; ++n)
+        t += attendu[n].texte;
+    return t;
 }
 
 bool visible(GtkWidget* w) {

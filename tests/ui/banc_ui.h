@@ -8,6 +8,7 @@
 #include "core/etat.h"
 #include "core/memoire.h"
 #include "ui/interface.h"
+#include "vue/vue_memoire.h"
 
 #include <gtk/gtk.h>
 
@@ -33,6 +34,10 @@ void choisit_fichier(GtkWidget* dialogue, const std::string& chemin);
 // Text of a label, of an entry, of a text view.
 std::string texte(GtkWidget* w);
 std::string texte_vue(GtkWidget* vue);
+// Lines of a memory view: all of them (its scroll bar's range), and those of attendu that it
+// should show now, from the first line its scroll bar shows, as one text.
+int lignes_en_tout(GtkWidget* vue);
+std::string lignes_montrees(GtkWidget* vue, const std::vector<Ligne_vue>& attendu);
 bool visible(GtkWidget* w);
 bool sensible(GtkWidget* w);
 std::string titre(GtkWidget* fenetre);

@@ -68,3 +68,21 @@ TEST_F(Aide, kdehelp_sinon_xdg_open) {
     aide_clicked(nullptr, nullptr);
     EXPECT_EQ(attend_fichier(bin.fichier("vu_kde")), "kdehelp " + adresse + "\n");
 }
+
+TEST_F(Interface, sans_navigateur_le_chemin_de_la_page_dans_la_fenetre_d_erreur) {
+    demarre();
+    const std::string chemin = g_getenv("PATH"), pwd = g_getenv("PWD") ? g_getenv("PWD") : "";
+    test::Repertoire_temp vide;
+    g_mkdir(rep.fichier("aide").c_str(), 0755);
+    test::ecrit_fichier(rep.fichier("aide/aide_sommaire.htm"), "<html></html>");
+    g_setenv("PWD", rep.chemin().c_str(), TRUE);
+    g_setenv("PATH", vide.chemin().c_str(), TRUE); // neither kdehelp nor xdg-open
+    aide_clicked(nullptr, nullptr);
+    g_setenv("PATH", chemin.c_str(), TRUE);
+    g_setenv("PWD", pwd.c_str(), TRUE);
+    EXPECT_TRUE(visible(error_box));
+    EXPECT_EQ(texte(error_msg), "Aucun navigateur pour l'aide (ni kdehelp ni xdg-open) : ouvrez la "
+                                "page " +
+                                    rep.fichier("aide/aide_sommaire.htm") +
+                                    " dans un navigateur");
+}

@@ -77,6 +77,8 @@ TEST_F(Interface, catalogue_absent_aucun_composant_puis_fin_sans_sauver) {
     EXPECT_TRUE(visible(error_box));
     EXPECT_EQ(texte(error_msg), "Le fichier conf_PICS n'existe pas\nLe programme va se terminer");
     EXPECT_EQ(erreur_fin, 1);
+    // Above the main window, not under it.
+    EXPECT_EQ(gtk_window_get_transient_for(GTK_WINDOW(error_box)), GTK_WINDOW(fenetre_principale));
     EXPECT_EQ(texte(type_PIC), "");
     EXPECT_EQ(texte(boutons.combo_pic), "");
     EXPECT_EQ(gtk_tree_model_iter_n_children(

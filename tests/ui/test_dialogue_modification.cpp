@@ -85,10 +85,10 @@ TEST_F(Interface, modification_les_trois_bases_dialogue_et_vue) {
 
     modif_mem_donnee(nullptr, nullptr);
     EXPECT_EQ(texte(modif_donnee), "7");
-    EXPECT_EQ(texte_vue(texte_D), texte_lignes(lignes_donnees(*m_pic, 64, 2)));
+    EXPECT_EQ(texte_vue(texte_D), lignes_montrees(texte_D, lignes_donnees(*m_pic, 64, 2)));
     base("Binaire");
     EXPECT_EQ(texte(modif_donnee), "00000111");
-    EXPECT_EQ(texte_vue(texte_D), texte_lignes(lignes_donnees(*m_pic, 64, 1)));
+    EXPECT_EQ(texte_vue(texte_D), lignes_montrees(texte_D, lignes_donnees(*m_pic, 64, 1)));
     base("Hexa");
     EXPECT_EQ(donnee_en_binaire, 0);
     EXPECT_EQ(texte(modif_donnee), "07");
@@ -239,6 +239,6 @@ TEST_F(Interface, modification_refusee_pendant_une_operation) {
     EXPECT_EQ(texte(modif_adresse), "0"); // not moved on: nothing was stored
     EXPECT_EQ(texte(modif_donnee), "1111111111111111");
     EXPECT_NE(texte_vue(texte_D), vue_avant);
-    EXPECT_EQ(texte_vue(texte_D), texte_lignes(lignes_donnees(*m_pic, 64, 1)));
+    EXPECT_EQ(texte_vue(texte_D), lignes_montrees(texte_D, lignes_donnees(*m_pic, 64, 1)));
     EXPECT_TRUE(sensible(boutons.combo_base));
 }

@@ -2,6 +2,10 @@
 // The main window's widgets and texts, and the dialog windows.
 #include "banc_ui.h"
 
+#include "core/messages.h"
+
+#include <functional>
+
 using namespace test_ui;
 
 namespace {
@@ -57,10 +61,23 @@ TEST_F(Interface, fenetre_principale_textes_cellules_et_soulignements) {
     EXPECT_EQ(liste_combo(boutons.combo_base),
               (std::vector<std::string>{"Hexa", "Decimale", "Binaire"}));
     EXPECT_FALSE(gtk_editable_get_editable(GTK_EDITABLE(champ_combo(boutons.combo_base))));
-    EXPECT_FALSE(gtk_editable_get_editable(GTK_EDITABLE(champ_combo(boutons.combo_pic))));
+    // The device list: grouped by kind, a name may be typed.
+    EXPECT_TRUE(gtk_editable_get_editable(GTK_EDITABLE(champ_combo(boutons.combo_pic))));
     EXPECT_EQ(liste_combo(boutons.combo_pic),
-              (std::vector<std::string>{"PIC16F84", "PIC16F876", "PIC16C84", "PIC12C671",
-                                        "PIC12C508", "93C46", "24C16", "25C040"}));
+              (std::vector<std::string>{"PIC 12 bits", "PIC 14 bits EPROM/OTP", "PIC flash",
+                                        "EEPROM I2C", "EEPROM Microwire", "EEPROM SPI"}));
+    GtkTreeModel* m = gtk_combo_box_get_model(GTK_COMBO_BOX(boutons.combo_pic));
+    GtkTreeIter flash, nom;
+    ASSERT_TRUE(gtk_tree_model_iter_nth_child(m, &flash, nullptr, 2));
+    std::vector<std::string> noms;
+    for (gboolean ok = gtk_tree_model_iter_children(m, &nom, &flash); ok;
+         ok = gtk_tree_model_iter_next(m, &nom)) {
+        gchar* t = nullptr;
+        gtk_tree_model_get(m, &nom, 0, &t, -1);
+        noms.push_back(t);
+        g_free(t);
+    }
+    EXPECT_EQ(noms, (std::vector<std::string>{"PIC16F84", "PIC16F876", "PIC16C84"}));
     cellule(boutons.combo_pic, 11, 14, 9, 10);
     cellule(type_PIC, 6, 12, 0, 1);
     cellule(Fichier, 2, 11, 1, 2);
@@ -169,4 +186,84 @@ TEST_F(Interface, insertion_les_titres_par_operation) {
     gtk_button_clicked(GTK_BUTTON(boutons.comparer));
     EXPECT_EQ(ecrire_pic, 3);
     EXPECT_TRUE(visible(prepare_PIC_box));
+}
+
+namespace {
+
+// Waits, for a bounded while, until the window's height satisfies ok.
+template <class Condition> int hauteur_quand(GtkWidget* f, Condition ok) {
+    int l = 0, h = 0;
+    for (int k = 0; k < 400; ++k) {
+        pompe();
+        gtk_window_get_size(GTK_WINDOW(f), &l, &h);
+        if (ok(h)) break;
+        g_usleep(5000);
+    }
+    return h;
+}
+
+} // namespace
+
+TEST_F(Interface, chaque_fenetre_ouverte_devant_la_principale) {
+    demarre();
+    struct {
+        const char* nom;
+        std::function<void()> ouvre;
+        GtkWidget* f;
+    } cas[] = {
+        {"insertion", [] { prepare_PIC_e(nullptr, prepare_PIC_box); }, prepare_PIC_box},
+        {"progression", [] { ok_prepare_PIC_box(nullptr, prepare_PIC_box); }, en_prog_box},
+        {"choix", [] { lire_hex_clicked(nullptr, prep_lect_ecr); }, prep_lect_ecr},
+        {"sélection", [] { prep_lect_ecr_pic(nullptr, prep_lect_ecr); }, lire_file_box},
+        {"modification", [] { modif_mem_prog(nullptr, nullptr); }, modif_box},
+        {"options", [] { Options_clicked(nullptr, nullptr); }, Options_window},
+        {"erreur", [] { message_erreur("m", 0); }, error_box},
+    };
+    for (const auto& c : cas) {
+        SCOPED_TRACE(c.nom);
+        c.ouvre();
+        pompe();
+        EXPECT_TRUE(visible(c.f));
+        EXPECT_EQ(gtk_window_get_transient_for(GTK_WINDOW(c.f)), GTK_WINDOW(fenetre_principale));
+    }
+    ecrire_pic = 0;
+}
+
+TEST_F(Interface, fenetres_a_leur_taille_naturelle_apres_chaque_changement) {
+    demarre(catalogue, reglages(1)); // PIC16F876: every fuse row
+    const int pic = hauteur_quand(fenetre_principale, [](int h) { return h > 1; });
+    choisit("24C16");
+    const int eeprom = hauteur_quand(fenetre_principale, [pic](int h) { return h < pic; });
+    EXPECT_LT(eeprom, pic);
+    choisit("PIC16F876");
+    EXPECT_EQ(hauteur_quand(fenetre_principale, [pic](int h) { return h == pic; }), pic);
+
+    Options_clicked(nullptr, nullptr);
+    const int simple = hauteur_quand(Options_window, [](int h) { return h > 1; });
+    gtk_entry_set_text(champ_combo(combo_type), "Autres");
+    const int autres = hauteur_quand(Options_window, [simple](int h) { return h > simple; });
+    EXPECT_GT(autres, simple);
+    gtk_entry_set_text(champ_combo(combo_type), "KORVAL");
+    EXPECT_EQ(hauteur_quand(Options_window, [simple](int h) { return h == simple; }), simple);
+    Options_Annuler_Clicked(nullptr, Options_window);
+}
+
+TEST_F(Interface, selections_de_fichier_dans_80_pour_cent_de_l_ecran) {
+    demarre();
+    GdkMonitor* m = gdk_display_get_monitor_at_window(gdk_display_get_default(),
+                                                      gtk_widget_get_window(fenetre_principale));
+    GdkRectangle zone;
+    gdk_monitor_get_workarea(m, &zone);
+    for (auto ouvre : {lire_hex_clicked, ecrire_hex_clicked}) {
+        ouvre(nullptr, prep_lect_ecr);
+        prep_lect_ecr_pic(nullptr, prep_lect_ecr);
+        GtkWidget* d = lire_hex == 1 ? lire_file_box : ecrire_file_box;
+        hauteur_quand(d, [&](int h) { return h > 1 && h <= zone.height * 8 / 10; });
+        int l = 0, h = 0;
+        gtk_window_get_size(GTK_WINDOW(d), &l, &h);
+        EXPECT_LE(l, zone.width * 8 / 10);
+        EXPECT_LE(h, zone.height * 8 / 10);
+        EXPECT_GT(l, 100);
+        gtk_widget_hide(d);
+    }
 }

@@ -4,6 +4,7 @@
 
 #include "core/messages.h"
 #include "hex/hex.h"
+#include "ui/vue_defilante.h"
 
 #include <algorithm>
 #include <glib/gstdio.h>
@@ -168,6 +169,55 @@ TEST_F(Interface, ecrire_un_fichier_puis_le_relire) {
     const auto octets = Lire_Fichier_Hex_EEPROM(donnees);
     EXPECT_TRUE(
         std::equal(octets->donnee.begin(), octets->donnee.begin() + 64, m_pic->donnee.begin()));
+    // Both files are among the recent ones that the choosers list.
+    // The manager takes an item once it has looked the file up.
+    for (const std::string& f : {hex, donnees}) {
+        gchar* uri = g_filename_to_uri(f.c_str(), nullptr, nullptr);
+        GtkRecentManager* recents = gtk_recent_manager_get_default();
+        for (int k = 0; k < 400 && !gtk_recent_manager_has_item(recents, uri); ++k) {
+            pompe();
+            g_usleep(5000);
+        }
+        EXPECT_TRUE(gtk_recent_manager_has_item(recents, uri)) << f;
+        g_free(uri);
+    }
+}
+
+TEST_F(Interface, fichier_depose_lu_et_vues_remises_en_haut) {
+    options.puce = "24C16";
+    demarre(catalogue, reglages(6));
+    // The window takes files dropped from a file manager.
+    GtkTargetList* cibles = gtk_drag_dest_get_target_list(fenetre_principale);
+    ASSERT_NE(cibles, nullptr);
+    EXPECT_TRUE(gtk_target_list_find(cibles, gdk_atom_intern_static_string("text/uri-list"),
+                                     nullptr));
+    // Scrolled down, then a file: the view starts at its first line.
+    GtkAdjustment* adj = defilement_de(texte_D);
+    for (int k = 0; k < 400 && gtk_adjustment_get_upper(adj) <= gtk_adjustment_get_page_size(adj);
+         ++k) {
+        pompe();
+        g_usleep(5000);
+    }
+    gtk_adjustment_set_value(adj, gtk_adjustment_get_upper(adj));
+    pompe();
+    ASSERT_GT(gtk_adjustment_get_value(adj), 0.0);
+    const std::string bin = rep.fichier("image.BIN");
+    test::ecrit_fichier(bin, std::string("\x11\x22\x33"));
+    lit_fichier_depose(bin);
+    for (int k = 0; k < 400 && gtk_adjustment_get_value(adj) != 0.0; ++k) {
+        pompe();
+        g_usleep(5000);
+    }
+    EXPECT_EQ(gtk_adjustment_get_value(adj), 0.0);
+    EXPECT_EQ(texte_vue(texte_D).substr(0, 15), "0000: 11 22 33 ");
+    EXPECT_EQ(texte(Fichier), bin);
+    EXPECT_EQ(lastFile, bin);
+    // A HEX file of data for an EEPROM.
+    const std::string hex = rep.fichier("eeprom.hex");
+    test::ecrit_fichier(hex, ":02000000445565\r\n:00000001FF\r\n");
+    lit_fichier_depose(hex);
+    EXPECT_FALSE(visible(error_box)) << texte(error_msg);
+    EXPECT_EQ(texte_vue(texte_D).substr(0, 12), "0000: 44 55 ");
 }
 
 TEST_F(Interface, nom_trop_long_utilise_mais_pas_retenu) {

@@ -7,6 +7,7 @@
 #include "hex/hex.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <functional>
 
 using namespace test_ui;
@@ -101,6 +102,106 @@ TEST_F(Interface, mot_de_configuration_ecrit_seulement_donne_et_protection_deman
     EXPECT_EQ(m_pic->prog[1], 0x3FFF);
     EXPECT_EQ(m_pic->config, 0x3FFF);
     EXPECT_EQ(non.questions, 1); // reading asks nothing
+}
+
+// The question for each family of the later flash parts, on the shipped catalogue.
+class Protection_flash : public Interface, public ::testing::WithParamInterface<const char*> {};
+
+TEST_P(Protection_flash, question_posee_et_non_n_ecrit_rien) {
+    options.puce = GetParam();
+    demarre(test::lit_fichier(std::string(std::getenv("KORVAL_SOURCE_DIR")) + "/data/conf_PICS"));
+    choisit(GetParam());
+    ASSERT_EQ(texte(type_PIC), GetParam());
+    Repondeur_protection non(GTK_RESPONSE_NO);
+    m_pic->prog[0] = 0x2805;
+    gtk_toggle_button_set_active(GTK_TOGGLE_BUTTON(check_aff_CP0), TRUE);
+    if (visible(check_aff_CPD)) gtk_toggle_button_set_active(GTK_TOGGLE_BUTTON(check_aff_CPD), TRUE);
+    lance(prepare_PIC_e);
+    EXPECT_EQ(non.questions, 1);
+    EXPECT_FALSE(visible(error_box)) << texte(error_msg);
+    EXPECT_FALSE(visible(label_etat)) << texte(label_etat);
+
+    m_pic = std::make_unique<Memoire_PIC>();
+    lance(prepare_PIC_l);
+    EXPECT_EQ(m_pic->prog[0], 0x3FFF);
+}
+
+INSTANTIATE_TEST_SUITE_P(Familles, Protection_flash,
+                         ::testing::Values("PIC16F628A", "PIC16F877A", "PIC12F675"));
+
+TEST_F(Interface, ligne_d_etat_apres_chaque_operation_reussie) {
+    demarre();
+    *m_pic = image_16f84();
+    const struct {
+        void (*prepare)(GtkWidget*, gpointer);
+        const char* debut;
+    } cas[] = {
+        {prepare_PIC_e, "Écrit et vérifié : 1024 mots, 64 octets, configuration 3FF1 — "},
+        {prepare_PIC_c, "Identique — "},
+        {prepare_PIC_l, "Relu : 1024 mots, 64 octets, configuration 3FF1 — "},
+        {prepare_PIC_r, "Effacé et vérifié vierge — "},
+    };
+    for (const auto& c : cas) {
+        SCOPED_TRACE(c.debut);
+        lance(c.prepare);
+        EXPECT_FALSE(visible(error_box)) << texte(error_msg);
+        EXPECT_TRUE(visible(label_etat));
+        const std::string t = texte(label_etat);
+        EXPECT_EQ(t.substr(0, std::string(c.debut).size()), c.debut);
+        EXPECT_EQ(t.substr(t.size() - 2), " s");
+        timeout(nullptr);
+    }
+    ferme_rapports();
+    // Cleared at the next action; a failure shows nothing there.
+    prepare_PIC_e(nullptr, prepare_PIC_box);
+    EXPECT_FALSE(visible(label_etat));
+    gtk_widget_hide(prepare_PIC_box);
+}
+
+TEST_F(Interface, effacement_d_une_eeprom_son_bouton_et_sa_legende) {
+    options.puce = "24C16";
+    demarre(catalogue, reglages(6));
+    EXPECT_EQ(texte(boutons.effacer), "Effacer l'EEPROM");
+    std::vector<std::string> legendes;
+    g_signal_connect(util_label, "notify::label",
+                     G_CALLBACK(+[](GObject* l, GParamSpec*, gpointer v) {
+                         static_cast<std::vector<std::string>*>(v)->push_back(
+                             gtk_label_get_text(GTK_LABEL(l)));
+                     }),
+                     &legendes);
+    lance(prepare_PIC_r);
+    EXPECT_FALSE(visible(error_box)) << texte(error_msg);
+    EXPECT_NE(std::find(legendes.begin(), legendes.end(), "Effacement"), legendes.end());
+    EXPECT_EQ(std::find(legendes.begin(), legendes.end(), "Ecriture des données"), legendes.end());
+    EXPECT_EQ(texte(label_etat).rfind("Effacé et vérifié vierge", 0), 0u);
+}
+
+TEST_F(Interface, fenetre_de_progression_jamais_sur_les_boutons) {
+    demarre();
+    pompe();
+    prepare_PIC_l(nullptr, prepare_PIC_box);
+    ok_prepare_PIC_box(nullptr, prepare_PIC_box);
+    ASSERT_TRUE(visible(en_prog_box));
+    EXPECT_EQ(gtk_window_get_transient_for(GTK_WINDOW(en_prog_box)),
+              GTK_WINDOW(fenetre_principale));
+    int ox = 0, oy = 0;
+    gdk_window_get_origin(gtk_widget_get_window(fenetre_principale), &ox, &oy);
+    int x = 0, y = 0, l = 0, h = 0;
+    gtk_window_get_position(GTK_WINDOW(en_prog_box), &x, &y);
+    gtk_window_get_size(GTK_WINDOW(en_prog_box), &l, &h);
+    for (GtkWidget* b : {boutons.charger, boutons.lire, boutons.sauver_hex, boutons.lire_hex,
+                         boutons.effacer, boutons.comparer, boutons.options, boutons.aide,
+                         boutons.quitter}) {
+        int bx = 0, by = 0;
+        gtk_widget_translate_coordinates(b, fenetre_principale, 0, 0, &bx, &by);
+        bx += ox;
+        by += oy;
+        const int bl = gtk_widget_get_allocated_width(b), bh = gtk_widget_get_allocated_height(b);
+        EXPECT_TRUE(x + l <= bx || bx + bl <= x || y + h <= by || by + bh <= y)
+            << texte(b) << " : " << x << "," << y << " " << l << "x" << h;
+    }
+    timeout(nullptr);
+    timeout(nullptr);
 }
 
 TEST_F(Interface, annuler_l_insertion_ne_lance_rien) {

@@ -55,6 +55,14 @@ TEST_F(Interface, boutons_et_etiquettes_suivent_l_appareil) {
     EXPECT_EQ(texte(bouton_charger), "Charger dans EEPORM");
     EXPECT_EQ(texte(bouton_lire), "Lire l'EEPROM");
     EXPECT_TRUE(visible(boutons.effacer)); // a serial EEPROM is erased by 0xFF or ERAL
+    EXPECT_EQ(texte(boutons.effacer), "Effacer l'EEPROM");
+    // No program memory: its pane gives the height to the data, and cannot be modified.
+    EXPECT_FALSE(visible(gtk_widget_get_parent(texte_P)));
+    EXPECT_TRUE(visible(gtk_widget_get_parent(texte_D)));
+    EXPECT_FALSE(sensible(boutons.modifier_prog));
+    EXPECT_TRUE(sensible(boutons.modifier_donnee));
+    // The simulated socket still holds the chip of the start-up.
+    EXPECT_EQ(texte(label_etat), "Le support simulé contient toujours le PIC16F84 choisi au démarrage");
     testing::internal::CaptureStdout();
     choisit("PIC12C671");
     EXPECT_EQ(testing::internal::GetCapturedStdout(), "algo 2, FOSC2 4\n");
@@ -70,6 +78,10 @@ TEST_F(Interface, boutons_et_etiquettes_suivent_l_appareil) {
     choisit("93C46");
     choisit("PIC16F84");
     EXPECT_TRUE(visible(boutons.effacer));
+    EXPECT_EQ(texte(boutons.effacer), "Effacer PIC");
+    EXPECT_TRUE(visible(gtk_widget_get_parent(texte_P)));
+    EXPECT_TRUE(sensible(boutons.modifier_prog));
+    EXPECT_FALSE(visible(label_etat));
 }
 
 TEST_F(Interface, cases_oscillateur_et_ID_modifient_l_image) {
@@ -107,4 +119,24 @@ TEST_F(Interface, cases_oscillateur_et_ID_modifient_l_image) {
     EXPECT_EQ(m_pic->id[1], 0xC0);
     // The editor does not refresh the view.
     EXPECT_EQ(texte(entry_ID), "ABC");
+}
+
+TEST_F(Interface, nom_tape_avec_completion_puis_choisi) {
+    demarre();
+    GtkEntry* champ = champ_combo(boutons.combo_pic);
+    GtkEntryCompletion* c = gtk_entry_get_completion(champ);
+    ASSERT_NE(c, nullptr);
+    // The completion offers the catalogue's names, in its order.
+    GtkTreeModel* m = gtk_entry_completion_get_model(c);
+    EXPECT_EQ(gtk_tree_model_iter_n_children(m, nullptr), 8);
+    gtk_entry_set_text(champ, "93c");
+    EXPECT_EQ(texte(type_PIC), "PIC16F84"); // a part of a name selects nothing
+    // The whole name selects the device; a text left half typed shows the selected one again.
+    gtk_entry_set_text(champ, "93C46");
+    EXPECT_EQ(texte(type_PIC), "93C46");
+    EXPECT_EQ(pic_select, 5);
+    gtk_entry_set_text(champ, "24C");
+    remontre_composant_choisi();
+    EXPECT_EQ(texte(boutons.combo_pic), "93C46");
+    EXPECT_EQ(pic_select, 5);
 }

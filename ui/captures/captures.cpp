@@ -167,8 +167,11 @@ int main(int argc, char** argv) {
     echecs += !capture(quitter_box, "quitter");
     gtk_widget_hide(quitter_box);
 
-    // The example written into the simulated chip, one word changed, then compared.
+    // The example written into the simulated chip (the result in the status line), one word
+    // changed, then compared.
     execute_operation(prepare_PIC_e);
+    timeout(nullptr);
+    echecs += !capture(fenetre_principale, "principale_ecrit");
     m_pic->prog[0x20] = 0x3FFF;
     execute_operation(prepare_PIC_c);
     gtk_widget_hide(en_prog_box);
