@@ -35,7 +35,6 @@ class Eeprom_simulee : public Modele_puce {
     const std::vector<uint8_t>& contenu() const { return memoire; }
     void remplit(const std::vector<uint8_t>& octets); // the first taille() bytes, rest 0xFF
     int cycles_termines() const { return nb_cycles; }
-    bool cycle_en_cours() const { return en_cycle; }
     int64_t duree_ecriture() const { return duree_cycle; }
 
   protected:
