@@ -105,7 +105,7 @@ void lire_catalogue(std::istream& in, const std::string& fichier) {
     std::vector<int> lignes_pic; // line of each entry of tab_pic
     std::string ligne;
     int numero = 0;
-    while (lit_ligne(in, ligne)) {
+    while (lit_ligne_flux(in, ligne)) {
         ++numero;
         if (ligne.empty()) continue;
         unsigned char premier = static_cast<unsigned char>(ligne[0]);

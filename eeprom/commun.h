@@ -73,8 +73,9 @@ bool debut_lecture_I2C(const Bus_I2C& bus, int a, bool stop_avant);
 void envoie_bits_I2C(int octet, int pause_us);
 
 // Fast I2C transfers (i2c_pages.cpp), the chip already powered: one sequential read of
-// premiere..derniere (progress of the given kind, or none for sans_progression), and page writes, each
-// page read back. False after a failure (reported, supply off). n is the size for the progress.
+// premiere..derniere (progress of the given kind, or none for sans_progression), and page writes,
+// each page read back. False after a failure (reported, supply off). n is the size for the
+// progress.
 bool lit_suite_I2C(uint8_t* tampon, int premiere, int derniere, int n, Sorte_progression kind);
 bool ecrit_pages_I2C(const uint8_t* source, int premiere, int derniere, int n);
 

@@ -33,8 +33,9 @@ class Legende_effacement {
   public:
     Legende_effacement() : precedent(puits_progression_installe()) {
         if (!precedent) return;
-        installe_puits_progression(
-            [this](float fraction, const char*, int kind) { precedent(fraction, "Effacement", kind); });
+        installe_puits_progression([this](float fraction, const char*, int kind) {
+            precedent(fraction, "Effacement", kind);
+        });
     }
     ~Legende_effacement() {
         if (precedent) installe_puits_progression(precedent);

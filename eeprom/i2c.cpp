@@ -110,7 +110,8 @@ uint8_t* Lire_EEPROM_I2C(uint8_t* tampon) {
     Power_on();
     if (eeprom_rapide != 0) {
         const int derniere = derniere_adresse(portee_courante());
-        if (!lit_suite_I2C(tampon, premiere_adresse(), derniere, n, lecture_donnees)) return nullptr;
+        if (!lit_suite_I2C(tampon, premiere_adresse(), derniere, n, lecture_donnees))
+            return nullptr;
         Power_off();
         return tampon;
     }

@@ -247,7 +247,9 @@ int Efface_EEPROM_serie(int w) {
     if (!programme_et_attend()) return -1;
     disable_write_serie(w);
     std::vector<uint8_t> relu(static_cast<std::size_t>(n), 0);
-    if (!lit_plage(relu.data(), 0, n - 1, [n](int a) { return a < n; }, w, n)) return -1;
+    if (!lit_plage(
+            relu.data(), 0, n - 1, [n](int a) { return a < n; }, w, n))
+        return -1;
     for (int a = 0; a < n; ++a) {
         if (relu[static_cast<std::size_t>(a)] != 0xFF) {
             erreur_verification(a, 0xFF, relu[static_cast<std::size_t>(a)]);

@@ -52,7 +52,7 @@ template <const flash::Famille_flash& F> uint16_t lit_id_composant() {
     return flash::lit_id_composant(F);
 }
 
-template <const flash::Famille_flash& F> constexpr Genre_pic rangee_flash(Genre_puce genre) {
+template <const flash::Famille_flash& F> constexpr Operations_genre rangee_flash(Genre_puce genre) {
     return {genre,
             charge_programme<F>,
             lit_programme<F>,
@@ -96,7 +96,7 @@ uint8_t* lit_spi(const Desc_PIC& p, uint8_t* donnee) {
 using enum Genre_puce;
 
 // clang-format off
-constexpr Genre_pic genres[] = {
+constexpr Operations_genre genres[] = {
     {flash_14,
      Algo1_Charge_tout_vers_PM, Algo1_Lit_tout_de_PM,
      charge_pic<Algo1_Charge_tout_vers_DM>, lit_pic<Algo1_Lit_tout_de_DM>,
@@ -121,20 +121,20 @@ constexpr Genre_pic genres[] = {
 
 } // namespace
 
-const Faits_genre* Genre_pic::faits() const {
+const Faits_genre* Operations_genre::faits() const {
     return faits_genre(static_cast<int>(genre));
 }
 
-const Genre_pic* genre_de(const Desc_PIC& p) {
-    for (const Genre_pic& g : genres)
+const Operations_genre* operations_genre(const Desc_PIC& p) {
+    for (const Operations_genre& g : genres)
         if (static_cast<int>(g.genre) == p.algo) return &g;
     return nullptr;
 }
 
-const Genre_pic* debut_genres_pic() {
+const Operations_genre* debut_operations_genres() {
     return std::begin(genres);
 }
 
-const Genre_pic* fin_genres_pic() {
+const Operations_genre* fin_operations_genres() {
     return std::end(genres);
 }

@@ -60,7 +60,8 @@ int taille_donnee();
 // calibration value and writing it is not allowed.
 int taille_ecriture_prog();
 
-template <class Taille, class Pas> bool parcours_programme(Sorte_progression kind, Taille taille, Pas pas) {
+template <class Taille, class Pas>
+bool parcours_programme(Sorte_progression kind, Taille taille, Pas pas) {
     return parcours_adresses(le_prog_deb, le_prog_fin, taille_prog(), kind, taille, pas);
 }
 
