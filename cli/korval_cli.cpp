@@ -16,8 +16,8 @@
 #include "operations/interruption.h"
 #include "operations/operations.h"
 #include "operations/programmateur.h"
-#include "operations/zones.h"
 #include "operations/vierge.h"
+#include "operations/zones.h"
 #include "pic/dispatch.h"
 #include "port/backend.h"
 #include "port/port.h"
@@ -126,13 +126,14 @@ std::string algorithme(const Desc_PIC& p) {
 }
 
 int composants() {
-    bool ok = ecrit_sortie(a_droite("N", 3) + "  " + a_gauche("Composant", 20) + a_droite("Programme", 10) +
-                 a_droite("Données", 10) + "  " + a_gauche("Algorithme", 11) + "Testé\n");
+    bool ok = ecrit_sortie(a_droite("N", 3) + "  " + a_gauche("Composant", 20) +
+                           a_droite("Programme", 10) + a_droite("Données", 10) + "  " +
+                           a_gauche("Algorithme", 11) + "Testé\n");
     for (std::size_t i = 0; ok && i < tab_pic.size() && !lecteur_parti; ++i) {
         const Desc_PIC& p = tab_pic[i];
         ok = ecrit_sortie(a_droite(std::to_string(i), 3) + "  " + a_gauche(p.nom, 20) +
-                     a_droite(std::to_string(p.taille_prog), 10) +
-                     a_droite(std::to_string(p.taille_donnee), 10) + "  " +
+                          a_droite(std::to_string(p.taille_prog), 10) +
+                          a_droite(std::to_string(p.taille_donnee), 10) + "  " +
                           a_gauche(algorithme(p), 11) + (p.teste ? "oui" : "non") + "\n");
     }
     return ok ? SORTIE_REUSSIE : SORTIE_USAGE;
@@ -446,9 +447,10 @@ int refuse_ecriture(const Options_cli& o, const Memoire_PIC& m) {
 int operation(const Options_cli& o, const Desc_PIC& p) {
     const Disposition d = disposition(o, p);
     if (o.commande == Commande::effacer && !peut_effacer(p)) {
-        erreur("effacer ne s'applique qu'aux composants de l'algorithme 1, 4, 5 ou 6 (PIC à "
-               "mémoire flash ou EEPROM) et aux EEPROM série : " +
-               p.nom + " ne peut pas être effacé par le programmateur");
+        erreur("effacer ne s'applique qu'aux composants de l'algorithme " +
+               numeros_genres(genre_pic_effacable) +
+               " (PIC à mémoire flash ou EEPROM) et aux EEPROM série : " + p.nom +
+               " ne peut pas être effacé par le programmateur");
         return SORTIE_USAGE;
     }
     // A PIC with a plain byte file: the data memory only.

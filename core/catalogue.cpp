@@ -87,7 +87,9 @@ const char* lit_ligne_composant(std::string_view ligne) {
     p.vpp40 = v[4];
     p.teste = v[5];
     p.osc_cal = v[6];
-    if (!algo_connu(p.algo)) return "algorithme inconnu : ni 1 à 6, ni -1 à -4";
+    static const std::string inconnu = "algorithme inconnu : ni " + numeros_genres(genre_pic) +
+                                       ", ni " + numeros_genres(genre_eeprom);
+    if (!algo_connu(p.algo)) return inconnu.c_str();
     if (p.famille < 0 || p.famille >= NB_FAMILLES) return "numéro de famille hors de 0 à 31";
     if (p.taille_prog < 0 || p.taille_prog > TAILLE_PROG_MAX)
         return "taille du programme hors de 0 à 8192";

@@ -4,6 +4,7 @@
 #include "core/catalogue.h"
 
 #include <iterator>
+#include <vector>
 
 namespace {
 
@@ -44,6 +45,33 @@ const Faits_genre* debut_genres() {
 
 const Faits_genre* fin_genres() {
     return std::end(genres);
+}
+
+bool genre_pic(const Faits_genre& g) {
+    return g.technologie != eeprom_serie;
+}
+
+bool genre_eeprom(const Faits_genre& g) {
+    return g.technologie == eeprom_serie;
+}
+
+bool genre_pic_effacable(const Faits_genre& g) {
+    return genre_pic(g) && g.effacement;
+}
+
+std::string numeros_genres(bool (*garde)(const Faits_genre&), const char* dernier) {
+    std::vector<int> n;
+    for (const Faits_genre& g : genres)
+        if (garde(g)) n.push_back(static_cast<int>(g.genre));
+    if (n.empty()) return "";
+    bool suite = n.size() >= 3;
+    for (std::size_t i = 1; i < n.size() && suite; ++i)
+        suite = n[i] - n[i - 1] == n[1] - n[0] && (n[1] - n[0] == 1 || n[1] - n[0] == -1);
+    if (suite) return std::to_string(n.front()) + " à " + std::to_string(n.back());
+    std::string t = std::to_string(n.front());
+    for (std::size_t i = 1; i < n.size(); ++i)
+        t += (i + 1 == n.size() ? dernier : ", ") + std::to_string(n[i]);
+    return t;
 }
 
 bool est_eeprom(const Desc_PIC& p) {

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 struct Desc_PIC;
 
@@ -55,6 +56,13 @@ const Faits_genre* faits_genre(const Desc_PIC& p);
 // Every row, in the catalogue's order (1..6 then -1..-4).
 const Faits_genre* debut_genres();
 const Faits_genre* fin_genres();
+
+// The numbers of the kinds that garde accepts, in the table's order, as the messages list them:
+// "1 à 6" for one run of three or more, else "1, 4, 5 ou 6" (dernier " ou ").
+std::string numeros_genres(bool (*garde)(const Faits_genre&), const char* dernier = " ou ");
+bool genre_pic(const Faits_genre& g);
+bool genre_eeprom(const Faits_genre& g);
+bool genre_pic_effacable(const Faits_genre& g); // a PIC kind the programmer can erase
 
 // Questions on a device's kind. A number the table does not know is an EEPROM when 0 or below,
 // else a PIC; it has no bus and 14-bit words.
