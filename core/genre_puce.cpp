@@ -27,7 +27,19 @@ constexpr Faits_genre genres[] = {
 };
 // clang-format on
 
+constexpr Faits_bus bus[] = {
+    {Bus_eeprom::i2c, "I2C", 65536},
+    {Bus_eeprom::microwire, "Série", 2048},
+    {Bus_eeprom::spi, "SPI", 65536},
+};
+
 } // namespace
+
+const Faits_bus* faits_bus(Bus_eeprom b) {
+    for (const Faits_bus& f : bus)
+        if (f.bus == b) return &f;
+    return nullptr;
+}
 
 const Faits_genre* faits_genre(int algo) {
     for (const Faits_genre& g : genres)
@@ -96,4 +108,10 @@ bool coeur_12_bits(const Desc_PIC& p) {
 Bus_eeprom bus_eeprom(const Desc_PIC& p) {
     const Faits_genre* g = faits_genre(p);
     return g ? g->bus : Bus_eeprom::aucun;
+}
+
+Bus_eeprom bus_affiche(const Desc_PIC& p) {
+    if (faits_genre(p)) return bus_eeprom(p);
+    const bool i2c = p.algo >= static_cast<int>(Genre_puce::i2c_2_octets);
+    return i2c ? Bus_eeprom::i2c : Bus_eeprom::aucun;
 }

@@ -24,6 +24,17 @@ enum class Genre_puce : int {
 
 enum class Bus_eeprom { aucun, i2c, microwire, spi };
 
+// Facts of each serial EEPROM bus; its protocol (eeprom/bus.h) and simulated chip
+// (sim/eeproms/eeprom_simulee.cpp) are rows of the same bus in their layers.
+struct Faits_bus {
+    Bus_eeprom bus;
+    const char* protocole; // shown after "PROTOCOLE : " in the memory view
+    int taille_max;        // bytes the bus's addressing reaches
+};
+
+// The row of bus, or null for aucun.
+const Faits_bus* faits_bus(Bus_eeprom bus);
+
 // What the chip's cells are made of, which decides the simulator's model.
 enum class Technologie {
     flash,         // flash/EEPROM with erase commands and self-timed cycles
@@ -71,3 +82,5 @@ bool est_pic(const Desc_PIC& p);
 int largeur_mot(const Desc_PIC& p); // 14 when the kind is unknown
 bool coeur_12_bits(const Desc_PIC& p);
 Bus_eeprom bus_eeprom(const Desc_PIC& p);
+// The bus the memory view names: the kind's; for a number no kind has, I2C from -2 up.
+Bus_eeprom bus_affiche(const Desc_PIC& p);
