@@ -7,7 +7,7 @@
 #include "port/backend.h"
 #include "sim/horloge_virtuelle.h"
 #include "sim/pannes.h"
-#include "sim/puces/puce.h"
+#include "sim/modele/puce.h"
 
 #include <array>
 #include <cstdint>

@@ -10,7 +10,7 @@
 // A chip that never answers is Options_eeprom::muette, or the board's empty socket.
 #pragma once
 
-#include "sim/puces/puce.h"
+#include "sim/modele/puce.h"
 
 #include <cstdint>
 #include <memory>

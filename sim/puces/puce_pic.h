@@ -14,7 +14,7 @@
 #pragma once
 
 #include "sim/puces/caracteristiques_pic.h"
-#include "sim/puces/puce.h"
+#include "sim/modele/puce.h"
 
 #include <array>
 #include <cstdint>
