@@ -21,7 +21,7 @@ constexpr int increments_id_vers_config = 4;
 int Algo2_Charge_tout_vers_PM(const uint16_t* prog) {
     if (!composant_choisi()) return -1;
     debut_passe();
-    bool fini = parcours_programme(0, taille_ecriture_prog, [&](int i) {
+    bool fini = parcours_programme(ecriture_programme, taille_ecriture_prog, [&](int i) {
         const uint16_t w = prog[i];
         if (w == 0xFFFF || Read_Data_From_Program_Memory() == w) return true;
         uint16_t lu = 0;

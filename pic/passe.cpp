@@ -63,14 +63,14 @@ bool ecrit_mot_verifie(int adresse, uint16_t w, void (*programme)()) {
 }
 
 void lit_mots_programme(uint16_t* prog) {
-    parcours_programme(1, taille_prog, [&](int i) {
+    parcours_programme(lecture_programme, taille_prog, [&](int i) {
         prog[i] = Read_Data_From_Program_Memory();
         return true;
     });
 }
 
 void lit_octets_donnees(uint8_t* donnee) {
-    parcours_donnees(3, [&](int i) {
+    parcours_donnees(lecture_donnees, [&](int i) {
         donnee[i] = static_cast<uint8_t>(Read_Data_From_Data_Memory() & 0xFF);
         return true;
     });

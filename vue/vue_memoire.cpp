@@ -110,21 +110,7 @@ std::string texte_lignes(const std::vector<Ligne_vue>& lignes) {
 std::string description_eeprom(const Desc_PIC& p) {
     std::string t = "EEPROM " + p.nom + "\nMemoire : " + std::to_string(p.taille_donnee) +
                     " octets\nPROTOCOLE : ";
-    switch (bus_eeprom(p)) {
-    case Bus_eeprom::i2c:
-        t += "I2C";
-        break;
-    case Bus_eeprom::microwire:
-        t += "Série";
-        break;
-    case Bus_eeprom::spi:
-        t += "SPI";
-        break;
-    case Bus_eeprom::aucun:
-        // A number no kind has: I2C unless below the two-byte I2C number.
-        if (p.algo >= static_cast<int>(Genre_puce::i2c_2_octets)) t += "I2C";
-        break;
-    }
+    if (const Faits_bus* b = faits_bus(bus_affiche(p))) t += b->protocole;
     return t;
 }
 
