@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #include "pic/passe.h"
 
+#include "pic/valeurs_usine.h"
+
 #include "port/port.h"
 
 namespace algo {
@@ -39,7 +41,12 @@ int impulsions_jusqu_a_verification(uint16_t valeur, uint16_t attendu, unsigned 
 
 int verifie_config_et_termine(uint16_t config, unsigned adresse, const char* prefixe) {
     const uint16_t lu = Read_Data_From_Program_Memory();
-    if (lu != config) {
+    // Bits of the word that the part does not have read as the silicon fixes them, whatever was
+    // written; a bit beyond the word is still an error.
+    const Desc_PIC* p = pic_courant();
+    const auto absents = static_cast<uint16_t>(
+        p ? mot_programme_vierge(*p) & ~bits_config_implementes(*p) : 0);
+    if (((lu ^ config) & ~absents) != 0) {
         prog_erreur(adresse, config, lu, prefixe);
         return -1;
     }
