@@ -8,6 +8,7 @@
 #include "port/port.h"
 
 #include <algorithm>
+#include <array>
 #include <vector>
 
 using namespace eeprom_interne;
@@ -28,26 +29,37 @@ int ack_rapide() {
     return get_b_data();
 }
 
+using Octet_differe = std::array<Lecture_differee, 8>;
+
 // SDA released, 8 bits read with the clock high, then the master's ACK (more bytes wanted) or
-// NACK on the ninth clock.
-uint8_t recoit_rapide(bool encore) {
+// NACK on the ninth clock. The bits are known after vide_lignes().
+Octet_differe recoit_rapide(bool encore) {
     clock_a_0();
     data_a_1();
-    int valeur = 0;
-    for (int i = 0; i < 8; ++i) {
+    Octet_differe bits;
+    for (Lecture_differee& bit : bits) {
         clock_a_0();
         attente(0);
         clock_a_1();
         attente(0);
-        valeur = (valeur << 1) | get_b_data();
+        bit = demande_b_data();
     }
     clock_a_0();
     if (encore) data_a_0();
     attente(0);
     clock_a_1();
     attente(0);
+    return bits;
+}
+
+uint8_t octet_lu(const Octet_differe& bits) {
+    int valeur = 0;
+    for (Lecture_differee bit : bits) valeur = (valeur << 1) | niveau_lu(bit);
     return static_cast<uint8_t>(valeur);
 }
+
+// Bytes of a sequential read resolved together: one transfer per block on a queuing adapter.
+constexpr int octets_par_bloc = 256;
 
 const Bus_I2C bus_rapide = {envoie_rapide, ack_rapide};
 
@@ -59,9 +71,17 @@ bool lit_suite_I2C(uint8_t* tampon, int premiere, int derniere, int n, int kind)
     if (premiere > derniere) return true;
     if (!debut_lecture_I2C(bus_rapide, premiere, false)) return false;
     // The chip's pointer runs over the whole array, across the blocks of the 1-byte-address parts.
-    for (int a = premiere; a <= derniere; ++a) {
-        tampon[a] = recoit_rapide(a < derniere);
-        if (kind >= 0) progression(a, n, kind);
+    std::vector<Octet_differe> bloc;
+    for (int debut = premiere; debut <= derniere; debut += octets_par_bloc) {
+        const int fin = std::min(derniere, debut + octets_par_bloc - 1);
+        bloc.clear();
+        for (int a = debut; a <= fin; ++a) {
+            bloc.push_back(recoit_rapide(a < derniere));
+            if (kind >= 0) progression(a, n, kind);
+        }
+        vide_lignes();
+        for (int a = debut; a <= fin; ++a)
+            tampon[a] = octet_lu(bloc[static_cast<std::size_t>(a - debut)]);
     }
     I2C_bit_stop();
     return true;

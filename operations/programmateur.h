@@ -11,12 +11,17 @@ struct Options_programmateur {
     std::string simulateur;          // state file of the simulated chip
     std::string puce;                // device in the simulated socket ("" = the selected one)
     std::vector<std::string> pannes; // simulated faults
+    std::string adaptateur;          // the simulated board behind "ftdi" or "gpio"
     std::string ppdev;               // Linux ppdev device instead of direct port access
+    bool avec_ftdi = false;          // FTDI USB adapter
+    std::string ftdi;                // its description ("" = the settings', or the first FT232R)
+    std::string gpio;                // GPIO chip of the GPIO adapter
     std::string trace;               // VCD trace of every line ("" = none)
 };
 
-// Installs the simulated programmer (board wired as the settings' programmer type), ppdev or
-// direct port access, and the trace around it. False when the simulator could not be set up
+// Installs the simulated programmer (board wired as the settings' programmer type), an FTDI or
+// GPIO adapter (from the options, else from the settings' _ADAPTATEUR), ppdev or direct port
+// access, and the trace around it. False when the simulator or the adapter could not be set up
 // (its message posted).
 bool installe_programmateur(const Options_programmateur& o);
 
