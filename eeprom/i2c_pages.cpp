@@ -19,14 +19,20 @@ void envoie_rapide(int octet) {
     envoie_bits_I2C(octet, 0);
 }
 
-// Ninth clock with SDA released: 0 when the chip acknowledged.
-int ack_rapide() {
+// Ninth clock with SDA released: 0 when the chip acknowledged, known after vide_lignes().
+Lecture_differee demande_ack_rapide() {
     clock_a_0();
     data_a_1();
     attente(0);
     clock_a_1();
     attente(0);
-    return get_b_data();
+    return demande_b_data();
+}
+
+int ack_rapide() {
+    const Lecture_differee ack = demande_ack_rapide();
+    vide_lignes();
+    return niveau_lu(ack);
 }
 
 using Octet_differe = std::array<Lecture_differee, 8>;
@@ -92,6 +98,7 @@ bool ecrit_pages_I2C(const uint8_t* source, int premiere, int derniere, int n) {
     if (!p) return false;
     const int page = taille_page_EEPROM(*p);
     std::vector<uint8_t> relu(static_cast<std::size_t>(std::max(derniere + 1, 0)));
+    std::vector<Lecture_differee> acks;
     for (int debut = premiere; debut <= derniere;) {
         // Up to the end of the page or of the range: past it the chip would wrap in the page.
         const int fin = std::min(derniere, debut | (page - 1));
@@ -100,12 +107,26 @@ bool ecrit_pages_I2C(const uint8_t* source, int premiere, int derniere, int n) {
             echec_I2C(erreur);
             return false;
         }
-        for (int a = debut; a <= fin; ++a) {
+        // A port reads each acknowledge at once and stops at the first refusal; a queuing
+        // adapter sends the page whole and checks its acknowledges after.
+        const bool par_page = lignes_differees();
+        acks.clear();
+        bool acquittee = true;
+        for (int a = debut; a <= fin && acquittee; ++a) {
             envoie_rapide(source[a]);
-            if (ack_rapide() != 0) {
-                echec_I2C(ACK_DONNEES);
-                return false;
+            const Lecture_differee ack = demande_ack_rapide();
+            if (par_page) {
+                acks.push_back(ack);
+                continue;
             }
+            vide_lignes();
+            acquittee = niveau_lu(ack) == 0;
+        }
+        vide_lignes();
+        for (Lecture_differee ack : acks) acquittee = acquittee && niveau_lu(ack) == 0;
+        if (!acquittee) {
+            echec_I2C(ACK_DONNEES);
+            return false;
         }
         I2C_bit_stop();
         // The read-back's address phase polls the acknowledge until the write cycle is over.
