@@ -46,10 +46,17 @@ bool adaptateur_des_reglages(Options_programmateur& o) {
     return false;
 }
 
+// The adapter installed last and its map, for the names of its pins.
+enum class Genre_installe { port, ftdi, gpio };
+Genre_installe installe = Genre_installe::port;
+Cablage_adaptateur cablage_installe;
+
 // An FTDI or GPIO adapter, wired as the settings say; null after a message.
 std::unique_ptr<Backend_port> adaptateur_choisi(const Options_programmateur& o) {
     Cablage_adaptateur c;
     if (!cablage_des_reglages(o.avec_ftdi, c)) return nullptr;
+    installe = o.avec_ftdi ? Genre_installe::ftdi : Genre_installe::gpio;
+    cablage_installe = c;
     return o.avec_ftdi ? cree_adaptateur_ftdi(o.ftdi, c) : cree_adaptateur_gpio(o.gpio, c);
 }
 
@@ -62,6 +69,7 @@ bool sans_choix(const Options_programmateur& o) {
 bool installe_programmateur(const Options_programmateur& options) {
     Options_programmateur o = options;
     if (sans_choix(o)) adaptateur_des_reglages(o);
+    installe = Genre_installe::port;
     bool pret = true;
     if (o.avec_ftdi || !o.gpio.empty()) {
         std::unique_ptr<Backend_port> b = adaptateur_choisi(o);
@@ -83,6 +91,19 @@ bool installe_programmateur(const Options_programmateur& options) {
     }
     if (pret && !o.trace.empty()) demarre_trace_vcd(o.trace);
     return pret;
+}
+
+std::string broche_programmateur(Num_ligne ligne) {
+    if (installe != Genre_installe::port) {
+        const Broche_adaptateur& b = cablage_installe.lignes[ligne];
+        if (b.broche < 0) return "non câblée";
+        return (installe == Genre_installe::ftdi ? "broche " : "ligne ") +
+               texte_broche(b, installe == Genre_installe::ftdi);
+    }
+    std::string bits;
+    for (int i = 0; i < 8; ++i)
+        if (c_u.l[ligne].masque & (1u << i)) bits += (bits.empty() ? "" : "+") + std::to_string(i);
+    return "bit " + bits;
 }
 
 Preparation_programmateur prepare_programmateur(const Options_programmateur& o, bool avec_port) {

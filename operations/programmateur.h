@@ -2,6 +2,8 @@
 // The programmer under the line driver, as both front ends choose it from their options.
 #pragma once
 
+#include "core/lignes.h"
+
 #include <string>
 #include <vector>
 
@@ -24,6 +26,10 @@ struct Options_programmateur {
 // access, and the trace around it. False when the simulator or the adapter could not be set up
 // (its message posted).
 bool installe_programmateur(const Options_programmateur& o);
+
+// The pin of a line on the programmer installe_programmateur installed: "broche D2" (FTDI),
+// "ligne 17" (GPIO), "bit 2" (the port's register, or the simulated board's).
+std::string broche_programmateur(Num_ligne ligne);
 
 // What a front end does after prepare_programmateur: go on when pret; otherwise print message
 // (empty when a message was already posted) and stop with its own exit status.

@@ -41,6 +41,10 @@ void pilote(Num_ligne ligne, bool niveau) {
 
 } // namespace
 
+void pilote_ligne(Num_ligne ligne, bool niveau) {
+    pilote(ligne, niveau);
+}
+
 void data_a_1() {
     pilote(L_DATA_OUT, true);
 }

@@ -7,6 +7,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "core/lignes.h"
+
 extern uint8_t port_donnee; // shadow of the data register
 
 void data_a_1();
@@ -23,6 +25,8 @@ void data_93_a_1();
 void data_93_a_0();
 
 int get_b_data(); // logical level of DATA_IN
+// One line at a logical level, the others as they are (the wiring self-test).
+void pilote_ligne(Num_ligne ligne, bool niveau);
 
 // DATA_IN read at this point of the line sequence, its level known after vide_lignes(): an
 // adapter that queues sends a whole block of line changes and reads in one transfer.
