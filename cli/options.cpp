@@ -17,7 +17,7 @@ const Desc_commande commandes[] = {
     {Commande::composants, "composants", false}, {Commande::lire, "lire", true},
     {Commande::ecrire, "ecrire", true},          {Commande::comparer, "comparer", true},
     {Commande::effacer, "effacer", false},       {Commande::afficher, "afficher", true},
-    {Commande::vierge, "vierge", false},
+    {Commande::vierge, "vierge", false},         {Commande::lignes, "lignes", false},
 };
 
 const Desc_commande* cherche_commande(const std::string& nom) {
@@ -186,7 +186,7 @@ bool lit_options(int argc, const char* const* argv, Options_cli& o, std::string&
 
 bool utilise_programmateur(Commande c) {
     return c == Commande::lire || c == Commande::ecrire || c == Commande::comparer ||
-           c == Commande::effacer || c == Commande::vierge;
+           c == Commande::effacer || c == Commande::vierge || c == Commande::lignes;
 }
 
 const char* nom_commande(Commande c) {
@@ -220,6 +220,9 @@ std::string texte_aide() {
         "                      vierge et le nombre de mots (code 1)\n"
         "  afficher FICHIER    affiche FICHIER comme la vue mémoire du programme graphique,\n"
         "                      sans toucher au programmateur\n"
+        "  lignes              essai du câblage : chaque ligne de sortie active à son tour\n"
+        "                      3 s, sa broche, ce qu'il faut mesurer et DATA_IN lu ; sur\n"
+        "                      le programmateur simulé, ce que la carte a vu\n"
         "FICHIER « - » : l'entrée standard (ecrire, comparer, afficher) ou la sortie standard\n"
         "(lire).\n"
         "\n"

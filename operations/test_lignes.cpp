@@ -36,6 +36,13 @@ std::string vu_par_la_carte() {
            n(b.data_93);
 }
 
+// Every line at rest, SELECT and DATA_93 too (init_port leaves them as the shadow has them).
+void repos() {
+    init_port();
+    pilote_ligne(L_SELECT, false);
+    pilote_ligne(L_DATA_93, false);
+}
+
 } // namespace
 
 std::vector<Etape_lignes> teste_lignes(int duree_us, const Nom_broche& broche,
@@ -43,7 +50,7 @@ std::vector<Etape_lignes> teste_lignes(int duree_us, const Nom_broche& broche,
     std::vector<Etape_lignes> etapes;
     for (Num_ligne l : {L_VCC, L_VPP1, L_VPP2, L_CLK, L_DATA_OUT, L_SELECT, L_DATA_93}) {
         if (c_u.l[l].masque == 0) continue;
-        init_port();
+        repos();
         pilote_ligne(l, true);
         Etape_lignes e{l, std::string(noms_lignes[l]) + " : " + broche(l) + " à 1" + mesure(l), 0,
                        ""};
@@ -54,7 +61,7 @@ std::vector<Etape_lignes> teste_lignes(int duree_us, const Nom_broche& broche,
         pilote_ligne(l, false);
         etapes.push_back(e);
     }
-    init_port();
+    repos();
     Power_off();
     return etapes;
 }
