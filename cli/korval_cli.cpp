@@ -17,8 +17,8 @@
 #include "operations/operations.h"
 #include "operations/programmateur.h"
 #include "operations/test_lignes.h"
-#include "operations/zones.h"
 #include "operations/vierge.h"
+#include "operations/zones.h"
 #include "pic/dispatch.h"
 #include "port/backend.h"
 #include "port/port.h"
@@ -127,13 +127,14 @@ std::string algorithme(const Desc_PIC& p) {
 }
 
 int composants() {
-    bool ok = ecrit_sortie(a_droite("N", 3) + "  " + a_gauche("Composant", 20) + a_droite("Programme", 10) +
-                 a_droite("Données", 10) + "  " + a_gauche("Algorithme", 11) + "Testé\n");
+    bool ok = ecrit_sortie(a_droite("N", 3) + "  " + a_gauche("Composant", 20) +
+                           a_droite("Programme", 10) + a_droite("Données", 10) + "  " +
+                           a_gauche("Algorithme", 11) + "Testé\n");
     for (std::size_t i = 0; ok && i < tab_pic.size() && !lecteur_parti; ++i) {
         const Desc_PIC& p = tab_pic[i];
         ok = ecrit_sortie(a_droite(std::to_string(i), 3) + "  " + a_gauche(p.nom, 20) +
-                     a_droite(std::to_string(p.taille_prog), 10) +
-                     a_droite(std::to_string(p.taille_donnee), 10) + "  " +
+                          a_droite(std::to_string(p.taille_prog), 10) +
+                          a_droite(std::to_string(p.taille_donnee), 10) + "  " +
                           a_gauche(algorithme(p), 11) + (p.teste ? "oui" : "non") + "\n");
     }
     return ok ? SORTIE_REUSSIE : SORTIE_USAGE;
@@ -457,12 +458,22 @@ int essai_lignes(const Options_cli& o) {
     return nb_messages != avant ? SORTIE_ECHEC : SORTIE_REUSSIE;
 }
 
-int operation(const Options_cli& o, const Desc_PIC& p) {
-    const Disposition d = disposition(o, p);
+// What a command leaves for its report and its file.
+struct Issue_commande {
+    int code = SORTIE_REUSSIE;
+    std::optional<Rapport_comparaison> rapport;
+    std::optional<Rapport_vierge> vierge;
+    std::unique_ptr<Memoire_PIC> lu;
+};
+
+// Refusals on the device and the zones, before anything is read: SORTIE_REUSSIE or the exit code
+// after a message. A PIC with a plain byte file keeps only its data zone.
+int refus_zones_commande(const Options_cli& o, const Desc_PIC& p, Disposition d) {
     if (o.commande == Commande::effacer && !peut_effacer(p)) {
-        erreur("effacer ne s'applique qu'aux composants de l'algorithme 1, 4, 5 ou 6 (PIC à "
-               "mémoire flash ou EEPROM) et aux EEPROM série : " +
-               p.nom + " ne peut pas être effacé par le programmateur");
+        erreur("effacer ne s'applique qu'aux composants de l'algorithme " +
+               numeros_genres(genre_pic_effacable) +
+               " (PIC à mémoire flash ou EEPROM) et aux EEPROM série : " + p.nom +
+               " ne peut pas être effacé par le programmateur");
         return SORTIE_USAGE;
     }
     // A PIC with a plain byte file: the data memory only.
@@ -472,7 +483,13 @@ int operation(const Options_cli& o, const Desc_PIC& p) {
         erreur(refus);
         return SORTIE_USAGE;
     }
-    const Zones_couvertes zones = zones_choisies(p);
+    return SORTIE_REUSSIE;
+}
+
+// Refusals on the file, loaded into image for ecrire and comparer: SORTIE_REUSSIE or the exit code
+// after a message.
+int refus_fichier_commande(const Options_cli& o, const Desc_PIC& p, Disposition d,
+                           const Zones_couvertes& zones, std::unique_ptr<Memoire_PIC>& image) {
     if (o.commande == Commande::lire && d == Disposition::binaire && zones.donnees.debut > 0) {
         erreur("un fichier binaire commence à l'octet 0 : il ne peut pas tenir une lecture qui "
                "commence à l'octet " +
@@ -480,7 +497,6 @@ int operation(const Options_cli& o, const Desc_PIC& p) {
         return SORTIE_USAGE;
     }
 
-    std::unique_ptr<Memoire_PIC> image;
     if (o.commande == Commande::ecrire || o.commande == Commande::comparer) {
         image = charge_fichier(o, p);
         if (!image) return SORTIE_USAGE;
@@ -500,11 +516,11 @@ int operation(const Options_cli& o, const Desc_PIC& p) {
         erreur("impossible d'écrire " + nom_sortie(o.fichier) + " : rien n'a été lu");
         return SORTIE_USAGE;
     }
+    return SORTIE_REUSSIE;
+}
 
-    Session_port session;
-    if (const int code = session.ouvre(o); code != SORTIE_REUSSIE) return code;
-    if (p.teste == 0) erreur(p.nom + " (ATTENTION : NON TESTE )");
-
+// Runs the command on the chip, with the progress display unless --silencieux.
+Issue_commande lance_commande(const Options_cli& o, const Memoire_PIC* image) {
     const auto depart = std::chrono::steady_clock::now();
     Affichage_progression affichage(stderr, ::isatty(STDERR_FILENO) != 0, [depart] {
         return std::chrono::duration<double>(std::chrono::steady_clock::now() - depart).count();
@@ -516,50 +532,53 @@ int operation(const Options_cli& o, const Desc_PIC& p) {
         });
     }
 
-    int code = SORTIE_REUSSIE;
-    std::optional<Rapport_comparaison> rapport;
-    std::optional<Rapport_vierge> vierge;
-    std::unique_ptr<Memoire_PIC> lu;
+    Issue_commande r;
     switch (o.commande) {
     case Commande::ecrire:
-        code = code_de(ecrit_image(*image, o.forcer));
+        r.code = code_de(ecrit_image(*image, o.forcer));
         break;
     case Commande::lire:
-        lu = std::make_unique<Memoire_PIC>();
-        code = code_de(lit_image(*lu, o.forcer));
+        r.lu = std::make_unique<Memoire_PIC>();
+        r.code = code_de(lit_image(*r.lu, o.forcer));
         break;
     case Commande::effacer:
-        code = code_de(efface_puce(o.forcer));
+        r.code = code_de(efface_puce(o.forcer));
         break;
     case Commande::vierge:
-        vierge.emplace();
-        code = code_de(verifie_vierge(*vierge, o.forcer));
-        if (code != SORTIE_REUSSIE)
-            vierge.reset();
-        else if (!vierge->vierge())
-            code = SORTIE_ECHEC;
+        r.vierge.emplace();
+        r.code = code_de(verifie_vierge(*r.vierge, o.forcer));
+        if (r.code != SORTIE_REUSSIE)
+            r.vierge.reset();
+        else if (!r.vierge->vierge())
+            r.code = SORTIE_ECHEC;
         break;
     case Commande::comparer:
-        rapport = compare_image(*image, o.forcer);
-        if (!rapport)
-            code = SORTIE_PORT;
+        r.rapport = compare_image(*image, o.forcer);
+        if (!r.rapport)
+            r.code = SORTIE_PORT;
         else
-            code = rapport->difference || rapport->lecture_echouee || rapport->refusee
-                       ? SORTIE_ECHEC
-                       : SORTIE_REUSSIE;
+            r.code = r.rapport->difference || r.rapport->lecture_echouee || r.rapport->refusee
+                         ? SORTIE_ECHEC
+                         : SORTIE_REUSSIE;
         break;
     default:
         break;
     }
-    affichage.termine(code == SORTIE_REUSSIE || (rapport && !rapport->lecture_echouee) || vierge);
+    affichage.termine(r.code == SORTIE_REUSSIE || (r.rapport && !r.rapport->lecture_echouee) ||
+                      r.vierge.has_value());
     installe_puits_progression({});
     progression = nullptr;
+    return r;
+}
 
+// The simulator's findings, the session's close, the report and the file read: the exit code.
+int termine_commande(const Options_cli& o, Session_port& session, Issue_commande& r, Disposition d,
+                     const Zones_couvertes& zones) {
     const std::vector<std::string> violations = releve_violations();
     for (const std::string& l : violations) std::fprintf(stderr, "%s\n", l.c_str());
-    if (o.strict && !violations.empty() && code == SORTIE_REUSSIE) {
+    if (o.strict && !violations.empty() && r.code == SORTIE_REUSSIE) {
         erreur("--strict : la puce simulée a relevé des violations du protocole");
-        code = SORTIE_ECHEC;
+        r.code = SORTIE_ECHEC;
     }
 
     const int avant = nb_messages;
@@ -571,16 +590,35 @@ int operation(const Options_cli& o, const Desc_PIC& p) {
     // The report, the full difference list and the blank check: a write error on standard
     // output fails a command that had succeeded.
     std::string texte;
-    if (rapport) texte += rapport->texte;
-    if (rapport && o.toutes && !rapport->refusee && !rapport->lecture_echouee)
-        texte += texte_differences(*rapport);
-    if (vierge) texte += vierge->texte();
-    if (!texte.empty() && !ecrit_sortie(texte) && code == SORTIE_REUSSIE) code = SORTIE_USAGE;
-    if (o.commande == Commande::lire && code == SORTIE_REUSSIE &&
-        !enregistre_fichier(o.fichier, *lu, d, zones))
-        code = SORTIE_USAGE;
-    if (etat_perdu && code == SORTIE_REUSSIE) code = SORTIE_USAGE;
-    return code;
+    if (r.rapport) texte += r.rapport->texte;
+    if (r.rapport && o.toutes && !r.rapport->refusee && !r.rapport->lecture_echouee)
+        texte += texte_differences(*r.rapport);
+    if (r.vierge) texte += r.vierge->texte();
+    if (!texte.empty() && !ecrit_sortie(texte) && r.code == SORTIE_REUSSIE) r.code = SORTIE_USAGE;
+    if (o.commande == Commande::lire && r.code == SORTIE_REUSSIE) {
+        // A signal during the save waits for it; once the file is in place the read is done,
+        // and a stop would then call it a failure.
+        Garde_operation garde;
+        if (!enregistre_fichier(o.fichier, *r.lu, d, zones)) r.code = SORTIE_USAGE;
+        signal_interruption = 0;
+    }
+    if (etat_perdu && r.code == SORTIE_REUSSIE) r.code = SORTIE_USAGE;
+    return r.code;
+}
+
+int operation(const Options_cli& o, const Desc_PIC& p) {
+    const Disposition d = disposition(o, p);
+    if (const int code = refus_zones_commande(o, p, d); code != SORTIE_REUSSIE) return code;
+    const Zones_couvertes zones = zones_choisies(p);
+    std::unique_ptr<Memoire_PIC> image;
+    if (const int code = refus_fichier_commande(o, p, d, zones, image); code != SORTIE_REUSSIE)
+        return code;
+
+    Session_port session;
+    if (const int code = session.ouvre(o); code != SORTIE_REUSSIE) return code;
+    if (p.teste == 0) erreur(p.nom + " (ATTENTION : NON TESTE )");
+    Issue_commande r = lance_commande(o, image.get());
+    return termine_commande(o, session, r, d, zones);
 }
 
 int execute(const Options_cli& o) {

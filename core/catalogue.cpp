@@ -4,6 +4,7 @@
 #include "core/etat.h"
 #include "core/memoire.h"
 #include "core/messages.h"
+#include "core/resultat.h"
 #include "core/texte.h"
 
 #include <cctype>
@@ -38,29 +39,30 @@ uint16_t put_fuse(const char* nom, const char* const noms[14]) {
 
 namespace {
 
-void signale(const std::string& fichier, int numero, const char* raison) {
+void signale(const std::string& fichier, int numero, const std::string& raison) {
     std::fprintf(sortie_console(), "%s, ligne %d : ligne ignorée (%s)\n", fichier.c_str(), numero,
-                 raison);
+                 raison.c_str());
 }
 
-// A family number, then 14 names from bit 13 down to bit 0. Returns the reason for skipping it.
-const char* lit_ligne_fusibles(std::string_view ligne) {
+// A family number, then 14 names from bit 13 down to bit 0; a failure gives the reason for
+// skipping the line.
+Resultat<> lit_ligne_fusibles(std::string_view ligne) {
     std::vector<std::string_view> mots = decoupe_mots(ligne);
     std::optional<int> famille = lit_entier(mots[0]);
     if (!famille || *famille < 0 || *famille >= NB_FAMILLES)
-        return "numéro de famille hors de 0 à 31";
-    if (mots.size() < 15) return "moins de 14 noms de fusibles";
+        return echec("numéro de famille hors de 0 à 31");
+    if (mots.size() < 15) return echec("moins de 14 noms de fusibles");
     std::string noms_bits[14];
     const char* noms[14];
     for (int k = 0; k < 14; ++k) {
         std::string_view nom = mots[static_cast<std::size_t>(k) + 1];
-        if (nom.size() > NOM_FUSE_MAX) return "nom de fusible de 10 caractères ou plus";
+        if (nom.size() > NOM_FUSE_MAX) return echec("nom de fusible de 10 caractères ou plus");
         noms_bits[13 - k] = std::string(nom);
     }
     for (int i = 0; i < 14; ++i) noms[i] = noms_bits[i].c_str();
     Fusibles& f = tab_fuses[static_cast<std::size_t>(*famille)];
     for (int n = 0; n < NB_FUSES; ++n) f.masque[n] = put_fuse(noms_fuses[n], noms);
-    return nullptr;
+    return {};
 }
 
 // The algorithms and bus protocols the program drives; any other value would make every operation
@@ -70,11 +72,11 @@ bool algo_connu(int algo) {
 }
 
 // nom taille_prog taille_donnee famille algo vpp40 teste osc_cal
-const char* lit_ligne_composant(std::string_view ligne) {
+Resultat<> lit_ligne_composant(std::string_view ligne) {
     std::vector<std::string_view> mots = decoupe_mots(ligne);
-    if (mots.size() < 8) return "moins de huit champs";
-    if (mots[0].size() > NOM_PIC_MAX) return "nom de 20 caractères ou plus";
-    if (tab_pic.size() >= NB_PIC_MAX) return "plus de 127 composants";
+    if (mots.size() < 8) return echec("moins de huit champs");
+    if (mots[0].size() > NOM_PIC_MAX) return echec("nom de 20 caractères ou plus");
+    if (tab_pic.size() >= NB_PIC_MAX) return echec("plus de 127 composants");
     int v[7];
     for (int k = 0; k < 7; ++k)
         v[k] = lit_entier(mots[static_cast<std::size_t>(k) + 1]).value_or(0);
@@ -87,14 +89,16 @@ const char* lit_ligne_composant(std::string_view ligne) {
     p.vpp40 = v[4];
     p.teste = v[5];
     p.osc_cal = v[6];
-    if (!algo_connu(p.algo)) return "algorithme inconnu : ni 1 à 6, ni -1 à -4";
-    if (p.famille < 0 || p.famille >= NB_FAMILLES) return "numéro de famille hors de 0 à 31";
+    if (!algo_connu(p.algo))
+        return echec("algorithme inconnu : ni " + numeros_genres(genre_pic) + ", ni " +
+                     numeros_genres(genre_eeprom));
+    if (p.famille < 0 || p.famille >= NB_FAMILLES) return echec("numéro de famille hors de 0 à 31");
     if (p.taille_prog < 0 || p.taille_prog > TAILLE_PROG_MAX)
-        return "taille du programme hors de 0 à 8192";
+        return echec("taille du programme hors de 0 à 8192");
     if (p.taille_donnee < 0 || p.taille_donnee > TAILLE_DONNEE_MAX)
-        return "taille des données hors de 0 à 131072";
+        return echec("taille des données hors de 0 à 131072");
     tab_pic.push_back(std::move(p));
-    return nullptr;
+    return {};
 }
 
 } // namespace
@@ -105,7 +109,7 @@ void lire_catalogue(std::istream& in, const std::string& fichier) {
     std::vector<int> lignes_pic; // line of each entry of tab_pic
     std::string ligne;
     int numero = 0;
-    while (lit_ligne(in, ligne)) {
+    while (lit_ligne_flux(in, ligne)) {
         ++numero;
         if (ligne.empty()) continue;
         unsigned char premier = static_cast<unsigned char>(ligne[0]);
@@ -124,12 +128,12 @@ void lire_catalogue(std::istream& in, const std::string& fichier) {
                 const std::string raison =
                     "nom déjà décrit ligne " +
                     std::to_string(lignes_pic[static_cast<std::size_t>(premier_du_nom)]);
-                signale(fichier, numero, raison.c_str());
+                signale(fichier, numero, raison);
                 continue;
             }
         }
-        const char* raison = fusibles ? lit_ligne_fusibles(ligne) : lit_ligne_composant(ligne);
-        if (raison) signale(fichier, numero, raison);
+        const Resultat<> lue = fusibles ? lit_ligne_fusibles(ligne) : lit_ligne_composant(ligne);
+        if (!lue) signale(fichier, numero, lue.message());
         if (tab_pic.size() > lignes_pic.size()) lignes_pic.push_back(numero);
     }
 }

@@ -117,7 +117,7 @@ std::string ligne_broche(const Brochage& b, int i) {
 
 void lire_conf_port(std::istream& in) {
     std::string ligne;
-    while (lit_ligne(in, ligne)) lit_ligne_conf(ligne);
+    while (lit_ligne_flux(in, ligne)) lit_ligne_conf(ligne);
 }
 
 std::string texte_conf_port(const Brochage& b) {

@@ -4,6 +4,7 @@
 #include "core/catalogue.h"
 
 #include <iterator>
+#include <vector>
 
 namespace {
 
@@ -26,7 +27,19 @@ constexpr Faits_genre genres[] = {
 };
 // clang-format on
 
+constexpr Faits_bus bus[] = {
+    {Bus_eeprom::i2c, "I2C", 65536},
+    {Bus_eeprom::microwire, "Série", 2048},
+    {Bus_eeprom::spi, "SPI", 65536},
+};
+
 } // namespace
+
+const Faits_bus* faits_bus(Bus_eeprom b) {
+    for (const Faits_bus& f : bus)
+        if (f.bus == b) return &f;
+    return nullptr;
+}
 
 const Faits_genre* faits_genre(int algo) {
     for (const Faits_genre& g : genres)
@@ -44,6 +57,33 @@ const Faits_genre* debut_genres() {
 
 const Faits_genre* fin_genres() {
     return std::end(genres);
+}
+
+bool genre_pic(const Faits_genre& g) {
+    return g.technologie != eeprom_serie;
+}
+
+bool genre_eeprom(const Faits_genre& g) {
+    return g.technologie == eeprom_serie;
+}
+
+bool genre_pic_effacable(const Faits_genre& g) {
+    return genre_pic(g) && g.effacement;
+}
+
+std::string numeros_genres(bool (*garde)(const Faits_genre&), const char* dernier) {
+    std::vector<int> n;
+    for (const Faits_genre& g : genres)
+        if (garde(g)) n.push_back(static_cast<int>(g.genre));
+    if (n.empty()) return "";
+    bool suite = n.size() >= 3;
+    for (std::size_t i = 1; i < n.size() && suite; ++i)
+        suite = n[i] - n[i - 1] == n[1] - n[0] && (n[1] - n[0] == 1 || n[1] - n[0] == -1);
+    if (suite) return std::to_string(n.front()) + " à " + std::to_string(n.back());
+    std::string t = std::to_string(n.front());
+    for (std::size_t i = 1; i < n.size(); ++i)
+        t += (i + 1 == n.size() ? dernier : ", ") + std::to_string(n[i]);
+    return t;
 }
 
 bool est_eeprom(const Desc_PIC& p) {
@@ -68,4 +108,10 @@ bool coeur_12_bits(const Desc_PIC& p) {
 Bus_eeprom bus_eeprom(const Desc_PIC& p) {
     const Faits_genre* g = faits_genre(p);
     return g ? g->bus : Bus_eeprom::aucun;
+}
+
+Bus_eeprom bus_affiche(const Desc_PIC& p) {
+    if (faits_genre(p)) return bus_eeprom(p);
+    const bool i2c = p.algo >= static_cast<int>(Genre_puce::i2c_2_octets);
+    return i2c ? Bus_eeprom::i2c : Bus_eeprom::aucun;
 }

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 struct Desc_PIC;
 
@@ -22,6 +23,17 @@ enum class Genre_puce : int {
 };
 
 enum class Bus_eeprom { aucun, i2c, microwire, spi };
+
+// Facts of each serial EEPROM bus; its protocol (eeprom/bus.h) and simulated chip
+// (sim/eeproms/eeprom_simulee.cpp) are rows of the same bus in their layers.
+struct Faits_bus {
+    Bus_eeprom bus;
+    const char* protocole; // shown after "PROTOCOLE : " in the memory view
+    int taille_max;        // bytes the bus's addressing reaches
+};
+
+// The row of bus, or null for aucun.
+const Faits_bus* faits_bus(Bus_eeprom bus);
 
 // What the chip's cells are made of, which decides the simulator's model.
 enum class Technologie {
@@ -56,6 +68,13 @@ const Faits_genre* faits_genre(const Desc_PIC& p);
 const Faits_genre* debut_genres();
 const Faits_genre* fin_genres();
 
+// The numbers of the kinds that garde accepts, in the table's order, as the messages list them:
+// "1 à 6" for one run of three or more, else "1, 4, 5 ou 6" (dernier " ou ").
+std::string numeros_genres(bool (*garde)(const Faits_genre&), const char* dernier = " ou ");
+bool genre_pic(const Faits_genre& g);
+bool genre_eeprom(const Faits_genre& g);
+bool genre_pic_effacable(const Faits_genre& g); // a PIC kind the programmer can erase
+
 // Questions on a device's kind. A number the table does not know is an EEPROM when 0 or below,
 // else a PIC; it has no bus and 14-bit words.
 bool est_eeprom(const Desc_PIC& p);
@@ -63,3 +82,5 @@ bool est_pic(const Desc_PIC& p);
 int largeur_mot(const Desc_PIC& p); // 14 when the kind is unknown
 bool coeur_12_bits(const Desc_PIC& p);
 Bus_eeprom bus_eeprom(const Desc_PIC& p);
+// The bus the memory view names: the kind's; for a number no kind has, I2C from -2 up.
+Bus_eeprom bus_affiche(const Desc_PIC& p);

@@ -31,13 +31,13 @@ void installe_puits_message(Puits_message puits) {
 
 const char* legende_progression(int kind) {
     switch (kind) {
-    case 0:
+    case ecriture_programme:
         return "Ecriture du programme";
-    case 1:
+    case lecture_programme:
         return "Lecture du programme";
-    case 2:
+    case ecriture_donnees:
         return "Ecriture des données";
-    case 3:
+    case lecture_donnees:
         return "Lecture des données";
     default:
         return "";

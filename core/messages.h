@@ -18,7 +18,16 @@ using Puits_message = std::function<void(const std::string& texte, int fin)>;
 // Installs the message sink; an empty function restores the default (text on standard error).
 void installe_puits_message(Puits_message puits);
 
-// Progress: word i of n, kind 0 write program, 1 read program, 2 write data, 3 read data.
+// What a progress report is about: gestion_bar's kind.
+enum Sorte_progression : int {
+    sans_progression = -1, // no report
+    ecriture_programme = 0,
+    lecture_programme = 1,
+    ecriture_donnees = 2,
+    lecture_donnees = 3,
+};
+
+// Progress: word i of n, kind a Sorte_progression.
 void gestion_bar(int i, int n, int kind);
 
 // Caption of a progress kind ("" for an unknown kind).

@@ -66,7 +66,7 @@ std::optional<int> lit_entier(std::string_view mot, int base) {
     return static_cast<int>(signe);
 }
 
-bool lit_ligne(std::istream& in, std::string& ligne) {
+bool lit_ligne_flux(std::istream& in, std::string& ligne) {
     if (!std::getline(in, ligne)) return false;
     while (!ligne.empty() && ligne.back() == '\r') ligne.pop_back();
     return true;

@@ -21,4 +21,4 @@ std::optional<int> lit_entier(std::string_view mot, int base = 10);
 std::optional<std::string> lit_fichier_texte(const std::string& chemin);
 
 // Reads a whole line (any length), without its line feed and the carriage returns before it.
-bool lit_ligne(std::istream& in, std::string& ligne);
+bool lit_ligne_flux(std::istream& in, std::string& ligne);

@@ -104,7 +104,7 @@ bool dans_plage(int a, int portee) {
     return p && a <= le_data_fin && a < p->taille_donnee && a < portee;
 }
 
-void progression(int a, int n, int kind) {
+void progression(int a, int n, Sorte_progression kind) {
     int k = a + 1;
     int pas = std::max(n / 100 + 1, 1);
     if (k % pas == 0) gestion_bar(k, n, kind);

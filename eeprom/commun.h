@@ -3,6 +3,7 @@
 #pragma once
 
 #include "core/catalogue.h"
+#include "core/messages.h"
 
 #include <cstdint>
 
@@ -32,7 +33,7 @@ bool dans_plage(int a, int portee);
 int derniere_adresse(int portee);
 
 // Progress call at k = a + 1 every n / 100 + 1 addresses.
-void progression(int a, int n, int kind);
+void progression(int a, int n, Sorte_progression kind);
 
 // Text on the console stream (standard output by default), flushed.
 void affiche(const char* texte);
@@ -72,9 +73,10 @@ bool debut_lecture_I2C(const Bus_I2C& bus, int a, bool stop_avant);
 void envoie_bits_I2C(int octet, int pause_us);
 
 // Fast I2C transfers (i2c_pages.cpp), the chip already powered: one sequential read of
-// premiere..derniere (progress of the given kind, or none for kind < 0), and page writes, each
-// page read back. False after a failure (reported, supply off). n is the size for the progress.
-bool lit_suite_I2C(uint8_t* tampon, int premiere, int derniere, int n, int kind);
+// premiere..derniere (progress of the given kind, or none for sans_progression), and page writes,
+// each page read back. False after a failure (reported, supply off). n is the size for the
+// progress.
+bool lit_suite_I2C(uint8_t* tampon, int premiere, int derniere, int n, Sorte_progression kind);
 bool ecrit_pages_I2C(const uint8_t* source, int premiere, int derniere, int n);
 
 } // namespace eeprom_interne

@@ -1,9 +1,11 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
-// Erasing a serial EEPROM: ERAL on Microwire, every byte set to 0xFF (and verified) on I2C and SPI.
+// Erasing a serial EEPROM by its bus's row (eeprom/bus.cpp): ERAL on Microwire, every byte set to
+// 0xFF (and verified) on I2C and SPI.
 #include "core/catalogue.h"
 #include "core/etat.h"
 #include "core/memoire.h"
 #include "core/messages.h"
+#include "eeprom/bus.h"
 #include "eeprom/eeprom.h"
 
 #include <utility>
@@ -33,8 +35,9 @@ class Legende_effacement {
   public:
     Legende_effacement() : precedent(puits_progression_installe()) {
         if (!precedent) return;
-        installe_puits_progression(
-            [this](float fraction, const char*, int kind) { precedent(fraction, "Effacement", kind); });
+        installe_puits_progression([this](float fraction, const char*, int kind) {
+            precedent(fraction, "Effacement", kind);
+        });
     }
     ~Legende_effacement() {
         if (precedent) installe_puits_progression(precedent);
@@ -58,20 +61,20 @@ int Efface_EEPROM() {
                        0);
         return 0;
     }
-    const Bus_eeprom bus = bus_eeprom(*p);
-    const Legende_effacement legende;
-    if (bus == Bus_eeprom::microwire)
-        return Efface_EEPROM_serie(bits_adresse_serie(p->taille_donnee));
-    const std::vector<uint8_t> vierge(TAILLE_DONNEE_MAX, 0xFF);
-    const Plage_entiere plage(p->taille_donnee);
-    switch (bus) {
-    case Bus_eeprom::i2c:
-        return Charge_EEPROM_I2C(vierge.data());
-    case Bus_eeprom::spi:
-        return Charge_EEPROM_SPI(vierge.data(), bits_adresse_SPI(p->taille_donnee));
-    default:
+    const Operations_bus* bus = operations_bus(bus_eeprom(*p));
+    if (!bus) {
         message_erreur("L'adressage de l'eeprom " + p->nom + " n'est pas connu : rien n'a été fait",
                        0);
         return -1;
     }
+    const Legende_effacement legende;
+    return bus->efface(*p);
+}
+
+int efface_par_ecriture(const Desc_PIC& p) {
+    const Operations_bus* bus = operations_bus(bus_eeprom(p));
+    if (!bus) return -1;
+    const std::vector<uint8_t> vierge(TAILLE_DONNEE_MAX, 0xFF);
+    const Plage_entiere plage(p.taille_donnee);
+    return bus->charge(p, vierge.data());
 }

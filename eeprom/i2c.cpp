@@ -110,13 +110,14 @@ uint8_t* Lire_EEPROM_I2C(uint8_t* tampon) {
     Power_on();
     if (eeprom_rapide != 0) {
         const int derniere = derniere_adresse(portee_courante());
-        if (!lit_suite_I2C(tampon, premiere_adresse(), derniere, n, 3)) return nullptr;
+        if (!lit_suite_I2C(tampon, premiere_adresse(), derniere, n, lecture_donnees))
+            return nullptr;
         Power_off();
         return tampon;
     }
     for (int a = premiere_adresse(); dans_plage(a, portee_courante()); ++a) {
         if (!lit_octet(a, tampon[a])) return nullptr;
-        progression(a, n, 3);
+        progression(a, n, lecture_donnees);
         fin_lecture();
     }
     Power_off();
@@ -146,7 +147,7 @@ bool ecrit_octets(const uint8_t* source, int n) {
             erreur_verification(a, source[a], relu);
             return false;
         }
-        progression(a, n, 2);
+        progression(a, n, ecriture_donnees);
     }
     return true;
 }

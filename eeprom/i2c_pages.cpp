@@ -73,7 +73,7 @@ const Bus_I2C bus_rapide = {envoie_rapide, ack_rapide};
 
 namespace eeprom_interne {
 
-bool lit_suite_I2C(uint8_t* tampon, int premiere, int derniere, int n, int kind) {
+bool lit_suite_I2C(uint8_t* tampon, int premiere, int derniere, int n, Sorte_progression kind) {
     if (premiere > derniere) return true;
     if (!debut_lecture_I2C(bus_rapide, premiere, false)) return false;
     // The chip's pointer runs over the whole array, across the blocks of the 1-byte-address parts.
@@ -83,7 +83,7 @@ bool lit_suite_I2C(uint8_t* tampon, int premiere, int derniere, int n, int kind)
         bloc.clear();
         for (int a = debut; a <= fin; ++a) {
             bloc.push_back(recoit_rapide(a < derniere));
-            if (kind >= 0) progression(a, n, kind);
+            if (kind != sans_progression) progression(a, n, kind);
         }
         vide_lignes();
         for (int a = debut; a <= fin; ++a)
@@ -130,13 +130,13 @@ bool ecrit_pages_I2C(const uint8_t* source, int premiere, int derniere, int n) {
         }
         I2C_bit_stop();
         // The read-back's address phase polls the acknowledge until the write cycle is over.
-        if (!lit_suite_I2C(relu.data(), debut, fin, n, -1)) return false;
+        if (!lit_suite_I2C(relu.data(), debut, fin, n, sans_progression)) return false;
         for (int a = debut; a <= fin; ++a) {
             if (relu[static_cast<std::size_t>(a)] != source[a]) {
                 erreur_verification(a, source[a], relu[static_cast<std::size_t>(a)]);
                 return false;
             }
-            progression(a, n, 2);
+            progression(a, n, ecriture_donnees);
         }
         debut = fin + 1;
     }

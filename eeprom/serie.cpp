@@ -86,12 +86,12 @@ int lit_octet(int a, int w) {
 
 // One READ of premiere..derniere: after the first byte the chip sends the next ones without a
 // dummy bit while the clock runs. False after a silent chip (reported, supply off).
-bool lit_suite(uint8_t* tampon, int premiere, int derniere, int w, int n, int kind) {
+bool lit_suite(uint8_t* tampon, int premiere, int derniere, int w, int n, Sorte_progression kind) {
     if (premiere > derniere) return true;
     if (!commande_lecture(premiere, w)) return false;
     for (int a = premiere; a <= derniere; ++a) {
         tampon[a] = recoit_serie();
-        if (kind >= 0) progression(a, n, kind);
+        if (kind != sans_progression) progression(a, n, kind);
     }
     fin_commande();
     return true;
@@ -102,12 +102,12 @@ bool lit_suite(uint8_t* tampon, int premiere, int derniere, int w, int n, int ki
 // False after a silent chip (reported, supply off).
 template <class Plage>
 bool lit_plage(uint8_t* tampon, int premiere, int derniere, Plage dans_la_plage, int w, int n) {
-    if (eeprom_rapide != 0) return lit_suite(tampon, premiere, derniere, w, n, 3);
+    if (eeprom_rapide != 0) return lit_suite(tampon, premiere, derniere, w, n, lecture_donnees);
     for (int a = premiere; dans_la_plage(a); ++a) {
         const int octet = lit_octet(a, w);
         if (octet < 0) return false;
         tampon[a] = static_cast<uint8_t>(octet);
-        progression(a, n, 3);
+        progression(a, n, lecture_donnees);
     }
     return true;
 }
@@ -225,7 +225,7 @@ int Charge_EEPROM_serie(const uint8_t* source, int w) {
             erreur_verification(a, source[a], relu);
             return -1;
         }
-        progression(a, n, 2);
+        progression(a, n, ecriture_donnees);
     }
     disable_write_serie(w);
     Power_off();
@@ -247,7 +247,9 @@ int Efface_EEPROM_serie(int w) {
     if (!programme_et_attend()) return -1;
     disable_write_serie(w);
     std::vector<uint8_t> relu(static_cast<std::size_t>(n), 0);
-    if (!lit_plage(relu.data(), 0, n - 1, [n](int a) { return a < n; }, w, n)) return -1;
+    if (!lit_plage(
+            relu.data(), 0, n - 1, [n](int a) { return a < n; }, w, n))
+        return -1;
     for (int a = 0; a < n; ++a) {
         if (relu[static_cast<std::size_t>(a)] != 0xFF) {
             erreur_verification(a, 0xFF, relu[static_cast<std::size_t>(a)]);

@@ -53,13 +53,13 @@ uint8_t lit_octet(int a, int p) {
 }
 
 // One READ of premiere..derniere: the chip's pointer runs on from byte to byte.
-void lit_suite(uint8_t* tampon, int premiere, int derniere, int p, int n, int kind) {
+void lit_suite(uint8_t* tampon, int premiere, int derniere, int p, int n, Sorte_progression kind) {
     if (premiere > derniere) return;
     debut_instruction();
     instruction_adresse(3, premiere, p);
     for (int a = premiere; a <= derniere; ++a) {
         tampon[a] = recoit_serie();
-        if (kind >= 0) progression(a, n, kind);
+        if (kind != sans_progression) progression(a, n, kind);
     }
     fin_instruction();
 }
@@ -118,11 +118,11 @@ uint8_t* Lire_EEPROM_SPI(uint8_t* tampon, int p) {
         return nullptr;
     }
     if (eeprom_rapide != 0) {
-        lit_suite(tampon, premiere_adresse(), derniere_adresse(portee), p, n, 3);
+        lit_suite(tampon, premiere_adresse(), derniere_adresse(portee), p, n, lecture_donnees);
     } else {
         for (int a = premiere_adresse(); dans_plage(a, portee); ++a) {
             tampon[a] = lit_octet(a, p);
-            progression(a, n, 3);
+            progression(a, n, lecture_donnees);
         }
     }
     Power_off();
@@ -150,13 +150,13 @@ int ecrit_pages(const uint8_t* source, int p, int portee, int n) {
         s_a_1();
         attente(1);
         if (!attend_fin_cycle_SPI()) return toujours_occupee();
-        lit_suite(relu.data(), debut, fin, p, n, -1);
+        lit_suite(relu.data(), debut, fin, p, n, sans_progression);
         for (int a = debut; a <= fin; ++a) {
             if (relu[static_cast<std::size_t>(a)] != source[a]) {
                 erreur_verification(a, source[a], relu[static_cast<std::size_t>(a)]);
                 return -1;
             }
-            progression(a, n, 2);
+            progression(a, n, ecriture_donnees);
         }
         debut = fin + 1;
     }
@@ -192,7 +192,7 @@ int Charge_EEPROM_SPI(const uint8_t* source, int p) {
             erreur_verification(a, source[a], relu);
             return -1;
         }
-        progression(a, n, 2);
+        progression(a, n, ecriture_donnees);
     }
     Power_off();
     return 0;

@@ -57,7 +57,3 @@ std::string Texte_Binaire(const Memoire_PIC& m) {
         p ? std::min(static_cast<std::size_t>(std::max(p->taille_donnee, 0)), m.donnee.size()) : 0;
     return std::string(m.donnee.begin(), m.donnee.begin() + static_cast<std::ptrdiff_t>(n));
 }
-
-void Ecrire_Fichier_Binaire(const std::string& chemin, const Memoire_PIC& m) {
-    Ecrire_Fichier(chemin, Texte_Binaire(m));
-}

@@ -28,5 +28,3 @@ std::unique_ptr<Memoire_PIC> Lire_Fichier_Binaire(const std::string& chemin,
 
 // The data bytes of the selected device, exactly its taille_donnee of them.
 std::string Texte_Binaire(const Memoire_PIC& m);
-// Replaces the file whole (or leaves it as it was, with the HEX writers' message).
-void Ecrire_Fichier_Binaire(const std::string& chemin, const Memoire_PIC& m);

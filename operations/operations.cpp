@@ -5,9 +5,9 @@
 #include "core/etat.h"
 #include "core/genre_puce.h"
 #include "core/messages.h"
-#include "operations/zones.h"
 #include "operations/verifications.h"
 #include "operations/vierge.h"
+#include "operations/zones.h"
 #include "pic/algorithmes.h"
 #include "pic/commandes.h"
 #include "pic/dispatch.h"
@@ -74,8 +74,51 @@ bool octet_compte(uint8_t) {
     return true;
 }
 
-// Whether the configuration word read from the chip protects its program.
-bool code_protege(const Desc_PIC& p, uint16_t config);
+// What the chip's configuration word protects: a read of those areas gives zeros.
+struct Protection {
+    bool programme = false, donnees = false;
+};
+
+// A protection field is on when any of its copies is 0. Parts whose layout has no CPD bit
+// protect their data with CP.
+Protection protection_de(const Desc_PIC& p, uint16_t config) {
+    if (p.famille < 0 || p.famille >= NB_FAMILLES) return {};
+    const Fusibles& f = tab_fuses[static_cast<std::size_t>(p.famille)];
+    const auto actif = [&](Num_fuse n) {
+        const uint32_t masque = f.masque[n];
+        return masque != 0 && (config & masque) != masque;
+    };
+    Protection r;
+    r.programme = actif(F_CP0) || actif(F_CP1);
+    r.donnees = f.masque[F_CPD] != 0 ? actif(F_CPD) : actif(F_CP0);
+    return r;
+}
+
+// The chip's configuration word, read on its own when the selection leaves it out.
+uint16_t config_de_la_puce(const Zones_couvertes& z, uint16_t lue) {
+    if (z.config) return lue;
+    Memoire_PIC m;
+    const int ids = le_ID_enable, config = le_config_enable;
+    le_ID_enable = 0;
+    le_config_enable = 1;
+    Lit_ID_Config(m);
+    le_ID_enable = ids;
+    le_config_enable = config;
+    return m.config;
+}
+
+// A word wider than the chip's words: no chip answered. Says so.
+bool mot_trop_large(const Desc_PIC& p, uint16_t w, unsigned adresse) {
+    const unsigned masque = (1u << largeur_mot(p)) - 1;
+    if ((w & ~masque) == 0) return false;
+    message_erreur(ligne("Le PIC a rendu le mot %XH à l'adresse %XH, plus large que ses mots "
+                         "de %d bits : pas de puce dans le support, ou puce mal placée",
+                         static_cast<unsigned>(w), adresse, largeur_mot(p)),
+                   0);
+    return true;
+}
+
+const char* const texte_puce_protegee = "La puce est protégée : la lecture ne rend que des zéros";
 
 } // namespace
 
@@ -87,16 +130,8 @@ Resultat_operation prepare_operation(bool forcer) {
 bool lit_programme(const Desc_PIC& p, uint16_t* prog) {
     if (!Lit_tout_de_PM(prog)) return false;
     const Plage_adresses z = zones_choisies(p).programme;
-    const unsigned masque = (1u << largeur_mot(p)) - 1;
-    for (int a = z.debut; a <= z.fin; ++a) {
-        const uint16_t w = prog[a];
-        if ((w & ~masque) == 0) continue;
-        message_erreur(ligne("Le PIC a rendu le mot %XH à l'adresse %XH, plus large que ses mots "
-                             "de %d bits : pas de puce dans le support, ou puce mal placée",
-                             static_cast<unsigned>(w), static_cast<unsigned>(a), largeur_mot(p)),
-                       0);
-        return false;
-    }
+    for (int a = z.debut; a <= z.fin; ++a)
+        if (mot_trop_large(p, prog[a], static_cast<unsigned>(a))) return false;
     return true;
 }
 
@@ -123,9 +158,14 @@ Resultat_operation lit_image(Memoire_PIC& m, bool forcer) {
     if (!Lit_tout_de_DM(m.donnee.data())) return OPERATION_ECHOUEE;
     if (est_pic(*p) && !lit_programme(*p, m.prog.data())) return OPERATION_ECHOUEE;
     Lit_ID_Config(m);
-    if (est_pic(*p) && zones_choisies(*p).config && code_protege(*p, m.config)) {
-        message_erreur("La puce est protégée : la lecture ne rend que des zéros", 0);
-        if (!forcer) return OPERATION_ECHOUEE;
+    if (est_pic(*p)) {
+        const Zones_couvertes z = zones_choisies(*p);
+        const Protection protegee = protection_de(*p, config_de_la_puce(z, m.config));
+        if ((protegee.programme && !z.programme.vide()) ||
+            (protegee.donnees && !z.donnees.vide())) {
+            message_erreur(texte_puce_protegee, 0);
+            if (!forcer) return OPERATION_ECHOUEE;
+        }
     }
     return OPERATION_REUSSIE;
 }
@@ -145,16 +185,9 @@ Resultat_operation efface_puce(bool forcer) {
 
 namespace {
 
-// Whether the configuration word read from the chip protects its program. The later flash parts
-// and the 12-bit core have a single CP bit, which the fuse layout names; the others read 0 in
-// bits 13..8.
+// Whether the configuration word read from the chip protects its program.
 bool code_protege(const Desc_PIC& p, uint16_t config) {
-    const Faits_genre* g = faits_genre(p);
-    const bool un_bit = g && (g->technologie == Technologie::flash_recente || coeur_12_bits(p));
-    if (!un_bit || p.famille < 0 || p.famille >= NB_FAMILLES) return (config & 0x3F00) == 0;
-    const Fusibles& f = tab_fuses[static_cast<std::size_t>(p.famille)];
-    const uint32_t cp = f.masque[F_CP0] | f.masque[F_CP1];
-    return cp != 0 && (config & cp) != cp;
+    return protection_de(p, config).programme;
 }
 
 } // namespace
@@ -189,6 +222,10 @@ std::optional<Rapport_comparaison> compare_image(const Memoire_PIC& m, bool forc
     if (est_pic(*p)) {
         Memoire_PIC lu(m.config);
         Lit_ID_Config(lu);
+        if (z.config && mot_trop_large(*p, lu.config, coeur_12_bits(*p) ? 0xFFFu : 0x2007u)) {
+            r.lecture_echouee = true;
+            return r;
+        }
         for (int k = 0; z.ids && k < 4; ++k) {
             if (lu.id[k] == m.id[k]) {
                 ajoute(r, ligne("ID%d identiques\n", k));
@@ -217,9 +254,15 @@ std::optional<Rapport_comparaison> compare_image(const Memoire_PIC& m, bool forc
             r.difference = true;
         }
         if (z.config && code_protege(*p, lu.config)) ajoute(r, "La mémoire est protégée\n");
+        // A protected area reads as zeros: no difference found there would be the chip's. Not
+        // compared, it cannot be called identical either.
+        const Protection protegee = protection_de(*p, config_de_la_puce(z, lu.config));
 
         std::vector<uint16_t> prog = tampon_prog_vierge();
-        if (!z.programme.vide()) {
+        if (!z.programme.vide() && protegee.programme) {
+            ajoute(r, "Le programme du PIC est protégé : il n'est pas comparé\n");
+            r.difference = true;
+        } else if (!z.programme.vide()) {
             if (!lit_programme(*p, prog.data())) {
                 r.lecture_echouee = true;
                 return r;
@@ -228,7 +271,10 @@ std::optional<Rapport_comparaison> compare_image(const Memoire_PIC& m, bool forc
                                          true, "Le programme du PIC et celui en mémoire",
                                          "Le programme du PIC correspond à celui en mémoire\n");
         }
-        if (!z.donnees.vide()) {
+        if (!z.donnees.vide() && protegee.donnees) {
+            ajoute(r, "Les données du PIC sont protégées : elles ne sont pas comparées\n");
+            r.difference = true;
+        } else if (!z.donnees.vide()) {
             if (!Lit_tout_de_DM(donnees.data())) {
                 r.lecture_echouee = true;
                 return r;

@@ -21,8 +21,9 @@ constexpr int t_entre_passes_us = 1;
 int Algo1_Charge_tout_vers_PM(const uint16_t* prog) {
     if (!composant_choisi()) return -1;
     debut_passe();
-    bool fini = parcours_programme(
-        0, taille_prog, [&](int i) { return ecrit_mot_verifie(i, prog[i], Begin_Programming); });
+    bool fini = parcours_programme(ecriture_programme, taille_prog, [&](int i) {
+        return ecrit_mot_verifie(i, prog[i], Begin_Programming);
+    });
     if (!fini) return -1;
     fin_passe();
     return 0;
@@ -39,7 +40,7 @@ uint16_t* Algo1_Lit_tout_de_PM(uint16_t* prog) {
 int Algo1_Charge_tout_vers_DM(const uint8_t* donnee) {
     if (!composant_choisi()) return -1;
     debut_passe();
-    bool fini = parcours_donnees(2, [&](int i) {
+    bool fini = parcours_donnees(ecriture_donnees, [&](int i) {
         const uint8_t b = donnee[i];
         Load_Data_For_Data_Memory(b);
         Begin_Programming();

@@ -21,7 +21,7 @@ constexpr int increments_id_vers_config = 4;
 int Algo2_Charge_tout_vers_PM(const uint16_t* prog) {
     if (!composant_choisi()) return -1;
     debut_passe();
-    bool fini = parcours_programme(0, taille_ecriture_prog, [&](int i) {
+    bool fini = parcours_programme(ecriture_programme, taille_ecriture_prog, [&](int i) {
         const uint16_t w = prog[i];
         if (w == 0xFFFF || Read_Data_From_Program_Memory() == w) return true;
         uint16_t lu = 0;
@@ -50,11 +50,14 @@ int Algo2_Charge_ID_Config(const Memoire_PIC& m) {
         for (unsigned k = 0; k < 4; ++k) {
             const uint8_t v = m.id[k];
             uint16_t lu = 0;
-            if (impulsions_jusqu_a_verification(v & 0x0F, v, 0x0F, impulsions_max, lu) == 0) {
-                prog_erreur(k, v, lu, "ID : ");
-                return -1;
+            // An ID the image does not give is left unburned.
+            if (v != ID_ABSENT) {
+                if (impulsions_jusqu_a_verification(v & 0x0F, v, 0x0F, impulsions_max, lu) == 0) {
+                    prog_erreur(k, v, lu, "ID : ");
+                    return -1;
+                }
+                for (int p = 0; p < impulsions_de_plus; ++p) impulsion(v);
             }
-            for (int p = 0; p < impulsions_de_plus; ++p) impulsion(v);
             if (k < 3) Increment_Adress();
         }
     } else {

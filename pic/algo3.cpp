@@ -41,7 +41,7 @@ int Algo3_Charge_tout_vers_PM(const uint16_t* prog) {
     if (!composant_choisi()) return -1;
     debut_passe();
     Increment_Adress();
-    bool fini = parcours_programme(0, taille_ecriture_prog, [&](int i) {
+    bool fini = parcours_programme(ecriture_programme, taille_ecriture_prog, [&](int i) {
         const uint16_t w = prog[i];
         if (w == 0xFFFF || Read_Data_From_Program_Memory() == w) return true;
         uint16_t lu = 0;
@@ -66,7 +66,8 @@ int Algo3_Charge_ID_Config(const Memoire_PIC& m) {
         for (unsigned k = 0; k < 4; ++k) {
             const uint8_t v = m.id[k];
             uint16_t lu = 0;
-            if (!programme_mot(v, v, 0x7F, lu)) {
+            // An ID the image does not give is left unburned.
+            if (v != ID_ABSENT && !programme_mot(v, v, 0x7F, lu)) {
                 prog_erreur(k, v, lu, "ID : ");
                 return -1;
             }

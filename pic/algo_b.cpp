@@ -79,7 +79,7 @@ int ecrit_groupes(const uint16_t* mots, int deb, int fin, int taille, flash::Ech
             programme_mot();
         }
         if ((g / mots_par_groupe) % (pas_progression / mots_par_groupe + 1) == 0)
-            gestion_bar(g, n, 0);
+            gestion_bar(g, n, ecriture_programme);
     }
     flash::fin_passe();
     if (arrete) return -1;
@@ -90,7 +90,7 @@ int ecrit_groupes(const uint16_t* mots, int deb, int fin, int taille, flash::Ech
         return v.juste(static_cast<unsigned>(i), mots[i], lu, 0x3FFF, "Programme : ");
     });
     const bool fini = parcours_adresses(
-        premier, dernier, n, 1, [taille] { return taille; },
+        premier, dernier, n, lecture_programme, [taille] { return taille; },
         [&](int i) {
             return mots[i] == 0xFFFF || lus.ajoute(i, Demande_Data_From_Program_Memory());
         });

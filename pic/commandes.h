@@ -76,10 +76,10 @@ const Desc_PIC* composant_choisi();
 // progress kind. pas(i) handles word i and returns false to
 // stop the walk (the failure was reported). Returns false when stopped.
 template <class Taille, class Pas>
-bool parcours_adresses(int deb, int fin, int n, int kind, Taille taille, Pas pas);
+bool parcours_adresses(int deb, int fin, int n, Sorte_progression kind, Taille taille, Pas pas);
 
 template <class Taille, class Pas>
-bool parcours_adresses(int deb, int fin, int n, int kind, Taille taille, Pas pas) {
+bool parcours_adresses(int deb, int fin, int n, Sorte_progression kind, Taille taille, Pas pas) {
     // A start beyond the memory walks no further than its end.
     deb = std::clamp(deb, 0, std::max(n, 0));
     for (int k = 0; k < deb; ++k) Increment_Adress();

@@ -12,9 +12,9 @@
 namespace {
 
 // The row of the selected device's kind; null (after a message) when no device is chosen.
-const Genre_pic* genre_choisi() {
+const Operations_genre* genre_choisi() {
     const Desc_PIC* p = composant_choisi();
-    return p ? genre_de(*p) : nullptr;
+    return p ? operations_genre(*p) : nullptr;
 }
 
 bool config_facultative(const Desc_PIC& p) {
@@ -35,7 +35,7 @@ class Config_non_ecrite {
 };
 
 int ecrit_ID_Config(const Desc_PIC& p, const Memoire_PIC& m) {
-    const Genre_pic* g = genre_de(p);
+    const Operations_genre* g = operations_genre(p);
     return g && g->charge_id_config ? g->charge_id_config(m) : 0;
 }
 
@@ -45,7 +45,7 @@ int Charge_tout_vers_PM(const uint16_t* prog) {
     if (le_prog_enable == 0) return 0;
     const Desc_PIC* p = composant_choisi();
     if (!p) return -1;
-    const Genre_pic* g = genre_de(*p);
+    const Operations_genre* g = operations_genre(*p);
     return g && g->charge_programme ? g->charge_programme(prog) : 0;
 }
 
@@ -53,13 +53,13 @@ int Charge_tout_vers_DM(const uint8_t* donnee) {
     if (le_data_enable == 0) return 0;
     const Desc_PIC* p = composant_choisi();
     if (!p) return -1;
-    const Genre_pic* g = genre_de(*p);
+    const Operations_genre* g = operations_genre(*p);
     return g && g->charge_donnees ? g->charge_donnees(*p, donnee) : 0;
 }
 
 uint16_t* Lit_tout_de_PM(uint16_t* prog) {
     if (le_prog_enable == 0) return prog;
-    const Genre_pic* g = genre_choisi();
+    const Operations_genre* g = genre_choisi();
     return g && g->lit_programme ? g->lit_programme(prog) : prog;
 }
 
@@ -67,7 +67,7 @@ uint8_t* Lit_tout_de_DM(uint8_t* donnee) {
     if (le_data_enable == 0) return donnee;
     const Desc_PIC* p = composant_choisi();
     if (!p) return donnee;
-    const Genre_pic* g = genre_de(*p);
+    const Operations_genre* g = operations_genre(*p);
     return g && g->lit_donnees ? g->lit_donnees(*p, donnee) : donnee;
 }
 
@@ -89,14 +89,14 @@ bool config_ecrite(const Memoire_PIC& m) {
 }
 
 void Lit_ID_Config(Memoire_PIC& m) {
-    const Genre_pic* g = genre_choisi();
+    const Operations_genre* g = genre_choisi();
     if (!g || !g->lit_id_config) return;
     g->lit_id_config(m);
     if (le_config_enable != 0) m.config_definie = true;
 }
 
 bool peut_effacer(const Desc_PIC& p) {
-    const Genre_pic* g = genre_de(p);
+    const Operations_genre* g = operations_genre(p);
     return g && g->efface;
 }
 
@@ -108,14 +108,14 @@ bool efface_ids_config(const Desc_PIC& p) {
 int Efface_PIC() {
     const Desc_PIC* p = composant_choisi();
     if (!p) return -1;
-    const Genre_pic* g = genre_de(*p);
+    const Operations_genre* g = operations_genre(*p);
     return g && g->efface ? g->efface() : 0;
 }
 
 uint16_t Lit_ID_Composant() {
     const Desc_PIC* p = composant_choisi();
     if (!p) return 0x3FFF;
-    const Genre_pic* g = genre_de(*p);
+    const Operations_genre* g = operations_genre(*p);
     return g && g->lit_id_composant ? g->lit_id_composant() : 0x3FFF;
 }
 

@@ -135,7 +135,7 @@ int ecrit_octets(const Famille_flash& f, const uint8_t* octets, int deb, int fin
     Verification v{echecs};
     debut_passe(f);
     const bool fini = parcours_adresses(
-        deb, fin, taille, 2, [taille] { return taille; },
+        deb, fin, taille, ecriture_donnees, [taille] { return taille; },
         [&](int i) {
             if (v.arret()) return false;
             const uint8_t b = octets[i];
@@ -486,7 +486,7 @@ int ecrit_mots_un_a_un(const Famille_flash& f, const uint16_t* mots, int deb, in
     Verification v{echecs};
     debut_passe(f);
     const bool fini = parcours_adresses(
-        deb, fin, taille, 0, [taille] { return taille; },
+        deb, fin, taille, ecriture_programme, [taille] { return taille; },
         [&](int i) {
             if (v.arret()) return false;
             const uint16_t w = mots[i];
@@ -549,7 +549,7 @@ int ecrit_ids_config(const Famille_flash& f, const Memoire_PIC& m) {
     // An ID the image leaves at FF is left erased, as an absent configuration word is.
     uint16_t ids[algo::nb_id];
     for (int k = 0; k < algo::nb_id; ++k)
-        ids[k] = le_ID_enable != 0 && m.id[k] != 0xFF ? m.id[k] : mot_vierge;
+        ids[k] = le_ID_enable != 0 && m.id[k] != ID_ABSENT ? m.id[k] : mot_vierge;
     std::optional<uint16_t> config;
     if (le_config_enable != 0) {
         const uint16_t gardes = bits_gardes();

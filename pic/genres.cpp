@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #include "pic/genres.h"
 
+#include "eeprom/bus.h"
 #include "eeprom/eeprom.h"
 #include "pic/algorithmes.h"
 #include "pic/flash_recente.h"
@@ -52,7 +53,7 @@ template <const flash::Famille_flash& F> uint16_t lit_id_composant() {
     return flash::lit_id_composant(F);
 }
 
-template <const flash::Famille_flash& F> constexpr Genre_pic rangee_flash(Genre_puce genre) {
+template <const flash::Famille_flash& F> constexpr Operations_genre rangee_flash(Genre_puce genre) {
     return {genre,
             charge_programme<F>,
             lit_programme<F>,
@@ -69,34 +70,26 @@ int efface_algo1() {
     return 0;
 }
 
-int charge_i2c(const Desc_PIC&, const uint8_t* donnee) {
-    return Charge_EEPROM_I2C(donnee);
+// A serial EEPROM's data through its bus's row (eeprom/bus.h).
+int charge_eeprom(const Desc_PIC& p, const uint8_t* donnee) {
+    const Operations_bus* bus = operations_bus(bus_eeprom(p));
+    return bus ? bus->charge(p, donnee) : -1;
 }
 
-uint8_t* lit_i2c(const Desc_PIC&, uint8_t* donnee) {
-    return Lire_EEPROM_I2C(donnee);
+uint8_t* lit_eeprom(const Desc_PIC& p, uint8_t* donnee) {
+    const Operations_bus* bus = operations_bus(bus_eeprom(p));
+    return bus ? bus->lit(p, donnee) : nullptr;
 }
 
-int charge_microwire(const Desc_PIC& p, const uint8_t* donnee) {
-    return Charge_EEPROM_serie(donnee, bits_adresse_serie(p.taille_donnee));
-}
-
-uint8_t* lit_microwire(const Desc_PIC& p, uint8_t* donnee) {
-    return Lire_EEPROM_serie(donnee, bits_adresse_serie(p.taille_donnee));
-}
-
-int charge_spi(const Desc_PIC& p, const uint8_t* donnee) {
-    return Charge_EEPROM_SPI(donnee, bits_adresse_SPI(p.taille_donnee));
-}
-
-uint8_t* lit_spi(const Desc_PIC& p, uint8_t* donnee) {
-    return Lire_EEPROM_SPI(donnee, bits_adresse_SPI(p.taille_donnee));
+constexpr Operations_genre rangee_eeprom(Genre_puce genre) {
+    return {genre,   nullptr, nullptr,       charge_eeprom, lit_eeprom,
+            nullptr, nullptr, Efface_EEPROM, nullptr};
 }
 
 using enum Genre_puce;
 
 // clang-format off
-constexpr Genre_pic genres[] = {
+constexpr Operations_genre genres[] = {
     {flash_14,
      Algo1_Charge_tout_vers_PM, Algo1_Lit_tout_de_PM,
      charge_pic<Algo1_Charge_tout_vers_DM>, lit_pic<Algo1_Lit_tout_de_DM>,
@@ -112,29 +105,29 @@ constexpr Genre_pic genres[] = {
     rangee_flash<flash::famille_62xa>(flash_62xa),
     rangee_flash<flash::famille_87xa>(flash_87xa),
     rangee_flash<flash::famille_12f6xx>(flash_12f6xx),
-    {i2c_1_octet,  nullptr, nullptr, charge_i2c, lit_i2c, nullptr, nullptr, Efface_EEPROM, nullptr},
-    {i2c_2_octets, nullptr, nullptr, charge_i2c, lit_i2c, nullptr, nullptr, Efface_EEPROM, nullptr},
-    {microwire, nullptr, nullptr, charge_microwire, lit_microwire, nullptr, nullptr, Efface_EEPROM, nullptr},
-    {spi,       nullptr, nullptr, charge_spi, lit_spi, nullptr, nullptr, Efface_EEPROM, nullptr},
+    rangee_eeprom(i2c_1_octet),
+    rangee_eeprom(i2c_2_octets),
+    rangee_eeprom(microwire),
+    rangee_eeprom(spi),
 };
 // clang-format on
 
 } // namespace
 
-const Faits_genre* Genre_pic::faits() const {
+const Faits_genre* Operations_genre::faits() const {
     return faits_genre(static_cast<int>(genre));
 }
 
-const Genre_pic* genre_de(const Desc_PIC& p) {
-    for (const Genre_pic& g : genres)
+const Operations_genre* operations_genre(const Desc_PIC& p) {
+    for (const Operations_genre& g : genres)
         if (static_cast<int>(g.genre) == p.algo) return &g;
     return nullptr;
 }
 
-const Genre_pic* debut_genres_pic() {
+const Operations_genre* debut_operations_genres() {
     return std::begin(genres);
 }
 
-const Genre_pic* fin_genres_pic() {
+const Operations_genre* fin_operations_genres() {
     return std::end(genres);
 }

@@ -8,7 +8,7 @@
 
 #include <cstdint>
 
-struct Genre_pic {
+struct Operations_genre {
     Genre_puce genre;
     // Null for an area the kind does not have.
     int (*charge_programme)(const uint16_t* prog);
@@ -17,7 +17,7 @@ struct Genre_pic {
     uint8_t* (*lit_donnees)(const Desc_PIC& p, uint8_t* donnee);
     int (*charge_id_config)(const Memoire_PIC& m);
     void (*lit_id_config)(Memoire_PIC& m);
-    int (*efface)(); // 0, or -1 after a message
+    int (*efface)();                // 0, or -1 after a message
     uint16_t (*lit_id_composant)(); // the word at 0x2006; null when the kind has none
 
     // The kind's facts (core/genre_puce.h).
@@ -25,7 +25,7 @@ struct Genre_pic {
 };
 
 // The row of p's kind, or null for a kind the table does not know.
-const Genre_pic* genre_de(const Desc_PIC& p);
+const Operations_genre* operations_genre(const Desc_PIC& p);
 // Every row.
-const Genre_pic* debut_genres_pic();
-const Genre_pic* fin_genres_pic();
+const Operations_genre* debut_operations_genres();
+const Operations_genre* fin_operations_genres();

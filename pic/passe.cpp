@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #include "pic/passe.h"
 
+#include "pic/valeurs_usine.h"
+
 #include "port/port.h"
 
 namespace algo {
@@ -39,7 +41,12 @@ int impulsions_jusqu_a_verification(uint16_t valeur, uint16_t attendu, unsigned 
 
 int verifie_config_et_termine(uint16_t config, unsigned adresse, const char* prefixe) {
     const uint16_t lu = Read_Data_From_Program_Memory();
-    if (lu != config) {
+    // Bits of the word that the part does not have read as the silicon fixes them, whatever was
+    // written; a bit beyond the word is still an error.
+    const Desc_PIC* p = pic_courant();
+    const auto absents = static_cast<uint16_t>(
+        p ? mot_programme_vierge(*p) & ~bits_config_implementes(*p) : 0);
+    if (((lu ^ config) & ~absents) != 0) {
         prog_erreur(adresse, config, lu, prefixe);
         return -1;
     }
@@ -67,7 +74,7 @@ void lit_mots_programme(uint16_t* prog) {
         prog[i] = w;
         return true;
     });
-    parcours_programme(1, taille_prog,
+    parcours_programme(lecture_programme, taille_prog,
                        [&](int i) { return lus.ajoute(i, Demande_Data_From_Program_Memory()); });
     lus.termine();
 }
@@ -77,7 +84,8 @@ void lit_octets_donnees(uint8_t* donnee) {
         donnee[i] = static_cast<uint8_t>(w & 0xFF);
         return true;
     });
-    parcours_donnees(3, [&](int i) { return lus.ajoute(i, Demande_Data_From_Data_Memory()); });
+    parcours_donnees(lecture_donnees,
+                     [&](int i) { return lus.ajoute(i, Demande_Data_From_Data_Memory()); });
     lus.termine();
 }
 

@@ -60,11 +60,12 @@ int taille_donnee();
 // calibration value and writing it is not allowed.
 int taille_ecriture_prog();
 
-template <class Taille, class Pas> bool parcours_programme(int kind, Taille taille, Pas pas) {
+template <class Taille, class Pas>
+bool parcours_programme(Sorte_progression kind, Taille taille, Pas pas) {
     return parcours_adresses(le_prog_deb, le_prog_fin, taille_prog(), kind, taille, pas);
 }
 
-template <class Pas> bool parcours_donnees(int kind, Pas pas) {
+template <class Pas> bool parcours_donnees(Sorte_progression kind, Pas pas) {
     return parcours_adresses(le_data_deb, le_data_fin, taille_donnee(), kind, taille_donnee, pas);
 }
 

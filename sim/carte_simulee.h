@@ -7,7 +7,7 @@
 #include "port/backend.h"
 #include "sim/horloge_virtuelle.h"
 #include "sim/pannes.h"
-#include "sim/puces/puce.h"
+#include "sim/modele/puce.h"
 
 #include <array>
 #include <cstdint>
@@ -52,7 +52,6 @@ class Carte_simulee : public Backend_port {
     Position_support position_puce() const { return position; } // where it actually sits
 
     const Brochage& cablage_carte() const { return cablage; }
-    const Pannes_simulateur& pannes_carte() const { return pannes; }
 
     // Levels at the socket's pins as the chip sees them (the data pin as the board drives it).
     const Broches& broches_support() const { return courant; }

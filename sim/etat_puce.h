@@ -3,7 +3,7 @@
 // Intel HEX text, first line "; puce NOM".
 #pragma once
 
-#include "sim/puces/puce.h"
+#include "sim/modele/puce.h"
 
 #include <memory>
 #include <string>

@@ -2,7 +2,7 @@
 // Faults of the simulated programmer, selected by name.
 #pragma once
 
-#include "sim/puces/puce.h"
+#include "sim/modele/puce.h"
 
 #include <span>
 #include <string>

@@ -24,16 +24,18 @@ void affiche(bool en_haut) {
     const int taille_prog = p ? p->taille_prog : 0;
     const int taille_donnee = p ? p->taille_donnee : 0;
     const int base = donnee_en_binaire;
-    montre_lignes(texte_P, nb_lignes_programme(*m_pic, taille_prog),
-                  [taille_prog](int n) {
-                      return m_pic ? ligne_programme(*m_pic, taille_prog, n) : Ligne_vue{};
-                  },
-                  en_haut);
-    montre_lignes(texte_D, nb_lignes_donnees(*m_pic, taille_donnee, base),
-                  [taille_donnee, base](int n) {
-                      return m_pic ? ligne_donnees(*m_pic, taille_donnee, base, n) : Ligne_vue{};
-                  },
-                  en_haut);
+    montre_lignes(
+        texte_P, nb_lignes_programme(*m_pic, taille_prog),
+        [taille_prog](int n) {
+            return m_pic ? ligne_programme(*m_pic, taille_prog, n) : Ligne_vue{};
+        },
+        en_haut);
+    montre_lignes(
+        texte_D, nb_lignes_donnees(*m_pic, taille_donnee, base),
+        [taille_donnee, base](int n) {
+            return m_pic ? ligne_donnees(*m_pic, taille_donnee, base, n) : Ligne_vue{};
+        },
+        en_haut);
     montre_volet_programme(!p || est_pic(*p));
 
     for (int i = 0; i < NB_CASES_FUSIBLES; ++i) gtk_widget_hide(case_fusible(i));

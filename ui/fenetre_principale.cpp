@@ -123,8 +123,7 @@ void construit_contenu_principal() {
 
     gtk_drag_dest_set(fenetre_principale, GTK_DEST_DEFAULT_ALL, nullptr, 0, GDK_ACTION_COPY);
     gtk_drag_dest_add_uri_targets(fenetre_principale);
-    g_signal_connect(fenetre_principale, "drag-data-received", G_CALLBACK(fichier_depose),
-                     nullptr);
+    g_signal_connect(fenetre_principale, "drag-data-received", G_CALLBACK(fichier_depose), nullptr);
 
     GtkWidget* l = gtk_label_new("Programmateur pour : ");
     attache_fill(t, l, 4, 7, 0, 1, 0, 0);

@@ -58,8 +58,8 @@ bool taille_max_ecran(int& l_max, int& h_max) {
     GdkDisplay* ecran = gdk_display_get_default();
     if (!ecran) return false;
     GdkWindow* w = fenetre_principale ? gtk_widget_get_window(fenetre_principale) : nullptr;
-    GdkMonitor* moniteur = w ? gdk_display_get_monitor_at_window(ecran, w)
-                             : gdk_display_get_primary_monitor(ecran);
+    GdkMonitor* moniteur =
+        w ? gdk_display_get_monitor_at_window(ecran, w) : gdk_display_get_primary_monitor(ecran);
     if (!moniteur) moniteur = gdk_display_get_monitor(ecran, 0);
     if (!moniteur) return false;
     GdkRectangle zone;
@@ -125,7 +125,6 @@ void taille_naturelle(GtkWidget* f) {
     gtk_widget_get_preferred_size(f, nullptr, &naturelle);
     gtk_window_resize(GTK_WINDOW(f), std::max(naturelle.width, 1), std::max(naturelle.height, 1));
 }
-
 
 void presente_selection(GtkWidget* d) {
     borne_selection(d);

@@ -91,7 +91,8 @@ bool protection_acceptee() {
 // main window, on top of it.
 void montre_progression() {
     GtkWidget* volet = texte_D ? gtk_widget_get_parent(texte_D) : nullptr;
-    GdkWindow* principale = fenetre_principale ? gtk_widget_get_window(fenetre_principale) : nullptr;
+    GdkWindow* principale =
+        fenetre_principale ? gtk_widget_get_window(fenetre_principale) : nullptr;
     if (volet && principale && gtk_widget_get_mapped(volet)) {
         int x = 0, y = 0, dx = 0, dy = 0;
         gdk_window_get_origin(principale, &x, &y);
@@ -101,7 +102,8 @@ void montre_progression() {
         gtk_widget_set_size_request(util_label, -1, -1);
         int naturelle = 0, minimum = 0;
         gtk_widget_get_preferred_width(en_prog_box, &minimum, &naturelle);
-        if (naturelle > largeur) gtk_window_resize(GTK_WINDOW(en_prog_box), std::max(minimum, largeur), 1);
+        if (naturelle > largeur)
+            gtk_window_resize(GTK_WINDOW(en_prog_box), std::max(minimum, largeur), 1);
         gtk_window_move(GTK_WINDOW(en_prog_box), x + dx, y + dy);
     }
     presente(en_prog_box);
@@ -176,7 +178,7 @@ void ok_prepare_PIC_box(GtkWidget*, gpointer boite) {
 gboolean timeout(gpointer) {
     if (ecrire_pic == -1) gtk_widget_hide(en_prog_box);
     static std::string (*const corps[4])() = {recoit_du_PIC, envoie_vers_PIC, effacement_du_PIC,
-                                       comparaison_du_PIC};
+                                              comparaison_du_PIC};
     for (int k = 0; k < 4; ++k) {
         if (ecrire_pic != 10 + k) continue;
         if (!pic_courant()) {

@@ -67,8 +67,9 @@ GtkWidget* construit_liste_composants(GtkWidget* effacer) {
         bool vide = true;
         for (const Desc_PIC& p : tab_pic) {
             if (groupe_composant(p) != g) continue;
-            if (vide) gtk_tree_store_insert_with_values(groupes, &parent, nullptr, -1, 0,
-                                                        groupes_composants[g], -1);
+            if (vide)
+                gtk_tree_store_insert_with_values(groupes, &parent, nullptr, -1, 0,
+                                                  groupes_composants[g], -1);
             vide = false;
             gtk_tree_store_insert_with_values(groupes, nullptr, &parent, -1, 0, p.nom.c_str(), -1);
         }

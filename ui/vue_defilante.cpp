@@ -54,8 +54,8 @@ void remplit(Defilement& d) {
 
 void regle(Defilement& d, double valeur) {
     const double page = d.visibles;
-    gtk_adjustment_configure(d.adj, std::clamp(valeur, 0.0, std::max(0.0, d.nb - page)), 0.0,
-                             d.nb, 1.0, std::max(1.0, page - 1.0), page);
+    gtk_adjustment_configure(d.adj, std::clamp(valeur, 0.0, std::max(0.0, d.nb - page)), 0.0, d.nb,
+                             1.0, std::max(1.0, page - 1.0), page);
 }
 
 void valeur_changee(GtkAdjustment*, gpointer p) {
@@ -66,7 +66,8 @@ void valeur_changee(GtkAdjustment*, gpointer p) {
 int hauteur_ligne(GtkWidget* vue) {
     PangoLayout* l = gtk_widget_create_pango_layout(vue, "0");
     PangoFontDescription* f = pango_font_description_from_string("monospace");
-    const PangoFontDescription* base = pango_context_get_font_description(pango_layout_get_context(l));
+    const PangoFontDescription* base =
+        pango_context_get_font_description(pango_layout_get_context(l));
     if (base) pango_font_description_merge(f, base, FALSE);
     pango_layout_set_font_description(l, f);
     int largeur = 0, hauteur = 0;

@@ -4,8 +4,9 @@
 #include "core/genre_puce.h"
 
 const char* const groupes_composants[NB_GROUPES_COMPOSANTS] = {
-    "PIC 12 bits", "PIC 14 bits EPROM/OTP", "PIC flash", "EEPROM I2C",
-    "EEPROM Microwire", "EEPROM SPI", "Autres",
+    "PIC 12 bits", "PIC 14 bits EPROM/OTP", "PIC flash",
+    "EEPROM I2C",  "EEPROM Microwire",      "EEPROM SPI",
+    "Autres",
 };
 
 int groupe_composant(const Desc_PIC& p) {

@@ -71,8 +71,9 @@ int nb_lignes_donnees(const Memoire_PIC& m, int taille_donnee, int base) {
 Ligne_vue ligne_programme(const Memoire_PIC& m, int taille_prog, int n) {
     char buf[8];
     std::string tampon;
-    return ligne(taille_programme(m, taille_prog), MOTS_PAR_LIGNE, n, tampon,
-                 [&](int i, std::string& t) { t += ui2Hex(m.prog[static_cast<std::size_t>(i)], buf, 4); });
+    return ligne(
+        taille_programme(m, taille_prog), MOTS_PAR_LIGNE, n, tampon,
+        [&](int i, std::string& t) { t += ui2Hex(m.prog[static_cast<std::size_t>(i)], buf, 4); });
 }
 
 Ligne_vue ligne_donnees(const Memoire_PIC& m, int taille_donnee, int base, int n) {
@@ -109,21 +110,7 @@ std::string texte_lignes(const std::vector<Ligne_vue>& lignes) {
 std::string description_eeprom(const Desc_PIC& p) {
     std::string t = "EEPROM " + p.nom + "\nMemoire : " + std::to_string(p.taille_donnee) +
                     " octets\nPROTOCOLE : ";
-    switch (bus_eeprom(p)) {
-    case Bus_eeprom::i2c:
-        t += "I2C";
-        break;
-    case Bus_eeprom::microwire:
-        t += "Série";
-        break;
-    case Bus_eeprom::spi:
-        t += "SPI";
-        break;
-    case Bus_eeprom::aucun:
-        // A number no kind has: I2C unless below the two-byte I2C number.
-        if (p.algo >= static_cast<int>(Genre_puce::i2c_2_octets)) t += "I2C";
-        break;
-    }
+    if (const Faits_bus* b = faits_bus(bus_affiche(p))) t += b->protocole;
     return t;
 }
 

@@ -156,22 +156,35 @@ std::unique_ptr<Modele_puce> cree_eeprom(const Desc_PIC& d, const Pannes_puce& p
     return cree_eeprom(d, p, Options_eeprom{});
 }
 
+namespace {
+
+template <class Puce>
+std::unique_ptr<Modele_puce> cree(const Desc_PIC& d, const Pannes_puce& p,
+                                  const Options_eeprom& o) {
+    return std::make_unique<Puce>(d, p, o);
+}
+
+// The simulated chip of each bus.
+struct Modele_bus {
+    Bus_eeprom bus;
+    std::unique_ptr<Modele_puce> (*cree)(const Desc_PIC&, const Pannes_puce&,
+                                         const Options_eeprom&);
+};
+
+constexpr Modele_bus modeles[] = {
+    {Bus_eeprom::i2c, cree<Puce_24xx>},
+    {Bus_eeprom::microwire, cree<Puce_93xx>},
+    {Bus_eeprom::spi, cree<Puce_25xx>},
+};
+
+} // namespace
+
 std::unique_ptr<Modele_puce> cree_eeprom(const Desc_PIC& d, const Pannes_puce& p,
                                          const Options_eeprom& o) {
-    if (d.taille_donnee < 1) return nullptr;
-    switch (bus_eeprom(d)) {
-    case Bus_eeprom::i2c:
-        if (d.taille_donnee > 65536) return nullptr;
-        return std::make_unique<Puce_24xx>(d, p, o);
-    case Bus_eeprom::microwire:
-        if (d.taille_donnee > 2048) return nullptr;
-        return std::make_unique<Puce_93xx>(d, p, o);
-    case Bus_eeprom::spi:
-        if (d.taille_donnee > 65536) return nullptr;
-        return std::make_unique<Puce_25xx>(d, p, o);
-    case Bus_eeprom::aucun:
-        break;
-    }
+    const Faits_bus* bus = faits_bus(bus_eeprom(d));
+    if (!bus || d.taille_donnee < 1 || d.taille_donnee > bus->taille_max) return nullptr;
+    for (const Modele_bus& m : modeles)
+        if (m.bus == bus->bus) return m.cree(d, p, o);
     return nullptr;
 }
 

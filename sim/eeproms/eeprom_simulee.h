@@ -10,7 +10,7 @@
 // A chip that never answers is Options_eeprom::muette, or the board's empty socket.
 #pragma once
 
-#include "sim/puces/puce.h"
+#include "sim/modele/puce.h"
 
 #include <cstdint>
 #include <memory>
@@ -35,7 +35,6 @@ class Eeprom_simulee : public Modele_puce {
     const std::vector<uint8_t>& contenu() const { return memoire; }
     void remplit(const std::vector<uint8_t>& octets); // the first taille() bytes, rest 0xFF
     int cycles_termines() const { return nb_cycles; }
-    bool cycle_en_cours() const { return en_cycle; }
     int64_t duree_ecriture() const { return duree_cycle; }
 
   protected:

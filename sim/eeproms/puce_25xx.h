@@ -20,7 +20,6 @@ class Puce_25xx : public Eeprom_simulee {
 
     // Status register as RDSR would read it now.
     uint8_t registre_etat(int64_t t_ns);
-    bool wel() const { return latch_ecriture; }
     int octets_adresse() const { return nb_octets_adresse; }
     int taille_page() const { return page; }
 

@@ -2,7 +2,7 @@
 // Builds the chip model for a catalogue device.
 #pragma once
 
-#include "sim/puces/puce.h"
+#include "sim/modele/puce.h"
 #include "sim/puces/puce_pic.h"
 
 #include <memory>

@@ -79,7 +79,6 @@ class Puce_flash_recente : public Puce_pic {
     bool famille_b() const { return carac.variante == Variante_flash::pic16f87xa; }
     bool famille_c() const { return carac.variante == Variante_flash::pic12f6xx; }
     int code_fin_externe() const { return famille_b() ? 0x17 : 0x0A; }
-    int adresse_programme() const { return pc & (desc.taille_prog - 1); }
 
     Ecriture cible(int64_t t);
     void applique(const Ecriture& e, bool interrompue);

@@ -14,7 +14,7 @@
 #pragma once
 
 #include "sim/puces/caracteristiques_pic.h"
-#include "sim/puces/puce.h"
+#include "sim/modele/puce.h"
 
 #include <array>
 #include <cstdint>
@@ -92,7 +92,6 @@ class Puce_pic : public Modele_puce {
     uint16_t masque_mot() const { return static_cast<uint16_t>((1u << largeur_) - 1); }
     uint16_t mot_vierge() const { return masque_mot(); }
     uint16_t config_vierge() const { return normalise_config(masque_mot()); }
-    const Caracteristiques_pic& caracteristiques() const { return carac; }
     const Pannes_puce& pannes() const { return pannes_; }
     uint64_t graine() const { return graine_; }
 

@@ -27,7 +27,7 @@ class Genres : public test::Etat_propre {
 TEST_F(Genres, composants_livres_genres_et_lignes_du_simulateur_s_accordent) {
     // Every shipped device: a kind whose areas match its sizes.
     for (const Desc_PIC& p : tab_pic) {
-        const Genre_pic* g = genre_de(p);
+        const Operations_genre* g = operations_genre(p);
         ASSERT_NE(g, nullptr) << p.nom;
         ASSERT_NE(g->faits(), nullptr) << p.nom;
         EXPECT_EQ(g->faits()->programme, p.taille_prog > 0) << p.nom;
@@ -35,8 +35,8 @@ TEST_F(Genres, composants_livres_genres_et_lignes_du_simulateur_s_accordent) {
         EXPECT_EQ(est_eeprom(p), g->faits()->bus != Bus_eeprom::aucun) << p.nom;
     }
     // Every kind: one row of operations, present exactly for the areas its facts name.
-    ASSERT_EQ(fin_genres_pic() - debut_genres_pic(), fin_genres() - debut_genres());
-    for (const Genre_pic* g = debut_genres_pic(); g != fin_genres_pic(); ++g) {
+    ASSERT_EQ(fin_operations_genres() - debut_operations_genres(), fin_genres() - debut_genres());
+    for (const Operations_genre* g = debut_operations_genres(); g != fin_operations_genres(); ++g) {
         const int algo = static_cast<int>(g->genre);
         ASSERT_NE(g->faits(), nullptr) << algo;
         EXPECT_EQ(g->faits()->genre, g->genre) << algo;

@@ -3,7 +3,7 @@
 // line low on demand.
 #pragma once
 
-#include "sim/puces/puce.h"
+#include "sim/modele/puce.h"
 
 #include <cstdint>
 #include <sstream>

@@ -43,8 +43,7 @@ std::vector<Ligne_vue_gtk> lignes_de(GtkWidget* vue) {
 void compare(GtkWidget* vue, const std::vector<Ligne_vue>& attendu) {
     const auto l = lignes_de(vue);
     ASSERT_EQ(lignes_en_tout(vue), static_cast<int>(attendu.size()));
-    const auto premiere =
-        static_cast<std::size_t>(gtk_adjustment_get_value(defilement_de(vue)));
+    const auto premiere = static_cast<std::size_t>(gtk_adjustment_get_value(defilement_de(vue)));
     const auto page = static_cast<std::size_t>(gtk_adjustment_get_page_size(defilement_de(vue)));
     ASSERT_EQ(l.size(), std::min(page, attendu.size() - premiere));
     for (std::size_t i = 0; i < l.size(); ++i) {

@@ -83,6 +83,5 @@ TEST_F(Interface, sans_navigateur_le_chemin_de_la_page_dans_la_fenetre_d_erreur)
     EXPECT_TRUE(visible(error_box));
     EXPECT_EQ(texte(error_msg), "Aucun navigateur pour l'aide (ni kdehelp ni xdg-open) : ouvrez la "
                                 "page " +
-                                    rep.fichier("aide/aide_sommaire.htm") +
-                                    " dans un navigateur");
+                                    rep.fichier("aide/aide_sommaire.htm") + " dans un navigateur");
 }

@@ -74,7 +74,7 @@ TEST_F(Interface, comparaison_mot_octet_id_et_configuration_differents) {
 TEST_F(Interface, comparaison_puce_protegee) {
     demarre();
     *m_pic = image_16f84();
-    m_pic->config = 0x000D; // CP0 bits 13 to 4 at 0: program and data read as 0
+    m_pic->config = 0x000D; // CP0 bits 13 to 4 at 0: program and data read as 0, not compared
     Repondeur_protection oui(GTK_RESPONSE_YES);
     lance(prepare_PIC_e);
     EXPECT_EQ(oui.questions, 1);
@@ -83,10 +83,8 @@ TEST_F(Interface, comparaison_puce_protegee) {
               "ID0 identiques\nID1 identiques\nID2 identiques\nID3 identiques\n"
               "Les mot de configurations du PIC et de la mémoire sont identiques\n"
               "La mémoire est protégée\n"
-              "Le programme du PIC et celui en mémoire ne correspondent pas :\nPour le mot n°0H "
-              "on a : 0H dans le PIC au lieu de 100H\n(1024 mots différents en tout)\n"
-              "Les données du PIC et celles en mémoire ne correspondent pas :\nPour le mot n°0H on "
-              "a : 0H dans le PIC au lieu de A0H\n(64 octets différents en tout)\n");
+              "Le programme du PIC est protégé : il n'est pas comparé\n"
+              "Les données du PIC sont protégées : elles ne sont pas comparées\n");
 }
 
 TEST_F(Interface, comparaison_zones_desactivees_et_pic_sans_donnees) {

@@ -180,7 +180,8 @@ TEST_F(Interface, modifier_un_mot_a_la_largeur_du_composant_puis_ecrire_et_compa
         // What was stored is written, verified and then compared alike (the image has no
         // configuration word: the chip keeps its own, and that is the only message).
         lance(prepare_PIC_e);
-        EXPECT_EQ(texte(error_msg).rfind("Le fichier ne contient pas de mot de configuration", 0), 0u)
+        EXPECT_EQ(texte(error_msg).rfind("Le fichier ne contient pas de mot de configuration", 0),
+                  0u)
             << texte(error_msg);
         EXPECT_NE(compare().find("Le programme du PIC correspond à celui en mémoire\n"),
                   std::string::npos);

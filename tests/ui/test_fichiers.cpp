@@ -189,8 +189,8 @@ TEST_F(Interface, fichier_depose_lu_et_vues_remises_en_haut) {
     // The window takes files dropped from a file manager.
     GtkTargetList* cibles = gtk_drag_dest_get_target_list(fenetre_principale);
     ASSERT_NE(cibles, nullptr);
-    EXPECT_TRUE(gtk_target_list_find(cibles, gdk_atom_intern_static_string("text/uri-list"),
-                                     nullptr));
+    EXPECT_TRUE(
+        gtk_target_list_find(cibles, gdk_atom_intern_static_string("text/uri-list"), nullptr));
     // Scrolled down, then a file: the view starts at its first line.
     GtkAdjustment* adj = defilement_de(texte_D);
     for (int k = 0; k < 400 && gtk_adjustment_get_upper(adj) <= gtk_adjustment_get_page_size(adj);

@@ -115,7 +115,8 @@ TEST_P(Protection_flash, question_posee_et_non_n_ecrit_rien) {
     Repondeur_protection non(GTK_RESPONSE_NO);
     m_pic->prog[0] = 0x2805;
     gtk_toggle_button_set_active(GTK_TOGGLE_BUTTON(check_aff_CP0), TRUE);
-    if (visible(check_aff_CPD)) gtk_toggle_button_set_active(GTK_TOGGLE_BUTTON(check_aff_CPD), TRUE);
+    if (visible(check_aff_CPD))
+        gtk_toggle_button_set_active(GTK_TOGGLE_BUTTON(check_aff_CPD), TRUE);
     lance(prepare_PIC_e);
     EXPECT_EQ(non.questions, 1);
     EXPECT_FALSE(visible(error_box)) << texte(error_msg);
@@ -163,12 +164,11 @@ TEST_F(Interface, effacement_d_une_eeprom_son_bouton_et_sa_legende) {
     demarre(catalogue, reglages(6));
     EXPECT_EQ(texte(boutons.effacer), "Effacer l'EEPROM");
     std::vector<std::string> legendes;
-    g_signal_connect(util_label, "notify::label",
-                     G_CALLBACK(+[](GObject* l, GParamSpec*, gpointer v) {
-                         static_cast<std::vector<std::string>*>(v)->push_back(
-                             gtk_label_get_text(GTK_LABEL(l)));
-                     }),
-                     &legendes);
+    g_signal_connect(
+        util_label, "notify::label", G_CALLBACK(+[](GObject* l, GParamSpec*, gpointer v) {
+            static_cast<std::vector<std::string>*>(v)->push_back(gtk_label_get_text(GTK_LABEL(l)));
+        }),
+        &legendes);
     lance(prepare_PIC_r);
     EXPECT_FALSE(visible(error_box)) << texte(error_msg);
     EXPECT_NE(std::find(legendes.begin(), legendes.end(), "Effacement"), legendes.end());
@@ -189,9 +189,9 @@ TEST_F(Interface, fenetre_de_progression_jamais_sur_les_boutons) {
     int x = 0, y = 0, l = 0, h = 0;
     gtk_window_get_position(GTK_WINDOW(en_prog_box), &x, &y);
     gtk_window_get_size(GTK_WINDOW(en_prog_box), &l, &h);
-    for (GtkWidget* b : {boutons.charger, boutons.lire, boutons.sauver_hex, boutons.lire_hex,
-                         boutons.effacer, boutons.comparer, boutons.options, boutons.aide,
-                         boutons.quitter}) {
+    for (GtkWidget* b :
+         {boutons.charger, boutons.lire, boutons.sauver_hex, boutons.lire_hex, boutons.effacer,
+          boutons.comparer, boutons.options, boutons.aide, boutons.quitter}) {
         int bx = 0, by = 0;
         gtk_widget_translate_coordinates(b, fenetre_principale, 0, 0, &bx, &by);
         bx += ox;

@@ -62,7 +62,8 @@ TEST_F(Interface, boutons_et_etiquettes_suivent_l_appareil) {
     EXPECT_FALSE(sensible(boutons.modifier_prog));
     EXPECT_TRUE(sensible(boutons.modifier_donnee));
     // The simulated socket still holds the chip of the start-up.
-    EXPECT_EQ(texte(label_etat), "Le support simulé contient toujours le PIC16F84 choisi au démarrage");
+    EXPECT_EQ(texte(label_etat),
+              "Le support simulé contient toujours le PIC16F84 choisi au démarrage");
     testing::internal::CaptureStdout();
     choisit("PIC12C671");
     EXPECT_EQ(testing::internal::GetCapturedStdout(), "algo 2, FOSC2 4\n");

@@ -23,12 +23,12 @@ TEST(Groupes_composants, un_groupe_par_genre) {
     const struct {
         int algo;
         const char* groupe;
-    } cas[] = {{1, "PIC flash"},  {2, "PIC 14 bits EPROM/OTP"},
-               {3, "PIC 12 bits"}, {4, "PIC flash"},
-               {5, "PIC flash"},  {6, "PIC flash"},
-               {-1, "EEPROM I2C"}, {-2, "EEPROM I2C"},
+    } cas[] = {{1, "PIC flash"},         {2, "PIC 14 bits EPROM/OTP"},
+               {3, "PIC 12 bits"},       {4, "PIC flash"},
+               {5, "PIC flash"},         {6, "PIC flash"},
+               {-1, "EEPROM I2C"},       {-2, "EEPROM I2C"},
                {-3, "EEPROM Microwire"}, {-4, "EEPROM SPI"},
-               {-9, "Autres"},    {42, "Autres"}};
+               {-9, "Autres"},           {42, "Autres"}};
     for (const auto& c : cas)
         EXPECT_STREQ(groupes_composants[groupe_composant(composant(c.algo, 0, 0))], c.groupe)
             << c.algo;
@@ -46,7 +46,8 @@ TEST(Bilan_operation, zones_et_plages_des_reglages) {
     EXPECT_EQ(texte_bilan(Operation_faite::ecriture, pic, m),
               "Écrit et vérifié : 1024 mots, 64 octets, configuration 3FF1");
     m.config_definie = false; // a word nobody gave is not written, but is read
-    EXPECT_EQ(texte_bilan(Operation_faite::ecriture, pic, m), "Écrit et vérifié : 1024 mots, 64 octets");
+    EXPECT_EQ(texte_bilan(Operation_faite::ecriture, pic, m),
+              "Écrit et vérifié : 1024 mots, 64 octets");
     EXPECT_EQ(texte_bilan(Operation_faite::lecture, pic, m),
               "Relu : 1024 mots, 64 octets, configuration 3FF1");
     le_prog_deb = 1023;
