@@ -15,6 +15,7 @@
 #include "core/etat.h"
 #include "eeprom/eeprom.h"
 #include "port/backend.h"
+#include "sim/adaptateur_simule.h"
 #include "sim/carte_simulee.h"
 #include "sim/eeproms/eeprom_simulee.h"
 
@@ -32,7 +33,8 @@ struct Banc {
     Eeprom_simulee* puce;
 };
 
-Banc prepare(const char* nom = "24C256", int taille = TAILLE, int algo = -2) {
+Banc prepare(const char* nom = "24C256", int taille = TAILLE, int algo = -2,
+             Genre_adaptateur adaptateur = Genre_adaptateur::parallele) {
     remise_a_zero_etat();
     Desc_PIC d;
     d.nom = nom;
@@ -46,7 +48,7 @@ Banc prepare(const char* nom = "24C256", int taille = TAILLE, int algo = -2) {
     auto* puce = dynamic_cast<Eeprom_simulee*>(modele.get());
     auto carte = std::make_unique<Carte_simulee>(std::move(modele));
     Banc b{carte.get(), puce};
-    installe_backend(std::move(carte));
+    installe_backend(branche_adaptateur(std::move(carte), adaptateur));
     return b;
 }
 
@@ -76,6 +78,7 @@ struct Cas {
     int algo;
     Operation operation;
     bool rapide;
+    Genre_adaptateur adaptateur = Genre_adaptateur::parallele;
 };
 
 constexpr Cas cas[] = {
@@ -85,6 +88,14 @@ constexpr Cas cas[] = {
     {"BM_ecriture_24C256_rapide", "24C256", TAILLE, -2, Operation::ecriture_i2c, true},
     {"BM_lecture_24C256_rapide", "24C256", TAILLE, -2, Operation::lecture_i2c, true},
     {"BM_ecriture_25C640_rapide", "25C640", TAILLE_25C640, -4, Operation::ecriture_spi, true},
+    {"BM_ecriture_24C256_rapide_ftdi", "24C256", TAILLE, -2, Operation::ecriture_i2c, true,
+     Genre_adaptateur::ftdi},
+    {"BM_lecture_24C256_rapide_ftdi", "24C256", TAILLE, -2, Operation::lecture_i2c, true,
+     Genre_adaptateur::ftdi},
+    {"BM_ecriture_24C256_rapide_gpio", "24C256", TAILLE, -2, Operation::ecriture_i2c, true,
+     Genre_adaptateur::gpio},
+    {"BM_lecture_24C256_rapide_gpio", "24C256", TAILLE, -2, Operation::lecture_i2c, true,
+     Genre_adaptateur::gpio},
 };
 
 void mesure(benchmark::State& state, const Cas& c) {
@@ -94,7 +105,7 @@ void mesure(benchmark::State& state, const Cas& c) {
     int64_t virtuel = 0, acces = 0;
     for (auto _ : state) {
         state.PauseTiming();
-        Banc b = prepare(c.puce, c.taille, c.algo);
+        Banc b = prepare(c.puce, c.taille, c.algo, c.adaptateur);
         if (c.rapide) eeprom_rapide = 1;
         if (lecture)
             b.puce->remplit(std::vector<uint8_t>(source.begin(), source.begin() + c.taille));

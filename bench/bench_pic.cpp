@@ -13,6 +13,9 @@
 
 namespace {
 
+// The adapter of each run: parallel port, FT232R, GPIO (benchmark argument 0, 1, 2).
+const char* const adaptateurs[] = {"", "ftdi", "gpio"};
+
 void BM_EcritureVerificationPIC16F84(benchmark::State& state) {
     tab_pic = {{"PIC16F84", 1024, 64, 1, 1, 0, 1, 0}};
     pic_select = 0;
@@ -27,7 +30,9 @@ void BM_EcritureVerificationPIC16F84(benchmark::State& state) {
     int64_t virtuel = 0;
     for (auto _ : state) {
         state.PauseTiming();
-        installe_simulateur({}); // a blank chip each time
+        Options_simulateur o; // a blank chip each time
+        o.adaptateur = adaptateurs[state.range(0)];
+        installe_simulateur(o);
         state.ResumeTiming();
         int r = Charge_tout_vers_DM(m.donnee.data());
         r |= Charge_tout_vers_PM(m.prog.data());
@@ -49,6 +54,6 @@ void BM_EcritureVerificationPIC16F84(benchmark::State& state) {
     state.counters["rapport"] = static_cast<double>(virtuel) * 1e-9 / plancher;
     termine_simulateur();
 }
-BENCHMARK(BM_EcritureVerificationPIC16F84)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_EcritureVerificationPIC16F84)->Unit(benchmark::kMillisecond)->DenseRange(0, 2);
 
 } // namespace

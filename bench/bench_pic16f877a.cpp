@@ -27,8 +27,12 @@
 
 namespace {
 
+// The adapter of each run: parallel port, FT232R, GPIO (benchmark argument 0, 1, 2).
+const char* const adaptateurs[] = {"", "ftdi", "gpio"};
+
 // Every word below mots and every data byte of the selected device, written into a blank chip.
-void mesure_ecriture(benchmark::State& state, Memoire_PIC& m, int mots) {
+void mesure_ecriture(benchmark::State& state, Memoire_PIC& m, int mots,
+                     const char* adaptateur = "") {
     const Desc_PIC& p = *pic_courant();
     installe_puits_message([](const std::string&, int) {});
     for (int i = 0; i < mots; ++i)
@@ -38,7 +42,9 @@ void mesure_ecriture(benchmark::State& state, Memoire_PIC& m, int mots) {
     int64_t virtuel = 0;
     for (auto _ : state) {
         state.PauseTiming();
-        installe_simulateur({}); // a blank chip each time
+        Options_simulateur o; // a blank chip each time
+        o.adaptateur = adaptateur;
+        installe_simulateur(o);
         state.ResumeTiming();
         if (ecrit_image(m) != OPERATION_REUSSIE) state.SkipWithError("write failed");
         virtuel = carte_simulee_installee()->temps_ecoule_ns();
@@ -47,22 +53,23 @@ void mesure_ecriture(benchmark::State& state, Memoire_PIC& m, int mots) {
     termine_simulateur();
 }
 
-void ecriture_complete(benchmark::State& state, const char* nom, int famille, int algo) {
+void ecriture_complete(benchmark::State& state, const char* nom, int famille, int algo,
+                       const char* adaptateur = "") {
     tab_pic = {{nom, 8192, 256, algo, 1, famille, 1, 0}};
     tab_fuses = {};
     pic_select = 0;
     Memoire_PIC m(0x3FFF);
-    mesure_ecriture(state, m, 8192);
+    mesure_ecriture(state, m, 8192, adaptateur);
 }
 
 void BM_Ecriture_PIC16F877(benchmark::State& state) {
     ecriture_complete(state, "PIC16F877", 3, 1);
 }
 void BM_Ecriture_PIC16F877A(benchmark::State& state) {
-    ecriture_complete(state, "PIC16F877A", 11, 5);
+    ecriture_complete(state, "PIC16F877A", 11, 5, adaptateurs[state.range(0)]);
 }
 BENCHMARK(BM_Ecriture_PIC16F877)->Unit(benchmark::kMillisecond)->Iterations(1);
-BENCHMARK(BM_Ecriture_PIC16F877A)->Unit(benchmark::kMillisecond)->Iterations(1);
+BENCHMARK(BM_Ecriture_PIC16F877A)->Unit(benchmark::kMillisecond)->Iterations(1)->DenseRange(0, 2);
 
 // A device of the shipped catalogue, with its configuration word and IDs; the 12F675's image
 // stops one word short of its calibration word.

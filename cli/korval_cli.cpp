@@ -16,6 +16,7 @@
 #include "operations/interruption.h"
 #include "operations/operations.h"
 #include "operations/programmateur.h"
+#include "operations/test_lignes.h"
 #include "operations/vierge.h"
 #include "operations/zones.h"
 #include "pic/dispatch.h"
@@ -444,6 +445,19 @@ int refuse_ecriture(const Options_cli& o, const Memoire_PIC& m) {
     return SORTIE_USAGE;
 }
 
+int essai_lignes(const Options_cli& o) {
+    Session_port session;
+    if (const int code = session.ouvre(o); code != SORTIE_REUSSIE) return code;
+    teste_lignes(3'000'000, broche_programmateur, [](const Etape_lignes& e) {
+        std::printf("%s\n  DATA_IN lu : %d\n", e.annonce.c_str(), e.data_in);
+        if (!e.vu.empty()) std::printf("  %s\n", e.vu.c_str());
+        std::fflush(stdout);
+    });
+    const int avant = nb_messages;
+    session.ferme();
+    return nb_messages != avant ? SORTIE_ECHEC : SORTIE_REUSSIE;
+}
+
 // What a command leaves for its report and its file.
 struct Issue_commande {
     int code = SORTIE_REUSSIE;
@@ -639,6 +653,7 @@ int execute(const Options_cli& o) {
         return SORTIE_USAGE;
     }
     if (o.commande == Commande::afficher) return afficher(o, *p);
+    if (o.commande == Commande::lignes) return essai_lignes(o);
     if (o.avec_zones) {
         // For this run only: the command line never rewrites the settings.
         le_prog_enable = o.zone_programme;

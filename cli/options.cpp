@@ -17,7 +17,7 @@ const Desc_commande commandes[] = {
     {Commande::composants, "composants", false}, {Commande::lire, "lire", true},
     {Commande::ecrire, "ecrire", true},          {Commande::comparer, "comparer", true},
     {Commande::effacer, "effacer", false},       {Commande::afficher, "afficher", true},
-    {Commande::vierge, "vierge", false},
+    {Commande::vierge, "vierge", false},         {Commande::lignes, "lignes", false},
 };
 
 const Desc_commande* cherche_commande(const std::string& nom) {
@@ -186,7 +186,7 @@ bool lit_options(int argc, const char* const* argv, Options_cli& o, std::string&
 
 bool utilise_programmateur(Commande c) {
     return c == Commande::lire || c == Commande::ecrire || c == Commande::comparer ||
-           c == Commande::effacer || c == Commande::vierge;
+           c == Commande::effacer || c == Commande::vierge || c == Commande::lignes;
 }
 
 const char* nom_commande(Commande c) {
@@ -224,6 +224,9 @@ std::string aide_commandes() {
            "                      vierge et le nombre de mots (code 1)\n"
            "  afficher FICHIER    affiche FICHIER comme la vue mémoire du programme graphique,\n"
            "                      sans toucher au programmateur\n"
+           "  lignes              essai du câblage : chaque ligne de sortie active à son tour\n"
+           "                      3 s, sa broche, ce qu'il faut mesurer et DATA_IN lu ; sur\n"
+           "                      le programmateur simulé, ce que la carte a vu\n"
            "FICHIER « - » : l'entrée standard (ecrire, comparer, afficher) ou la sortie standard\n"
            "(lire).\n";
 }
@@ -255,8 +258,13 @@ const char* aide_options() {
            "                         est refusé aussi\n"
            "  --puce NOM             autre composant dans le support simulé\n"
            "  --panne NOM            panne simulée (répétable, liste ci-dessous)\n"
+           "  --adaptateur ftdi|gpio avec --simulateur : la carte simulée derrière un câble USB\n"
+           "                         FTDI ou les broches GPIO, avec leurs délais\n"
            "  --ppdev PERIPH         port parallèle par ppdev (par exemple /dev/parport0) au lieu\n"
            "                         de l'accès direct, qui demande root\n"
+           "  --ftdi[=DESCRIPTION]   programmateur sur un câble USB FTDI en bit-bang (FT232R par\n"
+           "                         défaut ; DESCRIPTION : i:0x0403:0x6001, s:0x0403:0x6001:SERIE)\n"
+           "  --gpio PUCE            programmateur sur les broches GPIO de PUCE (gpiochip0)\n"
            "  --trace FICHIER        trace VCD de toutes les lignes du programmateur\n"
            "  --strict               avec --simulateur : une violation du protocole relevée par\n"
            "                         la puce simulée fait échouer la commande (code 1)\n"

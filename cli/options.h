@@ -6,7 +6,17 @@
 #include <string>
 #include <vector>
 
-enum class Commande { aucune, composants, lire, ecrire, comparer, effacer, afficher, vierge };
+enum class Commande {
+    aucune,
+    composants,
+    lire,
+    ecrire,
+    comparer,
+    effacer,
+    afficher,
+    vierge,
+    lignes
+};
 
 // Exit statuses, documented in the help text and the man page.
 enum Code_sortie : int {

@@ -85,6 +85,9 @@ endif()
 ]==] korval_code_conf @ONLY)
 install(CODE "${korval_code_conf}")
 
+# Access to the FTDI USB adapters without root.
+install(FILES packaging/60-korval.rules DESTINATION lib/udev/rules.d)
+
 # Bash completion of korval-cli, where bash-completion looks for it.
 install(FILES packaging/completion/korval-cli
         DESTINATION ${CMAKE_INSTALL_DATADIR}/bash-completion/completions)

@@ -60,6 +60,15 @@ void lit_ligne_conf(const std::string& ligne) {
         return;
     }
     std::string_view mot = mots.size() > 1 ? mots[1] : std::string_view();
+    if (cle == "_ADAPTATEUR") {
+        if (valeur_enregistrable(mot)) adaptateur_conf = mot;
+        return;
+    }
+    for (int i = 0; i < NB_LIGNES; ++i)
+        if (cle == std::string("_") + noms_lignes[i] + "_BROCHE") {
+            if (valeur_enregistrable(mot)) broches_conf[i] = mot;
+            return;
+        }
     if (cle == "_PORT") {
         if (auto v = lit_entier(mot, 16)) PORT_PARA = *v;
         return;
@@ -137,6 +146,11 @@ std::string texte_conf_port(const Brochage& b) {
     t += "_DERNIER_PIC " + std::to_string(pic_select) + "\n";
     t += "\n";
     t += "_DERNIER_FICHIER " + (valeur_enregistrable(lastFile) ? lastFile : "") + "\n";
+    // The adapter's keys only when set: a parallel-port file is saved as it always was.
+    if (!adaptateur_conf.empty()) t += "_ADAPTATEUR " + adaptateur_conf + "\n";
+    for (int i = 0; i < NB_LIGNES; ++i)
+        if (!broches_conf[i].empty())
+            t += std::string("_") + noms_lignes[i] + "_BROCHE " + broches_conf[i] + "\n";
     return t;
 }
 

@@ -22,6 +22,8 @@ int le_ID_enable = 1;
 int osc_int_enable = 0;
 
 std::string lastFile;
+std::string adaptateur_conf;
+std::string broches_conf[NB_LIGNES];
 
 int ecrire_pic = 0;
 int donnee_en_binaire = 0;
@@ -44,6 +46,8 @@ void valeurs_par_defaut_conf() {
     le_config_enable = 1;
     le_ID_enable = 1;
     osc_int_enable = 0;
+    adaptateur_conf.clear();
+    for (std::string& b : broches_conf) b.clear();
 }
 
 void remise_a_zero_etat() {

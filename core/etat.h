@@ -25,6 +25,11 @@ extern int osc_int_enable;
 
 extern std::string lastFile; // last HEX file read or written
 
+// Adapter of the settings: "" the parallel port, "ftdi:DESCRIPTION" or "gpio:CHIP"; and the
+// pin of each line on it as written ("D4", "~D3", "17"; "" = the adapter's default map).
+extern std::string adaptateur_conf;
+extern std::string broches_conf[NB_LIGNES];
+
 extern int ecrire_pic;        // device operation state
 extern int donnee_en_binaire; // display base: 0 hex, 1 binary, 2 decimal
 extern int juste_donnee;      // HEX file is an EEPROM image (1) or a PIC image (0)

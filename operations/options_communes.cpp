@@ -16,14 +16,24 @@ enum Code_commun : int {
     OPTION_PPDEV,
     OPTION_TRACE,
     OPTION_VERSION,
+    OPTION_ADAPTATEUR,
+    OPTION_FTDI,
+    OPTION_GPIO,
 };
-static_assert(OPTION_VERSION < PREMIER_CODE_PROPRE);
+static_assert(OPTION_GPIO < PREMIER_CODE_PROPRE);
 
 const Option_ligne options_communes[] = {
-    {"conf", OPTION_CONF, true},   {"simulateur", OPTION_SIMULATEUR, true},
-    {"puce", OPTION_PUCE, true},   {"panne", OPTION_PANNE, true},
-    {"ppdev", OPTION_PPDEV, true}, {"trace", OPTION_TRACE, true},
-    {"help", OPTION_AIDE, false},  {"version", OPTION_VERSION, false},
+    {"conf", OPTION_CONF, true},
+    {"simulateur", OPTION_SIMULATEUR, true},
+    {"puce", OPTION_PUCE, true},
+    {"panne", OPTION_PANNE, true},
+    {"ppdev", OPTION_PPDEV, true},
+    {"trace", OPTION_TRACE, true},
+    {"help", OPTION_AIDE, false},
+    {"version", OPTION_VERSION, false},
+    {"adaptateur", OPTION_ADAPTATEUR, true},
+    {"ftdi", OPTION_FTDI, false, true},
+    {"gpio", OPTION_GPIO, true},
 };
 
 bool est_commune(int code) {
@@ -51,6 +61,16 @@ void range_commune(int code, const std::string& valeur, Options_communes& o) {
         break;
     case OPTION_TRACE:
         o.trace = valeur;
+        break;
+    case OPTION_ADAPTATEUR:
+        o.adaptateur = valeur;
+        break;
+    case OPTION_FTDI:
+        o.avec_ftdi = true;
+        o.ftdi = valeur;
+        break;
+    case OPTION_GPIO:
+        o.gpio = valeur;
         break;
     case OPTION_AIDE:
         o.aide = true;
@@ -85,8 +105,11 @@ Ligne_lue lit_ligne(int argc, const char* const* argv, Options_communes& o,
             courtes += static_cast<char>(l.code);
             if (l.avec_valeur) courtes += ':';
         }
-        longues.push_back(
-            {l.longue, l.avec_valeur ? required_argument : no_argument, nullptr, l.code});
+        longues.push_back({l.longue,
+                           l.valeur_facultative ? optional_argument
+                           : l.avec_valeur      ? required_argument
+                                                : no_argument,
+                           nullptr, l.code});
     }
     longues.push_back({nullptr, 0, nullptr, 0});
 
@@ -171,5 +194,12 @@ Ligne_lue lit_ligne(int argc, const char* const* argv, Options_communes& o,
         if (t.avec_valeur && valeur.empty() && c != OPTION_SIMULATEUR)
             echoue(std::string("l'option --") + t.longue + " demande une valeur non vide");
     }
+    if (!o.adaptateur.empty() && !o.avec_simulateur)
+        echoue("--adaptateur ne s'emploie qu'avec --simulateur");
+    const int choix = (o.avec_ftdi ? 1 : 0) + (o.gpio.empty() ? 0 : 1) +
+                      (o.avec_simulateur ? 1 : 0) + (o.ppdev.empty() ? 0 : 1);
+    if ((o.avec_ftdi || !o.gpio.empty()) && choix > 1)
+        echoue("--ftdi, --gpio, --ppdev et --simulateur ne s'emploient pas ensemble : un seul "
+               "programmateur à la fois");
     return l;
 }

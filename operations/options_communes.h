@@ -20,6 +20,7 @@ struct Option_ligne {
     const char* longue; // name after "--"
     int code;           // the short letter when there is one, else PREMIER_CODE_PROPRE and up
     bool avec_valeur;
+    bool valeur_facultative = false; // "--nom" or "--nom=valeur"
 };
 
 // The codes of the shared options lie below this one.

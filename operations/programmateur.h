@@ -2,6 +2,8 @@
 // The programmer under the line driver, as both front ends choose it from their options.
 #pragma once
 
+#include "core/lignes.h"
+
 #include <string>
 #include <vector>
 
@@ -11,14 +13,23 @@ struct Options_programmateur {
     std::string simulateur;          // state file of the simulated chip
     std::string puce;                // device in the simulated socket ("" = the selected one)
     std::vector<std::string> pannes; // simulated faults
+    std::string adaptateur;          // the simulated board behind "ftdi" or "gpio"
     std::string ppdev;               // Linux ppdev device instead of direct port access
+    bool avec_ftdi = false;          // FTDI USB adapter
+    std::string ftdi;                // its description ("" = the settings', or the first FT232R)
+    std::string gpio;                // GPIO chip of the GPIO adapter
     std::string trace;               // VCD trace of every line ("" = none)
 };
 
-// Installs the simulated programmer (board wired as the settings' programmer type), ppdev or
-// direct port access, and the trace around it. False when the simulator could not be set up
+// Installs the simulated programmer (board wired as the settings' programmer type), an FTDI or
+// GPIO adapter (from the options, else from the settings' _ADAPTATEUR), ppdev or direct port
+// access, and the trace around it. False when the simulator or the adapter could not be set up
 // (its message posted).
 bool installe_programmateur(const Options_programmateur& o);
+
+// The pin of a line on the programmer installe_programmateur installed: "broche D2" (FTDI),
+// "ligne 17" (GPIO), "bit 2" (the port's register, or the simulated board's).
+std::string broche_programmateur(Num_ligne ligne);
 
 // What a front end does after prepare_programmateur: go on when pret; otherwise print message
 // (empty when a message was already posted) and stop with its own exit status.

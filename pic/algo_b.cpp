@@ -86,14 +86,15 @@ int ecrit_groupes(const uint16_t* mots, int deb, int fin, int taille, flash::Ech
 
     flash::debut_passe(flash::famille_87xa);
     // The read-back pass reports its progress as a read.
+    Lectures_par_blocs lus([&](int i, uint16_t lu) {
+        return v.juste(static_cast<unsigned>(i), mots[i], lu, 0x3FFF, "Programme : ");
+    });
     const bool fini = parcours_adresses(
         premier, dernier, n, lecture_programme, [taille] { return taille; },
         [&](int i) {
-            return mots[i] == 0xFFFF ||
-                   v.juste(static_cast<unsigned>(i), mots[i], Read_Data_From_Program_Memory(),
-                           0x3FFF, "Programme : ");
+            return mots[i] == 0xFFFF || lus.ajoute(i, Demande_Data_From_Program_Memory());
         });
-    return v.termine(fini);
+    return v.termine(lus.termine() && fini);
 }
 
 } // namespace

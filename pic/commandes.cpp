@@ -72,14 +72,14 @@ void trame_ecriture(uint16_t valeur) {
     bit_stop();
 }
 
-uint16_t trame_lecture(int attente_initiale) {
+Mot_differe trame_lecture(int attente_initiale) {
     data_a_1();
     attente(attente_initiale);
     clock_a_1(); // start bit
     attente(t_demi_periode_us);
     clock_a_0();
     attente(t_demi_periode_us);
-    uint16_t mot = get_data();
+    const Mot_differe mot = demande_data();
     clock_a_1(); // stop bit
     attente(t_demi_periode_us);
     clock_a_0();
@@ -98,15 +98,28 @@ void put_data(unsigned valeur) {
 }
 
 uint16_t get_data() {
-    unsigned mot = 0;
-    for (int i = 0; i < bits_donnee; ++i) {
+    const Mot_differe mot = demande_data();
+    vide_lignes();
+    return mot_lu(mot);
+}
+
+Mot_differe demande_data() {
+    Mot_differe mot;
+    for (Lecture_differee& bit : mot.bits) {
         clock_a_1();
         attente(t_demi_periode_us);
         clock_a_0();
         attente(t_demi_periode_us);
-        if (get_b_data()) mot |= 1u << i;
+        bit = demande_b_data();
     }
-    return static_cast<uint16_t>(mot);
+    return mot;
+}
+
+uint16_t mot_lu(const Mot_differe& mot) {
+    unsigned valeur = 0;
+    for (std::size_t i = 0; i < mot.bits.size(); ++i)
+        if (niveau_lu(mot.bits[i])) valeur |= 1u << i;
+    return static_cast<uint16_t>(valeur);
 }
 
 void bit_stop() {
@@ -136,15 +149,27 @@ void Load_Data_For_Data_Memory(uint16_t valeur) {
     trame_ecriture(valeur);
 }
 
-uint16_t Read_Data_From_Program_Memory() {
+Mot_differe Demande_Data_From_Program_Memory() {
     attente(t_entre_commandes_us); // no DATA 1 before this command
     put_command(code_read_data_prog);
     return trame_lecture(t_avant_lecture_programme_us);
 }
 
-uint16_t Read_Data_From_Data_Memory() {
+Mot_differe Demande_Data_From_Data_Memory() {
     prelude(code_read_data_donnee);
     return trame_lecture(t_avant_lecture_donnee_us);
+}
+
+uint16_t Read_Data_From_Program_Memory() {
+    const Mot_differe mot = Demande_Data_From_Program_Memory();
+    vide_lignes();
+    return mot_lu(mot);
+}
+
+uint16_t Read_Data_From_Data_Memory() {
+    const Mot_differe mot = Demande_Data_From_Data_Memory();
+    vide_lignes();
+    return mot_lu(mot);
 }
 
 void Increment_Adress() {
@@ -199,6 +224,23 @@ int Detect_Programmateur() {
     attente(t_demi_periode_us);
     if (get_b_data() == 1) return 0;
     return 1;
+}
+
+Lectures_par_blocs::Lectures_par_blocs(Traite t)
+    : traite(std::move(t)), taille_bloc(lignes_differees() ? 64 : 1) {}
+
+bool Lectures_par_blocs::ajoute(int adresse, const Mot_differe& mot) {
+    en_attente.emplace_back(adresse, mot);
+    return en_attente.size() < taille_bloc || termine();
+}
+
+bool Lectures_par_blocs::termine() {
+    if (en_attente.empty()) return !arrete;
+    vide_lignes();
+    for (const auto& [adresse, mot] : en_attente)
+        if (!arrete && !traite(adresse, mot_lu(mot))) arrete = true;
+    en_attente.clear();
+    return !arrete;
 }
 
 void prog_erreur(unsigned adresse, unsigned envoye, unsigned recu, const char* prefixe) {

@@ -4,15 +4,27 @@
 #pragma once
 
 #include "core/messages.h"
+#include "port/port.h"
 
 #include <algorithm>
+#include <array>
 #include <cstdint>
+#include <functional>
+#include <vector>
 
 struct Desc_PIC;
+
+// A 14-bit data frame being read: its bits are known after vide_lignes(), so a run of words
+// goes to a queuing adapter in one transfer.
+struct Mot_differe {
+    std::array<Lecture_differee, 14> bits;
+};
 
 void put_command(unsigned code);
 void put_data(unsigned valeur);
 uint16_t get_data();
+Mot_differe demande_data();
+uint16_t mot_lu(const Mot_differe& mot); // after vide_lignes()
 void bit_stop();
 
 void Load_Configuration(uint16_t valeur);
@@ -21,6 +33,9 @@ void Load_Data_For_Program_Memory(uint16_t valeur);
 void Load_Data_For_Data_Memory(uint16_t valeur);
 uint16_t Read_Data_From_Program_Memory();
 uint16_t Read_Data_From_Data_Memory();
+// The same reads, deferred.
+Mot_differe Demande_Data_From_Program_Memory();
+Mot_differe Demande_Data_From_Data_Memory();
 void Increment_Adress();
 void Commande_7();
 void Begin_Programming();       // self-timed 10 ms write cycle
@@ -32,6 +47,23 @@ void End_Programming();
 void Commence_Prog_Mode();
 void Fini_Prog_Mode();
 int Detect_Programmateur();
+
+// Words read during an address walk, resolved a block at a time: one transfer per block on a
+// queuing adapter, each word at once on the others (their line sequence stays as it was).
+// traite(adresse, mot) takes them in order and returns false to stop.
+class Lectures_par_blocs {
+  public:
+    using Traite = std::function<bool(int adresse, uint16_t mot)>;
+    explicit Lectures_par_blocs(Traite t);
+    // False when a word resolved now stopped the walk.
+    bool ajoute(int adresse, const Mot_differe& mot);
+    bool termine(); // resolves the rest
+  private:
+    Traite traite;
+    std::size_t taille_bloc;
+    std::vector<std::pair<int, Mot_differe>> en_attente;
+    bool arrete = false;
+};
 
 // Reports a verification failure, then leaves program mode and switches the supply off.
 void prog_erreur(unsigned adresse, unsigned envoye, unsigned recu, const char* prefixe);

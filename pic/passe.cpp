@@ -70,17 +70,23 @@ bool ecrit_mot_verifie(int adresse, uint16_t w, void (*programme)()) {
 }
 
 void lit_mots_programme(uint16_t* prog) {
-    parcours_programme(lecture_programme, taille_prog, [&](int i) {
-        prog[i] = Read_Data_From_Program_Memory();
+    Lectures_par_blocs lus([prog](int i, uint16_t w) {
+        prog[i] = w;
         return true;
     });
+    parcours_programme(lecture_programme, taille_prog,
+                       [&](int i) { return lus.ajoute(i, Demande_Data_From_Program_Memory()); });
+    lus.termine();
 }
 
 void lit_octets_donnees(uint8_t* donnee) {
-    parcours_donnees(lecture_donnees, [&](int i) {
-        donnee[i] = static_cast<uint8_t>(Read_Data_From_Data_Memory() & 0xFF);
+    Lectures_par_blocs lus([donnee](int i, uint16_t w) {
+        donnee[i] = static_cast<uint8_t>(w & 0xFF);
         return true;
     });
+    parcours_donnees(lecture_donnees,
+                     [&](int i) { return lus.ajoute(i, Demande_Data_From_Data_Memory()); });
+    lus.termine();
 }
 
 void lit_ids(Memoire_PIC& m) {

@@ -9,6 +9,21 @@ int64_t horloge_monotone_ns() {
     return int64_t{t.tv_sec} * 1'000'000'000 + t.tv_nsec;
 }
 
+std::size_t Backend_port::demande_etat() {
+    if (lot_resolu) {
+        etats.clear();
+        lot_resolu = false;
+    }
+    etats.push_back(0xFF);
+    met_en_file_etat(etats.size() - 1);
+    return etats.size() - 1;
+}
+
+void Backend_port::vide() {
+    envoie_file();
+    lot_resolu = true;
+}
+
 namespace {
 
 class Backend_ferme final : public Backend_port {

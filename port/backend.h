@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <vector>
 
 class Backend_port {
   public:
@@ -31,6 +32,26 @@ class Backend_port {
 
     // Level on the chip's data pin, where the backend can see it (the simulator).
     virtual std::optional<bool> niveau_bus() { return std::nullopt; }
+
+    // Deferred status reads. demande_etat() takes the status register at this point of the line
+    // sequence and returns its rank; etat_demande(rang) gives it once vide() has run. A backend
+    // that queues (a USB adapter) sends everything at vide(); the others read at once. The ranks
+    // of a batch stay valid until the first demande_etat() after vide().
+    virtual bool differe() const { return false; } // queues its line changes
+    std::size_t demande_etat();
+    void vide();
+    uint8_t etat_demande(std::size_t rang) const { return etats[rang]; }
+
+  protected:
+    // Default: the status register read now.
+    virtual void met_en_file_etat(std::size_t rang) { etats[rang] = lit_etat(); }
+    // Sends what is queued and stores the samples of the deferred reads in etats.
+    virtual void envoie_file() {}
+
+    std::vector<uint8_t> etats;
+
+  private:
+    bool lot_resolu = false;
 };
 
 // The backend the line driver uses. Until one is installed, a closed one that does nothing.

@@ -41,6 +41,10 @@ void pilote(Num_ligne ligne, bool niveau) {
 
 } // namespace
 
+void pilote_ligne(Num_ligne ligne, bool niveau) {
+    pilote(ligne, niveau);
+}
+
 void data_a_1() {
     pilote(L_DATA_OUT, true);
 }
@@ -58,6 +62,8 @@ void Power_on() {
 }
 void Power_off() {
     pilote(L_VCC, false);
+    // A queuing adapter sends it now: the supply goes off when asked.
+    backend().vide();
 }
 void s_a_1() {
     pilote(L_SELECT, true);
@@ -89,7 +95,25 @@ void Vtest_Mode_a_0() {
 }
 
 int get_b_data() {
-    const uint8_t etat = backend().lit_etat();
+    const Lecture_differee l = demande_b_data();
+    vide_lignes();
+    return niveau_lu(l);
+}
+
+Lecture_differee demande_b_data() {
+    return {backend().demande_etat()};
+}
+
+bool lignes_differees() {
+    return backend().differe();
+}
+
+void vide_lignes() {
+    backend().vide();
+}
+
+int niveau_lu(Lecture_differee lecture) {
+    const uint8_t etat = backend().etat_demande(lecture.rang);
     const Ligne& l = c_u.l[L_DATA_IN];
     const bool tous = (etat & l.masque) == l.masque;
     return (l.inverse != 0 ? !tous : tous) ? 1 : 0;
@@ -148,6 +172,7 @@ void arrete_si_interrompu() {
     met_ligne(L_DATA_93, false);
     ecrit_port();
     attente(1);
+    backend().vide(); // a queuing adapter sends the power-down before the end
     if (fin_interruption) fin_interruption(signal);
     ::_exit(128 + signal);
 }

@@ -4,7 +4,10 @@
 #pragma once
 
 #include <csignal>
+#include <cstddef>
 #include <cstdint>
+
+#include "core/lignes.h"
 
 extern uint8_t port_donnee; // shadow of the data register
 
@@ -22,6 +25,19 @@ void data_93_a_1();
 void data_93_a_0();
 
 int get_b_data(); // logical level of DATA_IN
+// One line at a logical level, the others as they are (the wiring self-test).
+void pilote_ligne(Num_ligne ligne, bool niveau);
+
+// DATA_IN read at this point of the line sequence, its level known after vide_lignes(): an
+// adapter that queues sends a whole block of line changes and reads in one transfer.
+struct Lecture_differee {
+    std::size_t rang = 0;
+};
+Lecture_differee demande_b_data();
+void vide_lignes();
+int niveau_lu(Lecture_differee l); // after vide_lignes()
+// True when the backend queues: reads are then worth grouping in blocks.
+bool lignes_differees();
 
 void init_port();    // opens the port, all supply and programming lines inactive
 void attente(int n); // busy-waits n + val_tempo microseconds

@@ -142,12 +142,35 @@ void Trace_vcd::ecrit_donnee(uint8_t octet) {
 
 uint8_t Trace_vcd::lit_etat() {
     const uint8_t etat = interne->lit_etat();
-    if (!sortie) return etat;
+    note_etat(etat);
+    return etat;
+}
+
+void Trace_vcd::note_etat(uint8_t etat) {
+    if (!sortie) return;
     temps_courant = std::max(interne->horloge_ns() - origine_ns, dernier_temps);
     note(S_DATA_IN, niveau(etat, c_u.l[L_DATA_IN]));
     note_bus();
     if (tampon.size() >= TAILLE_TAMPON) vide_tampon();
-    return etat;
+}
+
+// A backend that reads at once is read at once, so the trace keeps each read's time; a queued
+// one's samples are noted when they come back.
+void Trace_vcd::met_en_file_etat(std::size_t rang) {
+    if (!interne->differe()) {
+        etats[rang] = lit_etat();
+        return;
+    }
+    en_file.emplace_back(rang, interne->demande_etat());
+}
+
+void Trace_vcd::envoie_file() {
+    interne->vide();
+    for (const auto& [rang, sien] : en_file) {
+        etats[rang] = interne->etat_demande(sien);
+        note_etat(etats[rang]);
+    }
+    en_file.clear();
 }
 
 void demarre_trace_vcd(const std::string& fichier) {

@@ -17,6 +17,8 @@
 
 #include <memory>
 #include <string>
+#include <utility>
+#include <vector>
 
 class Sauvegarde_progressive;
 
@@ -44,8 +46,14 @@ class Trace_vcd final : public Backend_port {
         interne->attend(debut_ns, duree_ns);
     }
     std::optional<bool> niveau_bus() override { return interne->niveau_bus(); }
+    bool differe() const override { return interne->differe(); }
+
+  protected:
+    void met_en_file_etat(std::size_t rang) override;
+    void envoie_file() override;
 
   private:
+    void note_etat(uint8_t etat);
     void note(int signal, char valeur);
     void note_bus();
     void vide_tampon();
@@ -60,6 +68,7 @@ class Trace_vcd final : public Backend_port {
     int64_t dernier_temps = 0;
     int64_t temps_courant = 0;
     char valeurs[NB_SIGNAUX] = {};
+    std::vector<std::pair<std::size_t, std::size_t>> en_file; // own rank, wrapped one's rank
 };
 
 // Wraps the installed backend (the closed one when none is) in a trace written to fichier.

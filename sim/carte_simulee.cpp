@@ -81,7 +81,7 @@ bool Carte_simulee::ligne_donnee() {
 
 uint8_t Carte_simulee::lit_etat() {
     if (!port_ouvert) return 0xFF;
-    horloge.acces();
+    horloge.acces_etat();
     ++acces;
     if (pannes.sans_programmateur) return 0xFF;
     return ligne_donnee() ? etat_haut : etat_bas;

@@ -3,6 +3,7 @@
 
 #include "core/catalogue.h"
 #include "core/messages.h"
+#include "sim/adaptateur_simule.h"
 #include "sim/etat_puce.h"
 #include "sim/pannes.h"
 #include "sim/puces/fabrique.h"
@@ -68,6 +69,12 @@ bool installe_simulateur(const Options_simulateur& o) {
             "Simulateur : type de programmateur inconnu : " + std::to_string(o.type_carte), 0);
         return false;
     }
+    Genre_adaptateur genre{};
+    if (!genre_adaptateur(o.adaptateur, genre)) {
+        message_erreur(
+            "Simulateur : adaptateur inconnu : " + o.adaptateur + " (ftdi ou gpio attendu)", 0);
+        return false;
+    }
     const Desc_PIC* d = desc_puce_support(o.puce);
     if (!d) return false;
 
@@ -93,7 +100,7 @@ bool installe_simulateur(const Options_simulateur& o) {
 
     auto carte = std::make_unique<Carte_simulee>(std::move(puce), pannes, cablage, o.cout_acces_ns);
     Carte_simulee* brute = carte.get();
-    installe_backend(std::move(carte));
+    installe_backend(branche_adaptateur(std::move(carte), genre));
     retient_carte_installee(brute);
     return true;
 }

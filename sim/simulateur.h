@@ -17,6 +17,7 @@ struct Options_simulateur {
     int type_carte = 0;              // board wiring: 0 "KORVAL", 1 "P16Pro", 2 cablage below
     Brochage cablage = {};           // wiring of type 2
     int64_t cout_acces_ns = 1000;    // virtual time of one port access
+    std::string adaptateur;          // "ftdi" or "gpio": the board behind that adapter
 };
 
 // The catalogue entry of the chip for the socket: nom, or the selected device when nom is "".
@@ -27,8 +28,9 @@ const Desc_PIC* desc_puce_support(const std::string& nom);
 // the line driver. The state file is held (Verrou_etat) until termine_simulateur. False, with a
 // message, for an unknown fault, device or board type, a state file that another program holds
 // or that is not loaded (it names another chip, or cannot be read); nothing is installed then
-// and the file is left as it is. A device the simulator does not model leaves the socket empty,
-// with a message. A board installed before is replaced: termine_simulateur first keeps its chip.
+// and the file is left as it is. An unknown adapter is refused the same way. A device the simulator
+// does not model leaves the socket empty, with a message. A board installed before is replaced:
+// termine_simulateur first keeps its chip.
 bool installe_simulateur(const Options_simulateur& o);
 
 // Saves the chip's contents to the state file now; the board goes on. False, with a message,

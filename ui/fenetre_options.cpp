@@ -1,12 +1,14 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 // Options window: layout, lists, and its handlers (show, fill, type change, Ok, Annuler).
-#include "vue/texte_options.h"
 #include "core/conf_port.h"
 #include "core/etat.h"
 #include "core/messages.h"
+#include "operations/programmateur.h"
+#include "operations/test_lignes.h"
 #include "port/port.h"
 #include "ui/grille.h"
 #include "ui/interface.h"
+#include "vue/texte_options.h"
 
 #include <algorithm>
 #include <iterator>
@@ -66,6 +68,12 @@ const Rangee_broche rangees[] = {
 constexpr int NB_RANGEES = static_cast<int>(std::size(rangees));
 constexpr int NB_LIGNES_DONNEES = static_cast<int>(std::size(liste_lignes_donnees));
 constexpr int NB_LIGNES_ETAT = static_cast<int>(std::size(liste_lignes_etat));
+
+// Adapter of the settings, each line's pin on it (beside the rows, whatever the type), and the
+// wiring self-test's line.
+GtkWidget* entree_adaptateur = nullptr;
+GtkWidget* entrees_broches[NB_RANGEES] = {};
+GtkWidget* label_essai = nullptr;
 
 // Rows whose line the user chose since the window was last filled: only those are read back, so
 // a mask the lists cannot show (several bits, an unknown input bit) stays as it was.
@@ -165,11 +173,29 @@ void confirme() {
         if (lu.texte) gtk_entry_set_text(GTK_ENTRY(*p.entree), lu.texte->c_str());
     }
     for (const Rangee_broche& r : rangees) c_autre.l[r.ligne].inverse = cochee(*r.inverse) ? 1 : 0;
+    adaptateur_conf = gtk_entry_get_text(GTK_ENTRY(entree_adaptateur));
+    for (int i = 0; i < NB_RANGEES; ++i)
+        broches_conf[rangees[i].ligne] = gtk_entry_get_text(GTK_ENTRY(entrees_broches[i]));
     // The settings take effect even when they cannot be saved.
     if (sauve_conf_port(c_autre).empty())
         message_erreur(texte_echec_sauvegarde(cibles_conf_port()), 0);
     if (const auto b = brochage_confirme(type_de_prog, c_autre)) c_u = *b;
     init_port();
+}
+
+// Each output line held 3 s in turn, named in the window as it goes, then the whole report.
+void essai_lignes_clicked(GtkWidget*, gpointer) {
+    if (operation_en_cours()) return;
+    std::string rapport;
+    teste_lignes(3'000'000, broche_programmateur, [&rapport](const Etape_lignes& e) {
+        const std::string t = e.annonce + "\nDATA_IN lu : " + std::to_string(e.data_in) +
+                              (e.vu.empty() ? "" : "\n" + e.vu);
+        gtk_label_set_text(GTK_LABEL(label_essai), t.c_str());
+        while (gtk_events_pending()) gtk_main_iteration();
+        rapport += t + "\n";
+    });
+    gtk_label_set_text(GTK_LABEL(label_essai), "");
+    message_erreur(rapport, 0);
 }
 
 GtkWidget* libelle_a_droite(const char* texte) {
@@ -221,6 +247,28 @@ void construit_Options_window() {
         GTK_CONTAINER(table_autre), [](GtkWidget* w, gpointer) { gtk_widget_show_all(w); },
         nullptr);
 
+    // The adapter and its pins, beside the pin map; the wiring self-test under "Ok".
+    attache_fill(t, libelle_a_droite("Adaptateur :"), 1, 3, 3, 4, 0, 0);
+    entree_adaptateur = gtk_entry_new();
+    gtk_entry_set_placeholder_text(GTK_ENTRY(entree_adaptateur),
+                                   "ftdi:i:0x0403:0x6001, gpio:gpiochip0");
+    attache_fill(t, entree_adaptateur, 3, 5, 3, 4, 0, 0);
+    // One column per line, under everything: the pin map's rows only show for "Autres".
+    GtkWidget* table_broches = gtk_grid_new();
+    attache_fill(t, table_broches, 0, 13, 11, 12, 0, 5);
+    attache_fill(table_broches, libelle_a_droite("Broches de l'adaptateur :"), 0, 1, 1, 2, 5, 0);
+    for (int i = 0; i < NB_RANGEES; ++i) {
+        attache_fill(table_broches, gtk_label_new(rangees[i].libelle), 1 + i, 2 + i, 0, 1, 0, 0);
+        entrees_broches[i] = gtk_entry_new();
+        gtk_entry_set_width_chars(GTK_ENTRY(entrees_broches[i]), 5);
+        attache_fill(table_broches, entrees_broches[i], 1 + i, 2 + i, 1, 2, 0, 0);
+    }
+    GtkWidget* essai = gtk_button_new_with_label("Test des lignes");
+    attache_fill(t, essai, 11, 12, 9, 10, 10, 3);
+    g_signal_connect(essai, "clicked", G_CALLBACK(essai_lignes_clicked), nullptr);
+    label_essai = gtk_label_new("");
+    attache_fill(t, label_essai, 0, 13, 12, 13, 10, 3);
+
     attache_fill(t, gtk_label_new("Lecture/Ecriture de :"), 7, 8, 0, 1, 10, 10);
     attache_fill(t, gtk_label_new("debut"), 9, 11, 0, 1, 10, 10);
     attache_fill(t, gtk_label_new("fin"), 11, 13, 0, 1, 10, 10);
@@ -268,6 +316,9 @@ void put_options() {
     for (const Case_zone& z : zones) coche(*z.bouton, (*z.reglage & 1) != 0);
     for (const Entree_plage& p : plages)
         gtk_entry_set_text(GTK_ENTRY(*p.entree), texte_plage(*p.reglage).c_str());
+    gtk_entry_set_text(GTK_ENTRY(entree_adaptateur), adaptateur_conf.c_str());
+    for (int i = 0; i < NB_RANGEES; ++i)
+        gtk_entry_set_text(GTK_ENTRY(entrees_broches[i]), broches_conf[rangees[i].ligne].c_str());
 }
 
 void combo_type_changed(GtkEntry* champ, gpointer) {
@@ -304,4 +355,6 @@ void oublie_options() {
     for (const Rangee_broche& r : rangees) *r.combo = *r.inverse = nullptr;
     for (const Case_zone& z : zones) *z.bouton = nullptr;
     for (const Entree_plage& p : plages) *p.entree = nullptr;
+    entree_adaptateur = label_essai = nullptr;
+    for (GtkWidget*& e : entrees_broches) e = nullptr;
 }

@@ -18,6 +18,26 @@ bool contient(const std::string& t, const std::string& motif) {
     return t.find(motif) != std::string::npos;
 }
 
+std::vector<std::string> avec_adaptateur(const std::vector<std::string>& args) {
+    const char* adaptateur = std::getenv("KORVAL_TEST_ADAPTATEUR");
+    if (!adaptateur || !*adaptateur) return args;
+    std::vector<std::string> r;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        r.push_back(args[i]);
+        if (args[i] == "--") {
+            r.insert(r.end(), args.begin() + static_cast<std::ptrdiff_t>(i) + 1, args.end());
+            break;
+        }
+        const bool seul = args[i] == "--simulateur";
+        if (seul && i + 1 < args.size()) r.push_back(args[++i]);
+        if (seul || args[i].starts_with("--simulateur=")) {
+            r.push_back("--adaptateur");
+            r.push_back(adaptateur);
+        }
+    }
+    return r;
+}
+
 std::string reglages(const test::Repertoire_temp& rep, const std::string& nom,
                      const std::map<std::string, std::string>& lignes) {
     namespace fs = std::filesystem;
@@ -38,7 +58,7 @@ std::string reglages(const test::Repertoire_temp& rep, const std::string& nom,
 Resultat lance_korval_cli(const test::Repertoire_temp& rep, const std::vector<std::string>& args,
                           const std::string& prefixe, const std::string& entree) {
     std::string commande = prefixe + entre_quotes(KORVAL_CLI);
-    for (const std::string& a : args) commande += " " + entre_quotes(a);
+    for (const std::string& a : avec_adaptateur(args)) commande += " " + entre_quotes(a);
     const std::string sortie = rep.fichier("stdout");
     const std::string erreurs = rep.fichier("stderr");
     commande += " <" + entre_quotes(entree) + " >" + entre_quotes(sortie) + " 2>" +

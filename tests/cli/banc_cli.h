@@ -28,6 +28,10 @@ Resultat lance_korval_cli(const test::Repertoire_temp& rep, const std::vector<st
                           const std::string& prefixe = "",
                           const std::string& entree = "/dev/null");
 
+// args with "--adaptateur X" after the simulator's option when the suite runs in the adapter mode
+// X (KORVAL_TEST_ADAPTATEUR, set by the build for the tests named after the adapter).
+std::vector<std::string> avec_adaptateur(const std::vector<std::string>& args);
+
 // A settings directory rep/nom (kept when it exists): the shipped conf_PICS, and the shipped
 // conf_port with the lines of the given keys replaced.
 std::string reglages(const test::Repertoire_temp& rep, const std::string& nom,

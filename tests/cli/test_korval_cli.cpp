@@ -1201,3 +1201,27 @@ TEST_F(Cli, eeprom_24c16_ecrire_comparer_lire) {
     EXPECT_TRUE(
         std::equal(source->donnee.begin(), source->donnee.begin() + 2048, relu->donnee.begin()));
 }
+
+namespace {
+
+// The wiring self-test on the simulated board: each line alone at 1 on the socket, DATA_IN
+// following DATA_OUT only; without a programmer DATA_IN never follows it.
+TEST_F(Cli, essai_des_lignes_dit_ce_que_la_carte_voit) {
+    Resultat r = sim("PIC16F84", {"lignes"});
+    ASSERT_EQ(r.code, 0) << r.erreurs;
+    const std::string attendu_vcc = "VCC : bit 2 à 1 — mesurez 5 V sur la broche 14 du support\n"
+                                    "  DATA_IN lu : 0\n"
+                                    "  la carte voit : VCC 1, VPP 0, CLK 0, DATA 0, SELECT 0, "
+                                    "DATA_93 0\n";
+    EXPECT_TRUE(contient(r.sortie, attendu_vcc)) << r.sortie;
+    EXPECT_TRUE(contient(r.sortie, "DATA_IN doit lire 1\n  DATA_IN lu : 1\n  la carte voit : VCC "
+                                   "0, VPP 0, CLK 0, DATA 1, SELECT 0, DATA_93 0\n"))
+        << r.sortie;
+    EXPECT_EQ(lignes(r.sortie).size(), 21u) << r.sortie; // 7 lines of the KORVAL preset
+
+    r = sim("PIC16F84", {"--panne", "sans-programmateur", "lignes"});
+    ASSERT_EQ(r.code, 0) << r.erreurs;
+    EXPECT_FALSE(contient(r.sortie, "DATA_IN lu : 1")) << r.sortie;
+}
+
+} // namespace

@@ -204,6 +204,24 @@ TEST_F(Conf_port, sauver_puis_lire_rend_chaque_reglage) {
     EXPECT_EQ(st.st_mode & 0777, 0644u);
 }
 
+TEST_F(Conf_port, adaptateur_et_broches_sauves_apres_le_reste_et_relus) {
+    demarre("");
+    const std::string sans = texte_conf_port(c_autre);
+    adaptateur_conf = "ftdi:s:0x0403:0x6001:A1B2C3D4";
+    broches_conf[L_VPP1] = "~D3";
+    broches_conf[L_DATA_IN] = "D7";
+    const std::string texte = texte_conf_port(c_autre);
+    EXPECT_EQ(texte, sans + "_ADAPTATEUR ftdi:s:0x0403:0x6001:A1B2C3D4\n"
+                            "_DATA_IN_BROCHE D7\n_VPP1_BROCHE ~D3\n");
+    EXPECT_EQ(sauve_conf_port(c_autre), rep.fichier("conf_port"));
+    remise_a_zero_etat();
+    testing::internal::CaptureStdout();
+    Lire_Fichier_Conf();
+    testing::internal::GetCapturedStdout();
+    EXPECT_EQ(texte_conf_port(c_autre), texte);
+    EXPECT_EQ(broches_conf[L_VPP1], "~D3");
+}
+
 // A write that fails half-way (here: the file size limit) leaves the old file whole.
 TEST_F(Conf_port, echec_d_ecriture_garde_l_ancien_fichier) {
     demarre("_TEMPO 1\n");

@@ -39,6 +39,7 @@ attendus() {
     echo etc/korval-1.2/conf_port
     echo "$p/bin/korval"
     echo "$p/bin/korval-cli"
+    echo "$p/lib/udev/rules.d/60-korval.rules"
     echo "$p/share/applications/korval.desktop"
     echo "$p/share/bash-completion/completions/korval-cli"
     echo "$p/share/doc/korval/changelog.gz"
@@ -180,6 +181,12 @@ fi
 [ "$(dpkg-deb -f "$deb" Section)" = electronics ] || echec "section"
 dpkg-deb -f "$deb" Depends | grep -qE '(^|, )libgtk-3-0( |,|$)' || echec "libgtk-3-0 absent de Depends"
 dpkg-deb -f "$deb" Depends | grep -qE '(^|, )libc6 ' || echec "dépendances de dpkg-shlibdeps absentes"
+# The adapters' libraries, when the build found them.
+for bib in libftdi1 libgpiod; do
+  if ldd "$build/korval-cli" | grep -q "$bib"; then
+    dpkg-deb -f "$deb" Depends | grep -q "$bib" || echec "$bib absent de Depends"
+  fi
+done
 [ -n "$(dpkg-deb -f "$deb" Maintainer)" ] || echec "pas de Maintainer"
 version="$(dpkg-deb -f "$deb" Version)"
 zcat "$racine/opt/korval/share/doc/korval/changelog.gz" | head -n 1 |
