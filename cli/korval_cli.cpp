@@ -184,8 +184,9 @@ std::string texte_octets(std::size_t n) {
     return std::to_string(n) + (n < 2 ? " octet" : " octets");
 }
 
-// Reads the HEX file (standard input for "-"), opened once; null after saying why.
-std::unique_ptr<Memoire_PIC> charge_hex(const std::string& chemin, bool octets) {
+// Reads the HEX file (standard input for "-"), opened once; null after saying why. A file
+// for ecrire that goes past an EPROM part is refused unless forced.
+std::unique_ptr<Memoire_PIC> charge_hex(const std::string& chemin, bool octets, bool pour_ecrire) {
     const int avant = nb_messages;
     Lecture_hex bilan;
     std::unique_ptr<Memoire_PIC> m;
@@ -203,9 +204,17 @@ std::unique_ptr<Memoire_PIC> charge_hex(const std::string& chemin, bool octets) 
         erreur(nom_entree(chemin) + " n'est pas un fichier Intel HEX correct : rien n'a été fait");
         return nullptr;
     }
-    if (const std::string hors = texte_hors_composant(bilan, octets); !hors.empty())
-        erreur("attention : " + hors);
     const Desc_PIC* p = pic_courant();
+    if (const std::string hors = texte_hors_composant(bilan, octets); !hors.empty()) {
+        // A one-time part would keep only part of the file, for good.
+        const Faits_genre* g = p ? faits_genre(*p) : nullptr;
+        if (pour_ecrire && g && g->technologie == Technologie::eprom) {
+            erreur(hors + " ; sur une puce à EPROM, un fichier qui ne tient pas n'est pas écrit "
+                          "sans --forcer : rien n'a été fait");
+            return nullptr;
+        }
+        erreur("attention : " + hors);
+    }
     if (octets && p && p->taille_donnee > 0) {
         // As for a short binary file: the bytes the file leaves out stay at FF.
         const auto taille = static_cast<std::size_t>(p->taille_donnee);
@@ -259,7 +268,8 @@ std::unique_ptr<Memoire_PIC> charge_fichier(const Options_cli& o, const Desc_PIC
     const Disposition d = disposition(o, p);
     if (d == Disposition::binaire)
         return charge_binaire(o.fichier, p, o.commande == Commande::ecrire);
-    return charge_hex(o.fichier, d == Disposition::octets);
+    return charge_hex(o.fichier, d == Disposition::octets,
+                      o.commande == Commande::ecrire && !o.forcer);
 }
 
 // An existing target that is not a regular file (device, FIFO, socket): written in place.

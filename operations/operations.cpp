@@ -118,6 +118,26 @@ bool mot_trop_large(const Desc_PIC& p, uint16_t w, unsigned adresse) {
     return true;
 }
 
+// Each EEPROM byte was read back as it was written; a smaller part in the socket repeats its
+// addresses, so a later byte overwrites an earlier one unseen. The whole selection is read again.
+bool eeprom_relue(const Desc_PIC& p, const Memoire_PIC& m) {
+    const Plage_adresses z = zones_choisies(p).donnees;
+    if (z.vide()) return true;
+    std::vector<uint8_t> lu = tampon_donnee_vierge();
+    if (!Lit_tout_de_DM(lu.data())) return false;
+    for (int a = z.debut; a <= z.fin; ++a) {
+        const auto k = static_cast<std::size_t>(a);
+        if (lu[k] == m.donnee[k]) continue;
+        message_erreur(ligne("EEPROM : Adresse %X, Donnee envoyée %X, Donnée reçue %X (relue après "
+                             "toute l'écriture : une puce plus petite dans le support ?)",
+                             static_cast<unsigned>(a), static_cast<unsigned>(m.donnee[k]),
+                             static_cast<unsigned>(lu[k])),
+                       0);
+        return false;
+    }
+    return true;
+}
+
 const char* const texte_puce_protegee = "La puce est protégée : la lecture ne rend que des zéros";
 
 } // namespace
@@ -146,6 +166,8 @@ Resultat_operation ecrit_image(const Memoire_PIC& m, bool forcer) {
     if (const Resultat_operation a = prepare_operation(forcer); a != OPERATION_REUSSIE) return a;
     if (!calibration_gardee(&m, forcer)) return OPERATION_ECHOUEE;
     if (Charge_tout_vers_DM(m.donnee.data()) != 0) return OPERATION_ECHOUEE;
+    if (const Desc_PIC* p = pic_courant(); p && est_eeprom(*p) && !eeprom_relue(*p, m))
+        return OPERATION_ECHOUEE;
     if (Charge_tout_vers_PM(m.prog.data()) != 0) return OPERATION_ECHOUEE;
     if (Charge_ID_Config(m) != 0) return OPERATION_ECHOUEE;
     return OPERATION_REUSSIE;
