@@ -16,6 +16,10 @@ enum class Genre_puce : int {
     flash_62xa = 4,   // 16F627A/628A/648A
     flash_87xa = 5,   // 16F873A..877A
     flash_12f6xx = 6, // 12F629/675, 16F630/676
+    flash_16f8x = 7,  // 16F87/88, 16F818/819
+    flash_16f88x = 8, // 16F882..887
+    flash_12f683 = 9, // 12F683, 16F684..690
+    flash_16f1xxx = 10, // enhanced mid-range 12F1822 .. 16F1939
     i2c_1_octet = -1, // 24xx, one address byte (up to 2048 bytes)
     i2c_2_octets = -2,
     microwire = -3, // 93xx x8
@@ -59,6 +63,13 @@ struct Faits_genre {
     uint16_t config_gardee; // configuration bits the chip keeps whatever the image says
     Bus_eeprom bus;
     int octets_adresse; // I2C address bytes after the control byte
+    // Configuration space of a 14-bit PIC: address of ID0 (0x2000, 0x8000 on the enhanced
+    // mid-range parts), configuration words from ID0 + 7 (1 or 2), and the factory calibration
+    // words there that no write or erase may change (none when mots_calibration is 0).
+    unsigned espace_config = 0x2000;
+    int mots_config = 1;
+    unsigned adresse_calibration = 0;
+    int mots_calibration = 0;
 };
 
 // The row of the kind numbered algo, or null for a number no kind has.

@@ -19,6 +19,10 @@ struct Memoire_PIC {
     // The configuration word was given by the HEX file, the user or a read of the chip; until
     // then the writers leave the chip's configuration word alone.
     bool config_definie = false;
+    // Second configuration word (ID0 + 8) of the parts that have one; left alone by the writers
+    // until given, like config.
+    uint16_t config2 = 0x3FFF;
+    bool config2_definie = false;
     // The HEX file the image was read from held at least one data record.
     bool donnees_lues = false;
 
