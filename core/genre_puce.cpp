@@ -28,9 +28,9 @@ constexpr Faits_genre genres[] = {
 // clang-format on
 
 constexpr Faits_bus bus[] = {
-    {Bus_eeprom::i2c, "I2C", 65536},
-    {Bus_eeprom::microwire, "Série", 2048},
-    {Bus_eeprom::spi, "SPI", 65536},
+    {Bus_eeprom::i2c, "I2C", "EEPROM I2C", 65536},
+    {Bus_eeprom::microwire, "Série", "EEPROM Microwire", 2048},
+    {Bus_eeprom::spi, "SPI", "EEPROM SPI", 65536},
 };
 
 } // namespace

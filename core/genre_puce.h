@@ -33,6 +33,7 @@ enum class Bus_eeprom { aucun, i2c, microwire, spi };
 struct Faits_bus {
     Bus_eeprom bus;
     const char* protocole; // shown after "PROTOCOLE : " in the memory view
+    const char* groupe;    // the device list's group of its chips
     int taille_max;        // bytes the bus's addressing reaches
 };
 

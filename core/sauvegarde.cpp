@@ -144,7 +144,11 @@ Sauvegarde_progressive::Sauvegarde_progressive(const std::string& chemin, int mo
         erreur = errno;
         return;
     }
+    ouvre_temporaire(existe ? &st : nullptr, mode_nouveau);
+}
 
+void Sauvegarde_progressive::ouvre_temporaire(const struct stat* ancien, int mode_nouveau) {
+    const bool existe = ancien != nullptr;
     temp = repertoire_de(cible) + "/." + nom_de(cible) + ".XXXXXX";
     fd = ::mkostemp(temp.data(), O_CLOEXEC);
     if (fd < 0) {
@@ -159,15 +163,15 @@ Sauvegarde_progressive::Sauvegarde_progressive(const std::string& chemin, int mo
     proprietaire = true;
     if (existe) {
         struct stat t;
-        if (::fstat(fd, &t) == 0 && (t.st_uid != st.st_uid || t.st_gid != st.st_gid) &&
-            ::fchown(fd, st.st_uid, st.st_gid) != 0) {
+        if (::fstat(fd, &t) == 0 && (t.st_uid != ancien->st_uid || t.st_gid != ancien->st_gid) &&
+            ::fchown(fd, ancien->st_uid, ancien->st_gid) != 0) {
             // Only an in-place rewrite keeps the owner.
             abandonne();
             sur_place = true;
             return;
         }
     }
-    const mode_t mode = existe              ? st.st_mode & 07777
+    const mode_t mode = existe              ? ancien->st_mode & 07777
                         : mode_nouveau >= 0 ? static_cast<mode_t>(mode_nouveau)
                                             : mode_par_defaut();
     if (::fchmod(fd, mode) != 0) erreur = errno;

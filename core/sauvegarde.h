@@ -6,6 +6,8 @@
 #include <string>
 #include <string_view>
 
+struct stat;
+
 // Replaces the file at chemin by contenu. Returns 0, or the errno value of the step that failed
 // (the old file is then as it was, except after an in-place rewrite that failed half-way for
 // another reason than space: the space is reserved before the first byte is written).
@@ -34,6 +36,8 @@ class Sauvegarde_progressive {
 
   private:
     void abandonne();
+    // The temporary file beside cible, with the owner and mode of ancien (null: a new file).
+    void ouvre_temporaire(const struct stat* ancien, int mode_nouveau);
 
     int fd = -1;
     bool proprietaire = false; // fd is closed here

@@ -3,6 +3,8 @@
 
 #include "core/genre_puce.h"
 
+#include <cstring>
+
 const char* const groupes_composants[NB_GROUPES_COMPOSANTS] = {
     "PIC 12 bits", "PIC 14 bits EPROM/OTP", "PIC flash",
     "EEPROM I2C",  "EEPROM Microwire",      "EEPROM SPI",
@@ -10,18 +12,11 @@ const char* const groupes_composants[NB_GROUPES_COMPOSANTS] = {
 };
 
 int groupe_composant(const Desc_PIC& p) {
-    switch (bus_eeprom(p)) {
-    case Bus_eeprom::i2c:
-        return 3;
-    case Bus_eeprom::microwire:
-        return 4;
-    case Bus_eeprom::spi:
-        return 5;
-    case Bus_eeprom::aucun:
-        break;
-    }
+    if (const Faits_bus* b = faits_bus(bus_eeprom(p)))
+        for (int i = 0; i < NB_GROUPES_COMPOSANTS; ++i)
+            if (std::strcmp(groupes_composants[i], b->groupe) == 0) return i;
     const Faits_genre* g = faits_genre(p);
-    if (!g || g->technologie == Technologie::eeprom_serie) return 6;
+    if (!g || g->technologie == Technologie::eeprom_serie) return NB_GROUPES_COMPOSANTS - 1;
     if (coeur_12_bits(p)) return 0;
     return g->technologie == Technologie::eprom ? 1 : 2;
 }

@@ -6,25 +6,52 @@
 #include "sim/puces/puce_flash.h"
 #include "sim/puces/puce_flash_recente.h"
 
+namespace {
+
+using Fabrique = std::unique_ptr<Modele_puce> (*)(const Desc_PIC&, const Pannes_puce&,
+                                                  const Options_puce&);
+
+template <class Modele>
+std::unique_ptr<Modele_puce> pic(const Desc_PIC& d, const Pannes_puce& p, const Options_puce& o) {
+    if (d.taille_prog <= 0) return nullptr;
+    return std::make_unique<Modele>(d, p, o);
+}
+
+std::unique_ptr<Modele_puce> eeprom(const Desc_PIC& d, const Pannes_puce& p,
+                                    const Options_puce&) {
+    return cree_eeprom(d, p);
+}
+
+// The model of each chip kind: the simulator's column of the kind table.
+struct Modele_genre {
+    Genre_puce genre;
+    Fabrique cree;
+};
+
+using enum Genre_puce;
+
+constexpr Modele_genre modeles[] = {
+    {flash_14, pic<Puce_flash>},
+    {eprom_14, pic<Puce_eprom>},
+    {eprom_12, pic<Puce_eprom>},
+    {flash_62xa, pic<Puce_flash_recente>},
+    {flash_87xa, pic<Puce_flash_recente>},
+    {flash_12f6xx, pic<Puce_flash_recente>},
+    {i2c_1_octet, eeprom},
+    {i2c_2_octets, eeprom},
+    {microwire, eeprom},
+    {spi, eeprom},
+};
+
+} // namespace
+
 std::unique_ptr<Modele_puce> cree_puce(const Desc_PIC& d, const Pannes_puce& p) {
     return cree_puce(d, p, Options_puce{});
 }
 
 std::unique_ptr<Modele_puce> cree_puce(const Desc_PIC& d, const Pannes_puce& p,
                                        const Options_puce& o) {
-    const Faits_genre* g = faits_genre(d);
-    if (!g) return nullptr;
-    if (g->technologie == Technologie::eeprom_serie) return cree_eeprom(d, p);
-    if (d.taille_prog <= 0) return nullptr;
-    switch (g->technologie) {
-    case Technologie::flash:
-        return std::make_unique<Puce_flash>(d, p, o);
-    case Technologie::eprom:
-        return std::make_unique<Puce_eprom>(d, p, o);
-    case Technologie::flash_recente:
-        return std::make_unique<Puce_flash_recente>(d, p, o);
-    case Technologie::eeprom_serie:
-        break;
-    }
+    for (const Modele_genre& m : modeles)
+        if (static_cast<int>(m.genre) == d.algo) return m.cree(d, p, o);
     return nullptr;
 }

@@ -7,8 +7,8 @@
 
 #include <memory>
 
-// A model for a PIC of algorithm class 1 to 6 (a Puce_pic) or a serial EEPROM; nullptr for
-// other kinds.
+// The model of the device's kind (a Puce_pic or a serial EEPROM); nullptr for a kind without one
+// or a PIC without program memory.
 std::unique_ptr<Modele_puce> cree_puce(const Desc_PIC& d, const Pannes_puce& p);
 std::unique_ptr<Modele_puce> cree_puce(const Desc_PIC& d, const Pannes_puce& p,
                                        const Options_puce& o);
