@@ -43,6 +43,10 @@ GtkWidget* entry_le_prog_fin = nullptr;
 GtkWidget* entry_le_data_deb = nullptr;
 GtkWidget* entry_le_data_fin = nullptr;
 
+// Adapter of the settings and each line's pin on it (beside the rows, whatever the type).
+GtkWidget* entree_adaptateur = nullptr;
+GtkWidget* entrees_broches[NB_ENTREES_BROCHES] = {};
+
 namespace {
 
 // "Ok" given while an operation runs: the widgets are read once it has ended.
@@ -69,10 +73,9 @@ constexpr int NB_RANGEES = static_cast<int>(std::size(rangees));
 constexpr int NB_LIGNES_DONNEES = static_cast<int>(std::size(liste_lignes_donnees));
 constexpr int NB_LIGNES_ETAT = static_cast<int>(std::size(liste_lignes_etat));
 
-// Adapter of the settings, each line's pin on it (beside the rows, whatever the type), and the
-// wiring self-test's line.
-GtkWidget* entree_adaptateur = nullptr;
-GtkWidget* entrees_broches[NB_RANGEES] = {};
+static_assert(NB_RANGEES == NB_ENTREES_BROCHES);
+
+// The wiring self-test's line.
 GtkWidget* label_essai = nullptr;
 
 // Rows whose line the user chose since the window was last filled: only those are read back, so
@@ -173,7 +176,10 @@ void confirme() {
         if (lu.texte) gtk_entry_set_text(GTK_ENTRY(*p.entree), lu.texte->c_str());
     }
     for (const Rangee_broche& r : rangees) c_autre.l[r.ligne].inverse = cochee(*r.inverse) ? 1 : 0;
-    adaptateur_conf = gtk_entry_get_text(GTK_ENTRY(entree_adaptateur));
+    const std::string adaptateur = gtk_entry_get_text(GTK_ENTRY(entree_adaptateur));
+    // The programmer in use stays until the program starts again.
+    const bool adaptateur_change = adaptateur != adaptateur_conf;
+    adaptateur_conf = adaptateur;
     for (int i = 0; i < NB_RANGEES; ++i)
         broches_conf[rangees[i].ligne] = gtk_entry_get_text(GTK_ENTRY(entrees_broches[i]));
     // The settings take effect even when they cannot be saved.
@@ -181,6 +187,8 @@ void confirme() {
         message_erreur(texte_echec_sauvegarde(cibles_conf_port()), 0);
     if (const auto b = brochage_confirme(type_de_prog, c_autre)) c_u = *b;
     init_port();
+    if (adaptateur_change)
+        message_erreur(texte_adaptateur_au_demarrage(adaptateur_conf), 0);
 }
 
 // Each output line held 3 s in turn, named in the window as it goes, then the whole report.

@@ -63,6 +63,11 @@ extern GtkWidget* combo_d_o;
 extern GtkWidget* combo_d_i;
 extern GtkWidget* combo_d_93_o;
 extern GtkWidget* combo_sel;
+// The adapter entry and, in the rows' order (VCC, VPP, VPP40, CLOCK, DATA OUT, DATA IN, DATA 93xxx,
+// SELECT 93xxx), each line's pin on it.
+constexpr int NB_ENTREES_BROCHES = 8;
+extern GtkWidget* entree_adaptateur;
+extern GtkWidget* entrees_broches[NB_ENTREES_BROCHES];
 extern GtkWidget* check_inv_vcc;
 extern GtkWidget* check_inv_vpp;
 extern GtkWidget* check_inv_vpp40;

@@ -135,3 +135,10 @@ std::string texte_echec_sauvegarde(const std::vector<std::string>& chemins) {
     }
     return t + "\nElles restent valables jusqu'à la fin du programme.";
 }
+
+std::string texte_adaptateur_au_demarrage(const std::string& adaptateur) {
+    const std::string quoi =
+        adaptateur.empty() ? "Le port parallèle" : "L'adaptateur « " + adaptateur + " »";
+    return quoi + " servira au prochain démarrage de korval (sans --simulateur, --ppdev, --ftdi "
+                  "ni --gpio).\nLe programmateur actuel reste en service jusque-là.";
+}

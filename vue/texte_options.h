@@ -60,3 +60,7 @@ std::optional<Brochage> brochage_confirme(int type, const Brochage& autre);
 
 // The error window's text when the settings could not be saved there.
 std::string texte_echec_sauvegarde(const std::vector<std::string>& chemins);
+
+// The information window's text after the adapter of the settings changed ("" for the parallel
+// port): the programmer in use stays until the program starts again.
+std::string texte_adaptateur_au_demarrage(const std::string& adaptateur);

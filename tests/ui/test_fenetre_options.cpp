@@ -510,3 +510,43 @@ TEST_F(Options, ok_pendant_une_operation_applique_a_la_fin) {
     EXPECT_EQ(PORT_PARA, 0x278);
     EXPECT_EQ(texte(combo_port), "278");
 }
+
+// The adapter and its pins go to the settings file and back into the window; a change of adapter
+// is announced, since the programmer in use stays until the next start.
+TEST_F(Options, adaptateur_et_broches_enregistres_et_annonces) {
+    demarre();
+    Options_clicked(nullptr, nullptr);
+    met_entree(entree_adaptateur, "ftdi:i:0x0403:0x6001");
+    met_entree(entrees_broches[0], "D4");  // VCC
+    met_entree(entrees_broches[1], "~D3"); // VPP
+    ok();
+    EXPECT_FALSE(visible(Options_window));
+    ASSERT_TRUE(visible(error_box));
+    EXPECT_NE(texte(error_msg).find("« ftdi:i:0x0403:0x6001 » servira au prochain démarrage"),
+              std::string::npos)
+        << texte(error_msg);
+    EXPECT_EQ(erreur_fin, 0);
+    gtk_widget_hide(error_box);
+    const std::string ecrit = test::lit_fichier(fichier());
+    for (const char* ligne :
+         {"_ADAPTATEUR ftdi:i:0x0403:0x6001\n", "_VCC_BROCHE D4\n", "_VPP1_BROCHE ~D3\n"})
+        EXPECT_NE(ecrit.find(ligne), std::string::npos) << ligne << ecrit;
+
+    relit(fichier());
+    EXPECT_EQ(adaptateur_conf, "ftdi:i:0x0403:0x6001");
+    EXPECT_EQ(broches_conf[L_VPP1], "~D3");
+    met_entree(entree_adaptateur, "");
+    put_options();
+    EXPECT_EQ(texte(entree_adaptateur), "ftdi:i:0x0403:0x6001");
+    EXPECT_EQ(texte(entrees_broches[1]), "~D3");
+
+    // Ok again without a change says nothing; back to the parallel port is announced, and the
+    // file no longer names an adapter.
+    ok();
+    EXPECT_FALSE(visible(error_box));
+    met_entree(entree_adaptateur, "");
+    ok();
+    ASSERT_TRUE(visible(error_box));
+    EXPECT_NE(texte(error_msg).find("Le port parallèle servira"), std::string::npos);
+    EXPECT_EQ(test::lit_fichier(fichier()).find("_ADAPTATEUR"), std::string::npos);
+}
