@@ -47,6 +47,14 @@ bool ecrit_le_dernier_mot(const Desc_PIC& p, const Memoire_PIC& m) {
            le_prog_fin >= dernier && m.prog[static_cast<std::size_t>(dernier)] != 0xFFFF;
 }
 
+// A one-time programmable part whose last word is no calibration instruction: another part in
+// the socket (a 12C509 for a 12C508 has program memory there), or an erased window part. Burning
+// it would be irreversible. The flash parts check their own before they erase.
+bool calibration_plausible(const Desc_PIC& p, uint16_t puce) {
+    const Faits_genre* g = faits_genre(p);
+    return !g || g->technologie != Technologie::eprom || instruction_calibration(p, puce);
+}
+
 } // namespace
 
 bool composant_verifie(bool forcer) {
@@ -72,6 +80,17 @@ bool calibration_gardee(const Memoire_PIC* m, bool forcer) {
         std::fprintf(console, "La calibration n'a pas pu être notée dans %s\n",
                      chemin_calibration(p->nom).c_str());
     std::fflush(console);
+    if (m && !ecrit_le_dernier_mot(*p, *m) && !calibration_plausible(*p, puce)) {
+        char texte[600];
+        std::snprintf(texte, sizeof texte,
+                      "Le dernier mot du PIC (adresse %X) vaut %04X : ce n'est pas une instruction "
+                      "de calibration (MOVLW, 0Ckk).\nLe composant du support n'est peut-être pas "
+                      "un %s, ou sa calibration a été effacée. Pour l'écrire, mettez sa "
+                      "calibration au dernier mot du fichier HEX et activez l'écriture du mot de "
+                      "calibration (_ECRIRE_OSC_INT_12C5XX dans conf_port).",
+                      static_cast<unsigned>(dernier), static_cast<unsigned>(puce), p->nom.c_str());
+        return refuse(forcer ? texte : std::string(texte) + " Rien n'a été écrit.", forcer);
+    }
     if (!m || !ecrit_le_dernier_mot(*p, *m)) return true;
 
     const uint16_t image = m->prog[static_cast<std::size_t>(dernier)];

@@ -591,6 +591,25 @@ TEST_F(Cli, identite_du_composant_avant_chaque_operation) {
     EXPECT_TRUE(fs::exists(lu));
 }
 
+// A 12C509 in the socket of a 12C508 has program memory where the 508 keeps its calibration:
+// nothing is burned unless forced, and the chip is left as it was.
+TEST_F(Cli, puce_sans_calibration_refusee_avant_d_etre_brulee) {
+    const std::string f = rep.fichier("f.hex");
+    test::ecrit_fichier(f, enregistrement(0, {0x05, 0x0A}) + ":00000001FF\n");
+    const Resultat r = sim("PIC12C508", {"--puce", "PIC12C509", "ecrire", f}, "509.etat");
+    EXPECT_EQ(r.code, 1) << r.erreurs;
+    EXPECT_TRUE(contient(r.erreurs, "Le dernier mot du PIC (adresse 1FF) vaut 0FFF : ce n'est pas "
+                                    "une instruction de calibration"))
+        << r.erreurs;
+    EXPECT_TRUE(contient(r.erreurs, "pas un PIC12C508")) << r.erreurs;
+    const std::string lu = rep.fichier("lu.hex");
+    ASSERT_EQ(sim("PIC12C509", {"lire", lu}, "509.etat").code, 0);
+    choisit("PIC12C509");
+    EXPECT_EQ(Lire_Fichier_Hex_PIC(lu)->prog[0], 0x0FFF);
+    EXPECT_EQ(sim("PIC12C508", {"--puce", "PIC12C509", "--forcer", "ecrire", f}, "509.etat").code,
+              0);
+}
+
 TEST_F(Cli, calibration_de_l_oscillateur_lue_notee_et_gardee) {
     const std::string osc = rep.fichier("osc");
     fs::create_directory(osc);
