@@ -39,4 +39,6 @@ extern const Famille_flash famille_62xa;
 extern const Famille_flash famille_87xa;
 // Algorithm 6: 12F629/675, 16F630/676, VPP first, OSCCAL and bandgap bits kept.
 extern const Famille_flash famille_12f6xx;
+// Algorithm 9: 12F683, 16F684..690, VPP first, four-word latch, calibration word 0x2008 kept.
+extern const Famille_flash famille_12f683;
 } // namespace flash

@@ -44,7 +44,8 @@ constexpr Caracteristiques_pic f87xa{.commande_6_bits = true,
                                      .t_programmation_ns = 8 * ms,
                                      .t_ecriture_donnee_ns = 8 * ms,
                                      .t_effacement_ns = 8 * ms,
-                                     .t_externe_min_ns = 1 * ms};
+                                     .t_externe_min_ns = 1 * ms,
+                                     .mots_latch = 8};
 constexpr Caracteristiques_pic f6xx{.vpp_avant_vdd = true,
                                     .commande_6_bits = true,
                                     .variante = pic12f6xx,
@@ -54,6 +55,20 @@ constexpr Caracteristiques_pic f6xx{.vpp_avant_vdd = true,
                                     .t_effacement_ns = 6 * ms,
                                     .t_externe_min_ns = 2 * ms};
 
+// 12F683, 16F684..690: internally timed 8 (tPROG1 3 ms, data 6 ms), 0x18 .. 0x0A at least 3 ms.
+constexpr Caracteristiques_pic f683{.vpp_avant_vdd = true,
+                                    .commande_6_bits = true,
+                                    .variante = pic12f683,
+                                    .revision = 0x03,
+                                    .t_programmation_ns = 3 * ms,
+                                    .t_ecriture_donnee_ns = 6 * ms,
+                                    .t_effacement_ns = 6 * ms,
+                                    .t_externe_min_ns = 3 * ms,
+                                    .mots_latch = 4,
+                                    .mots_rangee = 16,
+                                    .masque_config = 0x0FFF,
+                                    .adresse_calibration = 0x2008,
+                                    .mots_calibration = 1};
 
 // Facts of the catalogue's devices, by exact name and kind.
 constexpr Ligne_caracteristiques puces[] = {
@@ -85,6 +100,13 @@ constexpr Ligne_caracteristiques puces[] = {
     {"PIC12F675", flash_12f6xx, f6xx},
     {"PIC16F630", flash_12f6xx, f6xx},
     {"PIC16F676", flash_12f6xx, f6xx},
+    {"PIC12F683", flash_12f683, f683},
+    {"PIC16F684", flash_12f683, f683},
+    {"PIC16F685", flash_12f683, f683},
+    {"PIC16F687", flash_12f683, f683},
+    {"PIC16F688", flash_12f683, f683},
+    {"PIC16F689", flash_12f683, f683},
+    {"PIC16F690", flash_12f683, f683},
 };
 
 struct Ligne_genre {
@@ -95,7 +117,7 @@ struct Ligne_genre {
 // A device the table above does not name gets the facts of its kind, without a device ID.
 constexpr Ligne_genre genres[] = {
     {flash_14, f84},     {eprom_14, eprom},   {eprom_12, eprom},
-    {flash_62xa, f62xa}, {flash_87xa, f87xa}, {flash_12f6xx, f6xx},
+    {flash_62xa, f62xa}, {flash_87xa, f87xa}, {flash_12f6xx, f6xx}, {flash_12f683, f683},
 };
 
 } // namespace

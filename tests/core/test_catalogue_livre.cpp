@@ -49,7 +49,7 @@ uint32_t ou_masques(const Fusibles& f) {
 
 TEST_F(Catalogue_livre, lit_tout_le_fichier_sans_message) {
     EXPECT_EQ(lit_catalogue(), "");
-    ASSERT_EQ(tab_pic.size(), 103u);
+    ASSERT_EQ(tab_pic.size(), 110u);
 
     std::map<int, int> par_algo;
     for (const Desc_PIC& p : tab_pic) ++par_algo[p.algo];
@@ -59,6 +59,7 @@ TEST_F(Catalogue_livre, lit_tout_le_fichier_sans_message) {
     EXPECT_EQ(par_algo[4], 3);   // 16F627A .. 16F648A
     EXPECT_EQ(par_algo[5], 4);   // 16F873A .. 16F877A
     EXPECT_EQ(par_algo[6], 4);   // 12F629, 12F675, 16F630, 16F676
+    EXPECT_EQ(par_algo[9], 7);   // 12F683, 16F684 .. 16F690
     EXPECT_EQ(par_algo[-1], 5);  // 24C01 .. 24C16
     EXPECT_EQ(par_algo[-2], 5);  // 24C32 .. 24C512
     EXPECT_EQ(par_algo[-3], 5);  // 93C46 .. 93C86
@@ -72,7 +73,7 @@ TEST_F(Catalogue_livre, lit_tout_le_fichier_sans_message) {
         if (!est_eeprom(p)) ++par_famille[p.famille];
     const std::map<int, int> attendu = {{0, 3},  {1, 3},  {2, 2},  {3, 7},  {4, 5},
                                         {5, 28}, {6, 2},  {7, 3},  {8, 4},  {9, 3},
-                                        {10, 3}, {11, 4}, {12, 4}, {16, 6}, {17, 1}};
+                                        {10, 3}, {11, 4}, {12, 4}, {13, 7}, {16, 6}, {17, 1}};
     EXPECT_EQ(par_famille, attendu);
 }
 
@@ -373,6 +374,17 @@ TEST_F(Catalogue_livre, dispositions_des_fusibles) {
           {F_FOSC2, 0x0004},
           {F_FOSC1, 0x0002},
           {F_FOSC0, 0x0001}}},
+        {13,
+         {{F_ZERO, 0x3000},
+          {F_BODEN, 0x0300},
+          {F_CPD, 0x0080},
+          {F_CP0, 0x0040},
+          {F_MCLRE, 0x0020},
+          {F_PWRTE_, 0x0010},
+          {F_WDTE, 0x0008},
+          {F_FOSC2, 0x0004},
+          {F_FOSC1, 0x0002},
+          {F_FOSC0, 0x0001}}},
         {16,
          {{F_ZERO, 0x3000},
           {F_TIRET, 0x0FE0},
@@ -426,7 +438,7 @@ TEST_F(Catalogue_livre, dispositions_adaptees_a_l_editeur_de_configuration) {
         if (f.masque[F_FOSC2]) avec_fosc2.insert(fam);
     }
     // Internal/external RC choices: the 12C67x, the 16C505, the 16F62xA and the 12F6xx.
-    EXPECT_EQ(avec_fosc2, (std::set<int>{8, 10, 12, 17}));
+    EXPECT_EQ(avec_fosc2, (std::set<int>{8, 10, 12, 13, 17}));
     EXPECT_NE(fuses(pic("PIC12C672").famille).masque[F_FOSC2], 0u);
     EXPECT_EQ(fuses(pic("PIC12C508").famille).masque[F_FOSC2], 0u);
 }
