@@ -95,6 +95,20 @@ void BM_Ecriture_catalogue_PIC16F877A(benchmark::State& state) {
 void BM_Ecriture_catalogue_PIC12F675(benchmark::State& state) {
     ecriture_catalogue(state, "PIC12F675", 0x31C4); // internal oscillator, MCLR off
 }
+// The latched families: four-word groups with 0x18 .. 0x17 (16F88), eight-word groups with the
+// internally timed cycle (16F887), four-word groups with it (16F690).
+void BM_Ecriture_catalogue_PIC16F88(benchmark::State& state) {
+    ecriture_catalogue(state, "PIC16F88", 0x3F30); // internal oscillator
+}
+void BM_Ecriture_catalogue_PIC16F887(benchmark::State& state) {
+    ecriture_catalogue(state, "PIC16F887", 0x2CF4);
+}
+void BM_Ecriture_catalogue_PIC16F690(benchmark::State& state) {
+    ecriture_catalogue(state, "PIC16F690", 0x30C4); // internal oscillator, MCLR off
+}
+BENCHMARK(BM_Ecriture_catalogue_PIC16F88)->Unit(benchmark::kMillisecond)->Iterations(1);
+BENCHMARK(BM_Ecriture_catalogue_PIC16F887)->Unit(benchmark::kMillisecond)->Iterations(1);
+BENCHMARK(BM_Ecriture_catalogue_PIC16F690)->Unit(benchmark::kMillisecond)->Iterations(1);
 BENCHMARK(BM_Ecriture_catalogue_PIC16F628A)->Unit(benchmark::kMillisecond)->Iterations(1);
 BENCHMARK(BM_Ecriture_catalogue_PIC16F877A)->Unit(benchmark::kMillisecond)->Iterations(1);
 BENCHMARK(BM_Ecriture_catalogue_PIC12F675)->Unit(benchmark::kMillisecond)->Iterations(1);

@@ -31,11 +31,6 @@ uint16_t bits_usine_config(const Desc_PIC& p) {
     return g ? g->config_gardee : 0;
 }
 
-int mots_config(const Desc_PIC& p) {
-    const Faits_genre* g = faits_genre(p);
-    return g && g->mots_config >= 2 && a_second_mot(p.famille) ? 2 : 1;
-}
-
 uint16_t bits_config2_implementes(const Desc_PIC& p) {
     if (mots_config(p) < 2) return 0;
     const Fusibles& f = tab_fuses2[static_cast<std::size_t>(p.famille)];

@@ -10,9 +10,6 @@ struct Desc_PIC;
 uint16_t mot_programme_vierge(const Desc_PIC& p);
 // A blank configuration word: every bit of the word at 1 except those the fuse family reads 0.
 uint16_t config_vierge(const Desc_PIC& p);
-// Configuration words of the part: 2 when its kind has a second one (ID0 + 8) and its fuse
-// family gives that word a layout, else 1.
-int mots_config(const Desc_PIC& p);
 // The second word's stored bits (neither "-" nor "0" in its layout), and its blank value.
 uint16_t bits_config2_implementes(const Desc_PIC& p);
 uint16_t config2_vierge(const Desc_PIC& p);

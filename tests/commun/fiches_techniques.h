@@ -60,6 +60,15 @@ constexpr Fiche_composant composants[] = {
     {"PIC16F630",  "DS41191", 6, 1024, 128, 0x10C0, 0x31FF, 0x0E00, 0x3000, 0x0180, 0x3FF, true},
     {"PIC16F676",  "DS41191", 6, 1024, 128, 0x10E0, 0x31FF, 0x0E00, 0x3000, 0x0180, 0x3FF, true},
     // nom          document  algo prog  data  ID      impl    zero    usine   protect cal  VPP   cal. latch
+    {"PIC16F87",   "DS39607", 7, 4096, 256, 0x0720, 0x3FFF, 0x0000, 0x0000, 0x2700, -1, false, -1, 4},
+    {"PIC16F88",   "DS39607", 7, 4096, 256, 0x0760, 0x3FFF, 0x0000, 0x0000, 0x2700, -1, false, -1, 4},
+    {"PIC16F818",  "DS39603", 7, 1024, 128, 0x04C0, 0x3FFF, 0x0000, 0x0000, 0x2700, -1, false, -1, 4},
+    {"PIC16F819",  "DS39603", 7, 2048, 256, 0x04E0, 0x3FFF, 0x0000, 0x0000, 0x2700, -1, false, -1, 4},
+    {"PIC16F882",  "DS41287", 8, 2048, 128, 0x2000, 0x3FFF, 0x0000, 0x0000, 0x00C0, -1, true, 0x2009, 8},
+    {"PIC16F883",  "DS41287", 8, 4096, 256, 0x2020, 0x3FFF, 0x0000, 0x0000, 0x00C0, -1, true, 0x2009, 8},
+    {"PIC16F884",  "DS41287", 8, 4096, 256, 0x2040, 0x3FFF, 0x0000, 0x0000, 0x00C0, -1, true, 0x2009, 8},
+    {"PIC16F886",  "DS41287", 8, 8192, 256, 0x2060, 0x3FFF, 0x0000, 0x0000, 0x00C0, -1, true, 0x2009, 8},
+    {"PIC16F887",  "DS41287", 8, 8192, 256, 0x2080, 0x3FFF, 0x0000, 0x0000, 0x00C0, -1, true, 0x2009, 8},
     {"PIC12F683",  "DS41204", 9, 2048, 256, 0x0460, 0x0FFF, 0x3000, 0x0000, 0x00C0, -1, true, 0x2008, 4},
     {"PIC16F684",  "DS41204", 9, 2048, 256, 0x1080, 0x0FFF, 0x3000, 0x0000, 0x00C0, -1, true, 0x2008, 4},
     {"PIC16F685",  "DS41204", 9, 4096, 256, 0x04A0, 0x0FFF, 0x3000, 0x0000, 0x00C0, -1, true, 0x2008, 4},
@@ -74,6 +83,8 @@ constexpr Fiche_famille familles[] = {
     {4, "DS41196", 0x09, -1,   true,  4 * ms, 6 * ms, 6 * ms, 0,      5 * us, 5 * us},
     {5, "DS39589", 0x1F, 0x17, true,  8 * ms, 8 * ms, 8 * ms, 1 * ms, 5 * us, 5 * us},
     {6, "DS41191", 0x09, 0x0A, false, 3 * ms, 6 * ms, 6 * ms, 2 * ms, 5 * us, 5 * us},
+    {7, "DS39607", 0x1F, 0x17, false, 0,      0,      10 * ms, 1 * ms, 5 * us, 5 * us},
+    {8, "DS41287", 0x09, 0x0A, true,  3 * ms, 6 * ms, 6 * ms, 2'500 * us, 5 * us, 5 * us},
     {9, "DS41204", 0x09, 0x0A, true,  3 * ms, 6 * ms, 6 * ms, 3 * ms, 5 * us, 5 * us},
 };
 // clang-format on
