@@ -14,6 +14,10 @@
 //   PIC16F628A  12.282 s -> 12.266 s
 //   PIC16F877A   7.098 s ->  6.869 s
 //   PIC12F675    4.978 s ->  5.002 s (before: configuration 3FC4, as 31C4 failed to verify)
+// The latched families, every word, byte and ID, first configuration word only:
+//   PIC16F88    4.17 s (four-word groups, 2 ms per 0x18 .. 0x17 cycle and per data byte)
+//   PIC16F887  10.87 s (eight-word groups, 6 ms per cycle, 8 ms per data byte)
+//   PIC16F690   9.66 s (four-word groups, 6 ms per cycle, 8 ms per data byte)
 // Run: build/bench/bench_pic16f877a
 #include "core/catalogue.h"
 #include "core/etat.h"
