@@ -14,6 +14,10 @@
 //   PIC16F628A  12.282 s -> 12.266 s
 //   PIC16F877A   7.098 s ->  6.869 s
 //   PIC12F675    4.978 s ->  5.002 s (before: configuration 3FC4, as 31C4 failed to verify)
+// The latched families, every word, byte and ID, first configuration word only:
+//   PIC16F88    4.17 s (four-word groups, 2 ms per 0x18 .. 0x17 cycle and per data byte)
+//   PIC16F887  10.87 s (eight-word groups, 6 ms per cycle, 8 ms per data byte)
+//   PIC16F690   9.66 s (four-word groups, 6 ms per cycle, 8 ms per data byte)
 // Run: build/bench/bench_pic16f877a
 #include "core/catalogue.h"
 #include "core/etat.h"
@@ -95,6 +99,20 @@ void BM_Ecriture_catalogue_PIC16F877A(benchmark::State& state) {
 void BM_Ecriture_catalogue_PIC12F675(benchmark::State& state) {
     ecriture_catalogue(state, "PIC12F675", 0x31C4); // internal oscillator, MCLR off
 }
+// The latched families: four-word groups with 0x18 .. 0x17 (16F88), eight-word groups with the
+// internally timed cycle (16F887), four-word groups with it (16F690).
+void BM_Ecriture_catalogue_PIC16F88(benchmark::State& state) {
+    ecriture_catalogue(state, "PIC16F88", 0x3F30); // internal oscillator
+}
+void BM_Ecriture_catalogue_PIC16F887(benchmark::State& state) {
+    ecriture_catalogue(state, "PIC16F887", 0x2CF4);
+}
+void BM_Ecriture_catalogue_PIC16F690(benchmark::State& state) {
+    ecriture_catalogue(state, "PIC16F690", 0x30C4); // internal oscillator, MCLR off
+}
+BENCHMARK(BM_Ecriture_catalogue_PIC16F88)->Unit(benchmark::kMillisecond)->Iterations(1);
+BENCHMARK(BM_Ecriture_catalogue_PIC16F887)->Unit(benchmark::kMillisecond)->Iterations(1);
+BENCHMARK(BM_Ecriture_catalogue_PIC16F690)->Unit(benchmark::kMillisecond)->Iterations(1);
 BENCHMARK(BM_Ecriture_catalogue_PIC16F628A)->Unit(benchmark::kMillisecond)->Iterations(1);
 BENCHMARK(BM_Ecriture_catalogue_PIC16F877A)->Unit(benchmark::kMillisecond)->Iterations(1);
 BENCHMARK(BM_Ecriture_catalogue_PIC12F675)->Unit(benchmark::kMillisecond)->Iterations(1);

@@ -18,6 +18,12 @@ const char* const noms_fuses[NB_FUSES] = {
 
 std::vector<Desc_PIC> tab_pic;
 std::array<Fusibles, NB_FAMILLES> tab_fuses;
+std::array<Fusibles, NB_FAMILLES> tab_fuses2;
+std::array<bool, NB_FAMILLES> tab_second_mot;
+
+bool a_second_mot(int famille) {
+    return famille >= 0 && famille < NB_FAMILLES && tab_second_mot[static_cast<std::size_t>(famille)];
+}
 
 const Desc_PIC* pic_courant() {
     if (pic_select < 0 || static_cast<std::size_t>(pic_select) >= tab_pic.size()) return nullptr;
@@ -44,10 +50,20 @@ void signale(const std::string& fichier, int numero, const std::string& raison) 
                  raison.c_str());
 }
 
-// A family number, then 14 names from bit 13 down to bit 0; a failure gives the reason for
-// skipping the line.
+// The second word's layout line starts with the family number and ".2".
+constexpr std::string_view suffixe_second_mot = ".2";
+
+bool ligne_second_mot(std::string_view premier_mot) {
+    return premier_mot.size() > suffixe_second_mot.size() &&
+           premier_mot.ends_with(suffixe_second_mot);
+}
+
+// A family number (".2" after it for the second word), then 14 names from bit 13 down to bit 0;
+// a failure gives the reason for skipping the line.
 Resultat<> lit_ligne_fusibles(std::string_view ligne) {
     std::vector<std::string_view> mots = decoupe_mots(ligne);
+    const bool second = ligne_second_mot(mots[0]);
+    if (second) mots[0].remove_suffix(suffixe_second_mot.size());
     std::optional<int> famille = lit_entier(mots[0]);
     if (!famille || *famille < 0 || *famille >= NB_FAMILLES)
         return echec("numéro de famille hors de 0 à 31");
@@ -60,7 +76,9 @@ Resultat<> lit_ligne_fusibles(std::string_view ligne) {
         noms_bits[13 - k] = std::string(nom);
     }
     for (int i = 0; i < 14; ++i) noms[i] = noms_bits[i].c_str();
-    Fusibles& f = tab_fuses[static_cast<std::size_t>(*famille)];
+    const auto rang = static_cast<std::size_t>(*famille);
+    if (second) tab_second_mot[rang] = true;
+    Fusibles& f = second ? tab_fuses2[rang] : tab_fuses[rang];
     for (int n = 0; n < NB_FUSES; ++n) f.masque[n] = put_fuse(noms_fuses[n], noms);
     return {};
 }
@@ -106,6 +124,8 @@ Resultat<> lit_ligne_composant(std::string_view ligne) {
 void lire_catalogue(std::istream& in, const std::string& fichier) {
     tab_pic.clear();
     tab_fuses = {};
+    tab_fuses2 = {};
+    tab_second_mot = {};
     std::vector<int> lignes_pic; // line of each entry of tab_pic
     std::string ligne;
     int numero = 0;
@@ -121,7 +141,11 @@ void lire_catalogue(std::istream& in, const std::string& fichier) {
         // A fuse layout starts with its family number; a device whose name starts with a digit
         // (24C16, 93C66) is still a device.
         std::string_view premier_mot = decoupe_mots(ligne)[0];
-        bool fusibles = premier_mot.find_first_not_of("0123456789") == std::string_view::npos;
+        std::string_view numero_famille = premier_mot;
+        if (ligne_second_mot(numero_famille))
+            numero_famille.remove_suffix(suffixe_second_mot.size());
+        bool fusibles = !numero_famille.empty() &&
+                        numero_famille.find_first_not_of("0123456789") == std::string_view::npos;
         if (!fusibles) {
             const int premier_du_nom = cherche_pic(std::string(premier_mot));
             if (premier_du_nom >= 0) {
@@ -143,6 +167,8 @@ bool lire_catalogue_fichier(const std::string& chemin) {
     if (!texte) {
         tab_pic.clear();
         tab_fuses = {};
+    tab_fuses2 = {};
+    tab_second_mot = {};
         return false;
     }
     std::istringstream f(*texte);

@@ -60,6 +60,11 @@ struct Fusibles {
 
 extern std::vector<Desc_PIC> tab_pic;               // devices in file order
 extern std::array<Fusibles, NB_FAMILLES> tab_fuses; // indexed by famille
+// Second configuration word (ID0 + 8) of the families whose layout has a second line
+// ("<famille>.2 ..."); a_second_mot tells which do.
+extern std::array<Fusibles, NB_FAMILLES> tab_fuses2;
+extern std::array<bool, NB_FAMILLES> tab_second_mot;
+bool a_second_mot(int famille);
 
 // The selected device, or null when the catalogue is empty or pic_select names no entry.
 const Desc_PIC* pic_courant();

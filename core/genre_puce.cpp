@@ -20,6 +20,12 @@ constexpr Faits_genre genres[] = {
     {flash_62xa,    "4",  flash_recente, 14, 0x3FFF, true,  true,  true,  true,  true,  0,      Bus_eeprom::aucun, 0},
     {flash_87xa,    "5",  flash_recente, 14, 0x3FFF, true,  true,  true,  true,  true,  0,      Bus_eeprom::aucun, 0},
     {flash_12f6xx,  "6",  flash_recente, 14, 0x3FFF, true,  true,  true,  true,  true,  0x3000, Bus_eeprom::aucun, 0},
+    {flash_16f8x,   "7",  flash_recente, 14, 0x3FFF, true,  true,  true,  true,  true,  0,      Bus_eeprom::aucun, 0,
+     0x2000, 2, 0, 0},
+    {flash_16f88x,  "8",  flash_recente, 14, 0x3FFF, true,  true,  true,  true,  true,  0,      Bus_eeprom::aucun, 0,
+     0x2000, 2, 0x2009, 1},
+    {flash_12f683,  "9",  flash_recente, 14, 0x3FFF, true,  true,  true,  true,  true,  0,      Bus_eeprom::aucun, 0,
+     0x2000, 1, 0x2008, 1},
     {i2c_1_octet,   "I2C", eeprom_serie, 8,  0x00FF, false, true,  false, true,  false, 0,      Bus_eeprom::i2c, 1},
     {i2c_2_octets,  "I2C", eeprom_serie, 8,  0x00FF, false, true,  false, true,  false, 0,      Bus_eeprom::i2c, 2},
     {microwire, "Microwire", eeprom_serie, 8, 0x00FF, false, true,  false, true,  false, 0,      Bus_eeprom::microwire, 0},
@@ -99,6 +105,11 @@ bool est_pic(const Desc_PIC& p) {
 int largeur_mot(const Desc_PIC& p) {
     const Faits_genre* g = faits_genre(p);
     return g ? g->largeur_mot : 14;
+}
+
+int mots_config(const Desc_PIC& p) {
+    const Faits_genre* g = faits_genre(p);
+    return g && g->mots_config >= 2 && a_second_mot(p.famille) ? 2 : 1;
 }
 
 bool coeur_12_bits(const Desc_PIC& p) {

@@ -93,6 +93,9 @@ bool est_eeprom(const Desc_PIC& p);
 bool est_pic(const Desc_PIC& p);
 int largeur_mot(const Desc_PIC& p); // 14 when the kind is unknown
 bool coeur_12_bits(const Desc_PIC& p);
+// Configuration words of the part: 2 when its kind has a second one (ID0 + 8) and its fuse
+// family gives that word a layout (core/catalogue.h), else 1.
+int mots_config(const Desc_PIC& p);
 Bus_eeprom bus_eeprom(const Desc_PIC& p);
 // The bus the memory view names: the kind's; for a number no kind has, I2C from -2 up.
 Bus_eeprom bus_affiche(const Desc_PIC& p);

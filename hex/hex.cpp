@@ -32,6 +32,9 @@ constexpr int LIGNES_INCORRECTES_MAX = 10;
 constexpr unsigned ADR_ID_14 = 0x4000;
 constexpr unsigned ADR_ID_14_FIN = 0x400D;
 constexpr unsigned ADR_CONFIG_14 = 0x400E;
+// Second configuration word of the parts that have one; the calibration word on others, which
+// a file never gives.
+constexpr unsigned ADR_CONFIG2_14 = 0x4010;
 constexpr unsigned ADR_DONNEE_14 = 0x4200;
 // PIC layout, 12-bit core: the configuration word sits at word 0xFFF.
 constexpr unsigned ADR_CONFIG_12 = 0x1FFE;
@@ -43,6 +46,7 @@ struct Geometrie {
     int taille_donnee = 0;
     bool coeur_12 = false;
     bool composant = false;
+    bool config2 = false; // a second configuration word
 };
 
 Geometrie geometrie_courante() {
@@ -52,6 +56,7 @@ Geometrie geometrie_courante() {
         g.taille_prog = std::clamp(p->taille_prog, 0, TAILLE_PROG_MAX);
         g.taille_donnee = std::clamp(p->taille_donnee, 0, TAILLE_DONNEE_MAX);
         g.coeur_12 = coeur_12_bits(*p);
+        g.config2 = mots_config(*p) == 2;
     }
     return g;
 }
@@ -162,6 +167,13 @@ void range_config(const Enregistrement& r, Memoire_PIC& m) {
     if (r.donnees.size() < 2) return;
     m.config = mot(r, 0);
     m.config_definie = true;
+}
+
+// The second configuration word, at word j of the record.
+void range_config2(const Enregistrement& r, Memoire_PIC& m, std::size_t j) {
+    if (r.donnees.size() < 2 * j + 2) return;
+    m.config2 = mot(r, j);
+    m.config2_definie = true;
 }
 
 // Low bytes of the record's words to the data EEPROM, word 0x2100 being byte 0; adresse is
@@ -353,8 +365,11 @@ int Lire_ligne_Hex_PIC(const std::string& ligne, Memoire_PIC& m, Lecture_hex& et
     if (!g.coeur_12) {
         if (a < ADR_ID_14)
             range_programme(r, m, g, etat);
-        else if (a == ADR_CONFIG_14)
+        else if (a == ADR_CONFIG_14) {
             range_config(r, m);
+            if (g.config2) range_config2(r, m, 1);
+        } else if (a == ADR_CONFIG2_14 && g.config2)
+            range_config2(r, m, 0);
         else if (a >= ADR_DONNEE_14)
             range_donnees_pic(a, r, m, g, etat);
         else if (a <= ADR_ID_14_FIN)
@@ -413,6 +428,12 @@ std::string Texte_Hex_PIC(const Memoire_PIC& m, const Zones_couvertes* lues) {
         octets[1] = static_cast<uint8_t>(m.config >> 8);
         ajoute_enregistrement(sortie, g.coeur_12 ? ADR_CONFIG_12 : ADR_CONFIG_14, TYPE_DONNEES,
                               octets, 2);
+    }
+
+    if (g.config2 && m.config2_definie && (!lues || lues->config)) {
+        octets[0] = static_cast<uint8_t>(m.config2 & 0xFF);
+        octets[1] = static_cast<uint8_t>(m.config2 >> 8);
+        ajoute_enregistrement(sortie, ADR_CONFIG2_14, TYPE_DONNEES, octets, 2);
     }
 
     // Data EEPROM, one byte per word; what lies above 0xFFFF follows a type 04 record.

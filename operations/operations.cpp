@@ -275,6 +275,17 @@ std::optional<Rapport_comparaison> compare_image(const Memoire_PIC& m, bool forc
                             static_cast<unsigned>(lu.config), static_cast<unsigned>(m.config)));
             r.difference = true;
         }
+        if (z.config && mots_config(*p) == 2 && m.config2_definie) {
+            const auto masque = bits_config2_implementes(*p);
+            const bool egal = (lu.config2 & masque) == (m.config2 & masque);
+            ajoute(r, egal ? std::string("Les mots de configuration 2 du PIC et de la mémoire sont "
+                                         "identiques\n")
+                           : ligne("Les mots de configuration 2 du PIC et de la mémoire sont "
+                                   "différents : On a %XH dans le PIC au lieu de %XH\n",
+                                   static_cast<unsigned>(lu.config2),
+                                   static_cast<unsigned>(m.config2)));
+            r.difference |= !egal;
+        }
         if (z.config && code_protege(*p, lu.config)) ajoute(r, "La mémoire est protégée\n");
         // A protected area reads as zeros: no difference found there would be the chip's. Not
         // compared, it cannot be called identical either.

@@ -39,4 +39,10 @@ extern const Famille_flash famille_62xa;
 extern const Famille_flash famille_87xa;
 // Algorithm 6: 12F629/675, 16F630/676, VPP first, OSCCAL and bandgap bits kept.
 extern const Famille_flash famille_12f6xx;
+// Algorithm 7: 16F87/88, 16F818/819, four-word latch, 0x18 .. 0x17, chip erase.
+extern const Famille_flash famille_16f8x;
+// Algorithm 8: 16F882..887, VPP first, eight-word latch, calibration word 0x2009 kept.
+extern const Famille_flash famille_16f88x;
+// Algorithm 9: 12F683, 16F684..690, VPP first, four-word latch, calibration word 0x2008 kept.
+extern const Famille_flash famille_12f683;
 } // namespace flash

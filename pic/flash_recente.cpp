@@ -25,12 +25,14 @@ namespace {
 
 constexpr int increments_config = 7; // from 0x2000 to the configuration word 0x2007
 constexpr int increments_id = 6;     // from 0x2000 to the device ID 0x2006
+constexpr unsigned espace_config = 0x2000;
 constexpr unsigned adresse_config = 0x2007;
 constexpr uint16_t mot_vierge = 0x3FFF;
 constexpr uint16_t rien = 0xFFFF; // nothing to write at this address
 constexpr uint8_t octet_vierge = 0xFF;
 const char* const prefixe_programme = "Programme : ";
 const char* const prefixe_config = "Mot de Configuration :\n";
+const char* const prefixe_config2 = "Mot de Configuration 2 :\n";
 const char* const prefixes_id[algo::nb_id] = {"ID0 : ", "ID1 : ", "ID2 : ", "ID3 : "};
 constexpr uint16_t retlw = 0x3400; // RETLW k: the factory oscillator calibration
 const char* const texte_calibration_illisible =
@@ -63,6 +65,38 @@ uint16_t masque_config() {
     return p ? bits_config_implementes(*p) : mot_vierge;
 }
 
+uint16_t masque_config2() {
+    const Desc_PIC* p = pic_courant();
+    return p ? bits_config2_implementes(*p) : 0;
+}
+
+bool deux_mots_config() {
+    const Desc_PIC* p = pic_courant();
+    return p && mots_config(*p) == 2;
+}
+
+// Factory calibration words of the configuration space (never erased by the bulk erase from
+// ID0, never written): first address and count.
+struct Calibration_config {
+    unsigned adresse = 0;
+    int mots = 0;
+};
+
+Calibration_config calibration_config() {
+    const Desc_PIC* p = pic_courant();
+    const Faits_genre* g = p ? faits_genre(*p) : nullptr;
+    if (!g || g->mots_calibration <= 0) return {};
+    return {g->adresse_calibration, g->mots_calibration};
+}
+
+// The configuration space as read: IDs, configuration words, calibration words.
+struct Espace_config {
+    uint16_t ids[algo::nb_id] = {};
+    uint16_t config = 0;
+    uint16_t config2 = mot_vierge;
+    std::vector<uint16_t> calibration;
+};
+
 struct Plage {
     int deb = 0, fin = -1; // empty when fin < deb
     bool contient(int i) const { return i >= deb && i <= fin; }
@@ -90,17 +124,25 @@ Zones_ecrites zones_de_l_ecriture(int taille_prog, int taille_donnee) {
     return z;
 }
 
-// IDs and configuration word, in one pass.
-void lit_espace_config(const Famille_flash& f, uint16_t ids[algo::nb_id], uint16_t& config) {
+// IDs, configuration words and calibration words, in one pass.
+Espace_config lit_espace_config(const Famille_flash& f) {
+    Espace_config e;
+    const Calibration_config cal = calibration_config();
+    unsigned dernier = adresse_config + (deux_mots_config() ? 1u : 0u);
+    if (cal.mots > 0) dernier = std::max(dernier, cal.adresse + static_cast<unsigned>(cal.mots) - 1);
     debut_passe(f);
     Load_Configuration(mot_vierge);
-    for (int k = 0; k < algo::nb_id; ++k) {
-        ids[k] = Read_Data_From_Program_Memory();
-        Increment_Adress();
+    for (unsigned a = espace_config; a <= dernier; ++a) {
+        const uint16_t lu = Read_Data_From_Program_Memory();
+        if (a < espace_config + algo::nb_id) e.ids[a - espace_config] = lu;
+        if (a == adresse_config) e.config = lu;
+        if (a == adresse_config + 1 && deux_mots_config()) e.config2 = lu;
+        if (cal.mots > 0 && a >= cal.adresse && a < cal.adresse + static_cast<unsigned>(cal.mots))
+            e.calibration.push_back(lu);
+        if (a < dernier) Increment_Adress();
     }
-    for (int k = algo::nb_id; k < increments_config; ++k) Increment_Adress();
-    config = Read_Data_From_Program_Memory();
     fin_passe();
+    return e;
 }
 
 // Program words 0 to n - 1, or data bytes.
@@ -148,12 +190,13 @@ int ecrit_octets(const Famille_flash& f, const uint8_t* octets, int deb, int fin
     return v.termine(fini);
 }
 
-// The IDs that are not blank, then the configuration word when there is one, in one pass.
+// The IDs that are not blank, then the configuration words given, in one pass.
 int ecrit_espace_config(const Famille_flash& f, const uint16_t ids[algo::nb_id],
-                        std::optional<uint16_t> config, Echecs* echecs) {
+                        std::optional<uint16_t> config, Echecs* echecs,
+                        std::optional<uint16_t> config2 = std::nullopt) {
     const bool des_ids =
         std::any_of(ids, ids + algo::nb_id, [](uint16_t w) { return w != mot_vierge; });
-    if (!des_ids && !config) return 0;
+    if (!des_ids && !config && !config2) return 0;
     Verification v{echecs};
     debut_passe(f);
     Load_Configuration(mot_vierge);
@@ -167,13 +210,22 @@ int ecrit_espace_config(const Famille_flash& f, const uint16_t ids[algo::nb_id],
         }
         Increment_Adress();
     }
-    if (config) {
+    if (config || config2)
         for (int k = algo::nb_id; k < increments_config; ++k) Increment_Adress();
-        Load_Data_For_Program_Memory(*config);
+    if (config) {
+        Load_Data_For_Program_Memory(*config & mot_vierge);
         f.programme_config();
         // Only the bits the part stores; the factory bits against the value kept.
         if (!v.juste(adresse_config, *config, Read_Data_From_Program_Memory(), masque_config(),
                      prefixe_config))
+            return -1;
+    }
+    if (config2) {
+        Increment_Adress();
+        Load_Data_For_Program_Memory(*config2 & mot_vierge);
+        f.programme_config();
+        if (!v.juste(adresse_config + 1, *config2, Read_Data_From_Program_Memory(),
+                     masque_config2(), prefixe_config2))
             return -1;
     }
     return v.termine(true);
@@ -184,6 +236,8 @@ struct Transaction {
     const Famille_flash* famille = nullptr;
     // Written last: the image's word, else the kept one or the erased one with the factory bits.
     std::optional<uint16_t> config;
+    std::optional<uint16_t> config2;  // the second word kept, written with the first
+    std::vector<uint16_t> calibration; // calibration words of the configuration space
     uint16_t bandgap = 0;           // the factory bits before the erase
     std::optional<uint16_t> osccal; // the calibration word before the erase
     bool osccal_en_attente = false; // the program write has it to give back
@@ -221,6 +275,46 @@ void note_zone(Transaction& t, const char* quoi, int gardes, const Echecs& e) {
          texte("%s gardés perdus : %zu sur %d (adresse %X : %X lu au lieu de %X)", quoi, e.size(),
                gardes, e.front().adresse, static_cast<unsigned>(e.front().lu),
                static_cast<unsigned>(e.front().attendu)));
+}
+
+// The calibration words of the configuration space, noted in the calibration journal before
+// the erase; ferme_transaction checks them.
+void garde_calibration_config(Transaction& t, const Espace_config& e) {
+    const Desc_PIC* p = pic_courant();
+    t.calibration = e.calibration;
+    for (uint16_t w : e.calibration)
+        if (p && !note_calibration(p->nom, w))
+            std::fprintf(sortie_console(), "La calibration n'a pas pu être notée dans %s\n",
+                         chemin_calibration(p->nom).c_str());
+}
+
+// The second configuration word kept by the operation, written back; then the calibration words
+// of the configuration space read again: the same as before, or lost (their values are in the
+// calibration journal).
+void termine_config2_et_calibration(Transaction& t) {
+    const Famille_flash& f = *t.famille;
+    const uint16_t masque = masque_config2();
+    if (t.config2 && (*t.config2 & masque) != (mot_vierge & masque)) {
+        const uint16_t vierges[algo::nb_id] = {mot_vierge, mot_vierge, mot_vierge, mot_vierge};
+        Echecs e;
+        ecrit_espace_config(f, vierges, std::nullopt, &e, t.config2);
+        note(t, !e.empty(),
+             e.empty() ? texte("Mot de configuration 2 %X réécrit", static_cast<unsigned>(*t.config2 & masque))
+                       : texte("Mot de configuration 2 perdu : %X lu au lieu de %X",
+                               unsigned{e.front().lu}, unsigned{*t.config2}));
+    }
+    t.config2.reset();
+    if (t.calibration.empty()) return;
+    const Espace_config lu = lit_espace_config(f);
+    const Calibration_config cal = calibration_config();
+    const Desc_PIC* p = pic_courant();
+    for (std::size_t k = 0; k < t.calibration.size() && k < lu.calibration.size(); ++k)
+        if (lu.calibration[k] != t.calibration[k])
+            note(t, true,
+                 texte("Calibration %04X (adresse %X) perdue : %04X lu ; la valeur est dans %s",
+                       unsigned{t.calibration[k]}, cal.adresse + static_cast<unsigned>(k),
+                       unsigned{lu.calibration[k]}, chemin_calibration(p ? p->nom : "").c_str()));
+    t.calibration.clear();
 }
 
 // Ends the operation's transaction: the calibration word and the configuration word that are
@@ -261,6 +355,7 @@ int ferme_transaction(bool echec) {
                  : texte("Mot de configuration perdu : %X lu au lieu de %X",
                          static_cast<unsigned>(lu), static_cast<unsigned>(*t.config)));
     }
+    termine_config2_et_calibration(t);
     const int signal = signal_differe;
     signal_differe = 0;
     restauration_en_cours = 0;
@@ -290,9 +385,9 @@ int efface_en_gardant(const Famille_flash& f, const Zones_ecrites& z) {
     const auto masque_cpd = static_cast<uint16_t>(fu.masque[F_CPD]);
     const uint16_t gardes = bits_gardes();
 
-    uint16_t ids[algo::nb_id];
-    uint16_t config = 0;
-    lit_espace_config(f, ids, config);
+    const Espace_config espace = lit_espace_config(f);
+    const uint16_t* ids = espace.ids;
+    const uint16_t config = espace.config;
     // A protected area reads 0: nothing of it can be kept.
     const bool programme_lisible = (config & masque_cp) == masque_cp;
     const bool donnees_lisibles = (config & masque_cpd) == masque_cpd;
@@ -309,6 +404,8 @@ int efface_en_gardant(const Famille_flash& f, const Zones_ecrites& z) {
     Transaction t;
     t.famille = &f;
     t.bandgap = static_cast<uint16_t>(config & gardes);
+    garde_calibration_config(t, espace);
+    if (!z.config && deux_mots_config()) t.config2 = espace.config2;
     std::vector<uint16_t> programme(static_cast<std::size_t>(n), rien);
     int mots_gardes = 0;
     const int a_lire = f.garde_calibration ? n : dernier_mot + 1;
@@ -499,6 +596,67 @@ int ecrit_mots_un_a_un(const Famille_flash& f, const uint16_t* mots, int deb, in
     return v.termine(fini);
 }
 
+namespace {
+
+// The word to load at address a: the image's, or all ones (programs nothing) outside the range
+// and where the image has nothing.
+uint16_t mot_du_groupe(const uint16_t* mots, int a, int premier, int dernier) {
+    if (a < premier || a > dernier || mots[a] == rien) return mot_vierge;
+    return static_cast<uint16_t>(mots[a] & mot_vierge);
+}
+
+// Loads and programs the groups of n words from premier to dernier; false when stopped.
+bool programme_groupes(const Famille_flash& f, int n, const uint16_t* mots, int premier,
+                       int dernier, int taille, const Verification& v) {
+    const int pas_progression = taille / 100 + 1;
+    int compteur = 0; // the chip's address counter
+    for (int g = premier - premier % n; g <= dernier; g += n) {
+        if (v.arret()) return false;
+        bool utile = false;
+        for (int k = 0; k < n; ++k)
+            if (mot_du_groupe(mots, g + k, premier, dernier) != mot_vierge) utile = true;
+        if (utile) {
+            for (; compteur < g; ++compteur) Increment_Adress();
+            for (int k = 0; k < n; ++k) {
+                Load_Data_For_Program_Memory(mot_du_groupe(mots, g + k, premier, dernier));
+                if (k < n - 1) {
+                    Increment_Adress();
+                    ++compteur;
+                }
+            }
+            f.programme_mot();
+        }
+        if ((g / n) % (pas_progression / n + 1) == 0) gestion_bar(g, taille, ecriture_programme);
+    }
+    return true;
+}
+
+} // namespace
+
+int ecrit_par_groupes(const Famille_flash& f, int n, const uint16_t* mots, int deb, int fin,
+                      int taille, Echecs* echecs) {
+    const int premier = std::max(deb, 0);
+    const int dernier = dernier_a_ecrire(mots, premier, fin, taille);
+    if (dernier < premier) return 0;
+    Verification v{echecs};
+    debut_passe(f);
+    const bool programme = programme_groupes(f, n, mots, premier, dernier, taille, v);
+    fin_passe();
+    if (!programme) return -1;
+
+    debut_passe(f);
+    // The read-back pass reports its progress as a read.
+    Lectures_par_blocs lus([&](int i, uint16_t lu) {
+        return v.juste(static_cast<unsigned>(i), mots[i], lu, mot_vierge, prefixe_programme);
+    });
+    const bool fini = parcours_adresses(
+        premier, dernier, taille, lecture_programme, [taille] { return taille; },
+        [&](int i) {
+            return mots[i] == rien || lus.ajoute(i, Demande_Data_From_Program_Memory());
+        });
+    return v.termine(lus.termine() && fini);
+}
+
 int ecrit_donnees(const Famille_flash& f, const uint8_t* donnee) {
     const Desc_PIC* p = composant_choisi();
     if (!p) return -1;
@@ -555,8 +713,11 @@ int ecrit_ids_config(const Famille_flash& f, const Memoire_PIC& m) {
         const uint16_t gardes = bits_gardes();
         config = static_cast<uint16_t>((m.config & ~gardes) | (transaction->bandgap & gardes));
     }
-    if (ecrit_espace_config(f, ids, config, nullptr) != 0) return ferme_transaction(true);
+    std::optional<uint16_t> config2;
+    if (le_config_enable != 0 && m.config2_definie && deux_mots_config()) config2 = m.config2;
+    if (ecrit_espace_config(f, ids, config, nullptr, config2) != 0) return ferme_transaction(true);
     if (config) transaction->config.reset(); // written
+    if (config2) transaction->config2.reset();
     return ferme_transaction(false);
 }
 
@@ -587,6 +748,11 @@ void lit_ids_config(const Famille_flash& f, Memoire_PIC& m) {
     if (le_config_enable != 0) {
         for (int k = 0; k < 4; ++k) Increment_Adress();
         m.config = Read_Data_From_Program_Memory();
+        if (deux_mots_config()) {
+            Increment_Adress();
+            m.config2 = Read_Data_From_Program_Memory();
+            m.config2_definie = true;
+        }
     }
     fin_passe();
 }

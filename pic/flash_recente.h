@@ -88,6 +88,13 @@ int dernier_a_ecrire(const uint16_t* mots, int deb, int fin, int taille);
 int ecrit_mots_un_a_un(const Famille_flash& f, const uint16_t* mots, int deb, int fin, int taille,
                        Echecs* echecs);
 
+// Writer of program memory through the part's latch of n words (indexed by the low address
+// bits): the words of each aligned group that has one to write are loaded with increments
+// between them (all ones where the image has none, which programs nothing), one programming
+// cycle (f.programme_mot) writes the group, and a second pass reads everything back.
+int ecrit_par_groupes(const Famille_flash& f, int n, const uint16_t* mots, int deb, int fin,
+                      int taille, Echecs* echecs);
+
 // The area operations of the dispatch.
 int ecrit_donnees(const Famille_flash& f, const uint8_t* donnee);
 int ecrit_programme(const Famille_flash& f, const uint16_t* prog);

@@ -31,6 +31,17 @@ uint16_t bits_usine_config(const Desc_PIC& p) {
     return g ? g->config_gardee : 0;
 }
 
+uint16_t bits_config2_implementes(const Desc_PIC& p) {
+    if (mots_config(p) < 2) return 0;
+    const Fusibles& f = tab_fuses2[static_cast<std::size_t>(p.famille)];
+    return static_cast<uint16_t>(0x3FFF & ~(f.masque[F_ZERO] | f.masque[F_TIRET]));
+}
+
+uint16_t config2_vierge(const Desc_PIC& p) {
+    if (mots_config(p) < 2) return 0x3FFF;
+    return static_cast<uint16_t>(0x3FFF & ~tab_fuses2[static_cast<std::size_t>(p.famille)].masque[F_ZERO]);
+}
+
 bool instruction_calibration(const Desc_PIC& p, uint16_t mot) {
     return coeur_12_bits(p) ? (mot & 0x0F00) == 0x0C00 : (mot & 0x3F00) == 0x3400;
 }

@@ -46,6 +46,12 @@ const Fusibles& fusibles_de(const Desc_PIC& p) {
     return tab_fuses[static_cast<std::size_t>(p.famille)];
 }
 
+const Fusibles& fusibles2_de(const Desc_PIC& p) {
+    static const Fusibles aucun{};
+    if (mots_config(p) < 2) return aucun;
+    return tab_fuses2[static_cast<std::size_t>(p.famille)];
+}
+
 int octets_par_ligne(int base) {
     if (base == 0) return 16;
     if (base == 2) return 8;
@@ -214,6 +220,8 @@ std::vector<std::string> resume_configuration(const Memoire_PIC& m, const Desc_P
     const Fusibles& f = fusibles_de(p);
     const uint16_t config = normalise_config(m.config, f);
     r.push_back("Configuration : " + ui2Hex(config, 4));
+    if (mots_config(p) == 2 && m.config2_definie)
+        r.push_back("Configuration 2 : " + ui2Hex(normalise_config(m.config2, fusibles2_de(p)), 4));
     if (auto osc = texte_oscillateur(config, f)) r.push_back("Type d'horloge : " + *osc);
     const auto etats = etats_cases(config, f);
     for (int i = 0; i < NB_CASES_FUSIBLES; ++i) {

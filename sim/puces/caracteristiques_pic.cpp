@@ -44,7 +44,8 @@ constexpr Caracteristiques_pic f87xa{.commande_6_bits = true,
                                      .t_programmation_ns = 8 * ms,
                                      .t_ecriture_donnee_ns = 8 * ms,
                                      .t_effacement_ns = 8 * ms,
-                                     .t_externe_min_ns = 1 * ms};
+                                     .t_externe_min_ns = 1 * ms,
+                                     .mots_latch = 8};
 constexpr Caracteristiques_pic f6xx{.vpp_avant_vdd = true,
                                     .commande_6_bits = true,
                                     .variante = pic12f6xx,
@@ -54,6 +55,54 @@ constexpr Caracteristiques_pic f6xx{.vpp_avant_vdd = true,
                                     .t_effacement_ns = 6 * ms,
                                     .t_externe_min_ns = 2 * ms};
 
+// 12F683, 16F684..690: internally timed 8 (tPROG1 3 ms, data 6 ms), 0x18 .. 0x0A at least 3 ms.
+constexpr Caracteristiques_pic f683{.vpp_avant_vdd = true,
+                                    .commande_6_bits = true,
+                                    .variante = pic12f683,
+                                    .revision = 0x03,
+                                    .t_programmation_ns = 3 * ms,
+                                    .t_ecriture_donnee_ns = 6 * ms,
+                                    .t_effacement_ns = 6 * ms,
+                                    .t_externe_min_ns = 3 * ms,
+                                    .mots_latch = 4,
+                                    .mots_rangee = 16,
+                                    .masque_config = 0x0FFF,
+                                    .adresse_calibration = 0x2008,
+                                    .mots_calibration = 1};
+// 16F87/88: 0x18 .. 0x17 at least 1 ms, chip erase 10 ms; CONFIG2 stores bits 1..0.
+constexpr Caracteristiques_pic f88{.commande_6_bits = true,
+                                   .variante = pic16f8x,
+                                   .revision = 0x03,
+                                   .t_effacement_ns = 10 * ms,
+                                   .t_externe_min_ns = 1 * ms,
+                                   .mots_latch = 4,
+                                   .masque_config = 0x3FFF,
+                                   .masque_config2 = 0x0003};
+// 16F818/819: one configuration word. Their chip erase is given as 8 ms: the model takes the
+// family's 10 ms, so that a host waiting less is caught on every part.
+constexpr Caracteristiques_pic f819{.commande_6_bits = true,
+                                    .variante = pic16f8x,
+                                    .revision = 0x03,
+                                    .t_effacement_ns = 10 * ms,
+                                    .t_externe_min_ns = 1 * ms,
+                                    .mots_latch = 4,
+                                    .masque_config = 0x3FFF};
+// 16F882..887: as the 12F683 with an eight-word latch, 0x18 .. 0x0A at least 2.5 ms, CONFIG2
+// storing bits 10..8, the calibration word at 0x2009.
+constexpr Caracteristiques_pic f88x{.vpp_avant_vdd = true,
+                                    .commande_6_bits = true,
+                                    .variante = pic16f88x,
+                                    .revision = 0x03,
+                                    .t_programmation_ns = 3 * ms,
+                                    .t_ecriture_donnee_ns = 6 * ms,
+                                    .t_effacement_ns = 6 * ms,
+                                    .t_externe_min_ns = 2'500'000,
+                                    .mots_latch = 8,
+                                    .mots_rangee = 16,
+                                    .masque_config = 0x3FFF,
+                                    .masque_config2 = 0x0700,
+                                    .adresse_calibration = 0x2009,
+                                    .mots_calibration = 1};
 
 // Facts of the catalogue's devices, by exact name and kind.
 constexpr Ligne_caracteristiques puces[] = {
@@ -85,6 +134,22 @@ constexpr Ligne_caracteristiques puces[] = {
     {"PIC12F675", flash_12f6xx, f6xx},
     {"PIC16F630", flash_12f6xx, f6xx},
     {"PIC16F676", flash_12f6xx, f6xx},
+    {"PIC16F87", flash_16f8x, f88},
+    {"PIC16F88", flash_16f8x, f88},
+    {"PIC16F818", flash_16f8x, f819},
+    {"PIC16F819", flash_16f8x, f819},
+    {"PIC16F882", flash_16f88x, f88x},
+    {"PIC16F883", flash_16f88x, f88x},
+    {"PIC16F884", flash_16f88x, f88x},
+    {"PIC16F886", flash_16f88x, f88x},
+    {"PIC16F887", flash_16f88x, f88x},
+    {"PIC12F683", flash_12f683, f683},
+    {"PIC16F684", flash_12f683, f683},
+    {"PIC16F685", flash_12f683, f683},
+    {"PIC16F687", flash_12f683, f683},
+    {"PIC16F688", flash_12f683, f683},
+    {"PIC16F689", flash_12f683, f683},
+    {"PIC16F690", flash_12f683, f683},
 };
 
 struct Ligne_genre {
@@ -96,6 +161,7 @@ struct Ligne_genre {
 constexpr Ligne_genre genres[] = {
     {flash_14, f84},     {eprom_14, eprom},   {eprom_12, eprom},
     {flash_62xa, f62xa}, {flash_87xa, f87xa}, {flash_12f6xx, f6xx},
+    {flash_16f8x, f88},  {flash_16f88x, f88x},  {flash_12f683, f683},
 };
 
 } // namespace

@@ -18,6 +18,9 @@ enum class Variante_flash {
     pic16f62xa, // 16F627A/628A/648A: 8 programs one word, 9 / 11 erase
     pic16f87xa, // 16F873A..877A: eight-word latch, 0x18 .. 0x17, chip erase 0x1F
     pic12f6xx,  // 12F629/675, 16F630/676: 0x18 .. 0x0A, OSCCAL and bandgap bits
+    pic16f8x,   // 16F87/88, 16F818/819: four-word latch, 0x18 .. 0x17, chip erase 0x1F only
+    pic16f88x,  // 16F882..887: eight-word latch, 8 or 0x18 .. 0x0A, 9 / 11 / 0x11, calibration
+    pic12f683,  // 12F683, 16F684..690: four-word latch, as 16F88x, calibration word 0x2008
 };
 
 struct Caracteristiques_pic {
@@ -34,6 +37,17 @@ struct Caracteristiques_pic {
     int64_t t_ecriture_donnee_ns = 0;
     int64_t t_effacement_ns = 0;
     int64_t t_externe_min_ns = 0;
+    // Latched parts: program words one programming cycle writes (indexed by the low address
+    // bits), words of a row erase (0x11; 0: none), the bits each configuration word stores
+    // (0: as the fuse layout says; no second word when masque_config2 is 0), what the other bits
+    // read, and the factory calibration words of the configuration space.
+    int mots_latch = 1;
+    int mots_rangee = 0;
+    uint16_t masque_config = 0;
+    uint16_t masque_config2 = 0;
+    bool absents_a_un = false;
+    int adresse_calibration = 0;
+    int mots_calibration = 0;
 };
 
 // One catalogue device's facts, by exact name and kind.

@@ -23,6 +23,37 @@ Puce_flash_recente::Puce_flash_recente(const Desc_PIC& d, const Pannes_puce& p,
     latch_groupe.fill(0x3FFF);
     if (famille_c())
         mem.config = static_cast<uint16_t>((mem.config & ~masque_bandgap) | bandgap_usine);
+    if (carac.masque_config != 0) mem.config = stocke(0x3FFF, carac.masque_config);
+    if (mots_config() == 2) mem.config2 = stocke(0x3FFF, carac.masque_config2);
+    for (int k = 0; k < carac.mots_calibration && k < 2; ++k)
+        mem.calibration_config[static_cast<std::size_t>(k)] =
+            calibration_usine[static_cast<std::size_t>(k)];
+}
+
+uint16_t Puce_flash_recente::stocke(uint16_t v, uint16_t masque) const {
+    const auto absents = static_cast<uint16_t>(carac.absents_a_un ? 0x3FFF & ~masque : 0);
+    return static_cast<uint16_t>((v & masque) | absents);
+}
+
+bool Puce_flash_recente::lit_espace_ajoute(uint16_t& mot) const {
+    switch (zone_ajoutee()) {
+    case Zone::config2:
+        mot = mem.config2;
+        return true;
+    case Zone::calibration:
+        mot = mem.calibration_config[static_cast<std::size_t>(pc - carac.adresse_calibration)];
+        return true;
+    default:
+        return false;
+    }
+}
+
+Puce_flash_recente::Zone Puce_flash_recente::zone_ajoutee() const {
+    if (mots_config() == 2 && pc == debut_config + 8) return Zone::config2;
+    if (carac.mots_calibration > 0 && pc >= carac.adresse_calibration &&
+        pc < carac.adresse_calibration + carac.mots_calibration)
+        return Zone::calibration;
+    return Zone::aucune;
 }
 
 bool Puce_flash_recente::execute_des_la_mise_sous_tension() const {
@@ -103,9 +134,17 @@ Puce_pic::Suite_commande Puce_flash_recente::commande(int code, int64_t t) {
         if (fin) return {};
         if (trop_tot && (code == 4 || code == 5)) return {Phase_donnees::lecture, 0};
     }
+    if (uint16_t mot = 0; code == 4 && lit_espace_ajoute(mot)) return {Phase_donnees::lecture, mot};
     if (Suite_commande s; commande_flash(code, s)) return s;
     switch (code) {
     case 8: {
+        if (famille_d()) {
+            // Erase then program, externally timed (not established: twice the program-only
+            // minimum).
+            demarre_externe(t, 2);
+            externe.ecriture.efface_avant = true;
+            return {};
+        }
         Cycle c;
         c.actif = true;
         c.ecriture = cible(t);
@@ -118,18 +157,17 @@ Puce_pic::Suite_commande Puce_flash_recente::commande(int code, int64_t t) {
     }
     case 0x18:
         if (carac.t_externe_min_ns == 0) break;
-        externe.actif = true;
-        externe.debut = t;
-        externe.ecriture = cible(t);
+        demarre_externe(t, 1);
         if (famille_b() && externe.ecriture.zone == Zone::config)
             externe.ecriture.zone = Zone::aucune; // written by 8 only
-        externe.duree_min = carac.t_externe_min_ns * (lente(externe.ecriture) ? 4 : 1);
-        latch_groupe.fill(0x3FFF);
         return {};
     case 0x09:
     case 0x0B:
+    case 0x11:
     case 0x1F: {
-        if (code == 0x1F && !famille_b()) break;
+        if (code == 0x1F && !comme_87xa()) break;
+        if ((code == 0x09 || code == 0x0B) && famille_d()) break; // 0x1F only
+        if (code == 0x11 && carac.mots_rangee == 0) break;
         Cycle c;
         c.actif = true;
         c.effacement = effacement(code);
@@ -145,10 +183,22 @@ Puce_pic::Suite_commande Puce_flash_recente::commande(int code, int64_t t) {
     return {};
 }
 
+void Puce_flash_recente::demarre_externe(int64_t t, int facteur) {
+    externe.actif = true;
+    externe.debut = t;
+    externe.ecriture = cible(t);
+    externe.duree_min = carac.t_externe_min_ns * facteur * (lente(externe.ecriture) ? 4 : 1);
+    latch_groupe.fill(0x3FFF);
+}
+
+std::size_t Puce_flash_recente::slot() const {
+    return static_cast<std::size_t>(pc & (carac.mots_latch - 1));
+}
+
 void Puce_flash_recente::charge(int code, uint16_t valeur, int64_t) {
     if (!charge_flash(code, valeur, latch_donnee)) return;
-    if (famille_b())
-        latch_groupe[static_cast<std::size_t>(pc & 7)] = valeur;
+    if (latchee())
+        latch_groupe[slot()] = valeur;
     else
         latch_programme = valeur;
 }
@@ -156,8 +206,13 @@ void Puce_flash_recente::charge(int code, uint16_t valeur, int64_t) {
 Puce_flash_recente::Ecriture Puce_flash_recente::cible(int64_t t) {
     Ecriture e;
     e.mots.fill(0x3FFF);
-    const uint16_t latch =
-        famille_b() ? latch_groupe[static_cast<std::size_t>(pc & 7)] : latch_programme;
+    const uint16_t latch = latchee() ? latch_groupe[slot()] : latch_programme;
+    if (const Zone z = zone_ajoutee(); z != Zone::aucune && !latch_donnee.dernier) {
+        e.zone = z;
+        e.index = z == Zone::calibration ? pc - carac.adresse_calibration : 0;
+        e.mots[0] = latch;
+        return e;
+    }
     const Cible_flash c = cible_flash(latch_donnee.dernier, t);
     e.index = c.index;
     switch (c.zone) {
@@ -168,9 +223,9 @@ Puce_flash_recente::Ecriture Puce_flash_recente::cible(int64_t t) {
         e.mots[0] = latch_donnee.octet;
         break;
     case Zone_flash::programme:
-        if (famille_b()) {
+        if (latchee()) {
             e.zone = Zone::groupe;
-            e.index = c.index & ~7;
+            e.index = c.index & ~(carac.mots_latch - 1);
             e.mots = latch_groupe;
         } else {
             e.zone = Zone::programme;
@@ -191,7 +246,8 @@ Puce_flash_recente::Ecriture Puce_flash_recente::cible(int64_t t) {
 
 bool Puce_flash_recente::lente(const Ecriture& e) const {
     return pannes_.cellule_lente && ((e.zone == Zone::programme && e.index == adresse_panne) ||
-                                     (e.zone == Zone::groupe && e.index == (adresse_panne & ~7)));
+                                     (e.zone == Zone::groupe &&
+                                      e.index == (adresse_panne & ~(carac.mots_latch - 1))));
 }
 
 int64_t Puce_flash_recente::duree_ecriture(const Ecriture& e) const {
@@ -220,7 +276,7 @@ void Puce_flash_recente::applique(const Ecriture& e, bool interrompue) {
         mot_programme(e.index, e.mots[0]);
         break;
     case Zone::groupe:
-        for (int k = 0; k < 8 && e.index + k < desc.taille_prog; ++k)
+        for (int k = 0; k < carac.mots_latch && e.index + k < desc.taille_prog; ++k)
             mot_programme(e.index + k, e.mots[static_cast<std::size_t>(k)]);
         break;
     case Zone::id:
@@ -230,9 +286,17 @@ void Puce_flash_recente::applique(const Ecriture& e, bool interrompue) {
     case Zone::config: {
         uint16_t c = mem.config;
         programme_mot(c, e.mots[0], config_vierge(), efface, interrompue);
-        mem.config = normalise_config(c);
+        mem.config = carac.masque_config != 0 ? stocke(c, carac.masque_config) : normalise_config(c);
         break;
     }
+    case Zone::config2:
+        programme_mot(mem.config2, e.mots[0], 0x3FFF, efface, interrompue);
+        mem.config2 = stocke(mem.config2, carac.masque_config2);
+        break;
+    case Zone::calibration:
+        programme_mot(mem.calibration_config[static_cast<std::size_t>(e.index)], e.mots[0],
+                      0x3FFF, efface, interrompue);
+        break;
     case Zone::donnee: {
         uint16_t o = mem.donnees[static_cast<std::size_t>(e.index)];
         programme_mot(o, e.mots[0], 0xFF, efface, interrompue);
@@ -250,7 +314,33 @@ void Puce_flash_recente::termine_externe(int64_t t) {
     externe.actif = false;
 }
 
+Puce_flash_recente::Effacement Puce_flash_recente::effacement_latchee(int code) const {
+    Effacement e;
+    const bool espace_config = pc >= debut_config;
+    const bool cp = programme_protege(0);
+    if (code == 0x1F) { // 16F87/88, 16F818/819: everything, at any counter
+        e.programme = e.calibration = e.ids = e.config = e.donnees = true;
+    } else if (code == 0x0B) {
+        e.donnees = !donnees_protegees();
+    } else if (code == 0x11) {
+        if (cp) return e;
+        if (!espace_config)
+            e.rangee = (pc & (desc.taille_prog - 1)) & ~(carac.mots_rangee - 1);
+        e.ids = pc >= debut_config && pc < debut_config + 4;
+    } else if (espace_config) {
+        // Protection lifted, a protected data EEPROM with it; the calibration words go only
+        // when the counter is on one.
+        e.programme = e.calibration = e.ids = e.config = true;
+        e.donnees = donnees_protegees();
+        e.calibration_config = zone_ajoutee() == Zone::calibration;
+    } else {
+        e.programme = e.calibration = e.config = !cp;
+    }
+    return e;
+}
+
 Puce_flash_recente::Effacement Puce_flash_recente::effacement(int code) const {
+    if (latchee() && !famille_b()) return effacement_latchee(code);
     Effacement e;
     const bool espace_config = pc >= debut_config;
     const bool cp = programme_protege(0);
@@ -282,5 +372,12 @@ void Puce_flash_recente::applique(const Effacement& e) {
     }
     if (e.ids) mem.ids.fill(mot_vierge());
     if (e.donnees) std::fill(mem.donnees.begin(), mem.donnees.end(), uint8_t{0xFF});
-    if (e.config) mem.config = config_vierge();
+    if (e.config) {
+        mem.config = carac.masque_config != 0 ? stocke(0x3FFF, carac.masque_config) : config_vierge();
+        if (mots_config() == 2) mem.config2 = stocke(0x3FFF, carac.masque_config2);
+    }
+    if (e.calibration_config) mem.calibration_config.fill(0x3FFF);
+    if (e.rangee >= 0)
+        std::fill_n(mem.programme.begin() + e.rangee,
+                    std::min(carac.mots_rangee, desc.taille_prog - e.rangee), mot_vierge());
 }

@@ -10,6 +10,10 @@ constexpr std::size_t journal_max = 10000;
 // Configuration space of the flash parts: IDs from 0x2000, device ID, configuration word.
 constexpr int debut_config = 0x2000;
 constexpr int adresse_id_composant = 0x2006;
+// Byte addresses of the state file for the second configuration word and the calibration words
+// of the configuration space.
+constexpr int adresse_config2_etat = 0x4010;
+constexpr int adresse_calibration_etat = 0x4020;
 constexpr int adresse_config = 0x2007;
 
 uint64_t melange(uint64_t x) { // splitmix64 finaliser
@@ -367,6 +371,12 @@ std::string Puce_pic::etat_hex() const {
                     std::min<std::size_t>(8, mem.programme.size() - i));
     ajoute_mots(s, adresse_id_hex(), mem.ids.data(), mem.ids.size());
     ajoute_mots(s, adresse_config_hex(), &mem.config, 1);
+    // The second configuration word and the calibration words of the configuration space, on
+    // the parts that have them (this file's own addresses for the latter).
+    if (largeur_ == 14 && mem.config2 != 0x3FFF) ajoute_mots(s, adresse_config2_etat, &mem.config2, 1);
+    if (largeur_ == 14 && mem.calibration_config != Contenu_pic{}.calibration_config)
+        ajoute_mots(s, adresse_calibration_etat, mem.calibration_config.data(),
+                    mem.calibration_config.size());
     for (std::size_t i = 0; i < mem.donnees.size(); i += 8) {
         std::vector<uint16_t> mots;
         for (std::size_t j = i; j < std::min(i + 8, mem.donnees.size()); ++j)
@@ -419,6 +429,12 @@ bool Puce_pic::charge_etat_hex(const std::string& texte) {
                 nouveau.ids[static_cast<std::size_t>(id)] = m;
             else if (a == adresse_config_hex())
                 nouveau.config = normalise_config(mot);
+            else if (largeur_ == 14 && a == adresse_config2_etat)
+                nouveau.config2 = m;
+            else if (largeur_ == 14 && a >= adresse_calibration_etat &&
+                     a < adresse_calibration_etat + 4)
+                nouveau.calibration_config[static_cast<std::size_t>(
+                    (a - adresse_calibration_etat) / 2)] = m;
             else if (largeur_ == 14 && a >= 0x4200 &&
                      donnee < static_cast<int>(nouveau.donnees.size()))
                 nouveau.donnees[static_cast<std::size_t>(donnee)] = static_cast<uint8_t>(mot);

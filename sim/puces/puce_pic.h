@@ -61,6 +61,9 @@ struct Contenu_pic {
     std::vector<uint8_t> donnees; // data EEPROM
     std::array<uint16_t, 4> ids{};
     uint16_t config = 0;
+    uint16_t config2 = 0x3FFF; // second configuration word (ID0 + 8) of the parts that have one
+    // Factory calibration words of the configuration space, on the parts that have them.
+    std::array<uint16_t, 2> calibration_config{0x3FFF, 0x3FFF};
     bool operator==(const Contenu_pic&) const = default;
 };
 

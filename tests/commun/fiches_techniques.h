@@ -27,6 +27,8 @@ struct Fiche_composant {
     uint16_t protections;        // CP, CPD, WRT bits (0 = on)
     int adresse_calibration;     // program word holding the oscillator calibration; -1: none
     bool vpp_d_abord;            // entered VPP first
+    int calibration_config = -1; // first factory calibration word of configuration space
+    int mots_latch = 1;          // program words one programming cycle writes
 };
 
 struct Fiche_famille {
@@ -49,14 +51,31 @@ constexpr Fiche_composant composants[] = {
     {"PIC16F627A", "DS41196", 4, 1024, 128, 0x1040, 0x21FF, 0x0000, 0x0000, 0x2100, -1,    true},
     {"PIC16F628A", "DS41196", 4, 2048, 128, 0x1060, 0x21FF, 0x0000, 0x0000, 0x2100, -1,    true},
     {"PIC16F648A", "DS41196", 4, 4096, 256, 0x1100, 0x21FF, 0x0000, 0x0000, 0x2100, -1,    true},
-    {"PIC16F873A", "DS39589", 5, 4096, 128, 0x0E40, 0x2FCF, 0x0000, 0x0000, 0x2700, -1,    false},
-    {"PIC16F874A", "DS39589", 5, 4096, 128, 0x0E60, 0x2FCF, 0x0000, 0x0000, 0x2700, -1,    false},
-    {"PIC16F876A", "DS39589", 5, 8192, 256, 0x0E00, 0x2FCF, 0x0000, 0x0000, 0x2700, -1,    false},
-    {"PIC16F877A", "DS39589", 5, 8192, 256, 0x0E20, 0x2FCF, 0x0000, 0x0000, 0x2700, -1,    false},
+    {"PIC16F873A", "DS39589", 5, 4096, 128, 0x0E40, 0x2FCF, 0x0000, 0x0000, 0x2700, -1,    false, -1, 8},
+    {"PIC16F874A", "DS39589", 5, 4096, 128, 0x0E60, 0x2FCF, 0x0000, 0x0000, 0x2700, -1,    false, -1, 8},
+    {"PIC16F876A", "DS39589", 5, 8192, 256, 0x0E00, 0x2FCF, 0x0000, 0x0000, 0x2700, -1,    false, -1, 8},
+    {"PIC16F877A", "DS39589", 5, 8192, 256, 0x0E20, 0x2FCF, 0x0000, 0x0000, 0x2700, -1,    false, -1, 8},
     {"PIC12F629",  "DS41191", 6, 1024, 128, 0x0F80, 0x31FF, 0x0E00, 0x3000, 0x0180, 0x3FF, true},
     {"PIC12F675",  "DS41191", 6, 1024, 128, 0x0FC0, 0x31FF, 0x0E00, 0x3000, 0x0180, 0x3FF, true},
     {"PIC16F630",  "DS41191", 6, 1024, 128, 0x10C0, 0x31FF, 0x0E00, 0x3000, 0x0180, 0x3FF, true},
     {"PIC16F676",  "DS41191", 6, 1024, 128, 0x10E0, 0x31FF, 0x0E00, 0x3000, 0x0180, 0x3FF, true},
+    // nom          document  algo prog  data  ID      impl    zero    usine   protect cal  VPP   cal. latch
+    {"PIC16F87",   "DS39607", 7, 4096, 256, 0x0720, 0x3FFF, 0x0000, 0x0000, 0x2700, -1, false, -1, 4},
+    {"PIC16F88",   "DS39607", 7, 4096, 256, 0x0760, 0x3FFF, 0x0000, 0x0000, 0x2700, -1, false, -1, 4},
+    {"PIC16F818",  "DS39603", 7, 1024, 128, 0x04C0, 0x3FFF, 0x0000, 0x0000, 0x2700, -1, false, -1, 4},
+    {"PIC16F819",  "DS39603", 7, 2048, 256, 0x04E0, 0x3FFF, 0x0000, 0x0000, 0x2700, -1, false, -1, 4},
+    {"PIC16F882",  "DS41287", 8, 2048, 128, 0x2000, 0x3FFF, 0x0000, 0x0000, 0x00C0, -1, true, 0x2009, 8},
+    {"PIC16F883",  "DS41287", 8, 4096, 256, 0x2020, 0x3FFF, 0x0000, 0x0000, 0x00C0, -1, true, 0x2009, 8},
+    {"PIC16F884",  "DS41287", 8, 4096, 256, 0x2040, 0x3FFF, 0x0000, 0x0000, 0x00C0, -1, true, 0x2009, 8},
+    {"PIC16F886",  "DS41287", 8, 8192, 256, 0x2060, 0x3FFF, 0x0000, 0x0000, 0x00C0, -1, true, 0x2009, 8},
+    {"PIC16F887",  "DS41287", 8, 8192, 256, 0x2080, 0x3FFF, 0x0000, 0x0000, 0x00C0, -1, true, 0x2009, 8},
+    {"PIC12F683",  "DS41204", 9, 2048, 256, 0x0460, 0x0FFF, 0x3000, 0x0000, 0x00C0, -1, true, 0x2008, 4},
+    {"PIC16F684",  "DS41204", 9, 2048, 256, 0x1080, 0x0FFF, 0x3000, 0x0000, 0x00C0, -1, true, 0x2008, 4},
+    {"PIC16F685",  "DS41204", 9, 4096, 256, 0x04A0, 0x0FFF, 0x3000, 0x0000, 0x00C0, -1, true, 0x2008, 4},
+    {"PIC16F687",  "DS41204", 9, 2048, 256, 0x1320, 0x0FFF, 0x3000, 0x0000, 0x00C0, -1, true, 0x2008, 4},
+    {"PIC16F688",  "DS41204", 9, 4096, 256, 0x1180, 0x0FFF, 0x3000, 0x0000, 0x00C0, -1, true, 0x2008, 4},
+    {"PIC16F689",  "DS41204", 9, 4096, 256, 0x1340, 0x0FFF, 0x3000, 0x0000, 0x00C0, -1, true, 0x2008, 4},
+    {"PIC16F690",  "DS41204", 9, 4096, 256, 0x1400, 0x0FFF, 0x3000, 0x0000, 0x00C0, -1, true, 0x2008, 4},
 };
 
 constexpr Fiche_famille familles[] = {
@@ -64,6 +83,9 @@ constexpr Fiche_famille familles[] = {
     {4, "DS41196", 0x09, -1,   true,  4 * ms, 6 * ms, 6 * ms, 0,      5 * us, 5 * us},
     {5, "DS39589", 0x1F, 0x17, true,  8 * ms, 8 * ms, 8 * ms, 1 * ms, 5 * us, 5 * us},
     {6, "DS41191", 0x09, 0x0A, false, 3 * ms, 6 * ms, 6 * ms, 2 * ms, 5 * us, 5 * us},
+    {7, "DS39607", 0x1F, 0x17, false, 0,      0,      10 * ms, 1 * ms, 5 * us, 5 * us},
+    {8, "DS41287", 0x09, 0x0A, true,  3 * ms, 6 * ms, 6 * ms, 2'500 * us, 5 * us, 5 * us},
+    {9, "DS41204", 0x09, 0x0A, true,  3 * ms, 6 * ms, 6 * ms, 3 * ms, 5 * us, 5 * us},
 };
 // clang-format on
 

@@ -49,7 +49,7 @@ uint32_t ou_masques(const Fusibles& f) {
 
 TEST_F(Catalogue_livre, lit_tout_le_fichier_sans_message) {
     EXPECT_EQ(lit_catalogue(), "");
-    ASSERT_EQ(tab_pic.size(), 103u);
+    ASSERT_EQ(tab_pic.size(), 119u);
 
     std::map<int, int> par_algo;
     for (const Desc_PIC& p : tab_pic) ++par_algo[p.algo];
@@ -59,6 +59,9 @@ TEST_F(Catalogue_livre, lit_tout_le_fichier_sans_message) {
     EXPECT_EQ(par_algo[4], 3);   // 16F627A .. 16F648A
     EXPECT_EQ(par_algo[5], 4);   // 16F873A .. 16F877A
     EXPECT_EQ(par_algo[6], 4);   // 12F629, 12F675, 16F630, 16F676
+    EXPECT_EQ(par_algo[7], 4);   // 16F87, 16F88, 16F818, 16F819
+    EXPECT_EQ(par_algo[8], 5);   // 16F882 .. 16F887
+    EXPECT_EQ(par_algo[9], 7);   // 12F683, 16F684 .. 16F690
     EXPECT_EQ(par_algo[-1], 5);  // 24C01 .. 24C16
     EXPECT_EQ(par_algo[-2], 5);  // 24C32 .. 24C512
     EXPECT_EQ(par_algo[-3], 5);  // 93C46 .. 93C86
@@ -72,7 +75,7 @@ TEST_F(Catalogue_livre, lit_tout_le_fichier_sans_message) {
         if (!est_eeprom(p)) ++par_famille[p.famille];
     const std::map<int, int> attendu = {{0, 3},  {1, 3},  {2, 2},  {3, 7},  {4, 5},
                                         {5, 28}, {6, 2},  {7, 3},  {8, 4},  {9, 3},
-                                        {10, 3}, {11, 4}, {12, 4}, {16, 6}, {17, 1}};
+                                        {10, 3}, {11, 4}, {12, 4}, {13, 7}, {14, 2}, {15, 2}, {16, 6}, {17, 1}, {18, 5}};
     EXPECT_EQ(par_famille, attendu);
 }
 
@@ -373,6 +376,43 @@ TEST_F(Catalogue_livre, dispositions_des_fusibles) {
           {F_FOSC2, 0x0004},
           {F_FOSC1, 0x0002},
           {F_FOSC0, 0x0001}}},
+        {13,
+         {{F_ZERO, 0x3000},
+          {F_BODEN, 0x0300},
+          {F_CPD, 0x0080},
+          {F_CP0, 0x0040},
+          {F_MCLRE, 0x0020},
+          {F_PWRTE_, 0x0010},
+          {F_WDTE, 0x0008},
+          {F_FOSC2, 0x0004},
+          {F_FOSC1, 0x0002},
+          {F_FOSC0, 0x0001}}},
+        {14,
+         {{F_CP0, 0x2000},
+          {F_DEB_, 0x0800},
+          {F_WRT, 0x0600},
+          {F_CPD, 0x0100},
+          {F_LVP, 0x0080},
+          {F_BODEN, 0x0040},
+          {F_MCLRE, 0x0020},
+          {F_FOSC2, 0x0010},
+          {F_PWRTE_, 0x0008},
+          {F_WDTE, 0x0004},
+          {F_FOSC1, 0x0002},
+          {F_FOSC0, 0x0001}}},
+        {15,
+         {{F_CP0, 0x2000},
+          {F_DEB_, 0x0800},
+          {F_WRT, 0x0600},
+          {F_CPD, 0x0100},
+          {F_LVP, 0x0080},
+          {F_BODEN, 0x0040},
+          {F_MCLRE, 0x0020},
+          {F_FOSC2, 0x0010},
+          {F_PWRTE_, 0x0008},
+          {F_WDTE, 0x0004},
+          {F_FOSC1, 0x0002},
+          {F_FOSC0, 0x0001}}},
         {16,
          {{F_ZERO, 0x3000},
           {F_TIRET, 0x0FE0},
@@ -389,7 +429,25 @@ TEST_F(Catalogue_livre, dispositions_des_fusibles) {
           {F_FOSC2, 0x0004},
           {F_FOSC1, 0x0002},
           {F_FOSC0, 0x0001}}},
+        {18,
+         {{F_DEB_, 0x2000},
+          {F_LVP, 0x1000},
+          {F_BODEN, 0x0300},
+          {F_CPD, 0x0080},
+          {F_CP0, 0x0040},
+          {F_MCLRE, 0x0020},
+          {F_PWRTE_, 0x0010},
+          {F_WDTE, 0x0008},
+          {F_FOSC2, 0x0004},
+          {F_FOSC1, 0x0002},
+          {F_FOSC0, 0x0001}}},
     };
+    // Second words.
+    EXPECT_EQ(tab_second_mot[14], true);
+    EXPECT_EQ(tab_second_mot[18], true);
+    EXPECT_EQ(tab_fuses2[14].masque[F_ZERO], 0x3FFCu);
+    EXPECT_EQ(tab_fuses2[18].masque[F_ZERO], 0x38FFu);
+    EXPECT_EQ(tab_fuses2[18].masque[F_WRT], 0x0600u);
     for (int fam = 0; fam < NB_FAMILLES; ++fam) {
         SCOPED_TRACE("family " + std::to_string(fam));
         auto it = attendu.find(fam);
@@ -421,12 +479,13 @@ TEST_F(Catalogue_livre, dispositions_adaptees_a_l_editeur_de_configuration) {
         EXPECT_EQ(vus & ~0x3FFFu, 0u);
         EXPECT_EQ(f.masque[F_FOSC0], 0x1u);
         EXPECT_EQ(f.masque[F_FOSC1], 0x2u);
-        // FOSC2 is bit 2, or bit 4 on the 16F62xA (family 10).
-        EXPECT_TRUE(f.masque[F_FOSC2] == 0 || f.masque[F_FOSC2] == (fam == 10 ? 0x10u : 0x4u));
+        // FOSC2 is bit 2, or bit 4 on the 16F62xA and 16F87/88, 16F818/819 (families 10, 14, 15).
+        const bool bit_4 = fam == 10 || fam == 14 || fam == 15;
+        EXPECT_TRUE(f.masque[F_FOSC2] == 0 || f.masque[F_FOSC2] == (bit_4 ? 0x10u : 0x4u));
         if (f.masque[F_FOSC2]) avec_fosc2.insert(fam);
     }
     // Internal/external RC choices: the 12C67x, the 16C505, the 16F62xA and the 12F6xx.
-    EXPECT_EQ(avec_fosc2, (std::set<int>{8, 10, 12, 17}));
+    EXPECT_EQ(avec_fosc2, (std::set<int>{8, 10, 12, 13, 14, 15, 17, 18}));
     EXPECT_NE(fuses(pic("PIC12C672").famille).masque[F_FOSC2], 0u);
     EXPECT_EQ(fuses(pic("PIC12C508").famille).masque[F_FOSC2], 0u);
 }

@@ -297,7 +297,7 @@ TEST_F(Conf_port, cas_limites_a_la_lecture) {
         std::string dernier_fichier;
     };
     const char* double_nom = "A 16 0 0 1 0 1 0\nB 32 0 0 2 0 1 0\n; B bis\nA 64 0 0 3 0 1 0\n";
-    const char* algos = "A 16 0 0 1 0 1 0\nX 16 0 0 7 0 1 0\nY 16 0 0 0 0 1 0\n"
+    const char* algos = "A 16 0 0 1 0 1 0\nX 16 0 0 77 0 1 0\nY 16 0 0 0 0 1 0\n"
                         "Z 16 0 0 -5 0 1 0\nB 16 0 0 -4 0 1 0\n";
     const Cas cas[] = {
         {"conf_port est un répertoire",

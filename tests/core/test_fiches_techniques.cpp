@@ -40,6 +40,8 @@ TEST_F(Fiches_techniques, catalogue_genres_et_ids_composants) {
         const Faits_genre* g = faits_genre(p);
         ASSERT_TRUE(g);
         EXPECT_EQ(g->config_gardee, f.config_usine);
+        EXPECT_EQ(g->mots_calibration > 0 ? static_cast<int>(g->adresse_calibration) : -1,
+                  f.calibration_config);
     }
     // Every catalogue device of a family the facts cover has its row.
     for (const Desc_PIC& p : tab_pic) {

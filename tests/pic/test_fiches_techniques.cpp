@@ -126,6 +126,8 @@ TEST_F(Fiches_techniques, ecriture_complete_mesuree_aux_broches) {
         EXPECT_EQ(c.t_ecriture_donnee_ns, fam->t_donnee_ns);
         EXPECT_EQ(c.t_effacement_ns, fam->t_effacement_ns);
         EXPECT_EQ(c.t_externe_min_ns, fam->t_externe_ns);
+        EXPECT_EQ(c.mots_latch, f.mots_latch);
+        EXPECT_EQ(c.mots_calibration > 0 ? c.adresse_calibration : -1, f.calibration_config);
         EXPECT_EQ(Puce_pic::t_ppdp_min_ns, fam->t_ppdp_ns);
         EXPECT_EQ(Puce_pic::t_hld0_min_ns, fam->t_hld0_ns);
 

@@ -148,6 +148,8 @@ bool lit_hex(const std::string& texte, const Composant& c, Contenu& lu,
             ajoute(lu.ids[(a - d.id) / 2]);
         } else if (a == d.config || a == d.config + 1) {
             ajoute(lu.config);
+        } else if ((a == d.config + 2 || a == d.config + 3) && mots_config(c.desc) == 2) {
+            // The second configuration word: in the chip, not judged here.
         } else if (a >= d.donnees && (a - d.donnees) / 2 < nb_donnees) {
             if (a % 2 == 0)
                 ajoute(lu.donnees[(a - d.donnees) / 2]);
