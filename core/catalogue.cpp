@@ -94,7 +94,7 @@ Resultat<> lit_ligne_composant(std::string_view ligne) {
                      numeros_genres(genre_eeprom));
     if (p.famille < 0 || p.famille >= NB_FAMILLES) return echec("numéro de famille hors de 0 à 31");
     if (p.taille_prog < 0 || p.taille_prog > TAILLE_PROG_MAX)
-        return echec("taille du programme hors de 0 à 8192");
+        return echec("taille du programme hors de 0 à " + std::to_string(TAILLE_PROG_MAX));
     if (p.taille_donnee < 0 || p.taille_donnee > TAILLE_DONNEE_MAX)
         return echec("taille des données hors de 0 à 131072");
     tab_pic.push_back(std::move(p));

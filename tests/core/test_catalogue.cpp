@@ -97,7 +97,7 @@ TEST_F(Catalogue, lignes_hors_limites_sont_ignorees_et_signalees) {
                              "ABCDEFGHIJKLMNOPQRS 1 1 0 1 0 1 0\n"
                              "COURT 1 1 0 1 0 1\n"
                              "FAMILLE 1 1 32 1 0 1 0\n"
-                             "GRAND 8193 0 0 1 0 1 0\n"
+                             "GRAND 16385 0 0 1 0 1 0\n"
                              "ENORME 0 131073 0 -2 0 1 0\n"
                              "NEGATIF -1 0 0 1 0 1 0\n" +
                              trop_long + "\n");

@@ -6,6 +6,7 @@
 #include "core/catalogue.h"
 #include "core/conf_port.h"
 #include "core/etat.h"
+#include "core/memoire.h"
 
 #include <algorithm>
 #include <cctype>
@@ -89,7 +90,7 @@ TEST_F(Catalogue_livre, chaque_entree_tient_dans_les_tables) {
         // A line whose first word is a number is a fuse layout line.
         EXPECT_NE(p.nom.find_first_not_of("0123456789"), std::string::npos);
         EXPECT_GE(p.taille_prog, 0);
-        EXPECT_LE(p.taille_prog, 8192);
+        EXPECT_LE(p.taille_prog, TAILLE_PROG_MAX);
         EXPECT_GE(p.taille_donnee, 0);
         EXPECT_LE(p.taille_donnee, 131072);
         EXPECT_GE(p.famille, 0);
