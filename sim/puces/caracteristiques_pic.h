@@ -34,6 +34,14 @@ struct Caracteristiques_pic {
     int64_t t_ecriture_donnee_ns = 0;
     int64_t t_effacement_ns = 0;
     int64_t t_externe_min_ns = 0;
+    // Enhanced mid-range parts: words of the program latch and of a row erase, configuration
+    // and ID write cycle, row erase, CONFIG2's implemented bits and what the others read.
+    int mots_latch = 1;
+    int mots_rangee = 0;
+    int64_t t_config_ns = 0;
+    int64_t t_rangee_ns = 0;
+    uint16_t masque_config2 = 0;
+    bool config2_libres_a_un = false;
 };
 
 // One catalogue device's facts, by exact name and kind.

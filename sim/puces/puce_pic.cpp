@@ -41,6 +41,8 @@ const char* nom_violation(Genre_violation g) {
         return "écriture d'un emplacement interdit";
     case Genre_violation::impulsion_longue:
         return "impulsion de programmation trop longue";
+    case Genre_violation::tension_excessive:
+        return "tension de programmation excessive (puce détruite)";
     }
     return "?";
 }
@@ -59,6 +61,8 @@ const char* nom_violations(Genre_violation g) {
         return "écritures d'un emplacement interdit";
     case Genre_violation::impulsion_longue:
         return "impulsions de programmation trop longues";
+    case Genre_violation::tension_excessive:
+        return "tensions de programmation excessives (puce détruite)";
     }
     return "?";
 }
@@ -352,6 +356,20 @@ bool lit_enregistrement(const std::string& ligne, Enregistrement& e) {
 }
 
 } // namespace
+
+void ajoute_mots_etat(std::string& s, int adresse, const uint16_t* mots, std::size_t n) {
+    ajoute_mots(s, adresse, mots, n);
+}
+
+bool lit_enregistrement_etat(const std::string& ligne, int& type, int& adresse,
+                             std::vector<uint8_t>& octets) {
+    Enregistrement e;
+    if (!lit_enregistrement(ligne, e)) return false;
+    type = e.type;
+    adresse = e.adresse;
+    octets = std::move(e.octets);
+    return true;
+}
 
 int Puce_pic::adresse_id_hex() const {
     return largeur_ == 12 ? 2 * desc.taille_prog : 0x4000;

@@ -184,6 +184,7 @@ TEST_F(Conf_port, sauver_puis_lire_rend_chaque_reglage) {
     le_ID_enable = 0;
     osc_int_enable = 1;
     val_tempo = 7;
+    tension_vpp = 9;
     pic_select = 3;
     lastFile = "/tmp/un fichier.hex";
     const std::string texte = texte_conf_port(c_autre);
@@ -198,6 +199,7 @@ TEST_F(Conf_port, sauver_puis_lire_rend_chaque_reglage) {
     EXPECT_EQ(c_u, c_autre);
     EXPECT_EQ(pic_select, 3);
     EXPECT_EQ(val_tempo, 7);
+    EXPECT_EQ(tension_vpp, 9);
     EXPECT_EQ(lastFile, "/tmp/un fichier.hex");
     struct stat st;
     ASSERT_EQ(stat(rep.fichier("conf_port").c_str(), &st), 0);
