@@ -147,7 +147,8 @@ void Puce_16f1xxx::programme(int adresse) {
         const int base = a - a % n;
         for (int k = 0; k < n && base + k < desc.taille_prog; ++k) {
             if (pannes_.cellule_morte && base + k == adresse_panne) continue;
-            et(mem.programme[static_cast<std::size_t>(base + k)], latch[static_cast<std::size_t>(k)]);
+            et(mem.programme[static_cast<std::size_t>(base + k)],
+               latch[static_cast<std::size_t>(k)]);
         }
         return;
     }

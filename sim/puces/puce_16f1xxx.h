@@ -24,8 +24,7 @@ class Puce_16f1xxx : public Puce_pic {
     static constexpr std::array<uint16_t, 2> calibration_usine = {0x2A5C, 0x1F3E};
     static constexpr uint16_t bit_lvp = 0x2000; // CONFIG2
 
-    explicit Puce_16f1xxx(const Desc_PIC& d, const Pannes_puce& p = {},
-                          const Options_puce& o = {});
+    explicit Puce_16f1xxx(const Desc_PIC& d, const Pannes_puce& p = {}, const Options_puce& o = {});
 
     bool en_cycle(int64_t t_ns) const override;
     std::string etat_hex() const override;
