@@ -20,6 +20,8 @@ constexpr Faits_genre genres[] = {
     {flash_62xa,    "4",  flash_recente, 14, 0x3FFF, true,  true,  true,  true,  true,  0,      Bus_eeprom::aucun, 0},
     {flash_87xa,    "5",  flash_recente, 14, 0x3FFF, true,  true,  true,  true,  true,  0,      Bus_eeprom::aucun, 0},
     {flash_12f6xx,  "6",  flash_recente, 14, 0x3FFF, true,  true,  true,  true,  true,  0x3000, Bus_eeprom::aucun, 0},
+    {flash_16f1xxx, "10", flash_recente, 14, 0x3FFF, true,  true,  true,  true,  true,  0,      Bus_eeprom::aucun, 0,
+     0x8000, 2, 0x8009, 2},
     {i2c_1_octet,   "I2C", eeprom_serie, 8,  0x00FF, false, true,  false, true,  false, 0,      Bus_eeprom::i2c, 1},
     {i2c_2_octets,  "I2C", eeprom_serie, 8,  0x00FF, false, true,  false, true,  false, 0,      Bus_eeprom::i2c, 2},
     {microwire, "Microwire", eeprom_serie, 8, 0x00FF, false, true,  false, true,  false, 0,      Bus_eeprom::microwire, 0},

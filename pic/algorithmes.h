@@ -39,4 +39,6 @@ extern const Famille_flash famille_62xa;
 extern const Famille_flash famille_87xa;
 // Algorithm 6: 12F629/675, 16F630/676, VPP first, OSCCAL and bandgap bits kept.
 extern const Famille_flash famille_12f6xx;
+// Algorithm 10: enhanced mid-range parts, key entry on a board above 9 V, calibration kept.
+extern const Famille_flash famille_16f1xxx;
 } // namespace flash

@@ -25,12 +25,12 @@ namespace {
 
 constexpr int increments_config = 7; // from 0x2000 to the configuration word 0x2007
 constexpr int increments_id = 6;     // from 0x2000 to the device ID 0x2006
-constexpr unsigned adresse_config = 0x2007;
 constexpr uint16_t mot_vierge = 0x3FFF;
 constexpr uint16_t rien = 0xFFFF; // nothing to write at this address
 constexpr uint8_t octet_vierge = 0xFF;
 const char* const prefixe_programme = "Programme : ";
 const char* const prefixe_config = "Mot de Configuration :\n";
+const char* const prefixe_config2 = "Mot de Configuration 2 :\n";
 const char* const prefixes_id[algo::nb_id] = {"ID0 : ", "ID1 : ", "ID2 : ", "ID3 : "};
 constexpr uint16_t retlw = 0x3400; // RETLW k: the factory oscillator calibration
 const char* const texte_calibration_illisible =
@@ -56,6 +56,13 @@ void commande_seule(unsigned code) {
 uint16_t bits_gardes() {
     const Desc_PIC* p = pic_courant();
     return p ? bits_usine_config(*p) : 0;
+}
+
+// Address of the configuration word: ID0 + 7 in the part's configuration space.
+unsigned adresse_config() {
+    const Desc_PIC* p = pic_courant();
+    const Faits_genre* g = p ? faits_genre(*p) : nullptr;
+    return (g ? g->espace_config : 0x2000) + increments_config;
 }
 
 uint16_t masque_config() {
@@ -90,8 +97,9 @@ Zones_ecrites zones_de_l_ecriture(int taille_prog, int taille_donnee) {
     return z;
 }
 
-// IDs and configuration word, in one pass.
-void lit_espace_config(const Famille_flash& f, uint16_t ids[algo::nb_id], uint16_t& config) {
+// IDs and configuration words, in one pass.
+void lit_espace_config(const Famille_flash& f, uint16_t ids[algo::nb_id], uint16_t& config,
+                       uint16_t& config2) {
     debut_passe(f);
     Load_Configuration(mot_vierge);
     for (int k = 0; k < algo::nb_id; ++k) {
@@ -100,6 +108,10 @@ void lit_espace_config(const Famille_flash& f, uint16_t ids[algo::nb_id], uint16
     }
     for (int k = algo::nb_id; k < increments_config; ++k) Increment_Adress();
     config = Read_Data_From_Program_Memory();
+    if (f.masque_config2 != 0) {
+        Increment_Adress();
+        config2 = Read_Data_From_Program_Memory();
+    }
     fin_passe();
 }
 
@@ -148,12 +160,14 @@ int ecrit_octets(const Famille_flash& f, const uint8_t* octets, int deb, int fin
     return v.termine(fini);
 }
 
-// The IDs that are not blank, then the configuration word when there is one, in one pass.
+// The IDs that are not blank, then each configuration word given, in one pass.
 int ecrit_espace_config(const Famille_flash& f, const uint16_t ids[algo::nb_id],
-                        std::optional<uint16_t> config, Echecs* echecs) {
+                        std::optional<uint16_t> config, std::optional<uint16_t> config2,
+                        Echecs* echecs) {
     const bool des_ids =
         std::any_of(ids, ids + algo::nb_id, [](uint16_t w) { return w != mot_vierge; });
-    if (!des_ids && !config) return 0;
+    if (f.masque_config2 == 0) config2.reset();
+    if (!des_ids && !config && !config2) return 0;
     Verification v{echecs};
     debut_passe(f);
     Load_Configuration(mot_vierge);
@@ -167,13 +181,23 @@ int ecrit_espace_config(const Famille_flash& f, const uint16_t ids[algo::nb_id],
         }
         Increment_Adress();
     }
-    if (config) {
+    if (config || config2)
         for (int k = algo::nb_id; k < increments_config; ++k) Increment_Adress();
+    if (config) {
         Load_Data_For_Program_Memory(*config);
         f.programme_config();
         // Only the bits the part stores; the factory bits against the value kept.
-        if (!v.juste(adresse_config, *config, Read_Data_From_Program_Memory(), masque_config(),
+        if (!v.juste(adresse_config(), *config, Read_Data_From_Program_Memory(), masque_config(),
                      prefixe_config))
+            return -1;
+    }
+    if (config2) {
+        const uint16_t c2 = config2.value_or(mot_vierge);
+        Increment_Adress();
+        Load_Data_For_Program_Memory(c2);
+        f.programme_config();
+        if (!v.juste(adresse_config() + 1, c2, Read_Data_From_Program_Memory(),
+                     f.masque_config2, prefixe_config2))
             return -1;
     }
     return v.termine(true);
@@ -184,10 +208,11 @@ struct Transaction {
     const Famille_flash* famille = nullptr;
     // Written last: the image's word, else the kept one or the erased one with the factory bits.
     std::optional<uint16_t> config;
-    uint16_t bandgap = 0;           // the factory bits before the erase
-    std::optional<uint16_t> osccal; // the calibration word before the erase
-    bool osccal_en_attente = false; // the program write has it to give back
-    std::vector<std::string> bilan; // what was written back, what was lost
+    std::optional<uint16_t> config2; // the second word, kept
+    uint16_t bandgap = 0;            // the factory bits before the erase
+    std::optional<uint16_t> osccal;  // the calibration word before the erase
+    bool osccal_en_attente = false;  // the program write has it to give back
+    std::vector<std::string> bilan;  // what was written back, what was lost
     bool perte = false;
 };
 
@@ -223,6 +248,20 @@ void note_zone(Transaction& t, const char* quoi, int gardes, const Echecs& e) {
                static_cast<unsigned>(e.front().attendu)));
 }
 
+// The second configuration word that the erase took, written back unless it is blank.
+void reecrit_config2(Transaction& t) {
+    const uint16_t masque = t.famille->masque_config2;
+    if (!t.config2 || (*t.config2 & masque) == (mot_vierge & masque)) return;
+    const uint16_t vierges[algo::nb_id] = {mot_vierge, mot_vierge, mot_vierge, mot_vierge};
+    Echecs e;
+    ecrit_espace_config(*t.famille, vierges, std::nullopt, t.config2, &e);
+    const auto voulu = static_cast<unsigned>(*t.config2 & masque);
+    note(t, !e.empty(),
+         e.empty() ? texte("Mot de configuration 2 %X réécrit", voulu)
+                   : texte("Mot de configuration 2 perdu : %X lu au lieu de %X",
+                           static_cast<unsigned>(e.front().lu), voulu));
+}
+
 // Ends the operation's transaction: the calibration word and the configuration word that are
 // still to be written are written and checked, the held signal is handed to the line driver,
 // and after a failure or a signal the user is told what was written back and what was lost.
@@ -240,11 +279,12 @@ int ferme_transaction(bool echec) {
         f.ecrit_programme(mots.data(), n - 1, n - 1, n, &e);
         note_osccal(t, e, static_cast<unsigned>(n - 1));
     }
+    reecrit_config2(t);
     const uint16_t masque = masque_config();
     if (t.config && (*t.config & masque) != (mot_vierge & masque)) {
         const uint16_t vierges[algo::nb_id] = {mot_vierge, mot_vierge, mot_vierge, mot_vierge};
         Echecs e;
-        ecrit_espace_config(f, vierges, t.config, &e);
+        ecrit_espace_config(f, vierges, t.config, std::nullopt, &e);
         const uint16_t lu = e.empty() ? *t.config : e.front().lu;
         if (const uint16_t gardes = bits_gardes(); gardes != 0) {
             const bool perdu = (lu & gardes) != t.bandgap;
@@ -291,8 +331,8 @@ int efface_en_gardant(const Famille_flash& f, const Zones_ecrites& z) {
     const uint16_t gardes = bits_gardes();
 
     uint16_t ids[algo::nb_id];
-    uint16_t config = 0;
-    lit_espace_config(f, ids, config);
+    uint16_t config = 0, config2 = mot_vierge;
+    lit_espace_config(f, ids, config, config2);
     // A protected area reads 0: nothing of it can be kept.
     const bool programme_lisible = (config & masque_cp) == masque_cp;
     const bool donnees_lisibles = (config & masque_cpd) == masque_cpd;
@@ -345,6 +385,7 @@ int efface_en_gardant(const Famille_flash& f, const Zones_ecrites& z) {
     }
     uint16_t ids_gardes[algo::nb_id] = {mot_vierge, mot_vierge, mot_vierge, mot_vierge};
     if (!z.ids) std::copy(ids, ids + algo::nb_id, ids_gardes);
+    if (!z.config && f.masque_config2 != 0) t.config2 = config2;
     if (!z.config)
         t.config = static_cast<uint16_t>(config | masque_cp | masque_cpd); // protection lifted:
                                                                            // what it hid is gone
@@ -361,7 +402,7 @@ int efface_en_gardant(const Famille_flash& f, const Zones_ecrites& z) {
     Echecs e_donnees, e_programme, e_ids;
     if (nd > 0) ecrit_octets(f, donnees.data(), 0, nd - 1, nd, &e_donnees);
     f.ecrit_programme(programme.data(), 0, n - 1, n, &e_programme);
-    ecrit_espace_config(f, ids_gardes, std::nullopt, &e_ids);
+    ecrit_espace_config(f, ids_gardes, std::nullopt, std::nullopt, &e_ids);
 
     Transaction& tr = *transaction;
     note_zone(tr, "Octets de données", octets_gardes, e_donnees);
@@ -388,6 +429,13 @@ int ouvre(const Famille_flash& f, const Desc_PIC& p) {
 int termine_zone(int resultat, bool suite) {
     if (resultat != 0) return ferme_transaction(true);
     return suite ? 0 : ferme_transaction(false);
+}
+
+// The word to load at address a: the image's, or all ones (programs nothing) outside the range
+// and where the image has nothing.
+uint16_t mot_du_groupe(const uint16_t* mots, int a, int premier, int dernier) {
+    if (a < premier || a > dernier || mots[a] == 0xFFFF) return 0x3FFF;
+    return static_cast<uint16_t>(mots[a] & 0x3FFF);
 }
 
 } // namespace
@@ -454,6 +502,10 @@ void efface_programme_et_donnees(int attente_us) {
 void debut_passe(const Famille_flash& f) {
     init_port(); // supply and programming voltage off
     attente(t_decharge_us);
+    if (f.entree) {
+        f.entree();
+        return;
+    }
     if (!f.vpp_d_abord) {
         Power_on();
         algo::entree_programmation();
@@ -497,6 +549,54 @@ int ecrit_mots_un_a_un(const Famille_flash& f, const uint16_t* mots, int deb, in
                            prefixe_programme);
         });
     return v.termine(fini);
+}
+
+int ecrit_groupes(const Famille_flash& f, int mots_par_groupe, void (*programme)(),
+                  const uint16_t* mots, int deb, int fin, int taille, Echecs* echecs) {
+    const int n = taille;
+    const int premier = std::max(deb, 0);
+    const int dernier = dernier_a_ecrire(mots, premier, fin, taille);
+    if (dernier < premier) return 0;
+    const int pas_progression = n / 100 + 1;
+    Verification v{echecs};
+
+    debut_passe(f);
+    int compteur = 0; // the chip's address counter
+    bool arrete = false;
+    for (int g = premier - premier % mots_par_groupe; g <= dernier && !arrete;
+         g += mots_par_groupe) {
+        arrete = v.arret();
+        bool utile = false;
+        for (int k = 0; k < mots_par_groupe; ++k)
+            if (mot_du_groupe(mots, g + k, premier, dernier) != 0x3FFF) utile = true;
+        if (utile && !arrete) {
+            for (; compteur < g; ++compteur) Increment_Adress();
+            for (int k = 0; k < mots_par_groupe; ++k) {
+                Load_Data_For_Program_Memory(mot_du_groupe(mots, g + k, premier, dernier));
+                if (k < mots_par_groupe - 1) {
+                    Increment_Adress();
+                    ++compteur;
+                }
+            }
+            programme();
+        }
+        if ((g / mots_par_groupe) % (pas_progression / mots_par_groupe + 1) == 0)
+            gestion_bar(g, n, ecriture_programme);
+    }
+    fin_passe();
+    if (arrete) return -1;
+
+    debut_passe(f);
+    // The read-back pass reports its progress as a read.
+    Lectures_par_blocs lus([&](int i, uint16_t lu) {
+        return v.juste(static_cast<unsigned>(i), mots[i], lu, 0x3FFF, "Programme : ");
+    });
+    const bool fini = parcours_adresses(
+        premier, dernier, n, lecture_programme, [taille] { return taille; },
+        [&](int i) {
+            return mots[i] == 0xFFFF || lus.ajoute(i, Demande_Data_From_Program_Memory());
+        });
+    return v.termine(lus.termine() && fini);
 }
 
 int ecrit_donnees(const Famille_flash& f, const uint8_t* donnee) {
@@ -555,8 +655,12 @@ int ecrit_ids_config(const Famille_flash& f, const Memoire_PIC& m) {
         const uint16_t gardes = bits_gardes();
         config = static_cast<uint16_t>((m.config & ~gardes) | (transaction->bandgap & gardes));
     }
-    if (ecrit_espace_config(f, ids, config, nullptr) != 0) return ferme_transaction(true);
+    std::optional<uint16_t> config2;
+    if (le_config_enable != 0 && m.config2_definie && f.masque_config2 != 0)
+        config2 = static_cast<uint16_t>(m.config2 & mot_vierge);
+    if (ecrit_espace_config(f, ids, config, config2, nullptr) != 0) return ferme_transaction(true);
     if (config) transaction->config.reset(); // written
+    if (config2) transaction->config2.reset();
     return ferme_transaction(false);
 }
 
@@ -587,6 +691,11 @@ void lit_ids_config(const Famille_flash& f, Memoire_PIC& m) {
     if (le_config_enable != 0) {
         for (int k = 0; k < 4; ++k) Increment_Adress();
         m.config = Read_Data_From_Program_Memory();
+        if (f.masque_config2 != 0) {
+            Increment_Adress();
+            m.config2 = Read_Data_From_Program_Memory();
+            m.config2_definie = true;
+        }
     }
     fin_passe();
 }

@@ -37,6 +37,11 @@ struct Famille_flash {
     // Writes the program words of mots that are not 0xFFFF from deb to fin (below taille) in
     // passes of its own and verifies them: see Verification for echecs. 0, or -1.
     int (*ecrit_programme)(const uint16_t* mots, int deb, int fin, int taille, Echecs* echecs);
+    // Entry into programming mode when the family has its own (supply off and decayed before);
+    // null: vpp_d_abord decides.
+    void (*entree)() = nullptr;
+    // Bits of the second configuration word (ID0 + 8) that are verified; 0 when there is none.
+    uint16_t masque_config2 = 0;
 };
 
 // Supply off before every entry long enough for the board's decoupling capacitor to let VDD
@@ -83,6 +88,13 @@ struct Verification {
 // The last address from deb to fin (below taille) where mots has a word to write (neither 0xFFFF
 // nor blank), or deb - 1: a write stops there instead of walking on with increments.
 int dernier_a_ecrire(const uint16_t* mots, int deb, int fin, int taille);
+
+// Writer of program memory through a latch of mots_par_groupe words: the words of an aligned
+// group are loaded with increments between them, f.programme_mot writes the group with the
+// counter still inside it, then a second pass reads everything back. programme is
+// f.programme_mot unless the family writes its groups with another cycle.
+int ecrit_groupes(const Famille_flash& f, int mots_par_groupe, void (*programme)(),
+                  const uint16_t* mots, int deb, int fin, int taille, Echecs* echecs);
 
 // Per-word writer of program memory (62xA, 12F6xx): load, program, read back, increment.
 int ecrit_mots_un_a_un(const Famille_flash& f, const uint16_t* mots, int deb, int fin, int taille,

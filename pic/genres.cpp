@@ -105,6 +105,7 @@ constexpr Operations_genre genres[] = {
     rangee_flash<flash::famille_62xa>(flash_62xa),
     rangee_flash<flash::famille_87xa>(flash_87xa),
     rangee_flash<flash::famille_12f6xx>(flash_12f6xx),
+    rangee_flash<flash::famille_16f1xxx>(flash_16f1xxx),
     rangee_eeprom(i2c_1_octet),
     rangee_eeprom(i2c_2_octets),
     rangee_eeprom(microwire),

@@ -50,7 +50,7 @@ uint32_t ou_masques(const Fusibles& f) {
 
 TEST_F(Catalogue_livre, lit_tout_le_fichier_sans_message) {
     EXPECT_EQ(lit_catalogue(), "");
-    ASSERT_EQ(tab_pic.size(), 103u);
+    ASSERT_EQ(tab_pic.size(), 119u);
 
     std::map<int, int> par_algo;
     for (const Desc_PIC& p : tab_pic) ++par_algo[p.algo];
@@ -60,6 +60,7 @@ TEST_F(Catalogue_livre, lit_tout_le_fichier_sans_message) {
     EXPECT_EQ(par_algo[4], 3);   // 16F627A .. 16F648A
     EXPECT_EQ(par_algo[5], 4);   // 16F873A .. 16F877A
     EXPECT_EQ(par_algo[6], 4);   // 12F629, 12F675, 16F630, 16F676
+    EXPECT_EQ(par_algo[10], 16); // 12F1822 .. 16F1939
     EXPECT_EQ(par_algo[-1], 5);  // 24C01 .. 24C16
     EXPECT_EQ(par_algo[-2], 5);  // 24C32 .. 24C512
     EXPECT_EQ(par_algo[-3], 5);  // 93C46 .. 93C86
@@ -67,13 +68,13 @@ TEST_F(Catalogue_livre, lit_tout_le_fichier_sans_message) {
     // Every kind of the table has devices.
     EXPECT_EQ(par_algo.size(), static_cast<std::size_t>(fin_genres() - debut_genres()));
 
-    // Devices per configuration family, as in the device tables (78 PICs).
+    // Devices per configuration family, as in the device tables (94 PICs).
     std::map<int, int> par_famille;
     for (const Desc_PIC& p : tab_pic)
         if (!est_eeprom(p)) ++par_famille[p.famille];
     const std::map<int, int> attendu = {{0, 3},  {1, 3},  {2, 2},  {3, 7},  {4, 5},
                                         {5, 28}, {6, 2},  {7, 3},  {8, 4},  {9, 3},
-                                        {10, 3}, {11, 4}, {12, 4}, {16, 6}, {17, 1}};
+                                        {10, 3}, {11, 4}, {12, 4}, {16, 6}, {17, 1}, {20, 16}};
     EXPECT_EQ(par_famille, attendu);
 }
 
@@ -382,6 +383,14 @@ TEST_F(Catalogue_livre, dispositions_des_fusibles) {
           {F_WDTE, 0x0004},
           {F_FOSC1, 0x0002},
           {F_FOSC0, 0x0001}}},
+        {20,
+         {{F_CPD, 0x0100},
+          {F_CP0, 0x0080},
+          {F_MCLRE, 0x0040},
+          {F_PWRTE_, 0x0020},
+          {F_FOSC2, 0x0004},
+          {F_FOSC1, 0x0002},
+          {F_FOSC0, 0x0001}}},
         {17,
          {{F_ZERO, 0x3000},
           {F_CP0, 0x0FD0},
@@ -426,8 +435,9 @@ TEST_F(Catalogue_livre, dispositions_adaptees_a_l_editeur_de_configuration) {
         EXPECT_TRUE(f.masque[F_FOSC2] == 0 || f.masque[F_FOSC2] == (fam == 10 ? 0x10u : 0x4u));
         if (f.masque[F_FOSC2]) avec_fosc2.insert(fam);
     }
-    // Internal/external RC choices: the 12C67x, the 16C505, the 16F62xA and the 12F6xx.
-    EXPECT_EQ(avec_fosc2, (std::set<int>{8, 10, 12, 17}));
+    // Internal/external RC choices: the 12C67x, the 16C505, the 16F62xA, the 12F6xx and the
+    // enhanced mid-range parts.
+    EXPECT_EQ(avec_fosc2, (std::set<int>{8, 10, 12, 17, 20}));
     EXPECT_NE(fuses(pic("PIC12C672").famille).masque[F_FOSC2], 0u);
     EXPECT_EQ(fuses(pic("PIC12C508").famille).masque[F_FOSC2], 0u);
 }

@@ -13,12 +13,15 @@ namespace {
 
 struct Disposition {
     unsigned id, config, donnees;
+    int mots_config = 1; // configuration words from config on
 };
 
 Disposition disposition(const Composant& c) {
     if (coeur_12_bits(c.desc))
         return {2u * static_cast<unsigned>(c.desc.taille_prog), 0x1FFE, 0xFFFFFFFF};
-    return {0x4000, 0x400E, 0x4200};
+    const Faits_genre* g = faits_genre(c.desc);
+    if (g && g->espace_config == 0x8000) return {0x10000, 0x1000E, 0x1E000, g->mots_config};
+    return {0x4000, 0x400E, 0x4200, g ? g->mots_config : 1};
 }
 
 void mot(std::map<unsigned, int>& octets, unsigned adresse, int v) {
@@ -148,6 +151,8 @@ bool lit_hex(const std::string& texte, const Composant& c, Contenu& lu,
             ajoute(lu.ids[(a - d.id) / 2]);
         } else if (a == d.config || a == d.config + 1) {
             ajoute(lu.config);
+        } else if (a >= d.config + 2 && a < d.config + 2u * static_cast<unsigned>(d.mots_config)) {
+            // A second configuration word: the checker follows the first only.
         } else if (a >= d.donnees && (a - d.donnees) / 2 < nb_donnees) {
             if (a % 2 == 0)
                 ajoute(lu.donnees[(a - d.donnees) / 2]);
