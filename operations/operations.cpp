@@ -226,6 +226,13 @@ std::vector<std::string> protections_ecrites(const Memoire_PIC& m) {
     return noms;
 }
 
+bool lvp_efface_par_l_ecriture(const Memoire_PIC& m) {
+    constexpr uint16_t bit_lvp = 0x2000;
+    const Desc_PIC* p = pic_courant();
+    return p && p->algo == static_cast<int>(Genre_puce::flash_16f1xxx) && le_config_enable != 0 &&
+           m.config2_definie && (m.config2 & bit_lvp) == 0 && entree_par_cle_16f1xxx();
+}
+
 std::optional<Rapport_comparaison> compare_image(const Memoire_PIC& m, bool forcer) {
     Rapport_comparaison r;
     switch (prepare_operation(forcer)) {

@@ -33,7 +33,7 @@ constexpr int mots_par_groupe = 8;
 constexpr uint16_t masque_config2 = 0x3713;
 
 void entree() {
-    if (tension_vpp > tension_max_v) {
+    if (entree_par_cle_16f1xxx()) {
         Entree_Cle_Basse_Tension(cle_lvp);
         return;
     }
@@ -66,6 +66,10 @@ int ecrit_en_groupes(const uint16_t* mots, int deb, int fin, int taille, flash::
 }
 
 } // namespace
+
+bool entree_par_cle_16f1xxx() {
+    return tension_vpp > tension_max_v;
+}
 
 // The IDs are written one at a time with the configuration words' wait.
 const flash::Famille_flash flash::famille_16f1xxx = {true,

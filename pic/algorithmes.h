@@ -42,3 +42,6 @@ extern const Famille_flash famille_12f6xx;
 // Algorithm 10: enhanced mid-range parts, key entry on a board above 9 V, calibration kept.
 extern const Famille_flash famille_16f1xxx;
 } // namespace flash
+// True when this board enters the enhanced mid-range parts by the low-voltage key only: its
+// programming voltage (tension_vpp) is above the 9 V they take.
+bool entree_par_cle_16f1xxx();
