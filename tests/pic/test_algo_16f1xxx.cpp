@@ -6,6 +6,7 @@
 
 #include "hex/hex.h"
 #include "operations/operations.h"
+#include "operations/vierge.h"
 #include "sim/puces/puce_16f1xxx.h"
 
 namespace {
@@ -64,8 +65,11 @@ TEST_F(Algo_16f1xxx, ecrit_compare_relit_efface_et_reecrit_une_puce_protegee) {
         EXPECT_EQ(lu.config, m->config);
         EXPECT_EQ(lu.config2 & 0x3713, m->config2 & 0x3713);
 
-        // Erased: blank but for the calibration words.
+        // Erased: blank but for the calibration words, and the blank check says so.
         ASSERT_EQ(efface_puce(), OPERATION_REUSSIE) << dernier_message();
+        Rapport_vierge rv;
+        ASSERT_EQ(verifie_vierge(rv), OPERATION_REUSSIE) << dernier_message();
+        EXPECT_TRUE(rv.vierge()) << rv.texte();
         Memoire_PIC vierge(0x3FFF);
         vierge.config2 = 0x3FFF;
         contient(vierge);
