@@ -22,7 +22,8 @@ std::array<Fusibles, NB_FAMILLES> tab_fuses2;
 std::array<bool, NB_FAMILLES> tab_second_mot;
 
 bool a_second_mot(int famille) {
-    return famille >= 0 && famille < NB_FAMILLES && tab_second_mot[static_cast<std::size_t>(famille)];
+    return famille >= 0 && famille < NB_FAMILLES &&
+           tab_second_mot[static_cast<std::size_t>(famille)];
 }
 
 const Desc_PIC* pic_courant() {
@@ -94,7 +95,8 @@ Resultat<> lit_ligne_composant(std::string_view ligne) {
     std::vector<std::string_view> mots = decoupe_mots(ligne);
     if (mots.size() < 8) return echec("moins de huit champs");
     if (mots[0].size() > NOM_PIC_MAX) return echec("nom de 20 caractères ou plus");
-    if (tab_pic.size() >= NB_PIC_MAX) return echec("plus de 127 composants");
+    if (tab_pic.size() >= NB_PIC_MAX)
+        return echec("plus de " + std::to_string(NB_PIC_MAX) + " composants");
     int v[7];
     for (int k = 0; k < 7; ++k)
         v[k] = lit_entier(mots[static_cast<std::size_t>(k) + 1]).value_or(0);
@@ -112,7 +114,7 @@ Resultat<> lit_ligne_composant(std::string_view ligne) {
                      numeros_genres(genre_eeprom));
     if (p.famille < 0 || p.famille >= NB_FAMILLES) return echec("numéro de famille hors de 0 à 31");
     if (p.taille_prog < 0 || p.taille_prog > TAILLE_PROG_MAX)
-        return echec("taille du programme hors de 0 à 8192");
+        return echec("taille du programme hors de 0 à " + std::to_string(TAILLE_PROG_MAX));
     if (p.taille_donnee < 0 || p.taille_donnee > TAILLE_DONNEE_MAX)
         return echec("taille des données hors de 0 à 131072");
     tab_pic.push_back(std::move(p));
@@ -167,8 +169,8 @@ bool lire_catalogue_fichier(const std::string& chemin) {
     if (!texte) {
         tab_pic.clear();
         tab_fuses = {};
-    tab_fuses2 = {};
-    tab_second_mot = {};
+        tab_fuses2 = {};
+        tab_second_mot = {};
         return false;
     }
     std::istringstream f(*texte);

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-constexpr int NB_PIC_MAX = 127; // devices in the catalogue
+constexpr int NB_PIC_MAX = 255; // devices in the catalogue
 constexpr int NB_FAMILLES = 32; // fuse families
 constexpr int NOM_PIC_MAX = 19; // characters of a device name
 constexpr int NOM_FUSE_MAX = 9; // characters of a fuse name

@@ -32,6 +32,7 @@ const Cle_entier cles_entieres[] = {
     {"_L_E_ID_ENABLE", &le_ID_enable},
     {"_ECRIRE_OSC_INT_12C5XX", &osc_int_enable},
     {"_TEMPO", &val_tempo},
+    {"_TENSION_VPP", &tension_vpp},
     {"_DERNIER_PIC", &pic_select},
 };
 
@@ -142,6 +143,8 @@ std::string texte_conf_port(const Brochage& b) {
     t += "_ECRIRE_OSC_INT_12C5XX " + std::to_string(osc_int_enable) + "\n";
     t += "\n";
     t += "_TEMPO " + std::to_string(val_tempo) + "\n";
+    // The board's programming voltage only when not the usual 13 V.
+    if (tension_vpp != 13) t += "_TENSION_VPP " + std::to_string(tension_vpp) + "\n";
     t += "\n";
     t += "_DERNIER_PIC " + std::to_string(pic_select) + "\n";
     t += "\n";

@@ -10,6 +10,7 @@ Brochage c_u = brochage_korval;
 Brochage c_autre = {};
 int PORT_PARA = 0x378;
 int val_tempo = 0;
+int tension_vpp = 13;
 
 int le_prog_enable = 1;
 int le_prog_deb = 0;
@@ -54,6 +55,7 @@ void remise_a_zero_etat() {
     valeurs_par_defaut_conf();
     c_autre = {};
     val_tempo = 0;
+    tension_vpp = 13;
     lastFile.clear();
     ecrire_pic = 0;
     donnee_en_binaire = 0;

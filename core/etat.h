@@ -12,6 +12,7 @@ extern Brochage c_u;     // active pin map
 extern Brochage c_autre; // custom pin map (type 2)
 extern int PORT_PARA;    // base I/O address of the parallel port
 extern int val_tempo;    // microseconds added to every wait
+extern int tension_vpp;  // the board's programming voltage, in volts
 
 extern int le_prog_enable;
 extern int le_prog_deb;

@@ -26,6 +26,8 @@ constexpr Faits_genre genres[] = {
      0x2000, 2, 0x2009, 1},
     {flash_12f683,  "9",  flash_recente, 14, 0x3FFF, true,  true,  true,  true,  true,  0,      Bus_eeprom::aucun, 0,
      0x2000, 1, 0x2008, 1},
+    {flash_16f1xxx, "10", flash_recente, 14, 0x3FFF, true,  true,  true,  true,  true,  0,      Bus_eeprom::aucun, 0,
+     0x8000, 2, 0x8009, 2},
     {i2c_1_octet,   "I2C", eeprom_serie, 8,  0x00FF, false, true,  false, true,  false, 0,      Bus_eeprom::i2c, 1},
     {i2c_2_octets,  "I2C", eeprom_serie, 8,  0x00FF, false, true,  false, true,  false, 0,      Bus_eeprom::i2c, 2},
     {microwire, "Microwire", eeprom_serie, 8, 0x00FF, false, true,  false, true,  false, 0,      Bus_eeprom::microwire, 0},

@@ -6,7 +6,7 @@
 #include <memory>
 #include <vector>
 
-constexpr int TAILLE_PROG_MAX = 8192;     // program words
+constexpr int TAILLE_PROG_MAX = 16384;    // program words
 constexpr int TAILLE_DONNEE_MAX = 131072; // data bytes
 // An ID location the image does not give (IDs hold at most 7 bits on every part): left as it is.
 constexpr uint8_t ID_ABSENT = 0xFF;

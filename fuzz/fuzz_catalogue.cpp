@@ -21,7 +21,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         // Every entry names an algorithm the program drives, and a name of its own.
         if (faits_genre(p.algo) == nullptr) std::abort();
         if (cherche_pic(p.nom) != static_cast<int>(i)) std::abort();
-        if (p.taille_prog < 0 || p.taille_prog > 8192) std::abort();
+        if (p.taille_prog < 0 || p.taille_prog > TAILLE_PROG_MAX) std::abort();
         if (p.taille_donnee < 0 || p.taille_donnee > 131072) std::abort();
     }
     for (const Fusibles& f : tab_fuses)

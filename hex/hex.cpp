@@ -38,6 +38,14 @@ constexpr unsigned ADR_CONFIG2_14 = 0x4010;
 constexpr unsigned ADR_DONNEE_14 = 0x4200;
 // PIC layout, 12-bit core: the configuration word sits at word 0xFFF.
 constexpr unsigned ADR_CONFIG_12 = 0x1FFE;
+// Enhanced layout (configuration space at word 0x8000): IDs, two configuration words and the
+// data EEPROM above 64 KiB, reached through type 04 records.
+constexpr unsigned ADR_ID_ETENDU = 0x10000;
+constexpr unsigned ADR_CONFIG_ETENDU = 0x1000E;
+constexpr unsigned ADR_CONFIG2_ETENDU = 0x10010;
+constexpr unsigned ADR_DONNEE_ETENDU = 0x1E000;
+// gpasm gives these parts' configuration words bits 15-14 set; the chip stores 14 bits.
+constexpr uint16_t MASQUE_CONFIG_ETENDU = 0x3FFF;
 
 // Geometry of the selected device as the HEX layouts see it: no device means a 14-bit core
 // with no memory.
@@ -45,6 +53,7 @@ struct Geometrie {
     int taille_prog = 0;
     int taille_donnee = 0;
     bool coeur_12 = false;
+    bool etendue = false; // enhanced layout
     bool composant = false;
     bool config2 = false; // a second configuration word
 };
@@ -57,6 +66,8 @@ Geometrie geometrie_courante() {
         g.taille_donnee = std::clamp(p->taille_donnee, 0, TAILLE_DONNEE_MAX);
         g.coeur_12 = coeur_12_bits(*p);
         g.config2 = mots_config(*p) == 2;
+        const Faits_genre* f = faits_genre(*p);
+        g.etendue = f && f->espace_config == 0x8000;
     }
     return g;
 }
@@ -189,6 +200,36 @@ void range_donnees_pic(uint32_t adresse, const Enregistrement& r, Memoire_PIC& m
     }
 }
 
+// Enhanced layout: each word of the record where its address puts it.
+void range_etendu(uint32_t adresse, const Enregistrement& r, Memoire_PIC& m, const Geometrie& g,
+                  Lecture_hex& etat) {
+    for (std::size_t j = 0; j < r.donnees.size() / 2; ++j) {
+        const uint32_t a = adresse + 2 * static_cast<uint32_t>(j);
+        const uint16_t w = mot(r, j);
+        const std::size_t i = a / 2;
+        bool dehors = false; // something to program where the device has nothing
+        if (a < ADR_ID_ETENDU) {
+            if (i < m.prog.size()) m.prog[i] = w;
+            dehors = i >= static_cast<std::size_t>(g.taille_prog) && w != 0xFFFF;
+        } else if (a < ADR_ID_ETENDU + 8) {
+            m.id[i - ADR_ID_ETENDU / 2] = r.donnees[2 * j];
+        } else if (a == ADR_CONFIG_ETENDU) {
+            m.config = w & MASQUE_CONFIG_ETENDU;
+            m.config_definie = true;
+        } else if (a == ADR_CONFIG2_ETENDU) {
+            m.config2 = w & MASQUE_CONFIG_ETENDU;
+            m.config2_definie = true;
+        } else if (a >= ADR_DONNEE_ETENDU) {
+            const std::size_t n = i - ADR_DONNEE_ETENDU / 2;
+            if (n < m.donnee.size()) m.donnee[n] = r.donnees[2 * j];
+            dehors = n >= static_cast<std::size_t>(g.taille_donnee) && r.donnees[2 * j] != 0xFF;
+        } else {
+            dehors = w != 0xFFFF;
+        }
+        if (g.composant && dehors) ++etat.hors_composant;
+    }
+}
+
 // Words of a record that has no place on the selected device.
 void compte_hors_composant(const Enregistrement& r, const Geometrie& g, Lecture_hex& etat) {
     if (!g.composant) return;
@@ -281,6 +322,23 @@ void ajoute_adresse_haute(std::string& sortie, std::size_t& haut, std::size_t ad
     ajoute_enregistrement(sortie, 0, TYPE_ADRESSE_LINEAIRE, octets, 2);
 }
 
+// One word record at the low 16 bits of adresse.
+void ajoute_mot(std::string& sortie, std::size_t adresse, uint16_t w) {
+    const uint8_t octets[2] = {static_cast<uint8_t>(w & 0xFF), static_cast<uint8_t>(w >> 8)};
+    ajoute_enregistrement(sortie, static_cast<unsigned>(adresse & 0xFFFF), TYPE_DONNEES, octets, 2);
+}
+
+// Where the writer puts the IDs, the configuration word and data byte 0 of the 14-bit layouts
+// (the 12-bit core's IDs follow its program).
+struct Adresses_hex {
+    std::size_t id, config, donnee;
+};
+
+Adresses_hex adresses_hex(const Geometrie& g) {
+    if (g.etendue) return {ADR_ID_ETENDU, ADR_CONFIG_ETENDU, ADR_DONNEE_ETENDU};
+    return {ADR_ID_14, g.coeur_12 ? ADR_CONFIG_12 : ADR_CONFIG_14, ADR_DONNEE_14};
+}
+
 void ajoute_fin(std::string& sortie) {
     sortie += ":00000001FF\r\n";
 }
@@ -362,7 +420,9 @@ int Lire_ligne_Hex_PIC(const std::string& ligne, Memoire_PIC& m, Lecture_hex& et
 
     const Geometrie g = geometrie_courante();
     const uint32_t a = etat.adresse_haute << 16 | r.adresse;
-    if (!g.coeur_12) {
+    if (g.etendue) {
+        range_etendu(a, r, m, g, etat);
+    } else if (!g.coeur_12) {
         if (a < ADR_ID_14)
             range_programme(r, m, g, etat);
         else if (a == ADR_CONFIG_14) {
@@ -414,32 +474,29 @@ std::string Texte_Hex_PIC(const Memoire_PIC& m, const Zones_couvertes* lues) {
         s = e;
     }
 
+    const Adresses_hex adr = adresses_hex(g);
+    std::size_t haut = 0;
     if (!lues || lues->ids) {
         for (int i = 0; i < 4; ++i) {
             octets[2 * i] = m.id[i];
             octets[2 * i + 1] = 0;
         }
-        ajoute_enregistrement(sortie, g.coeur_12 ? static_cast<unsigned>(2 * t) : ADR_ID_14,
-                              TYPE_DONNEES, octets, 8);
+        const std::size_t id = g.coeur_12 ? 2 * t : adr.id;
+        ajoute_adresse_haute(sortie, haut, id);
+        ajoute_enregistrement(sortie, static_cast<unsigned>(id & 0xFFFF), TYPE_DONNEES, octets, 8);
     }
 
     if (!lues || lues->config) {
-        octets[0] = static_cast<uint8_t>(m.config & 0xFF);
-        octets[1] = static_cast<uint8_t>(m.config >> 8);
-        ajoute_enregistrement(sortie, g.coeur_12 ? ADR_CONFIG_12 : ADR_CONFIG_14, TYPE_DONNEES,
-                              octets, 2);
-    }
-
-    if (g.config2 && m.config2_definie && (!lues || lues->config)) {
-        octets[0] = static_cast<uint8_t>(m.config2 & 0xFF);
-        octets[1] = static_cast<uint8_t>(m.config2 >> 8);
-        ajoute_enregistrement(sortie, ADR_CONFIG2_14, TYPE_DONNEES, octets, 2);
+        ajoute_adresse_haute(sortie, haut, adr.config);
+        ajoute_mot(sortie, adr.config, m.config);
+        // The second word only when the image has one: a file without it leaves the chip's.
+        if (g.config2 && m.config2_definie)
+            ajoute_mot(sortie, g.etendue ? ADR_CONFIG2_ETENDU : ADR_CONFIG2_14, m.config2);
     }
 
     // Data EEPROM, one byte per word; what lies above 0xFFFF follows a type 04 record.
-    std::size_t haut = 0;
     parcours_groupes(m, d, 8, lues, [&](std::size_t debut, std::size_t fin) {
-        const std::size_t adresse = ADR_DONNEE_14 + 2 * debut;
+        const std::size_t adresse = adr.donnee + 2 * debut;
         ajoute_adresse_haute(sortie, haut, adresse);
         for (std::size_t k = debut; k < fin; ++k) {
             octets[2 * (k - debut)] = m.donnee[k];

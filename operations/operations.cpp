@@ -62,8 +62,8 @@ bool compare_zone(Rapport_comparaison& r, const Lu* lu, const Image* image, Plag
     const Difference& d = r.differences[avant];
     ajoute(r, sujet + ligne(ligne_difference, d.adresse, d.puce, d.image));
     const char* const pluriel = n > 1 ? "s" : "";
-    r.texte_avec_totaux += ligne("(%zu %s%s différent%s en tout)\n", n,
-                                 programme ? "mot" : "octet", pluriel, pluriel);
+    r.texte_avec_totaux +=
+        ligne("(%zu %s%s différent%s en tout)\n", n, programme ? "mot" : "octet", pluriel, pluriel);
     return true;
 }
 
@@ -226,6 +226,13 @@ std::vector<std::string> protections_ecrites(const Memoire_PIC& m) {
     return noms;
 }
 
+bool lvp_efface_par_l_ecriture(const Memoire_PIC& m) {
+    constexpr uint16_t bit_lvp = 0x2000;
+    const Desc_PIC* p = pic_courant();
+    return p && p->algo == static_cast<int>(Genre_puce::flash_16f1xxx) && le_config_enable != 0 &&
+           m.config2_definie && (m.config2 & bit_lvp) == 0 && entree_par_cle_16f1xxx();
+}
+
 std::optional<Rapport_comparaison> compare_image(const Memoire_PIC& m, bool forcer) {
     Rapport_comparaison r;
     switch (prepare_operation(forcer)) {
@@ -322,10 +329,9 @@ std::optional<Rapport_comparaison> compare_image(const Memoire_PIC& m, bool forc
             r.lecture_echouee = true;
             return r;
         }
-        r.difference |=
-            compare_zone(r, donnees.data(), m.donnee.data(), z.donnees, octet_compte, false,
-                         "Les données de l'EEPROM et celles en mémoire",
-                         "Les données de l'EEPROM correspondent à celles en mémoire\n");
+        r.difference |= compare_zone(r, donnees.data(), m.donnee.data(), z.donnees, octet_compte,
+                                     false, "Les données de l'EEPROM et celles en mémoire",
+                                     "Les données de l'EEPROM correspondent à celles en mémoire\n");
     }
     return r;
 }

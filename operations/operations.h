@@ -66,5 +66,8 @@ std::string texte_differences(const Rapport_comparaison& r);
 // bit of one of them at 0.
 // Empty when the write protects nothing.
 std::vector<std::string> protections_ecrites(const Memoire_PIC& m);
+// Writing m clears LVP (bit 13 of the second configuration word) on an enhanced mid-range part
+// that this board enters by the low-voltage key only: the part could not be entered again.
+bool lvp_efface_par_l_ecriture(const Memoire_PIC& m);
 
 extern const char* const texte_programmateur_absent;

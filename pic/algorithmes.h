@@ -45,4 +45,9 @@ extern const Famille_flash famille_16f8x;
 extern const Famille_flash famille_16f88x;
 // Algorithm 9: 12F683, 16F684..690, VPP first, four-word latch, calibration word 0x2008 kept.
 extern const Famille_flash famille_12f683;
+// Algorithm 10: enhanced mid-range parts, key entry on a board above 9 V, calibration kept.
+extern const Famille_flash famille_16f1xxx;
 } // namespace flash
+// True when this board enters the enhanced mid-range parts by the low-voltage key only: its
+// programming voltage (tension_vpp) is above the 9 V they take.
+bool entree_par_cle_16f1xxx();

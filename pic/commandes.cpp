@@ -22,6 +22,10 @@ constexpr int t_avant_lecture_donnee_us = 2;
 constexpr int t_cycle_ecriture_us = 10000;
 // One EPROM programming pulse (Algorithms 2 and 3): 100 µs.
 constexpr int t_impulsion_us = 100;
+// Low-voltage key entry: after VDD rises (1 ms, as field practice waits) and after the key
+// before the first command (250 us cited for later parts; 300 us here).
+constexpr int t_avant_cle_us = 1000;
+constexpr int t_apres_cle_us = 300;
 // Lines settling after the port is opened, before the loop-back check.
 constexpr int t_stabilisation_us = 10;
 
@@ -212,6 +216,18 @@ void Fini_Prog_Mode() {
     clock_a_0();
     data_a_0();
     Vtest_Mode_a_0();
+}
+
+void Entree_Cle_Basse_Tension(uint32_t cle) {
+    clock_a_0();
+    data_a_0();
+    Vtest_Mode_a_0();
+    Power_on();
+    attente(t_avant_cle_us);
+    for (int i = 0; i < 32; ++i) envoie_bit((cle >> i) & 1u);
+    envoie_bit(0); // the extra clock
+    data_a_0();
+    attente(t_apres_cle_us);
 }
 
 int Detect_Programmateur() {

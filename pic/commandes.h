@@ -46,6 +46,10 @@ void End_Programming();
 
 void Commence_Prog_Mode();
 void Fini_Prog_Mode();
+// Low-voltage entry of the parts that take a key (enhanced mid-range): VDD on with the
+// programming-voltage line off (MCLR at 0 V), the 32-bit key least significant bit first, then
+// one more clock. No programming voltage reaches the part.
+void Entree_Cle_Basse_Tension(uint32_t cle);
 int Detect_Programmateur();
 
 // Words read during an address walk, resolved a block at a time: one transfer per block on a

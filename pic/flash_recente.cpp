@@ -25,8 +25,6 @@ namespace {
 
 constexpr int increments_config = 7; // from 0x2000 to the configuration word 0x2007
 constexpr int increments_id = 6;     // from 0x2000 to the device ID 0x2006
-constexpr unsigned espace_config = 0x2000;
-constexpr unsigned adresse_config = 0x2007;
 constexpr uint16_t mot_vierge = 0x3FFF;
 constexpr uint16_t rien = 0xFFFF; // nothing to write at this address
 constexpr uint8_t octet_vierge = 0xFF;
@@ -58,6 +56,18 @@ void commande_seule(unsigned code) {
 uint16_t bits_gardes() {
     const Desc_PIC* p = pic_courant();
     return p ? bits_usine_config(*p) : 0;
+}
+
+// Address of ID0 (0x2000, 0x8000 on the enhanced mid-range parts), and of the configuration word,
+// ID0 + 7.
+unsigned espace_config() {
+    const Desc_PIC* p = pic_courant();
+    const Faits_genre* g = p ? faits_genre(*p) : nullptr;
+    return g ? g->espace_config : 0x2000;
+}
+
+unsigned adresse_config() {
+    return espace_config() + increments_config;
 }
 
 uint16_t masque_config() {
@@ -128,15 +138,16 @@ Zones_ecrites zones_de_l_ecriture(int taille_prog, int taille_donnee) {
 Espace_config lit_espace_config(const Famille_flash& f) {
     Espace_config e;
     const Calibration_config cal = calibration_config();
-    unsigned dernier = adresse_config + (deux_mots_config() ? 1u : 0u);
-    if (cal.mots > 0) dernier = std::max(dernier, cal.adresse + static_cast<unsigned>(cal.mots) - 1);
+    unsigned dernier = adresse_config() + (deux_mots_config() ? 1u : 0u);
+    if (cal.mots > 0)
+        dernier = std::max(dernier, cal.adresse + static_cast<unsigned>(cal.mots) - 1);
     debut_passe(f);
     Load_Configuration(mot_vierge);
-    for (unsigned a = espace_config; a <= dernier; ++a) {
+    for (unsigned a = espace_config(); a <= dernier; ++a) {
         const uint16_t lu = Read_Data_From_Program_Memory();
-        if (a < espace_config + algo::nb_id) e.ids[a - espace_config] = lu;
-        if (a == adresse_config) e.config = lu;
-        if (a == adresse_config + 1 && deux_mots_config()) e.config2 = lu;
+        if (a < espace_config() + algo::nb_id) e.ids[a - espace_config()] = lu;
+        if (a == adresse_config()) e.config = lu;
+        if (a == adresse_config() + 1 && deux_mots_config()) e.config2 = lu;
         if (cal.mots > 0 && a >= cal.adresse && a < cal.adresse + static_cast<unsigned>(cal.mots))
             e.calibration.push_back(lu);
         if (a < dernier) Increment_Adress();
@@ -216,7 +227,7 @@ int ecrit_espace_config(const Famille_flash& f, const uint16_t ids[algo::nb_id],
         Load_Data_For_Program_Memory(*config & mot_vierge);
         f.programme_config();
         // Only the bits the part stores; the factory bits against the value kept.
-        if (!v.juste(adresse_config, *config, Read_Data_From_Program_Memory(), masque_config(),
+        if (!v.juste(adresse_config(), *config, Read_Data_From_Program_Memory(), masque_config(),
                      prefixe_config))
             return -1;
     }
@@ -224,7 +235,7 @@ int ecrit_espace_config(const Famille_flash& f, const uint16_t ids[algo::nb_id],
         Increment_Adress();
         Load_Data_For_Program_Memory(*config2 & mot_vierge);
         f.programme_config();
-        if (!v.juste(adresse_config + 1, *config2, Read_Data_From_Program_Memory(),
+        if (!v.juste(adresse_config() + 1, *config2, Read_Data_From_Program_Memory(),
                      masque_config2(), prefixe_config2))
             return -1;
     }
@@ -236,12 +247,12 @@ struct Transaction {
     const Famille_flash* famille = nullptr;
     // Written last: the image's word, else the kept one or the erased one with the factory bits.
     std::optional<uint16_t> config;
-    std::optional<uint16_t> config2;  // the second word kept, written with the first
+    std::optional<uint16_t> config2;   // the second word kept, written with the first
     std::vector<uint16_t> calibration; // calibration words of the configuration space
-    uint16_t bandgap = 0;           // the factory bits before the erase
-    std::optional<uint16_t> osccal; // the calibration word before the erase
-    bool osccal_en_attente = false; // the program write has it to give back
-    std::vector<std::string> bilan; // what was written back, what was lost
+    uint16_t bandgap = 0;              // the factory bits before the erase
+    std::optional<uint16_t> osccal;    // the calibration word before the erase
+    bool osccal_en_attente = false;    // the program write has it to give back
+    std::vector<std::string> bilan;    // what was written back, what was lost
     bool perte = false;
 };
 
@@ -288,9 +299,10 @@ void garde_calibration_config(Transaction& t, const Espace_config& e) {
                          chemin_calibration(p->nom).c_str());
 }
 
+void verifie_calibration_config(Transaction& t);
+
 // The second configuration word kept by the operation, written back; then the calibration words
-// of the configuration space read again: the same as before, or lost (their values are in the
-// calibration journal).
+// checked.
 void termine_config2_et_calibration(Transaction& t) {
     const Famille_flash& f = *t.famille;
     const uint16_t masque = masque_config2();
@@ -299,13 +311,21 @@ void termine_config2_et_calibration(Transaction& t) {
         Echecs e;
         ecrit_espace_config(f, vierges, std::nullopt, &e, t.config2);
         note(t, !e.empty(),
-             e.empty() ? texte("Mot de configuration 2 %X réécrit", static_cast<unsigned>(*t.config2 & masque))
+             e.empty() ? texte("Mot de configuration 2 %X réécrit",
+                               static_cast<unsigned>(*t.config2 & masque))
                        : texte("Mot de configuration 2 perdu : %X lu au lieu de %X",
                                unsigned{e.front().lu}, unsigned{*t.config2}));
     }
     t.config2.reset();
+    verifie_calibration_config(t);
+}
+
+// The calibration words of the configuration space read again, once: the same as before, or
+// lost (their values are in the calibration journal). Done before the configuration words are
+// written, since a configuration can close the way in (LVP off on a part entered by the key).
+void verifie_calibration_config(Transaction& t) {
     if (t.calibration.empty()) return;
-    const Espace_config lu = lit_espace_config(f);
+    const Espace_config lu = lit_espace_config(*t.famille);
     const Calibration_config cal = calibration_config();
     const Desc_PIC* p = pic_courant();
     for (std::size_t k = 0; k < t.calibration.size() && k < lu.calibration.size(); ++k)
@@ -551,6 +571,10 @@ void efface_programme_et_donnees(int attente_us) {
 void debut_passe(const Famille_flash& f) {
     init_port(); // supply and programming voltage off
     attente(t_decharge_us);
+    if (f.entree) {
+        f.entree();
+        return;
+    }
     if (!f.vpp_d_abord) {
         Power_on();
         algo::entree_programmation();
@@ -606,8 +630,8 @@ uint16_t mot_du_groupe(const uint16_t* mots, int a, int premier, int dernier) {
 }
 
 // Loads and programs the groups of n words from premier to dernier; false when stopped.
-bool programme_groupes(const Famille_flash& f, int n, const uint16_t* mots, int premier,
-                       int dernier, int taille, const Verification& v) {
+bool programme_groupes(const Famille_flash& f, int n, void (*programme)(), const uint16_t* mots,
+                       int premier, int dernier, int taille, const Verification& v) {
     const int pas_progression = taille / 100 + 1;
     int compteur = 0; // the chip's address counter
     for (int g = premier - premier % n; g <= dernier; g += n) {
@@ -624,7 +648,7 @@ bool programme_groupes(const Famille_flash& f, int n, const uint16_t* mots, int 
                     ++compteur;
                 }
             }
-            f.programme_mot();
+            programme ? programme() : f.programme_mot();
         }
         if ((g / n) % (pas_progression / n + 1) == 0) gestion_bar(g, taille, ecriture_programme);
     }
@@ -634,15 +658,15 @@ bool programme_groupes(const Famille_flash& f, int n, const uint16_t* mots, int 
 } // namespace
 
 int ecrit_par_groupes(const Famille_flash& f, int n, const uint16_t* mots, int deb, int fin,
-                      int taille, Echecs* echecs) {
+                      int taille, Echecs* echecs, void (*programme)()) {
     const int premier = std::max(deb, 0);
     const int dernier = dernier_a_ecrire(mots, premier, fin, taille);
     if (dernier < premier) return 0;
     Verification v{echecs};
     debut_passe(f);
-    const bool programme = programme_groupes(f, n, mots, premier, dernier, taille, v);
+    const bool ecrits = programme_groupes(f, n, programme, mots, premier, dernier, taille, v);
     fin_passe();
-    if (!programme) return -1;
+    if (!ecrits) return -1;
 
     debut_passe(f);
     // The read-back pass reports its progress as a read.
@@ -715,6 +739,7 @@ int ecrit_ids_config(const Famille_flash& f, const Memoire_PIC& m) {
     }
     std::optional<uint16_t> config2;
     if (le_config_enable != 0 && m.config2_definie && deux_mots_config()) config2 = m.config2;
+    if (transaction) verifie_calibration_config(*transaction);
     if (ecrit_espace_config(f, ids, config, nullptr, config2) != 0) return ferme_transaction(true);
     if (config) transaction->config.reset(); // written
     if (config2) transaction->config2.reset();

@@ -37,6 +37,9 @@ struct Famille_flash {
     // Writes the program words of mots that are not 0xFFFF from deb to fin (below taille) in
     // passes of its own and verifies them: see Verification for echecs. 0, or -1.
     int (*ecrit_programme)(const uint16_t* mots, int deb, int fin, int taille, Echecs* echecs);
+    // Entry into programming mode when the family has its own (supply off and decayed before);
+    // null: vpp_d_abord decides.
+    void (*entree)() = nullptr;
 };
 
 // Supply off before every entry long enough for the board's decoupling capacitor to let VDD
@@ -91,9 +94,10 @@ int ecrit_mots_un_a_un(const Famille_flash& f, const uint16_t* mots, int deb, in
 // Writer of program memory through the part's latch of n words (indexed by the low address
 // bits): the words of each aligned group that has one to write are loaded with increments
 // between them (all ones where the image has none, which programs nothing), one programming
-// cycle (f.programme_mot) writes the group, and a second pass reads everything back.
+// cycle (programme, or f.programme_mot when null) writes the group, and a second pass reads
+// everything back.
 int ecrit_par_groupes(const Famille_flash& f, int n, const uint16_t* mots, int deb, int fin,
-                      int taille, Echecs* echecs);
+                      int taille, Echecs* echecs, void (*programme)() = nullptr);
 
 // The area operations of the dispatch.
 int ecrit_donnees(const Famille_flash& f, const uint8_t* donnee);

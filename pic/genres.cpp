@@ -108,6 +108,7 @@ constexpr Operations_genre genres[] = {
     rangee_flash<flash::famille_16f8x>(flash_16f8x),
     rangee_flash<flash::famille_16f88x>(flash_16f88x),
     rangee_flash<flash::famille_12f683>(flash_12f683),
+    rangee_flash<flash::famille_16f1xxx>(flash_16f1xxx),
     rangee_eeprom(i2c_1_octet),
     rangee_eeprom(i2c_2_octets),
     rangee_eeprom(microwire),

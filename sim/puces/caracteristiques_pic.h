@@ -48,6 +48,9 @@ struct Caracteristiques_pic {
     bool absents_a_un = false;
     int adresse_calibration = 0;
     int mots_calibration = 0;
+    // Enhanced mid-range parts: configuration and ID write cycle, row erase cycle.
+    int64_t t_config_ns = 0;
+    int64_t t_rangee_ns = 0;
 };
 
 // One catalogue device's facts, by exact name and kind.

@@ -2,6 +2,7 @@
 #include "sim/puces/fabrique.h"
 
 #include "sim/eeproms/eeprom_simulee.h"
+#include "sim/puces/puce_16f1xxx.h"
 #include "sim/puces/puce_eprom.h"
 #include "sim/puces/puce_flash.h"
 #include "sim/puces/puce_flash_recente.h"
@@ -17,8 +18,7 @@ std::unique_ptr<Modele_puce> pic(const Desc_PIC& d, const Pannes_puce& p, const 
     return std::make_unique<Modele>(d, p, o);
 }
 
-std::unique_ptr<Modele_puce> eeprom(const Desc_PIC& d, const Pannes_puce& p,
-                                    const Options_puce&) {
+std::unique_ptr<Modele_puce> eeprom(const Desc_PIC& d, const Pannes_puce& p, const Options_puce&) {
     return cree_eeprom(d, p);
 }
 
@@ -40,6 +40,7 @@ constexpr Modele_genre modeles[] = {
     {flash_16f8x, pic<Puce_flash_recente>},
     {flash_16f88x, pic<Puce_flash_recente>},
     {flash_12f683, pic<Puce_flash_recente>},
+    {flash_16f1xxx, pic<Puce_16f1xxx>},
     {i2c_1_octet, eeprom},
     {i2c_2_octets, eeprom},
     {microwire, eeprom},

@@ -45,6 +45,8 @@ const char* nom_violation(Genre_violation g) {
         return "écriture d'un emplacement interdit";
     case Genre_violation::impulsion_longue:
         return "impulsion de programmation trop longue";
+    case Genre_violation::tension_excessive:
+        return "tension de programmation excessive (puce détruite)";
     }
     return "?";
 }
@@ -63,6 +65,8 @@ const char* nom_violations(Genre_violation g) {
         return "écritures d'un emplacement interdit";
     case Genre_violation::impulsion_longue:
         return "impulsions de programmation trop longues";
+    case Genre_violation::tension_excessive:
+        return "tensions de programmation excessives (puce détruite)";
     }
     return "?";
 }
@@ -357,6 +361,20 @@ bool lit_enregistrement(const std::string& ligne, Enregistrement& e) {
 
 } // namespace
 
+void ajoute_mots_etat(std::string& s, int adresse, const uint16_t* mots, std::size_t n) {
+    ajoute_mots(s, adresse, mots, n);
+}
+
+bool lit_enregistrement_etat(const std::string& ligne, int& type, int& adresse,
+                             std::vector<uint8_t>& octets) {
+    Enregistrement e;
+    if (!lit_enregistrement(ligne, e)) return false;
+    type = e.type;
+    adresse = e.adresse;
+    octets = std::move(e.octets);
+    return true;
+}
+
 int Puce_pic::adresse_id_hex() const {
     return largeur_ == 12 ? 2 * desc.taille_prog : 0x4000;
 }
@@ -373,7 +391,8 @@ std::string Puce_pic::etat_hex() const {
     ajoute_mots(s, adresse_config_hex(), &mem.config, 1);
     // The second configuration word and the calibration words of the configuration space, on
     // the parts that have them (this file's own addresses for the latter).
-    if (largeur_ == 14 && mem.config2 != 0x3FFF) ajoute_mots(s, adresse_config2_etat, &mem.config2, 1);
+    if (largeur_ == 14 && mem.config2 != 0x3FFF)
+        ajoute_mots(s, adresse_config2_etat, &mem.config2, 1);
     if (largeur_ == 14 && mem.calibration_config != Contenu_pic{}.calibration_config)
         ajoute_mots(s, adresse_calibration_etat, mem.calibration_config.data(),
                     mem.calibration_config.size());
@@ -433,8 +452,8 @@ bool Puce_pic::charge_etat_hex(const std::string& texte) {
                 nouveau.config2 = m;
             else if (largeur_ == 14 && a >= adresse_calibration_etat &&
                      a < adresse_calibration_etat + 4)
-                nouveau.calibration_config[static_cast<std::size_t>(
-                    (a - adresse_calibration_etat) / 2)] = m;
+                nouveau.calibration_config[static_cast<std::size_t>((a - adresse_calibration_etat) /
+                                                                    2)] = m;
             else if (largeur_ == 14 && a >= 0x4200 &&
                      donnee < static_cast<int>(nouveau.donnees.size()))
                 nouveau.donnees[static_cast<std::size_t>(donnee)] = static_cast<uint8_t>(mot);

@@ -13,8 +13,8 @@
 // stop bits released, and releases the line after the 16th falling edge.
 #pragma once
 
-#include "sim/puces/caracteristiques_pic.h"
 #include "sim/modele/puce.h"
+#include "sim/puces/caracteristiques_pic.h"
 
 #include <array>
 #include <cstdint>
@@ -35,6 +35,7 @@ enum class Genre_violation {
     commande_inconnue,      // a command code the part does not have (ignored)
     ecriture_interdite,     // write to a reserved, read-only or unimplemented location (ignored)
     impulsion_longue,       // EPROM programming pulse over 1 ms
+    tension_excessive,      // programming voltage above the part's maximum: the part is dead
 };
 
 const char* nom_violation(Genre_violation g);
@@ -66,6 +67,12 @@ struct Contenu_pic {
     std::array<uint16_t, 2> calibration_config{0x3FFF, 0x3FFF};
     bool operator==(const Contenu_pic&) const = default;
 };
+
+// State file records (Intel HEX): one data record of words at a byte address, and one line read
+// back (false when malformed or its checksum is wrong).
+void ajoute_mots_etat(std::string& s, int adresse, const uint16_t* mots, std::size_t n);
+bool lit_enregistrement_etat(const std::string& ligne, int& type, int& adresse,
+                             std::vector<uint8_t>& octets);
 
 class Puce_pic : public Modele_puce {
   public:
@@ -176,6 +183,8 @@ class Puce_pic : public Modele_puce {
     // for the program latch (true), Load Configuration (0) moving the counter to 0x2000 first.
     bool charge_flash(int code, uint16_t valeur, Latch_donnee_flash& l);
     uint64_t alea(uint64_t n) const; // deterministic hash of n for this chip
+    // Programming mode entered another way than by VPP (the low-voltage key).
+    void passe_en_programmation(int64_t t);
 
     Desc_PIC desc;
     Caracteristiques_pic carac;
@@ -188,7 +197,6 @@ class Puce_pic : public Modele_puce {
     int pc = 0;
 
   private:
-    void passe_en_programmation(int64_t t);
     void quitte_programmation(int64_t t);
     void front_descendant(int64_t t);
     void front_montant();

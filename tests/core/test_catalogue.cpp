@@ -97,7 +97,7 @@ TEST_F(Catalogue, lignes_hors_limites_sont_ignorees_et_signalees) {
                              "ABCDEFGHIJKLMNOPQRS 1 1 0 1 0 1 0\n"
                              "COURT 1 1 0 1 0 1\n"
                              "FAMILLE 1 1 32 1 0 1 0\n"
-                             "GRAND 8193 0 0 1 0 1 0\n"
+                             "GRAND 16385 0 0 1 0 1 0\n"
                              "ENORME 0 131073 0 -2 0 1 0\n"
                              "NEGATIF -1 0 0 1 0 1 0\n" +
                              trop_long + "\n");
@@ -111,14 +111,15 @@ TEST_F(Catalogue, lignes_hors_limites_sont_ignorees_et_signalees) {
     EXPECT_EQ(sortie.find("ligne 6 :"), std::string::npos);
 }
 
-TEST_F(Catalogue, au_plus_127_composants) {
+TEST_F(Catalogue, au_plus_255_composants) {
     std::string texte;
-    for (int i = 0; i < 130; ++i) texte += "P" + std::to_string(i) + " 16 0 0 1 0 1 0\n";
+    for (int i = 0; i < 258; ++i) texte += "P" + std::to_string(i) + " 16 0 0 1 0 1 0\n";
     std::string sortie = lit(texte);
-    ASSERT_EQ(tab_pic.size(), 127u);
-    EXPECT_EQ(tab_pic.back().nom, "P126");
-    EXPECT_NE(sortie.find("ligne 128 :"), std::string::npos);
-    EXPECT_NE(sortie.find("ligne 130 :"), std::string::npos);
+    ASSERT_EQ(tab_pic.size(), 255u);
+    EXPECT_EQ(tab_pic.back().nom, "P254");
+    EXPECT_NE(sortie.find("ligne 256 : ligne ignorée (plus de 255 composants)"), std::string::npos)
+        << sortie;
+    EXPECT_NE(sortie.find("ligne 258 :"), std::string::npos);
 }
 
 TEST_F(Catalogue, nombres_mal_formes_ne_debordent_pas) {

@@ -6,6 +6,7 @@
 #include "core/catalogue.h"
 #include "core/conf_port.h"
 #include "core/etat.h"
+#include "core/memoire.h"
 
 #include <algorithm>
 #include <cctype>
@@ -49,7 +50,7 @@ uint32_t ou_masques(const Fusibles& f) {
 
 TEST_F(Catalogue_livre, lit_tout_le_fichier_sans_message) {
     EXPECT_EQ(lit_catalogue(), "");
-    ASSERT_EQ(tab_pic.size(), 119u);
+    ASSERT_EQ(tab_pic.size(), 135u);
 
     std::map<int, int> par_algo;
     for (const Desc_PIC& p : tab_pic) ++par_algo[p.algo];
@@ -62,6 +63,7 @@ TEST_F(Catalogue_livre, lit_tout_le_fichier_sans_message) {
     EXPECT_EQ(par_algo[7], 4);   // 16F87, 16F88, 16F818, 16F819
     EXPECT_EQ(par_algo[8], 5);   // 16F882 .. 16F887
     EXPECT_EQ(par_algo[9], 7);   // 12F683, 16F684 .. 16F690
+    EXPECT_EQ(par_algo[10], 16); // 12F1822 .. 16F1939
     EXPECT_EQ(par_algo[-1], 5);  // 24C01 .. 24C16
     EXPECT_EQ(par_algo[-2], 5);  // 24C32 .. 24C512
     EXPECT_EQ(par_algo[-3], 5);  // 93C46 .. 93C86
@@ -69,13 +71,13 @@ TEST_F(Catalogue_livre, lit_tout_le_fichier_sans_message) {
     // Every kind of the table has devices.
     EXPECT_EQ(par_algo.size(), static_cast<std::size_t>(fin_genres() - debut_genres()));
 
-    // Devices per configuration family, as in the device tables (78 PICs).
+    // Devices per configuration family, as in the device tables (110 PICs).
     std::map<int, int> par_famille;
     for (const Desc_PIC& p : tab_pic)
         if (!est_eeprom(p)) ++par_famille[p.famille];
-    const std::map<int, int> attendu = {{0, 3},  {1, 3},  {2, 2},  {3, 7},  {4, 5},
-                                        {5, 28}, {6, 2},  {7, 3},  {8, 4},  {9, 3},
-                                        {10, 3}, {11, 4}, {12, 4}, {13, 7}, {14, 2}, {15, 2}, {16, 6}, {17, 1}, {18, 5}};
+    const std::map<int, int> attendu = {
+        {0, 3},  {1, 3},  {2, 2},  {3, 7},  {4, 5},  {5, 28}, {6, 2},  {7, 3},  {8, 4},  {9, 3},
+        {10, 3}, {11, 4}, {12, 4}, {13, 7}, {14, 2}, {15, 2}, {16, 6}, {17, 1}, {18, 5}, {20, 16}};
     EXPECT_EQ(par_famille, attendu);
 }
 
@@ -92,7 +94,7 @@ TEST_F(Catalogue_livre, chaque_entree_tient_dans_les_tables) {
         // A line whose first word is a number is a fuse layout line.
         EXPECT_NE(p.nom.find_first_not_of("0123456789"), std::string::npos);
         EXPECT_GE(p.taille_prog, 0);
-        EXPECT_LE(p.taille_prog, 8192);
+        EXPECT_LE(p.taille_prog, TAILLE_PROG_MAX);
         EXPECT_GE(p.taille_donnee, 0);
         EXPECT_LE(p.taille_donnee, 131072);
         EXPECT_GE(p.famille, 0);
@@ -421,6 +423,14 @@ TEST_F(Catalogue_livre, dispositions_des_fusibles) {
           {F_WDTE, 0x0004},
           {F_FOSC1, 0x0002},
           {F_FOSC0, 0x0001}}},
+        {20,
+         {{F_CPD, 0x0100},
+          {F_CP0, 0x0080},
+          {F_MCLRE, 0x0040},
+          {F_PWRTE_, 0x0020},
+          {F_FOSC2, 0x0004},
+          {F_FOSC1, 0x0002},
+          {F_FOSC0, 0x0001}}},
         {17,
          {{F_ZERO, 0x3000},
           {F_CP0, 0x0FD0},
@@ -484,8 +494,9 @@ TEST_F(Catalogue_livre, dispositions_adaptees_a_l_editeur_de_configuration) {
         EXPECT_TRUE(f.masque[F_FOSC2] == 0 || f.masque[F_FOSC2] == (bit_4 ? 0x10u : 0x4u));
         if (f.masque[F_FOSC2]) avec_fosc2.insert(fam);
     }
-    // Internal/external RC choices: the 12C67x, the 16C505, the 16F62xA and the 12F6xx.
-    EXPECT_EQ(avec_fosc2, (std::set<int>{8, 10, 12, 13, 14, 15, 17, 18}));
+    // Internal/external RC choices: the 12C67x, the 16C505, the 16F62xA, the 12F6xx, the later
+    // flash parts and the enhanced mid-range parts.
+    EXPECT_EQ(avec_fosc2, (std::set<int>{8, 10, 12, 13, 14, 15, 17, 18, 20}));
     EXPECT_NE(fuses(pic("PIC12C672").famille).masque[F_FOSC2], 0u);
     EXPECT_EQ(fuses(pic("PIC12C508").famille).masque[F_FOSC2], 0u);
 }

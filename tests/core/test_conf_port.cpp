@@ -184,6 +184,7 @@ TEST_F(Conf_port, sauver_puis_lire_rend_chaque_reglage) {
     le_ID_enable = 0;
     osc_int_enable = 1;
     val_tempo = 7;
+    tension_vpp = 9;
     pic_select = 3;
     lastFile = "/tmp/un fichier.hex";
     const std::string texte = texte_conf_port(c_autre);
@@ -198,6 +199,7 @@ TEST_F(Conf_port, sauver_puis_lire_rend_chaque_reglage) {
     EXPECT_EQ(c_u, c_autre);
     EXPECT_EQ(pic_select, 3);
     EXPECT_EQ(val_tempo, 7);
+    EXPECT_EQ(tension_vpp, 9);
     EXPECT_EQ(lastFile, "/tmp/un fichier.hex");
     struct stat st;
     ASSERT_EQ(stat(rep.fichier("conf_port").c_str(), &st), 0);
@@ -289,8 +291,8 @@ TEST_F(Conf_port, fichier_utilisateur_quand_le_systeme_est_interdit) {
 TEST_F(Conf_port, cas_limites_a_la_lecture) {
     struct Cas {
         const char* nom;
-        const char* conf_port; // nullptr: a directory of that name
-        const char* conf_PICS; // nullptr: a directory of that name
+        const char* conf_port;           // nullptr: a directory of that name
+        const char* conf_PICS;           // nullptr: a directory of that name
         std::vector<std::string> sortie; // each found in its own line of standard output
         std::vector<Message_attendu> messages;
         std::vector<std::string> noms; // the catalogue kept, the first entry with 16 words
@@ -343,7 +345,8 @@ TEST_F(Conf_port, cas_limites_a_la_lecture) {
         SCOPED_TRACE(c.nom);
         const std::string sous = rep.fichier("cas" + std::to_string(++numero));
         std::filesystem::create_directory(sous);
-        for (auto [nom, texte] : {std::pair{"/conf_port", c.conf_port}, {"/conf_PICS", c.conf_PICS}}) {
+        for (auto [nom, texte] :
+             {std::pair{"/conf_port", c.conf_port}, {"/conf_PICS", c.conf_PICS}}) {
             if (texte)
                 test::ecrit_fichier(sous + nom, texte);
             else
@@ -420,7 +423,7 @@ TEST_F(Conf_port, cas_limites_a_la_sauvegarde) {
             test::ecrit_fichier(fichier, "_TEMPO 1\n");
             ::chmod(fichier.c_str(), static_cast<mode_t>(std::stoi(c.ancien_mode, nullptr, 8)));
         }
-        struct stat avant{};
+        struct stat avant {};
         ::stat(reel.c_str(), &avant);
         force_repertoire_conf(sous);
         remise_a_zero_etat();
@@ -456,7 +459,7 @@ TEST_F(Conf_port, cas_limites_a_la_sauvegarde) {
         if (std::string(c.ancien_mode ? c.ancien_mode : "") == "lien") {
             EXPECT_TRUE(std::filesystem::is_symlink(fichier));
         }
-        struct stat apres{};
+        struct stat apres {};
         ASSERT_EQ(::stat(reel.c_str(), &apres), 0);
         EXPECT_EQ(apres.st_mode & 07777, c.mode);
         if (c.repertoire_lecture_seule) {

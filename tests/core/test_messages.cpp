@@ -40,7 +40,7 @@ TEST_F(Messages, le_puits_installe_recoit_les_messages) {
 
 TEST(Memoire, image_vierge) {
     Memoire_PIC m;
-    EXPECT_EQ(m.prog.size(), 8192u);
+    EXPECT_EQ(m.prog.size(), static_cast<std::size_t>(TAILLE_PROG_MAX));
     EXPECT_EQ(m.donnee.size(), 131072u);
     EXPECT_EQ(m.prog[0], 0xFFFF);
     EXPECT_EQ(m.prog[8191], 0xFFFF);

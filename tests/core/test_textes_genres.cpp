@@ -45,7 +45,7 @@ TEST_F(Textes_genres, les_numeros_se_lisent_comme_une_suite_ou_une_liste) {
              return genre_pic(g) && g.genre != Genre_puce::eprom_14 &&
                     g.genre != Genre_puce::eprom_12;
          },
-         "1, 4, 5, 6, 7, 8 ou 9"},
+         "1, 4, 5, 6, 7, 8, 9 ou 10"},
         {[](const Faits_genre& g) { return g.bus == Bus_eeprom::i2c; }, "-1 ou -2"},
         {[](const Faits_genre&) { return false; }, ""},
     };

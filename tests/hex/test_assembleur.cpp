@@ -29,7 +29,7 @@ TEST_F(Assembleur, PIC16F84_en_inhx8m_et_inhx32) {
         auto m = Lire_Fichier_Hex_PIC(hex);
         EXPECT_TRUE(journal.messages().empty()) << journal.messages()[0].texte;
 
-        std::vector<uint16_t> attendu(8192, 0xFFFF);
+        std::vector<uint16_t> attendu(TAILLE_PROG_MAX, 0xFFFF);
         attendu[0x000] = 0x2805; // goto debut
         attendu[0x004] = 0x0009; // retfie
         attendu[0x005] = 0x3055; // movlw 0x55
@@ -56,7 +56,7 @@ TEST_F(Assembleur, PIC12C508_en_inhx8m_et_inhx32) {
         auto m = Lire_Fichier_Hex_PIC(hex);
         EXPECT_TRUE(journal.messages().empty()) << journal.messages()[0].texte;
 
-        std::vector<uint16_t> attendu(8192, 0xFFFF);
+        std::vector<uint16_t> attendu(TAILLE_PROG_MAX, 0xFFFF);
         attendu[0x000] = 0x0025; // movwf 0x05
         attendu[0x001] = 0x0A10; // goto debut
         attendu[0x010] = 0x0C3E; // movlw 0x3E

@@ -74,7 +74,7 @@ TEST_F(Hex_PIC, fichier_avec_seulement_la_fin_donne_l_image_vierge) {
     ASSERT_TRUE(lue);
     EXPECT_TRUE(memes_images(*lue, image_vierge()));
     EXPECT_EQ(lue->config, 0x03FF);
-    EXPECT_EQ(lue->prog.size(), 8192u);
+    EXPECT_EQ(lue->prog.size(), static_cast<std::size_t>(TAILLE_PROG_MAX));
     EXPECT_EQ(lue->donnee.size(), 131072u);
     EXPECT_TRUE(messages().empty());
 }
@@ -117,15 +117,16 @@ TEST_F(Hex_PIC, nombre_impair_laisse_tomber_le_dernier_octet) {
     EXPECT_EQ(m.prog[1], 0xFFFF);
 }
 
-TEST_F(Hex_PIC, mots_au_dela_du_tampon_ne_sont_pas_ranges) {
+TEST_F(Hex_PIC, mots_au_dela_du_composant_sont_comptes_hors_composant) {
     test::choisit_composant("PIC16F877", 8192, 256, 1);
     EXPECT_EQ(lit(":083FFC000100020003000400B3"), 1);
-    EXPECT_EQ(m.prog[0x1FFE], 0x0001);
-    EXPECT_EQ(m.prog[0x1FFF], 0x0002);
     Memoire_PIC attendu = image_vierge();
     attendu.prog[0x1FFE] = 0x0001;
     attendu.prog[0x1FFF] = 0x0002;
+    attendu.prog[0x2000] = 0x0003;
+    attendu.prog[0x2001] = 0x0004;
     EXPECT_TRUE(memes_images(m, attendu));
+    EXPECT_EQ(etat.hors_composant, 2u);
 }
 
 TEST_F(Hex_PIC, erreur_de_somme_signalee_et_donnees_rangees) {

@@ -18,6 +18,8 @@ struct Disposition {
 Disposition disposition(const Composant& c) {
     if (coeur_12_bits(c.desc))
         return {2u * static_cast<unsigned>(c.desc.taille_prog), 0x1FFE, 0xFFFFFFFF};
+    const Faits_genre* g = faits_genre(c.desc);
+    if (g && g->espace_config == 0x8000) return {0x10000, 0x1000E, 0x1E000};
     return {0x4000, 0x400E, 0x4200};
 }
 

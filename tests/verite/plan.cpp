@@ -209,7 +209,10 @@ Contenu mots_larges(const Composant& c, uint32_t graine) {
 Contenu trop_grande(const Composant& c, uint32_t graine) {
     Contenu i = plein(c, graine);
     std::mt19937 g(graine + 1);
-    if (c.a_programme && c.desc.taille_prog + 16 <= TAILLE_PROG_MAX)
+    // Words past the part, but below the configuration space of the HEX layout.
+    const Faits_genre* f = faits_genre(c.desc);
+    const int limite = std::min(TAILLE_PROG_MAX, f ? static_cast<int>(f->espace_config) : 0x2000);
+    if (c.a_programme && c.desc.taille_prog + 16 <= limite)
         for (int k = 0; k < 16; ++k) i.prog.push_back(aleatoire(g, c.masque));
     else
         for (int k = 0; k < 16; ++k) i.donnees.push_back(aleatoire(g, 0xFF));

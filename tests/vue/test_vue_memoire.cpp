@@ -56,10 +56,10 @@ TEST(Vue_memoire, programme_huit_mots_par_ligne_en_couleurs_alternees) {
     const auto c = lignes_programme(m, 10);
     ASSERT_EQ(c.size(), 2u);
     EXPECT_EQ(c[1].texte, "0008: 2808 2809 \n");
-    // The whole program buffer: 1024 lines, the last one at 1FF8, blank words FFFF.
+    // The whole program buffer: 2048 lines, the last one at 3FF8, blank words FFFF.
     const auto tout = lignes_programme(m, TAILLE_PROG_MAX);
-    ASSERT_EQ(tout.size(), 1024u);
-    EXPECT_EQ(tout.back().texte, "1FF8: FFFF FFFF FFFF FFFF FFFF FFFF FFFF FFFF \n");
+    ASSERT_EQ(tout.size(), 2048u);
+    EXPECT_EQ(tout.back().texte, "3FF8: FFFF FFFF FFFF FFFF FFFF FFFF FFFF FFFF \n");
     EXPECT_TRUE(tout.back().rouge);
 }
 
