@@ -445,12 +445,8 @@ int refuse_ecriture(const Options_cli& o, const Memoire_PIC& m) {
         return SORTIE_USAGE;
     }
     if (lvp_efface_par_l_ecriture(m) && !o.forcer) {
-        erreur("le second mot de configuration " + ui2Hex(m.config2, 4) +
-               " met LVP à 0 : ce programmateur n'entre dans ce PIC que par la clé basse tension "
-               "(sa tension de programmation, " +
-               std::to_string(tension_vpp) +
-               " V, dépasse les 9 V qu'il supporte) ; il ne pourrait plus le programmer. Rien n'a "
-               "été écrit : ajoutez --forcer pour l'écrire quand même");
+        erreur(texte_lvp_efface(m) + " Rien n'a été écrit : ajoutez --forcer pour l'écrire quand "
+                                     "même");
         return SORTIE_USAGE;
     }
     const std::vector<std::string> protections = protections_ecrites(m);

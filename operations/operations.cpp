@@ -233,6 +233,16 @@ bool lvp_efface_par_l_ecriture(const Memoire_PIC& m) {
            m.config2_definie && (m.config2 & bit_lvp) == 0 && entree_par_cle_16f1xxx();
 }
 
+std::string texte_lvp_efface(const Memoire_PIC& m) {
+    char t[400];
+    std::snprintf(t, sizeof t,
+                  "le second mot de configuration %04X met LVP à 0 : ce programmateur n'entre dans "
+                  "ce PIC que par la clé basse tension (sa tension de programmation, %d V, dépasse "
+                  "les 9 V qu'il supporte) ; il ne pourrait plus le programmer.",
+                  static_cast<unsigned>(m.config2), tension_vpp);
+    return t;
+}
+
 std::optional<Rapport_comparaison> compare_image(const Memoire_PIC& m, bool forcer) {
     Rapport_comparaison r;
     switch (prepare_operation(forcer)) {

@@ -69,5 +69,8 @@ std::vector<std::string> protections_ecrites(const Memoire_PIC& m);
 // Writing m clears LVP (bit 13 of the second configuration word) on an enhanced mid-range part
 // that this board enters by the low-voltage key only: the part could not be entered again.
 bool lvp_efface_par_l_ecriture(const Memoire_PIC& m);
+// Why: "le second mot de configuration 1FFF met LVP à 0 : ... il ne pourrait plus le
+// programmer."
+std::string texte_lvp_efface(const Memoire_PIC& m);
 
 extern const char* const texte_programmateur_absent;

@@ -72,6 +72,16 @@ void execute(std::string (*corps)()) {
     fin_differee();
 }
 
+// The warning dialog's Oui/Non question; closing it answers "Non".
+bool question_acceptee(const char* titre, const char* texte) {
+    if (!protection_box) return false;
+    gtk_window_set_title(GTK_WINDOW(protection_box), titre);
+    g_object_set(protection_box, "text", texte, nullptr);
+    const gint reponse = gtk_dialog_run(GTK_DIALOG(protection_box));
+    gtk_widget_hide(protection_box);
+    return reponse == GTK_RESPONSE_YES;
+}
+
 // Asks before a write that turns the code or data protection on; true to go on.
 bool protection_acceptee() {
     if (protections_ecrites(*m_pic).empty()) return true;
@@ -81,10 +91,16 @@ bool protection_acceptee() {
                   "Le mot de configuration %04X active la protection du code (CP0, CP1 ou CPD). "
                   "Sur un PIC à EPROM, c'est définitif. Continuer ?",
                   static_cast<unsigned>(m_pic->config));
-    g_object_set(protection_box, "text", texte, nullptr);
-    const gint reponse = gtk_dialog_run(GTK_DIALOG(protection_box));
-    gtk_widget_hide(protection_box);
-    return reponse == GTK_RESPONSE_YES;
+    return question_acceptee("Protection du code", texte);
+}
+
+// Asks before a write that would leave a part reached by the low-voltage key out of this board's
+// reach (LVP off); true to go on.
+bool lvp_accepte() {
+    if (!lvp_efface_par_l_ecriture(*m_pic)) return true;
+    std::string texte = texte_lvp_efface(*m_pic) + " Continuer ?";
+    texte[0] = 'L';
+    return question_acceptee("Programmation basse tension", texte.c_str());
 }
 
 // The progress window over the memory view, never over the button column: transient for the
@@ -196,7 +212,7 @@ gboolean timeout(gpointer) {
 // The sequences themselves are shared with the command-line front end.
 std::string envoie_vers_PIC() {
     // The image is held still from here: the question is about the word written.
-    if (!protection_acceptee()) return {};
+    if (!protection_acceptee() || !lvp_accepte()) return {};
     if (ecrit_image(*m_pic) != OPERATION_REUSSIE) return {};
     return texte_bilan(Operation_faite::ecriture, *pic_courant(), *m_pic);
 }

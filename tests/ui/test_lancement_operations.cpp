@@ -130,6 +130,31 @@ TEST_P(Protection_flash, question_posee_et_non_n_ecrit_rien) {
 INSTANTIATE_TEST_SUITE_P(Familles, Protection_flash,
                          ::testing::Values("PIC16F628A", "PIC16F877A", "PIC12F675"));
 
+// A second configuration word that turns LVP off, on a part this board reaches only by the key:
+// asked first, and "Non" writes nothing at all.
+TEST_F(Interface, lvp_a_zero_demande_et_non_n_ecrit_rien) {
+    options.puce = "PIC16F1847";
+    demarre(test::lit_fichier(std::string(std::getenv("KORVAL_SOURCE_DIR")) + "/data/conf_PICS"));
+    choisit("PIC16F1847");
+    Repondeur_protection non(GTK_RESPONSE_NO);
+    m_pic->prog[0] = 0x2805;
+    m_pic->config = 0x3FFF;
+    m_pic->config_definie = true;
+    m_pic->config2 = 0x1FFF;
+    m_pic->config2_definie = true;
+    lance(prepare_PIC_e);
+    EXPECT_EQ(non.questions, 1);
+    EXPECT_EQ(non.texte.rfind("Le second mot de configuration 1FFF met LVP à 0 : ", 0), 0u)
+        << non.texte;
+    EXPECT_FALSE(visible(error_box)) << texte(error_msg);
+
+    m_pic = std::make_unique<Memoire_PIC>();
+    lance(prepare_PIC_l);
+    EXPECT_EQ(m_pic->prog[0], 0x3FFF);
+    EXPECT_NE(m_pic->config2 & 0x2000, 0); // still reachable
+    EXPECT_EQ(non.questions, 1);
+}
+
 TEST_F(Interface, ligne_d_etat_apres_chaque_operation_reussie) {
     demarre();
     *m_pic = image_16f84();
