@@ -13,11 +13,17 @@ using namespace test_ui;
 
 namespace {
 
+// The chooser selects the proposed file once its folder is loaded, which goes on in the
+// background: waited for, a few seconds at most.
 std::string nom_propose(GtkWidget* dialogue) {
-    pompe();
-    gchar* n = gtk_file_chooser_get_filename(GTK_FILE_CHOOSER(dialogue));
-    std::string s = n ? n : "";
-    g_free(n);
+    std::string s;
+    for (int k = 0; k < 1000 && s.empty(); ++k) {
+        if (k > 0) g_usleep(5000);
+        pompe();
+        gchar* n = gtk_file_chooser_get_filename(GTK_FILE_CHOOSER(dialogue));
+        s = n ? n : "";
+        g_free(n);
+    }
     return s;
 }
 
