@@ -612,9 +612,12 @@ int termine_commande(const Options_cli& o, Session_port& session, Issue_commande
     if (!texte.empty() && !ecrit_sortie(texte) && r.code == SORTIE_REUSSIE) r.code = SORTIE_USAGE;
     if (o.commande == Commande::lire && r.code == SORTIE_REUSSIE) {
         // A signal during the save waits for it; once the file is in place the read is done,
-        // and a stop would then call it a failure.
+        // and a stop, then or before the program ends, would call it a failure.
         Garde_operation garde;
-        if (!enregistre_fichier(o.fichier, *r.lu, d, zones)) r.code = SORTIE_USAGE;
+        if (!enregistre_fichier(o.fichier, *r.lu, d, zones))
+            r.code = SORTIE_USAGE;
+        else
+            conclut_sans_interruption();
         signal_interruption = 0;
     }
     if (etat_perdu && r.code == SORTIE_REUSSIE) r.code = SORTIE_USAGE;

@@ -69,6 +69,13 @@ void installe_gestion_signaux(std::function<void(const std::string&)> annonce) {
     }
 }
 
+void conclut_sans_interruption() {
+    sigset_t bloques;
+    sigemptyset(&bloques);
+    for (int s : signaux) sigaddset(&bloques, s);
+    ::sigprocmask(SIG_BLOCK, &bloques, nullptr);
+}
+
 Garde_operation::Garde_operation() {
     operations_en_cours = operations_en_cours + 1;
 }

@@ -16,6 +16,10 @@ extern const char* const texte_operation_interrompue;
 // Installs the handlers. annonce shows texte_operation_interrompue (default: message_erreur).
 void installe_gestion_signaux(std::function<void(const std::string&)> annonce = {});
 
+// The outcome is final (the file read is in place): signals from now on are held until the
+// program ends, so that its exit status still tells what happened.
+void conclut_sans_interruption();
+
 // One operation on the programmer, from the programmer's installation to the simulated chip's
 // save. A signal noted during it and not yet acted on is acted on at its end.
 class Garde_operation {

@@ -2,8 +2,13 @@
 // Write, read and compare as the front ends run them, on the simulated programmer.
 #include "simulateur_pic.h"
 
+#include "operations/interruption.h"
 #include "operations/operations.h"
 #include "pic/dispatch.h"
+
+#include <csignal>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace {
 
@@ -177,3 +182,18 @@ TEST_F(Operations, eeprom_une_seule_ligne_de_comparaison) {
 }
 
 } // namespace
+
+// Once the outcome is final, a signal no longer turns it into a failure.
+TEST(Interruption, signal_apres_la_conclusion_attend_la_fin) {
+    const pid_t fils = ::fork();
+    ASSERT_GE(fils, 0);
+    if (fils == 0) {
+        installe_gestion_signaux([](const std::string&) {});
+        conclut_sans_interruption();
+        ::raise(SIGINT);
+        ::_exit(0);
+    }
+    int statut = 0;
+    ASSERT_EQ(::waitpid(fils, &statut, 0), fils);
+    EXPECT_TRUE(WIFEXITED(statut) && WEXITSTATUS(statut) == 0) << statut;
+}
