@@ -243,6 +243,95 @@ std::string texte_lvp_efface(const Memoire_PIC& m) {
     return t;
 }
 
+namespace {
+
+void compare_ids(Rapport_comparaison& r, const Memoire_PIC& lu, const Memoire_PIC& m) {
+    for (int k = 0; k < 4; ++k) {
+        if (lu.id[k] == m.id[k]) {
+            ajoute(r, ligne("ID%d identiques\n", k));
+        } else {
+            ajoute(r, ligne("ID%d différents : On a %XH dans le PIC au lieu de %XH\n", k,
+                            static_cast<unsigned>(lu.id[k]), static_cast<unsigned>(m.id[k])));
+            r.difference = true;
+        }
+    }
+}
+
+void compare_configurations(Rapport_comparaison& r, const Desc_PIC& p, const Memoire_PIC& lu,
+                            const Memoire_PIC& m) {
+    // The 12F6xx bandgap bits (13..12) are the chip's own: the writer keeps them; bits the
+    // part does not store are not compared either.
+    const auto hors_image =
+        static_cast<uint16_t>(bits_usine_config(p) | (0x3FFF & ~bits_config_implementes(p)));
+    if (!m.config_definie) {
+        // Not written either: the chip keeps its own.
+        ajoute(r, "Le fichier ne contient pas de mot de configuration : il n'est pas "
+                  "comparé\n");
+    } else if ((lu.config | hors_image) == (m.config | hors_image)) {
+        ajoute(r, "Les mot de configurations du PIC et de la mémoire sont identiques\n");
+    } else {
+        ajoute(r, ligne("Les mot de configuration du PIC et de la mémoire sont différents : On "
+                        "a %XH dans le PIC au lieu de %XH\n",
+                        static_cast<unsigned>(lu.config), static_cast<unsigned>(m.config)));
+        r.difference = true;
+    }
+    if (mots_config(p) == 2 && m.config2_definie) {
+        const auto masque = bits_config2_implementes(p);
+        const bool egal = (lu.config2 & masque) == (m.config2 & masque);
+        ajoute(r, egal
+                      ? std::string("Les mots de configuration 2 du PIC et de la mémoire sont "
+                                    "identiques\n")
+                      : ligne("Les mots de configuration 2 du PIC et de la mémoire sont "
+                              "différents : On a %XH dans le PIC au lieu de %XH\n",
+                              static_cast<unsigned>(lu.config2), static_cast<unsigned>(m.config2)));
+        r.difference |= !egal;
+    }
+    if (code_protege(p, lu.config)) ajoute(r, "La mémoire est protégée\n");
+}
+
+// Reads the data memory and compares it over plage; false when the read failed.
+bool compare_donnees(Rapport_comparaison& r, const Memoire_PIC& m, Plage_adresses plage,
+                     const char* sujet, const char* egal) {
+    std::vector<uint8_t> donnees = tampon_donnee_vierge();
+    if (!Lit_tout_de_DM(donnees.data())) return false;
+    r.difference |=
+        compare_zone(r, donnees.data(), m.donnee.data(), plage, octet_compte, false, sujet, egal);
+    return true;
+}
+
+// The PIC's areas of z against the image; false when a read failed.
+bool compare_pic(Rapport_comparaison& r, const Desc_PIC& p, const Zones_couvertes& z,
+                 const Memoire_PIC& m) {
+    Memoire_PIC lu(m.config);
+    Lit_ID_Config(lu);
+    if (z.config && mot_trop_large(p, lu.config, coeur_12_bits(p) ? 0xFFFu : 0x2007u)) return false;
+    if (z.ids) compare_ids(r, lu, m);
+    if (z.config) compare_configurations(r, p, lu, m);
+    // A protected area reads as zeros: no difference found there would be the chip's. Not
+    // compared, it cannot be called identical either.
+    const Protection protegee = protection_de(p, config_de_la_puce(z, lu.config));
+    if (!z.programme.vide() && protegee.programme) {
+        ajoute(r, "Le programme du PIC est protégé : il n'est pas comparé\n");
+        r.difference = true;
+    } else if (!z.programme.vide()) {
+        std::vector<uint16_t> prog = tampon_prog_vierge();
+        if (!lit_programme(p, prog.data())) return false;
+        r.difference |= compare_zone(r, prog.data(), m.prog.data(), z.programme, mot_compte, true,
+                                     "Le programme du PIC et celui en mémoire",
+                                     "Le programme du PIC correspond à celui en mémoire\n");
+    }
+    if (!z.donnees.vide() && protegee.donnees) {
+        ajoute(r, "Les données du PIC sont protégées : elles ne sont pas comparées\n");
+        r.difference = true;
+        return true;
+    }
+    return z.donnees.vide() ||
+           compare_donnees(r, m, z.donnees, "Les données du PIC et celles en mémoire",
+                           "Les données du PIC correspondent à celles en mémoire\n");
+}
+
+} // namespace
+
 std::optional<Rapport_comparaison> compare_image(const Memoire_PIC& m, bool forcer) {
     Rapport_comparaison r;
     switch (prepare_operation(forcer)) {
@@ -257,92 +346,12 @@ std::optional<Rapport_comparaison> compare_image(const Memoire_PIC& m, bool forc
     const Desc_PIC* p = pic_courant();
     if (!p) return r;
     const Zones_couvertes z = zones_choisies(*p);
-    std::vector<uint8_t> donnees = tampon_donnee_vierge();
-    if (est_pic(*p)) {
-        Memoire_PIC lu(m.config);
-        Lit_ID_Config(lu);
-        if (z.config && mot_trop_large(*p, lu.config, coeur_12_bits(*p) ? 0xFFFu : 0x2007u)) {
-            r.lecture_echouee = true;
-            return r;
-        }
-        for (int k = 0; z.ids && k < 4; ++k) {
-            if (lu.id[k] == m.id[k]) {
-                ajoute(r, ligne("ID%d identiques\n", k));
-            } else {
-                ajoute(r, ligne("ID%d différents : On a %XH dans le PIC au lieu de %XH\n", k,
-                                static_cast<unsigned>(lu.id[k]), static_cast<unsigned>(m.id[k])));
-                r.difference = true;
-            }
-        }
-        // The 12F6xx bandgap bits (13..12) are the chip's own: the writer keeps them; bits the
-        // part does not store are not compared either.
-        const auto hors_image =
-            static_cast<uint16_t>(bits_usine_config(*p) | (0x3FFF & ~bits_config_implementes(*p)));
-        if (!z.config) {
-            // Not read: nothing to say.
-        } else if (!m.config_definie) {
-            // Not written either: the chip keeps its own.
-            ajoute(r, "Le fichier ne contient pas de mot de configuration : il n'est pas "
-                      "comparé\n");
-        } else if ((lu.config | hors_image) == (m.config | hors_image)) {
-            ajoute(r, "Les mot de configurations du PIC et de la mémoire sont identiques\n");
-        } else {
-            ajoute(r, ligne("Les mot de configuration du PIC et de la mémoire sont différents : On "
-                            "a %XH dans le PIC au lieu de %XH\n",
-                            static_cast<unsigned>(lu.config), static_cast<unsigned>(m.config)));
-            r.difference = true;
-        }
-        if (z.config && mots_config(*p) == 2 && m.config2_definie) {
-            const auto masque = bits_config2_implementes(*p);
-            const bool egal = (lu.config2 & masque) == (m.config2 & masque);
-            ajoute(r, egal ? std::string("Les mots de configuration 2 du PIC et de la mémoire sont "
-                                         "identiques\n")
-                           : ligne("Les mots de configuration 2 du PIC et de la mémoire sont "
-                                   "différents : On a %XH dans le PIC au lieu de %XH\n",
-                                   static_cast<unsigned>(lu.config2),
-                                   static_cast<unsigned>(m.config2)));
-            r.difference |= !egal;
-        }
-        if (z.config && code_protege(*p, lu.config)) ajoute(r, "La mémoire est protégée\n");
-        // A protected area reads as zeros: no difference found there would be the chip's. Not
-        // compared, it cannot be called identical either.
-        const Protection protegee = protection_de(*p, config_de_la_puce(z, lu.config));
-
-        std::vector<uint16_t> prog = tampon_prog_vierge();
-        if (!z.programme.vide() && protegee.programme) {
-            ajoute(r, "Le programme du PIC est protégé : il n'est pas comparé\n");
-            r.difference = true;
-        } else if (!z.programme.vide()) {
-            if (!lit_programme(*p, prog.data())) {
-                r.lecture_echouee = true;
-                return r;
-            }
-            r.difference |= compare_zone(r, prog.data(), m.prog.data(), z.programme, mot_compte,
-                                         true, "Le programme du PIC et celui en mémoire",
-                                         "Le programme du PIC correspond à celui en mémoire\n");
-        }
-        if (!z.donnees.vide() && protegee.donnees) {
-            ajoute(r, "Les données du PIC sont protégées : elles ne sont pas comparées\n");
-            r.difference = true;
-        } else if (!z.donnees.vide()) {
-            if (!Lit_tout_de_DM(donnees.data())) {
-                r.lecture_echouee = true;
-                return r;
-            }
-            r.difference |=
-                compare_zone(r, donnees.data(), m.donnee.data(), z.donnees, octet_compte, false,
-                             "Les données du PIC et celles en mémoire",
-                             "Les données du PIC correspondent à celles en mémoire\n");
-        }
-    } else if (!z.donnees.vide()) {
-        if (!Lit_tout_de_DM(donnees.data())) {
-            r.lecture_echouee = true;
-            return r;
-        }
-        r.difference |= compare_zone(r, donnees.data(), m.donnee.data(), z.donnees, octet_compte,
-                                     false, "Les données de l'EEPROM et celles en mémoire",
-                                     "Les données de l'EEPROM correspondent à celles en mémoire\n");
-    }
+    if (est_pic(*p))
+        r.lecture_echouee = !compare_pic(r, *p, z, m);
+    else if (!z.donnees.vide())
+        r.lecture_echouee =
+            !compare_donnees(r, m, z.donnees, "Les données de l'EEPROM et celles en mémoire",
+                             "Les données de l'EEPROM correspondent à celles en mémoire\n");
     return r;
 }
 

@@ -395,73 +395,117 @@ int ferme_transaction(bool echec) {
 // Reads what the erase takes and the operation described by z keeps, erases the whole chip and
 // writes back the data, program words, OSCCAL and IDs kept; the configuration word waits for the
 // end of the operation (ferme_transaction). 0, or -1 after a message.
+// What the erase takes and the operation keeps: read before it, written back after it.
+struct Gardes {
+    std::vector<uint16_t> programme;
+    std::vector<uint8_t> donnees;
+    uint16_t ids[algo::nb_id] = {mot_vierge, mot_vierge, mot_vierge, mot_vierge};
+    int mots = 0, octets = 0;    // the kept ones that are not blank
+    bool osccal_a_noter = false; // written back here, not by the operation's program write
+};
+
+// The last address below n outside zone, or -1.
+int dernier_hors(const Plage& zone, int n) {
+    for (int i = n - 1; i >= 0; --i)
+        if (!zone.contient(i)) return i;
+    return -1;
+}
+
+// Reads the program words the operation keeps and the OSCCAL word; false (after a message) when
+// the calibration word holds no calibration value.
+bool garde_programme(const Famille_flash& f, const Zones_ecrites& z, bool lisible, Transaction& t,
+                     Gardes& g) {
+    const int n = static_cast<int>(g.programme.size());
+    const int dernier_mot =
+        lisible ? dernier_hors(z.programme, f.garde_calibration ? n - 1 : n) : -1;
+    const int a_lire = f.garde_calibration ? n : dernier_mot + 1;
+    if (a_lire <= 0) return true;
+    const std::vector<uint16_t> lu = lit_mots(f, a_lire);
+    for (int i = 0; i <= dernier_mot; ++i)
+        if (!z.programme.contient(i)) {
+            g.programme[static_cast<std::size_t>(i)] = lu[static_cast<std::size_t>(i)];
+            if (lu[static_cast<std::size_t>(i)] != mot_vierge) ++g.mots;
+        }
+    if (!f.garde_calibration) return true;
+    const bool garde_osccal = !z.calibration;
+    const bool osccal_avec_programme = z.programme.fin >= z.programme.deb;
+    if ((lu.back() & 0x3F00) == retlw) t.osccal = lu.back();
+    if (garde_osccal && !t.osccal) {
+        // Not a calibration value: erasing would lose it for good.
+        message_erreur(texte(texte_calibration_illisible, n - 1, static_cast<unsigned>(lu.back())),
+                       0);
+        return false;
+    }
+    // Written back with the program when the operation writes some (the same pass goes there),
+    // else now.
+    g.osccal_a_noter = garde_osccal && !osccal_avec_programme;
+    if (g.osccal_a_noter) g.programme.back() = *t.osccal;
+    t.osccal_en_attente = t.osccal && (!garde_osccal || osccal_avec_programme);
+    return true;
+}
+
+void garde_donnees(const Famille_flash& f, const Zones_ecrites& z, bool lisible, Gardes& g) {
+    const int dernier_octet =
+        lisible ? dernier_hors(z.donnees, static_cast<int>(g.donnees.size())) : -1;
+    if (dernier_octet < 0) return;
+    const std::vector<uint8_t> lu = lit_octets(f, dernier_octet + 1);
+    for (int i = 0; i <= dernier_octet; ++i)
+        if (!z.donnees.contient(i)) {
+            g.donnees[static_cast<std::size_t>(i)] = lu[static_cast<std::size_t>(i)];
+            if (lu[static_cast<std::size_t>(i)] != octet_vierge) ++g.octets;
+        }
+}
+
+// Erases the chip and writes back what g keeps, each area checked; a word that fails does not
+// stop the others. 0, or -1 when something kept was lost.
+int restaure(const Famille_flash& f, Gardes& g) {
+    const int n = static_cast<int>(g.programme.size());
+    const int nd = static_cast<int>(g.donnees.size());
+    debut_passe(f);
+    f.efface_tout();
+    fin_passe();
+
+    Echecs e_donnees, e_programme, e_ids;
+    if (nd > 0) ecrit_octets(f, g.donnees.data(), 0, nd - 1, nd, &e_donnees);
+    f.ecrit_programme(g.programme.data(), 0, n - 1, n, &e_programme);
+    ecrit_espace_config(f, g.ids, std::nullopt, &e_ids);
+
+    Transaction& tr = *transaction;
+    note_zone(tr, "Octets de données", g.octets, e_donnees);
+    if (g.osccal_a_noter) note_osccal(tr, e_programme, static_cast<unsigned>(n - 1));
+    std::erase_if(e_programme,
+                  [n](const Echec& e) { return e.adresse == static_cast<unsigned>(n - 1); });
+    note_zone(tr, "Mots de programme", g.mots, e_programme);
+    const int ids_non_vierges = static_cast<int>(
+        std::count_if(g.ids, g.ids + algo::nb_id, [](uint16_t w) { return w != mot_vierge; }));
+    note_zone(tr, "ID", ids_non_vierges, e_ids);
+    if (tr.perte) return ferme_transaction(true);
+    return 0;
+}
+
 int efface_en_gardant(const Famille_flash& f, const Zones_ecrites& z) {
     if (transaction) ferme_transaction(false); // an operation that did not end its own
     const Desc_PIC* p = pic_courant();
-    const int n = p->taille_prog;
-    const int nd = p->taille_donnee;
     const Fusibles& fu = tab_fuses[static_cast<std::size_t>(p->famille)];
     const auto masque_cp = static_cast<uint16_t>(fu.masque[F_CP0] | fu.masque[F_CP1]);
     const auto masque_cpd = static_cast<uint16_t>(fu.masque[F_CPD]);
     const uint16_t gardes = bits_gardes();
 
     const Espace_config espace = lit_espace_config(f);
-    const uint16_t* ids = espace.ids;
     const uint16_t config = espace.config;
-    // A protected area reads 0: nothing of it can be kept.
-    const bool programme_lisible = (config & masque_cp) == masque_cp;
-    const bool donnees_lisibles = (config & masque_cpd) == masque_cpd;
-    const int n_gardes = f.garde_calibration ? n - 1 : n;
-    int dernier_mot = -1; // the last program word kept, the last data byte kept
-    for (int i = n_gardes - 1; programme_lisible && i >= 0 && dernier_mot < 0; --i)
-        if (!z.programme.contient(i)) dernier_mot = i;
-    int dernier_octet = -1;
-    for (int i = nd - 1; donnees_lisibles && i >= 0 && dernier_octet < 0; --i)
-        if (!z.donnees.contient(i)) dernier_octet = i;
-    const bool garde_osccal = f.garde_calibration && !z.calibration;
-    const bool osccal_avec_programme = z.programme.fin >= z.programme.deb;
-
     Transaction t;
     t.famille = &f;
     t.bandgap = static_cast<uint16_t>(config & gardes);
     garde_calibration_config(t, espace);
     if (!z.config && deux_mots_config()) t.config2 = espace.config2;
-    std::vector<uint16_t> programme(static_cast<std::size_t>(n), rien);
-    int mots_gardes = 0;
-    const int a_lire = f.garde_calibration ? n : dernier_mot + 1;
-    if (a_lire > 0) {
-        const std::vector<uint16_t> lu = lit_mots(f, a_lire);
-        for (int i = 0; i <= dernier_mot; ++i)
-            if (!z.programme.contient(i)) {
-                programme[static_cast<std::size_t>(i)] = lu[static_cast<std::size_t>(i)];
-                if (lu[static_cast<std::size_t>(i)] != mot_vierge) ++mots_gardes;
-            }
-        if (f.garde_calibration) {
-            if ((lu.back() & 0x3F00) == retlw) t.osccal = lu.back();
-            if (garde_osccal && !t.osccal) {
-                // Not a calibration value: erasing would lose it for good.
-                message_erreur(
-                    texte(texte_calibration_illisible, n - 1, static_cast<unsigned>(lu.back())), 0);
-                return -1;
-            }
-            // Written back with the program when the operation writes some (the same pass goes
-            // there), else now.
-            if (garde_osccal && !osccal_avec_programme) programme.back() = *t.osccal;
-            t.osccal_en_attente = t.osccal && (!garde_osccal || osccal_avec_programme);
-        }
-    }
-    std::vector<uint8_t> donnees(static_cast<std::size_t>(nd), octet_vierge);
-    int octets_gardes = 0;
-    if (dernier_octet >= 0) {
-        const std::vector<uint8_t> lu = lit_octets(f, dernier_octet + 1);
-        for (int i = 0; i <= dernier_octet; ++i)
-            if (!z.donnees.contient(i)) {
-                donnees[static_cast<std::size_t>(i)] = lu[static_cast<std::size_t>(i)];
-                if (lu[static_cast<std::size_t>(i)] != octet_vierge) ++octets_gardes;
-            }
-    }
-    uint16_t ids_gardes[algo::nb_id] = {mot_vierge, mot_vierge, mot_vierge, mot_vierge};
-    if (!z.ids) std::copy(ids, ids + algo::nb_id, ids_gardes);
+
+    // A protected area reads 0: nothing of it can be kept.
+    Gardes g;
+    g.programme.assign(static_cast<std::size_t>(p->taille_prog), rien);
+    g.donnees.assign(static_cast<std::size_t>(p->taille_donnee), octet_vierge);
+    if (!garde_programme(f, z, (config & masque_cp) == masque_cp, t, g)) return -1;
+    garde_donnees(f, z, (config & masque_cpd) == masque_cpd, g);
+    if (!z.ids) std::copy(espace.ids, espace.ids + algo::nb_id, g.ids);
     if (!z.config)
         t.config = static_cast<uint16_t>(config | masque_cp | masque_cpd); // protection lifted:
                                                                            // what it hid is gone
@@ -470,28 +514,7 @@ int efface_en_gardant(const Famille_flash& f, const Zones_ecrites& z) {
 
     restauration_en_cours = 1;
     transaction = std::move(t);
-    debut_passe(f);
-    f.efface_tout();
-    fin_passe();
-
-    // Written back and checked; a word that fails does not stop the others.
-    Echecs e_donnees, e_programme, e_ids;
-    if (nd > 0) ecrit_octets(f, donnees.data(), 0, nd - 1, nd, &e_donnees);
-    f.ecrit_programme(programme.data(), 0, n - 1, n, &e_programme);
-    ecrit_espace_config(f, ids_gardes, std::nullopt, &e_ids);
-
-    Transaction& tr = *transaction;
-    note_zone(tr, "Octets de données", octets_gardes, e_donnees);
-    if (garde_osccal && !osccal_avec_programme)
-        note_osccal(tr, e_programme, static_cast<unsigned>(n - 1));
-    std::erase_if(e_programme,
-                  [n](const Echec& e) { return e.adresse == static_cast<unsigned>(n - 1); });
-    note_zone(tr, "Mots de programme", mots_gardes, e_programme);
-    const int ids_non_vierges = static_cast<int>(std::count_if(
-        ids_gardes, ids_gardes + algo::nb_id, [](uint16_t w) { return w != mot_vierge; }));
-    note_zone(tr, "ID", ids_non_vierges, e_ids);
-    if (tr.perte) return ferme_transaction(true);
-    return 0;
+    return restaure(f, g);
 }
 
 // The write operation writes data, program, then IDs and configuration, each when enabled: the
