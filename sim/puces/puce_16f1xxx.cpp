@@ -303,49 +303,22 @@ bool Puce_16f1xxx::charge_etat_hex(const std::string& texte) {
     nouveau.ids.fill(vierge);
     uint16_t config[] = {vierge, stocke_config2(vierge), calibration_usine[0],
                          calibration_usine[1]};
-    bool entete = false, fin = false;
-    int haut = 0;
-    std::size_t debut = 0;
-    while (debut < texte.size() && !fin) {
-        std::size_t nl = texte.find('\n', debut);
-        if (nl == std::string::npos) nl = texte.size();
-        std::string ligne = texte.substr(debut, nl - debut);
-        debut = nl + 1;
-        if (!ligne.empty() && ligne.back() == '\r') ligne.pop_back();
-        if (!entete) {
-            if (ligne != "; puce " + desc.nom) return false;
-            entete = true;
-            continue;
-        }
-        if (ligne.empty() || ligne[0] == ';') continue;
-        int type = 0, adresse = 0;
-        std::vector<uint8_t> o;
-        if (!lit_enregistrement_etat(ligne, type, adresse, o)) return false;
-        if (type == 1) {
-            fin = true;
-        } else if (type == 4 && o.size() == 2) {
-            haut = o[0] << 8 | o[1];
-        } else if (type != 0 || adresse % 2 || o.size() % 2 || haut > 1) {
+    const bool lu = parcourt_etat(texte, desc.nom, [&](int a, uint16_t mot) {
+        const auto m = static_cast<uint16_t>(mot & vierge);
+        const int i = a / 2 - debut_config, d = a / 2 - 0xF000;
+        if (a < 2 * desc.taille_prog)
+            nouveau.programme[static_cast<std::size_t>(a / 2)] = m;
+        else if (i >= 0 && i < 4)
+            nouveau.ids[static_cast<std::size_t>(i)] = m;
+        else if (i >= 7 && i < 11)
+            config[i - 7] = m;
+        else if (d >= 0 && d < static_cast<int>(nouveau.donnees.size()))
+            nouveau.donnees[static_cast<std::size_t>(d)] = static_cast<uint8_t>(m);
+        else
             return false;
-        } else {
-            for (std::size_t j = 0; j < o.size(); j += 2) {
-                const int a = (haut << 16) + adresse + static_cast<int>(j);
-                const auto m = static_cast<uint16_t>((o[j] | o[j + 1] << 8) & vierge);
-                const int i = a / 2 - debut_config, d = a / 2 - 0xF000;
-                if (a < 2 * desc.taille_prog)
-                    nouveau.programme[static_cast<std::size_t>(a / 2)] = m;
-                else if (i >= 0 && i < 4)
-                    nouveau.ids[static_cast<std::size_t>(i)] = m;
-                else if (i >= 7 && i < 11)
-                    config[i - 7] = m;
-                else if (d >= 0 && d < static_cast<int>(nouveau.donnees.size()))
-                    nouveau.donnees[static_cast<std::size_t>(d)] = static_cast<uint8_t>(m);
-                else
-                    return false;
-            }
-        }
-    }
-    if (!entete || !fin) return false;
+        return true;
+    });
+    if (!lu) return false;
     nouveau.config = config[0];
     mem = std::move(nouveau);
     config2_ = stocke_config2(config[1]);

@@ -365,14 +365,37 @@ void ajoute_mots_etat(std::string& s, int adresse, const uint16_t* mots, std::si
     ajoute_mots(s, adresse, mots, n);
 }
 
-bool lit_enregistrement_etat(const std::string& ligne, int& type, int& adresse,
-                             std::vector<uint8_t>& octets) {
-    Enregistrement e;
-    if (!lit_enregistrement(ligne, e)) return false;
-    type = e.type;
-    adresse = e.adresse;
-    octets = std::move(e.octets);
-    return true;
+bool parcourt_etat(const std::string& texte, const std::string& nom,
+                   const std::function<bool(int adresse, uint16_t mot)>& mot) {
+    bool entete = false;
+    int haut = 0;
+    std::size_t debut = 0;
+    while (debut < texte.size()) {
+        std::size_t nl = texte.find('\n', debut);
+        if (nl == std::string::npos) nl = texte.size();
+        std::string ligne = texte.substr(debut, nl - debut);
+        debut = nl + 1;
+        if (!ligne.empty() && ligne.back() == '\r') ligne.pop_back();
+        if (!entete) {
+            if (ligne != "; puce " + nom) return false;
+            entete = true;
+            continue;
+        }
+        if (ligne.empty() || ligne[0] == ';') continue;
+        Enregistrement e;
+        if (!lit_enregistrement(ligne, e)) return false;
+        if (e.type == 1) return true;
+        if (e.type == 4 && e.octets.size() == 2) {
+            haut = e.octets[0] << 8 | e.octets[1];
+            continue;
+        }
+        if (e.type != 0 || e.adresse % 2 || e.octets.size() % 2) return false;
+        for (std::size_t j = 0; j < e.octets.size(); j += 2)
+            if (!mot((haut << 16) + e.adresse + static_cast<int>(j),
+                     static_cast<uint16_t>(e.octets[j] | e.octets[j + 1] << 8)))
+                return false;
+    }
+    return false;
 }
 
 int Puce_pic::adresse_id_hex() const {
@@ -415,53 +438,30 @@ bool Puce_pic::charge_etat_hex(const std::string& texte) {
     nouveau.ids.fill(mot_vierge());
     nouveau.config = config_vierge();
 
-    bool entete = false, fin = false;
-    std::size_t debut = 0;
-    while (debut < texte.size() && !fin) {
-        std::size_t nl = texte.find('\n', debut);
-        if (nl == std::string::npos) nl = texte.size();
-        std::string ligne = texte.substr(debut, nl - debut);
-        debut = nl + 1;
-        if (!ligne.empty() && ligne.back() == '\r') ligne.pop_back();
-        if (!entete) {
-            if (ligne != "; puce " + desc.nom) return false;
-            entete = true;
-            continue;
-        }
-        if (ligne.empty() || ligne[0] == ';') continue;
-        Enregistrement e;
-        if (!lit_enregistrement(ligne, e)) return false;
-        if (e.type == 1) {
-            fin = true;
-            continue;
-        }
-        if (e.type != 0 || e.adresse % 2 || e.octets.size() % 2) return false;
-        for (std::size_t j = 0; j < e.octets.size(); j += 2) {
-            int a = e.adresse + static_cast<int>(j);
-            uint16_t mot = static_cast<uint16_t>(e.octets[j] | (e.octets[j + 1] << 8));
-            uint16_t m = static_cast<uint16_t>(mot & masque_mot());
-            int id = (a - adresse_id_hex()) / 2;
-            int donnee = (a - 0x4200) / 2;
-            if (a < 2 * desc.taille_prog)
-                nouveau.programme[static_cast<std::size_t>(a / 2)] = m;
-            else if (a >= adresse_id_hex() && id < 4)
-                nouveau.ids[static_cast<std::size_t>(id)] = m;
-            else if (a == adresse_config_hex())
-                nouveau.config = normalise_config(mot);
-            else if (largeur_ == 14 && a == adresse_config2_etat)
-                nouveau.config2 = m;
-            else if (largeur_ == 14 && a >= adresse_calibration_etat &&
-                     a < adresse_calibration_etat + 4)
-                nouveau.calibration_config[static_cast<std::size_t>((a - adresse_calibration_etat) /
-                                                                    2)] = m;
-            else if (largeur_ == 14 && a >= 0x4200 &&
-                     donnee < static_cast<int>(nouveau.donnees.size()))
-                nouveau.donnees[static_cast<std::size_t>(donnee)] = static_cast<uint8_t>(mot);
-            else
-                return false;
-        }
-    }
-    if (!entete || !fin) return false;
+    const bool lu = parcourt_etat(texte, desc.nom, [&](int a, uint16_t mot) {
+        const auto m = static_cast<uint16_t>(mot & masque_mot());
+        const int id = (a - adresse_id_hex()) / 2;
+        const int donnee = (a - 0x4200) / 2;
+        if (a < 2 * desc.taille_prog)
+            nouveau.programme[static_cast<std::size_t>(a / 2)] = m;
+        else if (a >= adresse_id_hex() && id < 4)
+            nouveau.ids[static_cast<std::size_t>(id)] = m;
+        else if (a == adresse_config_hex())
+            nouveau.config = normalise_config(mot);
+        else if (largeur_ == 14 && a == adresse_config2_etat)
+            nouveau.config2 = m;
+        else if (largeur_ == 14 && a >= adresse_calibration_etat &&
+                 a < adresse_calibration_etat + 4)
+            nouveau
+                .calibration_config[static_cast<std::size_t>((a - adresse_calibration_etat) / 2)] =
+                m;
+        else if (largeur_ == 14 && a >= 0x4200 && donnee < static_cast<int>(nouveau.donnees.size()))
+            nouveau.donnees[static_cast<std::size_t>(donnee)] = static_cast<uint8_t>(mot);
+        else
+            return false;
+        return true;
+    });
+    if (!lu) return false;
     mem = std::move(nouveau);
     contenu_remplace();
     return true;

@@ -18,6 +18,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -68,11 +69,13 @@ struct Contenu_pic {
     bool operator==(const Contenu_pic&) const = default;
 };
 
-// State file records (Intel HEX): one data record of words at a byte address, and one line read
-// back (false when malformed or its checksum is wrong).
+// State file records (Intel HEX): one data record of words at a byte address.
 void ajoute_mots_etat(std::string& s, int adresse, const uint16_t* mots, std::size_t n);
-bool lit_enregistrement_etat(const std::string& ligne, int& type, int& adresse,
-                             std::vector<uint8_t>& octets);
+// Walks a state file: its header line "; puce <nom>", then records up to the end record, each
+// word given to mot with its byte address (extended linear addresses applied). False when a line
+// is malformed, the header or the end is missing, or mot refuses a word.
+bool parcourt_etat(const std::string& texte, const std::string& nom,
+                   const std::function<bool(int adresse, uint16_t mot)>& mot);
 
 class Puce_pic : public Modele_puce {
   public:
