@@ -2,7 +2,7 @@
 // The enhanced mid-range algorithm end to end on the simulated 16F1847, on a 13 V board (key
 // entry) and on a 9 V board (high-voltage entry): what the chip holds after writing, erasing and
 // rewriting a protected chip; its factory calibration words untouched.
-#include "simulateur_pic.h"
+#include "flash_a_latch.h"
 
 #include "hex/hex.h"
 #include "operations/operations.h"
@@ -11,27 +11,11 @@
 
 namespace {
 
-using test::Simulateur_pic;
-
-class Algo_16f1xxx : public Simulateur_pic {
+class Algo_16f1xxx : public test::Flash_a_latch {
   protected:
     Puce_16f1xxx& g() { return dynamic_cast<Puce_16f1xxx&>(puce()); }
-    const Contenu_pic& c() { return puce().contenu(); }
-
-    // The chip holds the image: words (blank where it has none), data, IDs, both configuration
-    // words as the part stores them.
-    void contient(const Memoire_PIC& m) {
-        for (int i = 0; i < pic_courant()->taille_prog; ++i) {
-            const auto k = static_cast<std::size_t>(i);
-            ASSERT_EQ(c().programme[k], m.prog[k] == 0xFFFF ? 0x3FFF : m.prog[k]) << "word " << i;
-        }
-        for (std::size_t i = 0; i < static_cast<std::size_t>(pic_courant()->taille_donnee); ++i)
-            ASSERT_EQ(c().donnees[i], m.donnee[i]) << "byte " << i;
-        for (std::size_t k = 0; k < 4; ++k)
-            EXPECT_EQ(c().ids[k], m.id[k] == 0xFF ? 0x3FFF : m.id[k]);
-        EXPECT_EQ(c().config, m.config);
-        EXPECT_EQ(g().config2() & 0x3713, m.config2 & 0x3713);
-    }
+    uint16_t config2_puce() override { return g().config2(); }
+    std::array<uint16_t, 2> calibration_puce() override { return g().calibration_config(); }
 };
 
 TEST_F(Algo_16f1xxx, ecrit_compare_relit_efface_et_reecrit_une_puce_protegee) {
@@ -94,30 +78,10 @@ TEST_F(Algo_16f1xxx, ecrit_compare_relit_efface_et_reecrit_une_puce_protegee) {
 // Every part of the kind in the catalogue: both ends of program and data memories written,
 // compared and erased, through the key.
 TEST_F(Algo_16f1xxx, chaque_partie_du_catalogue) {
-    int parties = 0;
-    for (const Desc_PIC& p : std::vector<Desc_PIC>(tab_pic)) {
-        if (p.algo != static_cast<int>(Genre_puce::flash_16f1xxx)) continue;
-        SCOPED_TRACE(p.nom);
-        ++parties;
-        prepare(p.nom);
-        Memoire_PIC m(0x3F7F & 0x3FFF);
-        m.config = 0x3FE4;
-        m.config_definie = true;
-        m.prog[0] = 0x2805;
-        m.prog[static_cast<std::size_t>(p.taille_prog - 1)] = 0x0123;
-        m.donnee[0] = 0x5A;
-        m.donnee[static_cast<std::size_t>(p.taille_donnee - 1)] = 0xA5;
-        m.id[3] = 0x0C;
-        ASSERT_EQ(ecrit_image(m), OPERATION_REUSSIE) << dernier_message();
-        contient(m);
-        const std::optional<Rapport_comparaison> r = compare_image(m);
-        ASSERT_TRUE(r);
-        EXPECT_FALSE(r->difference) << r->texte;
-        ASSERT_EQ(efface_puce(), OPERATION_REUSSIE) << dernier_message();
-        EXPECT_EQ(c().programme[0], 0x3FFF);
-        EXPECT_EQ(puce().nombre_violations(), 0);
-        termine_simulateur();
-    }
+    Memoire_PIC m(0x3FE4);
+    m.config_definie = true;
+    const int parties = chaque_partie(
+        [](const Desc_PIC& p) { return p.algo == static_cast<int>(Genre_puce::flash_16f1xxx); }, m);
     EXPECT_EQ(parties, 16);
 }
 

@@ -3,7 +3,7 @@
 // and 16F818/819, 16F88x): what the chip holds after writing, comparing, reading, erasing, and
 // rewriting a protected part; the factory calibration words of the configuration space the
 // same before and after; an older algorithm pointed at each of them fails.
-#include "simulateur_pic.h"
+#include "flash_a_latch.h"
 
 #include "hex/hex.h"
 #include "operations/operations.h"
@@ -12,13 +12,11 @@
 
 namespace {
 
-using test::Simulateur_pic;
-
 struct Cas {
     const char* nom;
-    const char* source;   // tests/fixtures
-    uint16_t protection;  // CP and CPD bits of the first configuration word
-    const char* ancien;   // a part of an older kind with the same program size
+    const char* source;  // tests/fixtures
+    uint16_t protection; // CP and CPD bits of the first configuration word
+    const char* ancien;  // a part of an older kind with the same program size
 };
 
 const Cas cas[] = {
@@ -27,32 +25,7 @@ const Cas cas[] = {
     {"PIC16F887", "pic16f887.asm", 0x00C0, "PIC16F877A"},
 };
 
-class Flash_latch : public Simulateur_pic {
-  protected:
-    const Contenu_pic& c() { return puce().contenu(); }
-
-    // The chip holds the image: program words (blank where the image has none), data bytes,
-    // IDs and configuration words as far as the part stores their bits.
-    void contient(const Memoire_PIC& m) {
-        const Desc_PIC& p = *pic_courant();
-        for (int i = 0; i < p.taille_prog; ++i) {
-            const auto k = static_cast<std::size_t>(i);
-            ASSERT_EQ(c().programme[k], m.prog[k] == 0xFFFF ? 0x3FFF : m.prog[k]) << "word " << i;
-        }
-        for (int i = 0; i < p.taille_donnee; ++i)
-            ASSERT_EQ(c().donnees[static_cast<std::size_t>(i)],
-                      m.donnee[static_cast<std::size_t>(i)])
-                << "byte " << i;
-        for (std::size_t k = 0; k < 4; ++k)
-            EXPECT_EQ(c().ids[k], m.id[k] == 0xFF ? 0x3FFF : m.id[k]);
-        const uint16_t masque = bits_config_implementes(p);
-        EXPECT_EQ(c().config & masque, m.config & masque);
-        if (mots_config(p) == 2) {
-            const uint16_t masque2 = bits_config2_implementes(p);
-            EXPECT_EQ(c().config2 & masque2, m.config2 & masque2);
-        }
-    }
-};
+class Flash_latch : public test::Flash_a_latch {};
 
 TEST_F(Flash_latch, ecrit_compare_relit_efface_et_reecrit_une_puce_protegee) {
     for (const Cas& k : cas) {
@@ -106,35 +79,11 @@ TEST_F(Flash_latch, ecrit_compare_relit_efface_et_reecrit_une_puce_protegee) {
 // Every part of these kinds in the catalogue: both ends of its memories written, compared,
 // erased, the calibration words untouched.
 TEST_F(Flash_latch, chaque_partie_du_catalogue) {
-    int parties = 0;
-    for (const Desc_PIC& p : std::vector<Desc_PIC>(tab_pic)) {
-        if (p.algo < 7 || p.algo > 9) continue;
-        SCOPED_TRACE(p.nom);
-        ++parties;
-        prepare(p.nom);
-        const auto calibration = c().calibration_config;
-        Memoire_PIC m(0x3FF7);
-        m.config_definie = true;
-        m.config2 = 0x3FFE;
-        m.config2_definie = true;
-        m.prog[0] = 0x2805;
-        m.prog[static_cast<std::size_t>(p.taille_prog - 1)] = 0x0123;
-        m.donnee[0] = 0x5A;
-        m.donnee[static_cast<std::size_t>(p.taille_donnee - 1)] = 0xA5;
-        m.id[3] = 0x0C;
-        ASSERT_EQ(ecrit_image(m), OPERATION_REUSSIE) << dernier_message();
-        contient(m);
-        const std::optional<Rapport_comparaison> r = compare_image(m);
-        ASSERT_TRUE(r);
-        EXPECT_FALSE(r->difference) << r->texte;
-        ASSERT_EQ(efface_puce(), OPERATION_REUSSIE) << dernier_message();
-        EXPECT_EQ(c().programme[0], 0x3FFF);
-        EXPECT_EQ(c().donnees[0], 0xFF);
-        EXPECT_EQ(c().calibration_config, calibration);
-        EXPECT_EQ(puce().nombre_violations(), 0);
-        termine_simulateur();
-    }
-    EXPECT_EQ(parties, 16);
+    Memoire_PIC m(0x3FF7);
+    m.config_definie = true;
+    m.config2 = 0x3FFE;
+    m.config2_definie = true;
+    EXPECT_EQ(chaque_partie([](const Desc_PIC& p) { return p.algo >= 7 && p.algo <= 9; }, m), 16);
 }
 
 // An older algorithm, forced onto each new model (the device ID stops it otherwise), does not
