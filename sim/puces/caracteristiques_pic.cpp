@@ -56,7 +56,7 @@ constexpr Caracteristiques_pic f6xx{.vpp_avant_vdd = true,
                                     .t_externe_min_ns = 2 * ms};
 // Enhanced mid-range: each cycle lasts the longest time the sources give (programming 2.5 ms,
 // configuration and IDs 5 ms, data 5 ms, bulk erase 5 ms, row erase 2.5 ms, externally timed
-// programming at least 2.1 ms). CONFIG2 stores 0x3713; the others read 0.
+// programming at least 2.1 ms, 250 us after the entry). CONFIG2 stores 0x3713; the others read 0.
 constexpr Caracteristiques_pic g1xxx{.vpp_avant_vdd = true,
                                      .commande_6_bits = true,
                                      .revision = 0x03,
@@ -67,8 +67,11 @@ constexpr Caracteristiques_pic g1xxx{.vpp_avant_vdd = true,
                                      .mots_latch = 8,
                                      .mots_rangee = 32,
                                      .masque_config2 = 0x3713,
+                                     .adresse_calibration = 0x8009,
+                                     .mots_calibration = 2,
                                      .t_config_ns = 5 * ms,
-                                     .t_rangee_ns = 2'500'000};
+                                     .t_rangee_ns = 2'500'000,
+                                     .t_entree_ns = 250'000};
 
 // 12F683, 16F684..690: internally timed 8 (tPROG1 3 ms, data 6 ms), 0x18 .. 0x0A at least 3 ms.
 constexpr Caracteristiques_pic f683{.vpp_avant_vdd = true,

@@ -51,6 +51,9 @@ struct Caracteristiques_pic {
     // Enhanced mid-range parts: configuration and ID write cycle, row erase cycle.
     int64_t t_config_ns = 0;
     int64_t t_rangee_ns = 0;
+    // Entry hold: the supply edge that entered programming mode to the first clock or data
+    // change (tHLD0; tENTH on the enhanced mid-range parts).
+    int64_t t_entree_ns = 5'000;
 };
 
 // One catalogue device's facts, by exact name and kind.

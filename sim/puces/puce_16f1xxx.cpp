@@ -12,7 +12,6 @@ constexpr int debut_config = 0x8000;
 constexpr int adresse_id_composant = 0x8006;
 constexpr int adresse_config1 = 0x8007;
 constexpr int adresse_config2 = 0x8008;
-constexpr int adresse_calibration = 0x8009;
 constexpr uint16_t vierge = 0x3FFF;
 constexpr uint16_t bit_cp = 0x0080;  // CONFIG1, 0 = program memory protected
 constexpr uint16_t bit_cpd = 0x0100; // CONFIG1, 0 = data EEPROM protected
@@ -161,8 +160,8 @@ void Puce_16f1xxx::programme(int adresse) {
         et(mem.config, v);
     } else if (adresse == adresse_config2) {
         config2_ = stocke_config2(static_cast<uint16_t>(config2_ & v));
-    } else if (adresse == adresse_calibration || adresse == adresse_calibration + 1) {
-        et(calib[static_cast<std::size_t>(adresse - adresse_calibration)], v);
+    } else if (adresse == carac.adresse_calibration || adresse == carac.adresse_calibration + 1) {
+        et(calib[static_cast<std::size_t>(adresse - carac.adresse_calibration)], v);
     }
 }
 
@@ -202,8 +201,8 @@ uint16_t Puce_16f1xxx::lit_mot() const {
         return static_cast<uint16_t>(mot_id_composant());
     if (pc == adresse_config1) return mem.config;
     if (pc == adresse_config2) return config2_;
-    if (pc == adresse_calibration || pc == adresse_calibration + 1)
-        return calib[static_cast<std::size_t>(pc - adresse_calibration)];
+    if (pc == carac.adresse_calibration || pc == carac.adresse_calibration + 1)
+        return calib[static_cast<std::size_t>(pc - carac.adresse_calibration)];
     return vierge;
 }
 

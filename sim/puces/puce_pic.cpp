@@ -230,7 +230,7 @@ void Puce_pic::broches_vues(const Broches& b, int64_t t) {
         return;
     }
     if (mode_ == Mode_puce::programmation && (b.clk != p.clk || b.data != p.data) &&
-        t - t_entree < t_hld0_min_ns) {
+        t - t_entree < carac.t_entree_ns) {
         // Too soon after the supply edge: the entry does not hold.
         signale(Genre_violation::entree_refusee, t);
         quitte_programmation(t);

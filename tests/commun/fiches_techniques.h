@@ -43,6 +43,8 @@ struct Fiche_famille {
     int64_t t_externe_ns;       // 0x18 to its End Programming; 0: not used
     int64_t t_ppdp_ns;          // VPP high to VDD high on a VPP-first entry
     int64_t t_hld0_ns;          // last supply edge to the first clock or data change
+    int espace_config = 0x2000; // address Load Configuration sets
+    int64_t t_config_ns = 0;    // 8 on an ID or configuration word, when longer than tPROG
 };
 
 // clang-format off
@@ -76,6 +78,23 @@ constexpr Fiche_composant composants[] = {
     {"PIC16F688",  "DS41204", 9, 4096, 256, 0x1180, 0x0FFF, 0x3000, 0x0000, 0x00C0, -1, true, 0x2008, 4},
     {"PIC16F689",  "DS41204", 9, 4096, 256, 0x1340, 0x0FFF, 0x3000, 0x0000, 0x00C0, -1, true, 0x2008, 4},
     {"PIC16F690",  "DS41204", 9, 4096, 256, 0x1400, 0x0FFF, 0x3000, 0x0000, 0x00C0, -1, true, 0x2008, 4},
+    // Device ID at 0x8006, calibration words 0x8009-0x800A; entered VPP first on a 9 V board.
+    {"PIC12F1822", "DS41390", 10, 2048, 256, 0x2700, 0x3FFF, 0x0000, 0x0000, 0x0180, -1, true, 0x8009, 16},
+    {"PIC16F1823", "DS41390", 10, 2048, 256, 0x2720, 0x3FFF, 0x0000, 0x0000, 0x0180, -1, true, 0x8009, 16},
+    {"PIC16F1824", "DS41390", 10, 4096, 256, 0x2740, 0x3FFF, 0x0000, 0x0000, 0x0180, -1, true, 0x8009, 32},
+    {"PIC16F1825", "DS41390", 10, 8192, 256, 0x2760, 0x3FFF, 0x0000, 0x0000, 0x0180, -1, true, 0x8009, 32},
+    {"PIC16F1826", "DS41390", 10, 2048, 256, 0x2780, 0x3FFF, 0x0000, 0x0000, 0x0180, -1, true, 0x8009, 8},
+    {"PIC16F1827", "DS41390", 10, 4096, 256, 0x27A0, 0x3FFF, 0x0000, 0x0000, 0x0180, -1, true, 0x8009, 8},
+    {"PIC16F1828", "DS41390", 10, 4096, 256, 0x27C0, 0x3FFF, 0x0000, 0x0000, 0x0180, -1, true, 0x8009, 32},
+    {"PIC16F1829", "DS41390", 10, 8192, 256, 0x27E0, 0x3FFF, 0x0000, 0x0000, 0x0180, -1, true, 0x8009, 32},
+    {"PIC12F1840", "DS41390", 10, 4096, 256, 0x1B80, 0x3FFF, 0x0000, 0x0000, 0x0180, -1, true, 0x8009, 32},
+    {"PIC16F1847", "DS41390", 10, 8192, 256, 0x1480, 0x3FFF, 0x0000, 0x0000, 0x0180, -1, true, 0x8009, 32},
+    {"PIC16F1933", "DS41397", 10, 4096, 256, 0x2300, 0x3FFF, 0x0000, 0x0000, 0x0180, -1, true, 0x8009, 8},
+    {"PIC16F1934", "DS41397", 10, 4096, 256, 0x2340, 0x3FFF, 0x0000, 0x0000, 0x0180, -1, true, 0x8009, 8},
+    {"PIC16F1936", "DS41397", 10, 8192, 256, 0x2360, 0x3FFF, 0x0000, 0x0000, 0x0180, -1, true, 0x8009, 8},
+    {"PIC16F1937", "DS41397", 10, 8192, 256, 0x2380, 0x3FFF, 0x0000, 0x0000, 0x0180, -1, true, 0x8009, 8},
+    {"PIC16F1938", "DS41397", 10, 16384, 256, 0x23A0, 0x3FFF, 0x0000, 0x0000, 0x0180, -1, true, 0x8009, 8},
+    {"PIC16F1939", "DS41397", 10, 16384, 256, 0x23C0, 0x3FFF, 0x0000, 0x0000, 0x0180, -1, true, 0x8009, 8},
 };
 
 constexpr Fiche_famille familles[] = {
@@ -86,6 +105,8 @@ constexpr Fiche_famille familles[] = {
     {7, "DS39607", 0x1F, 0x17, false, 0,      0,      10 * ms, 1 * ms, 5 * us, 5 * us},
     {8, "DS41287", 0x09, 0x0A, true,  3 * ms, 6 * ms, 6 * ms, 2'500 * us, 5 * us, 5 * us},
     {9, "DS41204", 0x09, 0x0A, true,  3 * ms, 6 * ms, 6 * ms, 3 * ms, 5 * us, 5 * us},
+    // No VPP-to-VDD delay given (0: not checked); tENTH 250 us; IDs and configuration 5 ms.
+    {10, "DS41390", 0x09, 0x0A, true, 2'500 * us, 5 * ms, 5 * ms, 2'100 * us, 0, 250 * us, 0x8000, 5 * ms},
 };
 // clang-format on
 

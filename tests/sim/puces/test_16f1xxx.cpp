@@ -77,6 +77,7 @@ TEST_F(Puce_1847, plus_de_neuf_volts_detruisent_la_puce) {
         Puce_16f1xxx q(pic_1847());
         Programmateur_test r(q);
         r.entre_vpp_d_abord();
+        r.attend_us(250); // tENTH
         r.charge(0, 0x3FFF);
         r.incremente(6);
         EXPECT_EQ(r.lit(), c.detruite ? 0x3FFFu : 0x1483u);
@@ -130,6 +131,7 @@ TEST_F(Puce_1847, les_effacements_gardent_la_calibration) {
         q.contenu().ids[0] = 0x0001;
         q.contenu().config = 0x3F7F; // CP on
         r.entre_vpp_d_abord();
+        r.attend_us(250); // tENTH
         r.incremente(5);
         EXPECT_EQ(r.lit(), 0u) << "protected";
         if (c.espace_config) r.charge(0, 0x3FFF);
