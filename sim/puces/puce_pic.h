@@ -86,7 +86,7 @@ class Puce_pic : public Modele_puce {
     // VDD stays above the chip's reset threshold this long after the supply line goes off.
     static constexpr int64_t t_maintien_vdd_ns = 5'000'000;
     // Shortest VPP-to-VDD delay of a VPP-first entry (tPPDP), and shortest hold of CLK and DATA
-    // after the last supply edge of an entry (tHLD0).
+    // after the last supply edge of an entry (tHLD0; a part's facts may ask more, t_entree_ns).
     static constexpr int64_t t_ppdp_min_ns = 5'000;
     static constexpr int64_t t_hld0_min_ns = 5'000;
 
