@@ -50,6 +50,9 @@ extern GtkWidget* check_aff_MCLRE;
 extern GtkWidget* check_aff_CPC;
 extern GtkWidget* label_ID;
 extern GtkWidget* entry_ID;
+// Second configuration word (ui/config2.cpp): its caption, its hexadecimal entry.
+extern GtkWidget* label_config2;
+extern GtkWidget* entry_config2;
 
 // Options window widgets.
 extern GtkWidget* table_autre;
@@ -107,6 +110,14 @@ extern Boutons_principaux boutons;
 
 // The fuse check buttons by index (0 to 13, the order of fusible_de_case).
 GtkWidget* case_fusible(int index);
+
+// The second word's fuse check buttons by index, as case_fusible.
+GtkWidget* case_fusible2(int index);
+// Builds the second word's caption and entry at row ligne of the panel's grid, its boxes below.
+void construit_config2(GtkWidget* grille, int ligne);
+// Shows the second word of the image for a part that has one, hides its widgets otherwise.
+void affiche_config2();
+void config2_sensible(bool sensible);
 
 // Text field of a combo box built with an entry.
 GtkEntry* champ_combo(GtkWidget* combo);
