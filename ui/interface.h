@@ -88,6 +88,7 @@ extern GtkWidget* entry_le_prog_deb;
 extern GtkWidget* entry_le_prog_fin;
 extern GtkWidget* entry_le_data_deb;
 extern GtkWidget* entry_le_data_fin;
+extern GtkWidget* entry_tension_vpp; // the board's programming voltage, in volts
 
 // Main-window widgets without a handle of their own in the original layout, kept here so that
 // their sensitivity can follow the catalogue and the running operation.
