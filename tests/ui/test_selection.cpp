@@ -151,7 +151,18 @@ TEST_F(Interface, second_mot_de_configuration_dans_le_panneau_et_le_dialogue) {
     EXPECT_EQ(texte(entry_config2), "0700"); // blank: the bits that read 0 shown so
     GtkWidget* wrt = case_fusible2(10);
     EXPECT_TRUE(visible(wrt));
+    // Passing through the entry gives no word; leaving it with another text does.
+    auto quitte = [] {
+        GdkEvent* e = gdk_event_new(GDK_FOCUS_CHANGE);
+        e->focus_change.window = GDK_WINDOW(g_object_ref(gtk_widget_get_window(entry_config2)));
+        gtk_widget_send_focus_change(entry_config2, e);
+        gdk_event_free(e);
+    };
+    quitte();
     EXPECT_FALSE(m_pic->config2_definie);
+    gtk_entry_set_text(GTK_ENTRY(entry_config2), "600");
+    quitte();
+    EXPECT_EQ(m_pic->config2_definie ? m_pic->config2 : -1, 0x0600);
     // Typed, masked to the stored bits; a text that does not read keeps the word.
     const struct {
         const char* tape;
