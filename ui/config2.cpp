@@ -100,8 +100,7 @@ void construit_config2(GtkWidget* grille, int ligne) {
     gtk_entry_set_width_chars(GTK_ENTRY(entry_config2), 4);
     attache_fill(grille, entry_config2, 1, 2, ligne, ligne + 1, 0, 0);
     g_signal_connect(entry_config2, "activate", G_CALLBACK(entree_config2_activee), nullptr);
-    g_signal_connect(entry_config2, "focus-out-event", G_CALLBACK(entree_config2_quittee),
-                     nullptr);
+    g_signal_connect(entry_config2, "focus-out-event", G_CALLBACK(entree_config2_quittee), nullptr);
     g_signal_connect(entry_config2, "destroy", G_CALLBACK(oublie_config2), nullptr);
     for (GtkWidget* w : {label_config2, entry_config2}) gtk_widget_set_no_show_all(w, TRUE);
     for (int i = 0; i < NB_CASES_FUSIBLES; ++i) {
@@ -137,4 +136,3 @@ void config2_sensible(bool sensible) {
     gtk_widget_set_sensitive(entry_config2, sensible);
     for (GtkWidget* b : cases2) gtk_widget_set_sensitive(b, sensible);
 }
-

@@ -561,7 +561,8 @@ TEST_F(Options, tension_vpp_enregistree_ou_refusee) {
         const char* tape;
         int tension; // after "Ok"
         bool accepte;
-    } cas[] = {{"9", 9, true}, {"15", 9, false}, {"4", 9, false}, {"x", 9, false}, {"14", 14, true}};
+    } cas[] = {
+        {"9", 9, true}, {"15", 9, false}, {"4", 9, false}, {"x", 9, false}, {"14", 14, true}};
     for (const auto& c : cas) {
         SCOPED_TRACE(c.tape);
         gtk_widget_hide(error_box);

@@ -169,7 +169,8 @@ TEST_F(Interface, second_mot_de_configuration_dans_le_panneau_et_le_dialogue) {
         uint16_t mot;
         const char* montre;
         bool wrt;
-    } cas[] = {{"3EFF", 0x0600, "0600", true}, {"100", 0x0100, "0100", false},
+    } cas[] = {{"3EFF", 0x0600, "0600", true},
+               {"100", 0x0100, "0100", false},
                {"zz", 0x0100, "0100", false}};
     for (const auto& c : cas) {
         gtk_entry_set_text(GTK_ENTRY(entry_config2), c.tape);

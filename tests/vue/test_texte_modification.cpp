@@ -55,7 +55,8 @@ TEST(Modification_textes, mots_de_configuration_par_adresse_largeur_et_bits) {
         "18.2 0 0 0 WRT WRT x 0 0 0 0 0 0 0 0\n"
         "20.2 LVP DEB/ 0 x x x 0 0 0 x 0 0 WRT WRT\n"
         "PIC16F84 1024 64 1 1 0 1 0\nPIC12C508 512 0 16 3 0 1 1\nPIC16F886 8192 256 18 8 1 1 0\n"
-        "PIC16F1827 4096 256 20 10 0 1 0\nPIC16F84X 1024 64 18 1 0 1 0\n24C16 0 2048 31 -1 0 1 0\n");
+        "PIC16F1827 4096 256 20 10 0 1 0\nPIC16F84X 1024 64 18 1 0 1 0\n24C16 0 2048 31 -1 0 1 "
+        "0\n");
     lire_catalogue(catalogue, "test");
     const struct {
         const char* pic;
@@ -64,11 +65,16 @@ TEST(Modification_textes, mots_de_configuration_par_adresse_largeur_et_bits) {
         uint32_t tape;
         uint16_t stocke;
     } cas[] = {
-        {"PIC16F84", 0x2007, 1, 0xC123, 0x0123},   {"PIC16F84", 0x2008, 0, 0, 0},
-        {"PIC12C508", 0x0FFF, 1, 0xF00A, 0x0FEA},  {"PIC12C508", 0x2007, 0, 0, 0},
-        {"PIC16F886", 0x2007, 1, 0xFFFF, 0x3FFF},  {"PIC16F886", 0x2008, 2, 0xFFFF, 0x0700},
-        {"PIC16F886", 0x2009, 0, 0, 0},            {"PIC16F1827", 0x8008, 2, 0x1FFC, 0x1710},
-        {"PIC16F1827", 0x2007, 0, 0, 0},           {"PIC16F84X", 0x2008, 0, 0, 0},
+        {"PIC16F84", 0x2007, 1, 0xC123, 0x0123},
+        {"PIC16F84", 0x2008, 0, 0, 0},
+        {"PIC12C508", 0x0FFF, 1, 0xF00A, 0x0FEA},
+        {"PIC12C508", 0x2007, 0, 0, 0},
+        {"PIC16F886", 0x2007, 1, 0xFFFF, 0x3FFF},
+        {"PIC16F886", 0x2008, 2, 0xFFFF, 0x0700},
+        {"PIC16F886", 0x2009, 0, 0, 0},
+        {"PIC16F1827", 0x8008, 2, 0x1FFC, 0x1710},
+        {"PIC16F1827", 0x2007, 0, 0, 0},
+        {"PIC16F84X", 0x2008, 0, 0, 0},
         {"24C16", 0x2007, 0, 0, 0},
     };
     for (const auto& c : cas) {

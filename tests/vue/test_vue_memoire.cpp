@@ -242,9 +242,9 @@ TEST(Edition_config, second_mot_tape_en_hexadecimal) {
         const char* tape;
         std::optional<uint16_t> lu;
     } cas[] = {
-        {"3FFF", 0x0700}, {"0", 0x0000},       {" 200 ", 0x0200},     {"ffff", 0x0700},
-        {"", std::nullopt}, {"12345", std::nullopt}, {"G", std::nullopt}, {"0x10", std::nullopt},
-        {"1 2", std::nullopt},
+        {"3FFF", 0x0700},    {"0", 0x0000},          {" 200 ", 0x0200},
+        {"ffff", 0x0700},    {"", std::nullopt},     {"12345", std::nullopt},
+        {"G", std::nullopt}, {"0x10", std::nullopt}, {"1 2", std::nullopt},
     };
     for (const auto& c : cas) EXPECT_EQ(lit_config2(c.tape, f2), c.lu) << '"' << c.tape << '"';
 }
