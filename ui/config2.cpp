@@ -131,6 +131,10 @@ void affiche_config2() {
     }
 }
 
+void prend_config2_tapee() {
+    if (entry_config2 && gtk_widget_get_visible(entry_config2)) valide_config2(false);
+}
+
 void config2_sensible(bool sensible) {
     if (!entry_config2) return;
     gtk_widget_set_sensitive(entry_config2, sensible);

@@ -119,6 +119,9 @@ void construit_config2(GtkWidget* grille, int ligne);
 // Shows the second word of the image for a part that has one, hides its widgets otherwise.
 void affiche_config2();
 void config2_sensible(bool sensible);
+// A second word typed but not yet confirmed is taken (before a command given by its key, which
+// leaves the focus in the entry).
+void prend_config2_tapee();
 
 // Text field of a combo box built with an entry.
 GtkEntry* champ_combo(GtkWidget* combo);
