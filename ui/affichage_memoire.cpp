@@ -39,6 +39,7 @@ void affiche(bool en_haut) {
     montre_volet_programme(!p || est_pic(*p));
 
     for (int i = 0; i < NB_CASES_FUSIBLES; ++i) gtk_widget_hide(case_fusible(i));
+    affiche_config2();
     if (!p) {
         // No device: an empty panel.
         gtk_label_set_text(GTK_LABEL(conf_fuses), "");

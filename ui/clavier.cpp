@@ -65,6 +65,7 @@ bool raccourci(gunichar lettre) {
         if (r.lettre != lettre) continue;
         GtkWidget* b = boutons.*r.bouton;
         if (!b || !gtk_widget_get_visible(b) || !gtk_widget_is_sensitive(b)) return false;
+        prend_config2_tapee();
         r.commande();
         return true;
     }

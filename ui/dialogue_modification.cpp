@@ -34,6 +34,28 @@ void met_adresse(const std::string& texte) {
         gtk_entry_set_text(GTK_ENTRY(modif_adresse), texte.c_str());
 }
 
+// The configuration word (1 or 2) that an address names in the program memory, else 0.
+int mot_config_ici(int adresse) {
+    const Desc_PIC* p = pic_courant();
+    return p && modif_buffer == 0 ? mot_config_adresse(*p, adresse) : 0;
+}
+
+// Stores a configuration word as the part holds it; the writers program it from now on. The
+// dialog moves on to the second word after the first where there is one, else stays.
+void stocke_config(int adresse, int n, uint32_t valeur) {
+    const Desc_PIC& p = *pic_courant();
+    const uint16_t mot = mot_config_modif(valeur, p, n);
+    if (n == 2) {
+        m_pic->config2 = mot;
+        m_pic->config2_definie = true;
+    } else {
+        m_pic->config = mot;
+        m_pic->config_definie = true;
+    }
+    affiche_pic_mem();
+    met_adresse(ui2Hex(mot_config_ici(adresse + 1) ? adresse + 1 : adresse, 4));
+}
+
 void ouvre(const char* titre, int buffer) {
     gtk_window_set_title(GTK_WINDOW(modif_box), titre);
     presente(modif_box);
@@ -59,14 +81,20 @@ void modif_adresse_changed(GtkEntry* champ, gpointer) {
         gtk_entry_set_text(GTK_ENTRY(modif_donnee), "");
         return;
     }
-    const int n = taille_editee();
-    if (n == 0) {
+    if (const int n = mot_config_ici(*lue)) {
+        const unsigned mot = n == 2 ? m_pic->config2 : m_pic->config;
+        gtk_entry_set_text(GTK_ENTRY(modif_donnee),
+                           texte_valeur_modif(mot, donnee_en_binaire, false).c_str());
+        return;
+    }
+    const int taille = taille_editee();
+    if (taille == 0) {
         gtk_entry_set_text(champ, "");
         return;
     }
     int adresse = *lue;
-    if (adresse >= n) {
-        adresse = n - 1;
+    if (adresse >= taille) {
+        adresse = taille - 1;
         gtk_entry_set_text(champ, ui2Hex(adresse, 4).c_str());
     }
     const auto k = static_cast<std::size_t>(adresse);
@@ -85,6 +113,10 @@ void modif_ok(GtkWidget*, gpointer) {
     if (!adresse) return;
     const std::optional<uint32_t> valeur = lit_valeur_modif(texte_valeur, donnee_en_binaire);
     if (!valeur) return;
+    if (const int n = mot_config_ici(*adresse)) {
+        stocke_config(*adresse, n, *valeur);
+        return;
+    }
     // An address left beyond the memory by a change of device is bounded again, nothing stored.
     if (*adresse >= taille_editee()) {
         modif_adresse_changed(GTK_ENTRY(modif_adresse), nullptr);

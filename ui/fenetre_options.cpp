@@ -42,6 +42,7 @@ GtkWidget* entry_le_prog_deb = nullptr;
 GtkWidget* entry_le_prog_fin = nullptr;
 GtkWidget* entry_le_data_deb = nullptr;
 GtkWidget* entry_le_data_fin = nullptr;
+GtkWidget* entry_tension_vpp = nullptr;
 
 // Adapter of the settings and each line's pin on it (beside the rows, whatever the type).
 GtkWidget* entree_adaptateur = nullptr;
@@ -176,6 +177,9 @@ void confirme() {
         if (lu.texte) gtk_entry_set_text(GTK_ENTRY(*p.entree), lu.texte->c_str());
     }
     for (const Rangee_broche& r : rangees) c_autre.l[r.ligne].inverse = cochee(*r.inverse) ? 1 : 0;
+    // Checked by "Ok"; a text changed meanwhile to one that does not read keeps the voltage.
+    if (const auto v = lit_tension_vpp(gtk_entry_get_text(GTK_ENTRY(entry_tension_vpp))))
+        tension_vpp = *v;
     const std::string adaptateur = gtk_entry_get_text(GTK_ENTRY(entree_adaptateur));
     // The programmer in use stays until the program starts again.
     const bool adaptateur_change = adaptateur != adaptateur_conf;
@@ -210,6 +214,20 @@ GtkWidget* libelle_a_droite(const char* texte) {
     GtkWidget* l = gtk_label_new(texte);
     gtk_label_set_xalign(GTK_LABEL(l), 1.0f);
     return l;
+}
+
+// The board's programming voltage under the adapter, its note under everything.
+void construit_tension(GtkWidget* t) {
+    attache_fill(t, libelle_a_droite("Tension VPP (V) :"), 1, 3, 4, 5, 0, 0);
+    entry_tension_vpp = gtk_entry_new();
+    gtk_entry_set_max_length(GTK_ENTRY(entry_tension_vpp), 2);
+    gtk_entry_set_width_chars(GTK_ENTRY(entry_tension_vpp), 3);
+    gtk_entry_set_text(GTK_ENTRY(entry_tension_vpp), std::to_string(tension_vpp).c_str());
+    attache(t, entry_tension_vpp, 3, 5, 4, 5, A_RIEN, A_RIEN, 0, 0);
+    gtk_widget_set_halign(entry_tension_vpp, GTK_ALIGN_START);
+    GtkWidget* note = gtk_label_new(note_tension_vpp);
+    gtk_label_set_xalign(GTK_LABEL(note), 0.0f);
+    attache_fill(t, note, 0, 13, 13, 14, 10, 3);
 }
 
 } // namespace
@@ -276,6 +294,7 @@ void construit_Options_window() {
     g_signal_connect(essai, "clicked", G_CALLBACK(essai_lignes_clicked), nullptr);
     label_essai = gtk_label_new("");
     attache_fill(t, label_essai, 0, 13, 12, 13, 10, 3);
+    construit_tension(t);
 
     attache_fill(t, gtk_label_new("Lecture/Ecriture de :"), 7, 8, 0, 1, 10, 10);
     attache_fill(t, gtk_label_new("debut"), 9, 11, 0, 1, 10, 10);
@@ -325,6 +344,7 @@ void put_options() {
     for (const Entree_plage& p : plages)
         gtk_entry_set_text(GTK_ENTRY(*p.entree), texte_plage(*p.reglage).c_str());
     gtk_entry_set_text(GTK_ENTRY(entree_adaptateur), adaptateur_conf.c_str());
+    gtk_entry_set_text(GTK_ENTRY(entry_tension_vpp), std::to_string(tension_vpp).c_str());
     for (int i = 0; i < NB_RANGEES; ++i)
         gtk_entry_set_text(GTK_ENTRY(entrees_broches[i]), broches_conf[rangees[i].ligne].c_str());
 }
@@ -335,6 +355,12 @@ void combo_type_changed(GtkEntry* champ, gpointer) {
 }
 
 void Options_Ok_Clicked(GtkWidget*, gpointer fenetre) {
+    // A voltage out of range is refused before anything: the window stays for it to be put right.
+    const std::string tension = gtk_entry_get_text(GTK_ENTRY(entry_tension_vpp));
+    if (!lit_tension_vpp(tension)) {
+        message_erreur(texte_tension_refusee(tension), 0);
+        return;
+    }
     // The running operation uses the port, the pin map and the ranges.
     confirmation_en_attente = operation_en_cours();
     if (!confirmation_en_attente) confirme();
@@ -363,6 +389,6 @@ void oublie_options() {
     for (const Rangee_broche& r : rangees) *r.combo = *r.inverse = nullptr;
     for (const Case_zone& z : zones) *z.bouton = nullptr;
     for (const Entree_plage& p : plages) *p.entree = nullptr;
-    entree_adaptateur = label_essai = nullptr;
+    entree_adaptateur = label_essai = entry_tension_vpp = nullptr;
     for (GtkWidget*& e : entrees_broches) e = nullptr;
 }

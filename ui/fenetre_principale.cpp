@@ -206,6 +206,7 @@ void construit_contenu_principal() {
     gtk_entry_set_width_chars(GTK_ENTRY(entry_ID), 8);
     attache_fill(c, entry_ID, 1, 2, 16, 17, 0, 0);
     g_signal_connect(entry_ID, "changed", G_CALLBACK(entry_ID_change), nullptr);
+    construit_config2(c, 17);
 
     boutons.modifier_prog = gtk_button_new_with_label("Modifier Prog");
     attache_fill(t, boutons.modifier_prog, 0, 2, 10, 11, 0, 0);

@@ -50,6 +50,9 @@ extern GtkWidget* check_aff_MCLRE;
 extern GtkWidget* check_aff_CPC;
 extern GtkWidget* label_ID;
 extern GtkWidget* entry_ID;
+// Second configuration word (ui/config2.cpp): its caption, its hexadecimal entry.
+extern GtkWidget* label_config2;
+extern GtkWidget* entry_config2;
 
 // Options window widgets.
 extern GtkWidget* table_autre;
@@ -85,6 +88,7 @@ extern GtkWidget* entry_le_prog_deb;
 extern GtkWidget* entry_le_prog_fin;
 extern GtkWidget* entry_le_data_deb;
 extern GtkWidget* entry_le_data_fin;
+extern GtkWidget* entry_tension_vpp; // the board's programming voltage, in volts
 
 // Main-window widgets without a handle of their own in the original layout, kept here so that
 // their sensitivity can follow the catalogue and the running operation.
@@ -107,6 +111,17 @@ extern Boutons_principaux boutons;
 
 // The fuse check buttons by index (0 to 13, the order of fusible_de_case).
 GtkWidget* case_fusible(int index);
+
+// The second word's fuse check buttons by index, as case_fusible.
+GtkWidget* case_fusible2(int index);
+// Builds the second word's caption and entry at row ligne of the panel's grid, its boxes below.
+void construit_config2(GtkWidget* grille, int ligne);
+// Shows the second word of the image for a part that has one, hides its widgets otherwise.
+void affiche_config2();
+void config2_sensible(bool sensible);
+// A second word typed but not yet confirmed is taken (before a command given by its key, which
+// leaves the focus in the entry).
+void prend_config2_tapee();
 
 // Text field of a combo box built with an entry.
 GtkEntry* champ_combo(GtkWidget* combo);

@@ -148,6 +148,7 @@ void met_a_jour_sensibilite() {
     gtk_widget_set_sensitive(combo_aff_clock, !en_cours);
     gtk_widget_set_sensitive(entry_ID, !en_cours);
     for (int i = 0; i < 14; ++i) gtk_widget_set_sensitive(case_fusible(i), !en_cours);
+    config2_sensible(!en_cours);
     // The modify dialog edits the image: held too while it may be open.
     if (modif_box) gtk_widget_set_sensitive(gtk_bin_get_child(GTK_BIN(modif_box)), !en_cours);
 }

@@ -119,6 +119,8 @@ void combo_pic_changed(GtkEntry* champ, gpointer effacer) {
             // The word of another device: nobody gave this one.
             m_pic->config = 0x3FFF;
             m_pic->config_definie = false;
+            m_pic->config2 = 0x3FFF;
+            m_pic->config2_definie = false;
         }
         pic_select = i;
         gtk_widget_set_visible(GTK_WIDGET(effacer), peut_effacer(p));

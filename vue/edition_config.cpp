@@ -13,6 +13,25 @@ uint16_t applique_case(uint16_t config, int index, bool cochee, const Fusibles& 
     return static_cast<uint16_t>(c);
 }
 
+uint16_t masque_config2(uint32_t valeur, const Fusibles& f2) {
+    return normalise_config(static_cast<uint16_t>(valeur & 0x3FFF), f2);
+}
+
+std::optional<uint16_t> lit_config2(const std::string& texte, const Fusibles& f2) {
+    const std::size_t debut = texte.find_first_not_of(" \t");
+    if (debut == std::string::npos) return std::nullopt;
+    const std::size_t fin = texte.find_last_not_of(" \t") + 1;
+    if (fin - debut > 4) return std::nullopt;
+    uint32_t v = 0;
+    for (std::size_t i = debut; i < fin; ++i) {
+        const unsigned char ch = static_cast<unsigned char>(texte[i]);
+        if (!std::isxdigit(ch)) return std::nullopt;
+        v = v * 16 +
+            static_cast<uint32_t>(std::isdigit(ch) ? ch - '0' : std::toupper(ch) - 'A' + 10);
+    }
+    return masque_config2(v, f2);
+}
+
 uint16_t applique_oscillateur(uint16_t config, const std::string& texte, const Fusibles& f) {
     uint16_t c = config;
     auto bas = [&](uint16_t v) { c = static_cast<uint16_t>((c & ~0x3u) | v); };

@@ -3,7 +3,9 @@
 
 #include "core/genre_puce.h"
 #include "hex/hex.h"
+#include "vue/edition_config.h"
 #include "vue/formats.h"
+#include "vue/vue_memoire.h"
 
 #include <cctype>
 
@@ -77,4 +79,19 @@ uint16_t mot_programme_modif(uint32_t valeur, int algo) {
     if (mot == 0xFFFF) return mot;
     const Faits_genre* g = faits_genre(algo);
     return static_cast<uint16_t>(mot & (g && g->largeur_mot == 12 ? 0x0FFF : 0x3FFF));
+}
+
+int mot_config_adresse(const Desc_PIC& p, int adresse) {
+    const Faits_genre* g = faits_genre(p);
+    if (!g || !g->id_config || adresse < 0) return 0;
+    if (g->largeur_mot == 12) return adresse == 0x0FFF ? 1 : 0;
+    const auto a = static_cast<unsigned>(adresse);
+    if (a == g->espace_config + 7) return 1;
+    return a == g->espace_config + 8 && mots_config(p) == 2 ? 2 : 0;
+}
+
+uint16_t mot_config_modif(uint32_t valeur, const Desc_PIC& p, int n) {
+    if (n == 2) return masque_config2(valeur, fusibles2_de(p));
+    const uint32_t largeur = coeur_12_bits(p) ? 0x0FFF : 0x3FFF;
+    return normalise_config(static_cast<uint16_t>(valeur & largeur), fusibles_de(p));
 }

@@ -142,3 +142,26 @@ std::string texte_adaptateur_au_demarrage(const std::string& adaptateur) {
     return quoi + " servira au prochain démarrage de korval (sans --simulateur, --ppdev, --ftdi "
                   "ni --gpio).\nLe programmateur actuel reste en service jusque-là.";
 }
+
+const char* const note_tension_vpp =
+    "Au-dessus de 9 V, les PIC16F1xxx et PIC12F1xxx sont entrés par la clé basse tension (LVP).";
+
+std::optional<int> lit_tension_vpp(const std::string& texte) {
+    const std::size_t debut = texte.find_first_not_of(" \t");
+    if (debut == std::string::npos) return std::nullopt;
+    const std::size_t fin = texte.find_last_not_of(" \t") + 1;
+    if (fin - debut > 2) return std::nullopt;
+    int v = 0;
+    for (std::size_t i = debut; i < fin; ++i) {
+        if (!std::isdigit(static_cast<unsigned char>(texte[i]))) return std::nullopt;
+        v = v * 10 + (texte[i] - '0');
+    }
+    if (v < TENSION_VPP_MIN || v > TENSION_VPP_MAX) return std::nullopt;
+    return v;
+}
+
+std::string texte_tension_refusee(const std::string& texte) {
+    return "Tension VPP \"" + texte + "\" refusée : un nombre entier de " +
+           std::to_string(TENSION_VPP_MIN) + " à " + std::to_string(TENSION_VPP_MAX) +
+           " V est attendu.";
+}

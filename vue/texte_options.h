@@ -61,6 +61,17 @@ std::optional<Brochage> brochage_confirme(int type, const Brochage& autre);
 // The error window's text when the settings could not be saved there.
 std::string texte_echec_sauvegarde(const std::vector<std::string>& chemins);
 
+// The board's programming voltage the window accepts, in whole volts.
+constexpr int TENSION_VPP_MIN = 5;
+constexpr int TENSION_VPP_MAX = 14;
+// The voltage typed (digits, blanks around them allowed); nothing for another text or a value
+// outside TENSION_VPP_MIN..TENSION_VPP_MAX.
+std::optional<int> lit_tension_vpp(const std::string& texte);
+// The error window's text when the voltage typed is refused.
+std::string texte_tension_refusee(const std::string& texte);
+// The note beside the voltage: how the 16F1xxx parts are entered on such a board.
+extern const char* const note_tension_vpp;
+
 // The information window's text after the adapter of the settings changed ("" for the parallel
 // port): the programmer in use stays until the program starts again.
 std::string texte_adaptateur_au_demarrage(const std::string& adaptateur);

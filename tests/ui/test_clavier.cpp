@@ -322,3 +322,15 @@ TEST_F(Interface, clavier_pendant_une_operation_les_lettres_des_boutons_tenus) {
     EXPECT_TRUE(options_agit);
     EXPECT_FALSE(visible(prep_lect_ecr));
 }
+
+TEST_F(Interface, clavier_une_lettre_prend_le_second_mot_tape) {
+    demarre(std::string(catalogue) + "18.2 0 0 0 WRT WRT x 0 0 0 0 0 0 0 0\n" +
+            "PIC16F886  8192 256 18 8  1 1 0\n");
+    choisit("PIC16F886");
+    gtk_entry_set_text(GTK_ENTRY(entry_config2), "200"); // no Return, the focus stays
+    EXPECT_FALSE(m_pic->config2_definie);
+    EXPECT_TRUE(pressee(fenetre_principale, GDK_KEY_c, ALT_VERR_NUM));
+    EXPECT_TRUE(visible(prepare_PIC_box));
+    EXPECT_EQ(m_pic->config2_definie ? m_pic->config2 : -1, 0x0200);
+    gtk_widget_hide(prepare_PIC_box);
+}

@@ -6,6 +6,7 @@
 #include "core/messages.h"
 #include "core/repertoire_conf.h"
 #include "port/port.h"
+#include "vue/texte_options.h"
 
 #include <algorithm>
 #include <sstream>
@@ -549,4 +550,33 @@ TEST_F(Options, adaptateur_et_broches_enregistres_et_annonces) {
     ASSERT_TRUE(visible(error_box));
     EXPECT_NE(texte(error_msg).find("Le port parallèle servira"), std::string::npos);
     EXPECT_EQ(test::lit_fichier(fichier()).find("_ADAPTATEUR"), std::string::npos);
+}
+
+TEST_F(Options, tension_vpp_enregistree_ou_refusee) {
+    demarre(catalogue, reglages(0) + "_TENSION_VPP 12\n");
+    Options_clicked(nullptr, nullptr);
+    EXPECT_EQ(texte(entry_tension_vpp), "12");
+    ASSERT_NE(label_de(gtk_bin_get_child(GTK_BIN(Options_window)), note_tension_vpp), nullptr);
+    const struct {
+        const char* tape;
+        int tension; // after "Ok"
+        bool accepte;
+    } cas[] = {
+        {"9", 9, true}, {"15", 9, false}, {"4", 9, false}, {"x", 9, false}, {"14", 14, true}};
+    for (const auto& c : cas) {
+        SCOPED_TRACE(c.tape);
+        gtk_widget_hide(error_box);
+        Options_clicked(nullptr, nullptr);
+        met_entree(entry_tension_vpp, c.tape);
+        ok();
+        EXPECT_EQ(tension_vpp, c.tension);
+        // A refused voltage leaves the window open with a message, nothing confirmed.
+        EXPECT_EQ(visible(Options_window), !c.accepte);
+        EXPECT_EQ(visible(error_box), !c.accepte);
+        if (!c.accepte) {
+            EXPECT_EQ(texte(error_msg), texte_tension_refusee(c.tape));
+        }
+    }
+    relit(fichier());
+    EXPECT_EQ(tension_vpp, 14);
 }

@@ -141,3 +141,63 @@ TEST_F(Interface, nom_tape_avec_completion_puis_choisi) {
     EXPECT_EQ(texte(boutons.combo_pic), "93C46");
     EXPECT_EQ(pic_select, 5);
 }
+
+TEST_F(Interface, second_mot_de_configuration_dans_le_panneau_et_le_dialogue) {
+    demarre(std::string(catalogue) + "18.2 0 0 0 WRT WRT x 0 0 0 0 0 0 0 0\n" +
+            "PIC16F886  8192 256 18 8  1 1 0\n");
+    EXPECT_FALSE(visible(entry_config2)); // PIC16F84: one word
+    choisit("PIC16F886");
+    EXPECT_TRUE(visible(label_config2));
+    EXPECT_EQ(texte(entry_config2), "0700"); // blank: the bits that read 0 shown so
+    GtkWidget* wrt = case_fusible2(10);
+    EXPECT_TRUE(visible(wrt));
+    // Passing through the entry gives no word; leaving it with another text does.
+    auto quitte = [] {
+        GdkEvent* e = gdk_event_new(GDK_FOCUS_CHANGE);
+        e->focus_change.window = GDK_WINDOW(g_object_ref(gtk_widget_get_window(entry_config2)));
+        gtk_widget_send_focus_change(entry_config2, e);
+        gdk_event_free(e);
+    };
+    quitte();
+    EXPECT_FALSE(m_pic->config2_definie);
+    gtk_entry_set_text(GTK_ENTRY(entry_config2), "600");
+    quitte();
+    EXPECT_EQ(m_pic->config2_definie ? m_pic->config2 : -1, 0x0600);
+    // Typed, masked to the stored bits; a text that does not read keeps the word.
+    const struct {
+        const char* tape;
+        uint16_t mot;
+        const char* montre;
+        bool wrt;
+    } cas[] = {{"3EFF", 0x0600, "0600", true},
+               {"100", 0x0100, "0100", false},
+               {"zz", 0x0100, "0100", false}};
+    for (const auto& c : cas) {
+        gtk_entry_set_text(GTK_ENTRY(entry_config2), c.tape);
+        g_signal_emit_by_name(entry_config2, "activate");
+        EXPECT_TRUE(m_pic->config2_definie);
+        EXPECT_EQ(m_pic->config2, c.mot) << c.tape;
+        EXPECT_EQ(texte(entry_config2), c.montre);
+        EXPECT_EQ(gtk_toggle_button_get_active(GTK_TOGGLE_BUTTON(wrt)) != FALSE, c.wrt);
+    }
+    gtk_button_clicked(GTK_BUTTON(wrt));
+    EXPECT_EQ(texte(entry_config2), "0700");
+
+    // The modify dialog names the second word by its address, and stays on it.
+    modif_mem_prog(nullptr, nullptr);
+    gtk_entry_set_text(GTK_ENTRY(modif_adresse), "2008");
+    EXPECT_EQ(texte(modif_donnee), "0700");
+    gtk_entry_set_text(GTK_ENTRY(modif_donnee), "0");
+    modif_ok(nullptr, nullptr);
+    EXPECT_EQ(texte(entry_config2), "0000");
+    EXPECT_EQ(texte(modif_adresse), "2008");
+
+    // Another part: nobody gave its words, and it has no second one.
+    choisit("PIC16F84");
+    EXPECT_FALSE(m_pic->config2_definie);
+    EXPECT_FALSE(visible(entry_config2));
+    EXPECT_FALSE(visible(wrt));
+    gtk_entry_set_text(GTK_ENTRY(modif_adresse), "");
+    gtk_entry_set_text(GTK_ENTRY(modif_adresse), "2008");
+    EXPECT_EQ(texte(modif_adresse), "03FF");
+}

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sstream>
+
 TEST(Modification_textes, adresse_hexadecimale_lue_jusqu_ou_vont_ses_chiffres) {
     EXPECT_EQ(lit_adresse_modif("0010"), 16);
     EXPECT_EQ(lit_adresse_modif("3ff"), 0x3FF);
@@ -42,4 +44,44 @@ TEST(Modification_textes, valeur_tapee_dans_les_trois_bases) {
     // Every character counts by the lowest bit of its code minus 48: "3" is 1, "a" (97) is 1,
     // "b" (98) is 0.
     EXPECT_EQ(lit_valeur_modif("3ab", 1), 6u);
+}
+
+// Layouts as the shipped catalogue gives them: a 12-bit core with "0" and "-" bits, parts with a
+// second word, and PIC16F84X whose family has a second line but whose algorithm has one word.
+TEST(Modification_textes, mots_de_configuration_par_adresse_largeur_et_bits) {
+    std::istringstream catalogue(
+        "1  CP0 CP0 CP0 CP0 CP0 CP0 CP0 CP0 CP0 CP0 PWRTE/ WDTE FOSC1 FOSC0\n"
+        "16 0 0 - - - - - - - MCLRE CP0 WDTE FOSC1 FOSC0\n"
+        "18.2 0 0 0 WRT WRT x 0 0 0 0 0 0 0 0\n"
+        "20.2 LVP DEB/ 0 x x x 0 0 0 x 0 0 WRT WRT\n"
+        "PIC16F84 1024 64 1 1 0 1 0\nPIC12C508 512 0 16 3 0 1 1\nPIC16F886 8192 256 18 8 1 1 0\n"
+        "PIC16F1827 4096 256 20 10 0 1 0\nPIC16F84X 1024 64 18 1 0 1 0\n24C16 0 2048 31 -1 0 1 "
+        "0\n");
+    lire_catalogue(catalogue, "test");
+    const struct {
+        const char* pic;
+        int adresse;
+        int mot; // 0: no configuration word there
+        uint32_t tape;
+        uint16_t stocke;
+    } cas[] = {
+        {"PIC16F84", 0x2007, 1, 0xC123, 0x0123},
+        {"PIC16F84", 0x2008, 0, 0, 0},
+        {"PIC12C508", 0x0FFF, 1, 0xF00A, 0x0FEA},
+        {"PIC12C508", 0x2007, 0, 0, 0},
+        {"PIC16F886", 0x2007, 1, 0xFFFF, 0x3FFF},
+        {"PIC16F886", 0x2008, 2, 0xFFFF, 0x0700},
+        {"PIC16F886", 0x2009, 0, 0, 0},
+        {"PIC16F1827", 0x8008, 2, 0x1FFC, 0x1710},
+        {"PIC16F1827", 0x2007, 0, 0, 0},
+        {"PIC16F84X", 0x2008, 0, 0, 0},
+        {"24C16", 0x2007, 0, 0, 0},
+    };
+    for (const auto& c : cas) {
+        const Desc_PIC& p = tab_pic.at(static_cast<std::size_t>(cherche_pic(c.pic)));
+        EXPECT_EQ(mot_config_adresse(p, c.adresse), c.mot) << c.pic << " " << c.adresse;
+        if (c.mot != 0) {
+            EXPECT_EQ(mot_config_modif(c.tape, p, c.mot), c.stocke) << c.pic;
+        }
+    }
 }

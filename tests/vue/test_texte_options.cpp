@@ -152,3 +152,23 @@ TEST_F(Chemins_conf, chemins_essayes_ceux_de_la_sauvegarde) {
                   rep.fichier("xdg/korval-1.2/conf_port") +
                   "/sous/conf_port\nElles restent valables jusqu'à la fin du programme.");
 }
+
+TEST(Options_textes, tension_vpp_dans_la_plage) {
+    const struct {
+        const char* tape;
+        std::optional<int> lu;
+    } cas[] = {
+        {"13", 13},
+        {"5", 5},
+        {"14", 14},
+        {" 9 ", 9},
+        {"4", std::nullopt},
+        {"15", std::nullopt},
+        {"12V", std::nullopt},
+        {"", std::nullopt},
+        {"-5", std::nullopt},
+        {"1 3", std::nullopt},
+        {"100", std::nullopt},
+    };
+    for (const auto& c : cas) EXPECT_EQ(lit_tension_vpp(c.tape), c.lu) << '"' << c.tape << '"';
+}

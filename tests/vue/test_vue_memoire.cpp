@@ -234,3 +234,17 @@ TEST(Resume, configuration_d_un_pic_et_description_d_une_eeprom) {
         e, (std::vector<std::string>{"EEPROM 93C46", "Memoire : 512 octets", "PROTOCOLE : SPI"}));
     tab_fuses = {};
 }
+
+TEST(Edition_config, second_mot_tape_en_hexadecimal) {
+    // 16F88x: WRT bits 10..9, bit 8 stored without a box, the others read 0.
+    const Fusibles f2 = famille({{F_WRT, 0x0600}, {F_ZERO, 0x38FF}});
+    const struct {
+        const char* tape;
+        std::optional<uint16_t> lu;
+    } cas[] = {
+        {"3FFF", 0x0700},    {"0", 0x0000},          {" 200 ", 0x0200},
+        {"ffff", 0x0700},    {"", std::nullopt},     {"12345", std::nullopt},
+        {"G", std::nullopt}, {"0x10", std::nullopt}, {"1 2", std::nullopt},
+    };
+    for (const auto& c : cas) EXPECT_EQ(lit_config2(c.tape, f2), c.lu) << '"' << c.tape << '"';
+}

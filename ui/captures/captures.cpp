@@ -186,6 +186,11 @@ int main(int argc, char** argv) {
 
     choisit("PIC12C671");
     echecs += !capture(fenetre_principale, "principale_pic12c671");
+    // Two configuration words: the second one's entry and boxes under the first one's.
+    choisit("PIC16F1827");
+    echecs += !capture(fenetre_principale, "principale_pic16f1827");
+    choisit("PIC16F886");
+    echecs += !capture(fenetre_principale, "principale_pic16f886");
     donnee_en_binaire = 1;
     choisit("24C16");
     echecs += !capture(fenetre_principale, "principale_24c16_binaire");
