@@ -84,6 +84,7 @@ bool lit_puce(const Composant& c, const std::string& chemin, Contenu& v) {
         v.donnees.assign(m.donnees.begin(), m.donnees.end());
         for (std::size_t k = 0; k < 4; ++k) v.ids[k] = m.ids[k];
         v.config = m.config;
+        if (mots_config(c.desc) == 2) v.config2 = m.config2;
     } else if (auto* e = dynamic_cast<Eeprom_simulee*>(modele.get())) {
         v.donnees.assign(e->contenu().begin(), e->contenu().end());
     }
@@ -100,6 +101,7 @@ void ecrit_puce(const Composant& c, const Contenu& v, const std::string& chemin)
             m.donnees[a] = static_cast<uint8_t>(v.donnees[a]);
         for (std::size_t k = 0; k < 4; ++k) m.ids[k] = static_cast<uint16_t>(v.ids[k]);
         m.config = static_cast<uint16_t>(v.config);
+        if (v.config2 >= 0) m.config2 = static_cast<uint16_t>(v.config2);
     } else if (auto* e = dynamic_cast<Eeprom_simulee*>(modele.get())) {
         e->remplit(std::vector<uint8_t>(v.donnees.begin(), v.donnees.end()));
     }
@@ -220,6 +222,9 @@ void juge_contenu(Juge& j, const Composant& c, Commande commande, const Ligne_op
     if (c.pic && !proteger && (avant.config & ~apres.config & c.protection) != 0)
         j.viole("I5", "protection activée sans --proteger : configuration " + hexa(avant.config) +
                           " devenue " + hexa(apres.config));
+    if (c.pic && !proteger && (avant.config2 & ~apres.config2 & c.protection2) != 0)
+        j.viole("I5", "protection activée sans --proteger : second mot de configuration " +
+                          hexa(avant.config2) + " devenu " + hexa(apres.config2));
     if (!forcer && c.calibration >= 0 && !apres.prog.empty() &&
         apres.prog.back() != avant.prog.back())
         j.viole("I5", "calibration OSCCAL " + hexa(avant.prog.back()) + " devenue " +
@@ -394,6 +399,8 @@ void juge_comparaison(Juge& j, const Composant& c, const Selection& s, const Con
                 annonce("ID", std::to_string(k) + " : " + hexa(static_cast<int>(v)));
         } else if (std::sscanf(l.c_str(), "ID%d identiques", &k) == 1) {
             if (!s.ids) j.viole("I3", "« identiques » pour les ID, qui ne sont pas comparés");
+        } else if (l.find("configuration 2 ") != std::string::npos) {
+            // The second word's line: its value is not judged here (I5 watches its protection).
         } else if (l.find("configuration") != std::string::npos &&
                    l.find("On a ") != std::string::npos) {
             std::sscanf(l.c_str() + l.find("On a "), "On a %XH", &v);
