@@ -449,14 +449,10 @@ int refuse_ecriture(const Options_cli& o, const Memoire_PIC& m) {
                                      "même");
         return SORTIE_USAGE;
     }
-    const std::vector<std::string> protections = protections_ecrites(m);
+    const std::string protections = texte_protections_ecrites(m);
     if (protections.empty() || o.proteger) return SORTIE_REUSSIE;
-    std::string noms;
-    for (const std::string& n : protections) noms += (noms.empty() ? "" : ", ") + n;
-    erreur("le mot de configuration " + ui2Hex(m.config, 4) + " active la protection du code (" +
-           noms +
-           ") ; sur un PIC à EPROM, c'est définitif. Rien n'a été écrit : ajoutez "
-           "--proteger pour protéger la puce");
+    erreur(protections + " ; sur un PIC à EPROM, c'est définitif. Rien n'a été écrit : ajoutez "
+                         "--proteger pour protéger la puce");
     return SORTIE_USAGE;
 }
 

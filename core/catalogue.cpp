@@ -26,6 +26,18 @@ bool a_second_mot(int famille) {
            tab_second_mot[static_cast<std::size_t>(famille)];
 }
 
+const Fusibles& fusibles_de(const Desc_PIC& p) {
+    static const Fusibles aucun{};
+    if (p.famille < 0 || p.famille >= NB_FAMILLES) return aucun;
+    return tab_fuses[static_cast<std::size_t>(p.famille)];
+}
+
+const Fusibles& fusibles2_de(const Desc_PIC& p) {
+    static const Fusibles aucun{};
+    if (mots_config(p) < 2) return aucun;
+    return tab_fuses2[static_cast<std::size_t>(p.famille)];
+}
+
 const Desc_PIC* pic_courant() {
     if (pic_select < 0 || static_cast<std::size_t>(pic_select) >= tab_pic.size()) return nullptr;
     return &tab_pic[static_cast<std::size_t>(pic_select)];

@@ -65,6 +65,10 @@ extern std::array<Fusibles, NB_FAMILLES> tab_fuses; // indexed by famille
 extern std::array<Fusibles, NB_FAMILLES> tab_fuses2;
 extern std::array<bool, NB_FAMILLES> tab_second_mot;
 bool a_second_mot(int famille);
+// The fuse layout of the device's family (no fuse at all for a family out of range).
+const Fusibles& fusibles_de(const Desc_PIC& p);
+// The layout of its second configuration word (none when it has one word only).
+const Fusibles& fusibles2_de(const Desc_PIC& p);
 
 // The selected device, or null when the catalogue is empty or pic_select names no entry.
 const Desc_PIC* pic_courant();

@@ -5,6 +5,7 @@
 #include "core/etat.h"
 #include "core/genre_puce.h"
 #include "core/messages.h"
+#include "hex/hex.h"
 #include "operations/verifications.h"
 #include "operations/vierge.h"
 #include "operations/zones.h"
@@ -212,18 +213,55 @@ bool code_protege(const Desc_PIC& p, uint16_t config) {
     return protection_de(p, config).programme;
 }
 
+// The protection fuses of layout f at 0 in mot.
+std::vector<std::string> protections_du_mot(const Fusibles& f, uint16_t mot) {
+    std::vector<std::string> noms;
+    for (const Num_fuse n : {F_CP0, F_CP1, F_CPD, F_WRT}) {
+        const uint32_t masque = f.masque[n];
+        if ((mot & masque) != masque) noms.push_back(noms_fuses[n]);
+    }
+    return noms;
+}
+
+// The protection fuses a write of m turns on, word by word.
+struct Protection_mot {
+    int rang;        // 1: first configuration word, 2: second
+    uint16_t valeur; // the word as the image gives it
+    std::vector<std::string> noms;
+};
+
+std::vector<Protection_mot> protections_par_mot(const Memoire_PIC& m) {
+    std::vector<Protection_mot> mots;
+    const Desc_PIC* p = pic_courant();
+    if (!p) return mots;
+    if (config_ecrite(m))
+        if (auto noms = protections_du_mot(fusibles_de(*p), m.config); !noms.empty())
+            mots.push_back({1, m.config, std::move(noms)});
+    if (le_config_enable != 0 && m.config2_definie && mots_config(*p) == 2)
+        if (auto noms = protections_du_mot(fusibles2_de(*p), m.config2); !noms.empty())
+            mots.push_back({2, m.config2, std::move(noms)});
+    return mots;
+}
+
 } // namespace
 
 std::vector<std::string> protections_ecrites(const Memoire_PIC& m) {
     std::vector<std::string> noms;
-    const Desc_PIC* p = pic_courant();
-    if (!p || !config_ecrite(m) || p->famille < 0 || p->famille >= NB_FAMILLES) return noms;
-    const Fusibles& f = tab_fuses[static_cast<std::size_t>(p->famille)];
-    for (const Num_fuse n : {F_CP0, F_CP1, F_CPD, F_WRT}) {
-        const uint32_t masque = f.masque[n];
-        if ((m.config & masque) != masque) noms.push_back(noms_fuses[n]);
-    }
+    for (const Protection_mot& w : protections_par_mot(m))
+        noms.insert(noms.end(), w.noms.begin(), w.noms.end());
     return noms;
+}
+
+std::string texte_protections_ecrites(const Memoire_PIC& m) {
+    std::string texte;
+    for (const Protection_mot& w : protections_par_mot(m)) {
+        std::string noms;
+        for (const std::string& n : w.noms) noms += (noms.empty() ? "" : ", ") + n;
+        texte += texte.empty() ? "le " : " ; le ";
+        texte += w.rang == 2 ? "second mot de configuration " : "mot de configuration ";
+        texte += ui2Hex(w.valeur, 4) + " active la protection du code (" + noms + ")";
+    }
+    return texte;
 }
 
 bool lvp_efface_par_l_ecriture(const Memoire_PIC& m) {

@@ -61,11 +61,15 @@ std::optional<Rapport_comparaison> compare_image(const Memoire_PIC& m, bool forc
 // "N mots différents" and one line per difference, for the full list.
 std::string texte_differences(const Rapport_comparaison& r);
 
-// The code, data and write protection fuses (CP0, CP1, CPD, WRT of the device's fuse layout) that
-// writing m turns on: its configuration word is written (config_ecrite, every PIC kind) with a
-// bit of one of them at 0.
-// Empty when the write protects nothing.
+// The code, data and write protection fuses (CP0, CP1, CPD, WRT of the device's fuse layouts)
+// that writing m turns on: a bit of one of them at 0 in the first configuration word when it is
+// written (config_ecrite, every PIC kind), or in the second when the image gives it, the
+// configuration area is enabled and the device has one. First word first; empty when the write
+// protects nothing.
 std::vector<std::string> protections_ecrites(const Memoire_PIC& m);
+// The same, each word with its value: "le mot de configuration 3F7F active la protection du code
+// (CP0) ; le second mot de configuration 38FF active la protection du code (WRT)".
+std::string texte_protections_ecrites(const Memoire_PIC& m);
 // Writing m clears LVP (bit 13 of the second configuration word) on an enhanced mid-range part
 // that this board enters by the low-voltage key only: the part could not be entered again.
 bool lvp_efface_par_l_ecriture(const Memoire_PIC& m);

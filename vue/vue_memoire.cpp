@@ -40,18 +40,6 @@ template <class Ligne> std::vector<Ligne_vue> toutes(int n, Ligne ligne_n) {
 
 } // namespace
 
-const Fusibles& fusibles_de(const Desc_PIC& p) {
-    static const Fusibles aucun{};
-    if (p.famille < 0 || p.famille >= NB_FAMILLES) return aucun;
-    return tab_fuses[static_cast<std::size_t>(p.famille)];
-}
-
-const Fusibles& fusibles2_de(const Desc_PIC& p) {
-    static const Fusibles aucun{};
-    if (mots_config(p) < 2) return aucun;
-    return tab_fuses2[static_cast<std::size_t>(p.famille)];
-}
-
 int octets_par_ligne(int base) {
     if (base == 0) return 16;
     if (base == 2) return 8;

@@ -19,11 +19,6 @@ struct Ligne_vue {
 
 constexpr int MOTS_PAR_LIGNE = 8;
 
-// The fuse layout of the device's family (no fuse at all for a family out of range).
-const Fusibles& fusibles_de(const Desc_PIC& p);
-// The layout of its second configuration word (none when it has one word only).
-const Fusibles& fusibles2_de(const Desc_PIC& p);
-
 // Data bytes per line for a display base: 0 hexadecimal 16, 2 decimal 8, any other (binary) 4.
 int octets_par_ligne(int base);
 

@@ -441,6 +441,47 @@ TEST_F(Cli, protection_du_code_seulement_avec_proteger) {
     EXPECT_FALSE(contient(c.erreurs, "--proteger")) << c.erreurs;
 }
 
+// A protection fuse in either configuration word: the message prints the word that holds it.
+TEST_F(Cli, protection_ecrite_dans_l_un_ou_l_autre_mot) {
+    struct Cas {
+        const char* composant;
+        const char* source;
+        std::string enregistrements; // overriding the assembled file's configuration
+        const char* texte;           // the refusal, empty when nothing is protected
+    };
+    const std::string bas = ":020000040000FA\n", haut = ":020000040001F9\n";
+    const Cas cas[] = {
+        {"PIC16F88", "pic16f88.asm", bas + enregistrement(0x400E, {0x30, 0x39}),
+         "le mot de configuration 3930 active la protection du code (WRT) ;"},
+        {"PIC16F887", "pic16f887.asm", bas + enregistrement(0x4010, {0xFF, 0x38}),
+         "le second mot de configuration 38FF active la protection du code (WRT) ;"},
+        {"PIC16F1847", "pic16f1847.asm", haut + enregistrement(0x0010, {0xFC, 0x3E}),
+         "le second mot de configuration 3EFC active la protection du code (WRT) ;"},
+        {"PIC16F88", "pic16f88.asm", "", ""}, // CONFIG2 3FFC: IESO and FCMEN off only
+    };
+    int n = 0;
+    for (const Cas& k : cas) {
+        SCOPED_TRACE(std::string(k.composant) + " " + k.texte);
+        const std::string assemble = test::assemble(k.source, "inhx32", rep);
+        ASSERT_FALSE(assemble.empty());
+        const std::string fichier = rep.fichier("protege" + std::to_string(++n) + ".hex");
+        ajoute_avant_fin(assemble, fichier, k.enregistrements);
+        const std::string etat = "protege" + std::to_string(n) + ".etat";
+        const bool protege = *k.texte != '\0';
+        const Resultat r = sim(k.composant, {"ecrire", fichier}, etat);
+        EXPECT_EQ(r.code, protege ? 2 : 0) << r.erreurs;
+        EXPECT_EQ(contient(r.erreurs, std::string("korval-cli : ") + k.texte), protege)
+            << r.erreurs;
+        EXPECT_EQ(fs::exists(rep.fichier(etat)), !protege); // refused: chip untouched
+        if (protege) {
+            const Resultat p = sim(k.composant, {"--proteger", "ecrire", fichier}, etat);
+            EXPECT_EQ(p.code, 0) << p.erreurs;
+        }
+        const Resultat c = sim(k.composant, {"comparer", fichier}, etat);
+        EXPECT_EQ(c.code, 0) << c.sortie << c.erreurs; // the chip holds both words
+    }
+}
+
 // --- Erasing -----------------------------------------------------------------------------------
 
 TEST_F(Cli, effacer_une_puce_de_l_algorithme_1) {

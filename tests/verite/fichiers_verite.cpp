@@ -60,6 +60,7 @@ std::string texte_hex(const Composant& c, const Contenu& image) {
         for (unsigned k = 0; k < 4; ++k)
             if (image.ids[k] >= 0) mot(octets, d.id + 2 * k, image.ids[k]);
         if (image.config >= 0) mot(octets, d.config, image.config);
+        if (image.config2 >= 0) mot(octets, d.config + 2, image.config2);
         for (std::size_t a = 0; a < image.donnees.size(); ++a)
             if (image.donnees[a] >= 0)
                 mot(octets, d.donnees + 2 * static_cast<unsigned>(a), image.donnees[a]);

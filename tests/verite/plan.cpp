@@ -60,6 +60,8 @@ Composant decrit_composant(const Desc_PIC& d) {
             c.protection |=
                 static_cast<int>(tab_fuses[static_cast<std::size_t>(d.famille)].masque[f]);
         c.protection &= c.config_lisible & ~c.config_un;
+        for (Num_fuse f : {F_CP0, F_CP1, F_CPD, F_WRT})
+            c.protection2 |= static_cast<int>(fusibles2_de(d).masque[f]);
         c.id_composant = caracteristiques_pic(d).id_composant >= 0;
         c.absence_visible = coeur_12_bits(d);
     }
@@ -159,6 +161,10 @@ Contenu plein(const Composant& c, uint32_t graine) {
     if (c.a_id_config) {
         for (int& id : i.ids) id = aleatoire(g, 0x0F);
         i.config = (aleatoire(g, 0xFFFF) | c.protection) & c.config_lisible;
+        // LVP stays on: the enhanced mid-range parts are entered by the low-voltage key.
+        if (mots_config(c.desc) == 2)
+            i.config2 = aleatoire(g, 0x3FFF) | c.protection2 |
+                        static_cast<int>(fusibles2_de(c.desc).masque[F_LVP]);
     }
     return i;
 }
@@ -184,13 +190,20 @@ Contenu clairsemee(const Composant& c, uint32_t graine) {
 
 Contenu sans_config(const Composant& c, uint32_t graine) {
     Contenu i = plein(c, graine);
-    i.config = -1;
+    i.config = i.config2 = -1;
     return i;
 }
 
 Contenu protegee(const Composant& c, uint32_t graine) {
     Contenu i = plein(c, graine);
     i.config &= ~c.protection;
+    return i;
+}
+
+// Protection in the second configuration word only.
+Contenu second_mot_protege(const Composant& c, uint32_t graine) {
+    Contenu i = plein(c, graine);
+    if (i.config2 >= 0) i.config2 &= ~c.protection2;
     return i;
 }
 
@@ -231,14 +244,20 @@ const std::vector<Ligne_image>& lignes_images() {
         {"mots trop larges", true, true, mots_larges},
         {"plus grande que la puce", false, true, trop_grande},
         {"vide", false, false, vide},
+        {"second mot protege", true, false, second_mot_protege},
     };
     return lignes;
 }
 
 std::vector<int> images_pour(const Composant& c) {
     std::vector<int> l;
-    for (std::size_t k = 0; k < lignes_images().size(); ++k)
-        if (c.pic || !lignes_images()[k].pic_seulement) l.push_back(static_cast<int>(k));
+    for (std::size_t k = 0; k < lignes_images().size(); ++k) {
+        const Ligne_image& i = lignes_images()[k];
+        // The second word's protection only where there is one: the other devices keep their
+        // cases.
+        if (i.fabrique == second_mot_protege && mots_config(c.desc) != 2) continue;
+        if (c.pic || !i.pic_seulement) l.push_back(static_cast<int>(k));
+    }
     return l;
 }
 
@@ -293,6 +312,17 @@ void paires(int composant, const std::array<std::vector<int>, 4>& d, std::vector
     }
 }
 
+// An image that only some devices take may be missed by the reduced plan's rotation: one write
+// of it with the first device that takes it.
+void ajoute_images_manquantes(std::vector<Cas>& l) {
+    std::set<int> vues;
+    for (const Cas& c : l) vues.insert(c.image);
+    for (int c = 0; c < static_cast<int>(composants().size()); ++c)
+        for (int i : images_pour(composants()[static_cast<std::size_t>(c)]))
+            if (vues.insert(i).second)
+                l.push_back(fait_cas(c, {-1, static_cast<int>(Commande::ecrire), 0, i}));
+}
+
 } // namespace
 
 std::vector<Cas> plan(const std::string& niveau) {
@@ -338,6 +368,7 @@ std::vector<Cas> plan(const std::string& niveau) {
             for (std::size_t a = 0; a < 4; ++a) v[a] = d[a][k % d[a].size()];
             l.push_back(fait_cas(c, v));
         }
+    if (niveau == "reduit") ajoute_images_manquantes(l);
     return l;
 }
 

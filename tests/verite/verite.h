@@ -21,6 +21,7 @@ struct Contenu {
     std::vector<int> donnees;
     std::array<int, 4> ids{-1, -1, -1, -1};
     int config = -1;
+    int config2 = -1; // second configuration word of the parts that have one
 };
 
 // What the checker knows of one device: from the catalogue, the chip-kind table and the model.
@@ -36,6 +37,7 @@ struct Composant {
     int config_vierge = 0;  // configuration of a blank chip
     int config_gardee = 0;  // factory bits the chip keeps (bandgap)
     int protection = 0;     // CP, CPD, WRT bits: 0 protects
+    int protection2 = 0;    // the same in the second configuration word
     int calibration = -1;   // factory word at the last program address, -1 without
     // An empty socket can be told from a blank chip: the bus answers (acknowledge, dummy bit,
     // status) or a 12-bit word cannot read 3FFF.
