@@ -497,7 +497,13 @@ int efface_en_gardant(const Famille_flash& f, const Zones_ecrites& z) {
     t.famille = &f;
     t.bandgap = static_cast<uint16_t>(config & gardes);
     garde_calibration_config(t, espace);
-    if (!z.config && deux_mots_config()) t.config2 = espace.config2;
+    if (!z.config && deux_mots_config()) {
+        // Its protection is lifted as the first word's is: a kept WRT bit at 0 would only be a
+        // misread one, or one the erase has taken away.
+        const Fusibles& fu2 = fusibles2_de(*p);
+        t.config2 = static_cast<uint16_t>(espace.config2 | fu2.masque[F_CP0] | fu2.masque[F_CP1] |
+                                          fu2.masque[F_CPD] | fu2.masque[F_WRT]);
+    }
 
     // A protected area reads 0: nothing of it can be kept.
     Gardes g;

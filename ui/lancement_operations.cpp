@@ -82,16 +82,13 @@ bool question_acceptee(const char* titre, const char* texte) {
     return reponse == GTK_RESPONSE_YES;
 }
 
-// Asks before a write that turns the code or data protection on; true to go on.
+// Asks before a write that turns the code, data or write protection on; true to go on.
 bool protection_acceptee() {
     if (protections_ecrites(*m_pic).empty()) return true;
-    if (!protection_box) return false;
-    char texte[200];
-    std::snprintf(texte, sizeof texte,
-                  "Le mot de configuration %04X active la protection du code (CP0, CP1 ou CPD). "
-                  "Sur un PIC à EPROM, c'est définitif. Continuer ?",
-                  static_cast<unsigned>(m_pic->config));
-    return question_acceptee("Protection du code", texte);
+    std::string texte =
+        texte_protections_ecrites(*m_pic) + ". Sur un PIC à EPROM, c'est définitif. Continuer ?";
+    texte[0] = 'L';
+    return question_acceptee("Protection du code", texte.c_str());
 }
 
 // Asks before a write that would leave a part reached by the low-voltage key out of this board's

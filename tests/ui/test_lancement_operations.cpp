@@ -91,8 +91,8 @@ TEST_F(Interface, mot_de_configuration_ecrit_seulement_donne_et_protection_deman
     m_pic->prog[1] = 0x0123;
     lance(prepare_PIC_e);
     EXPECT_EQ(non.questions, 1);
-    EXPECT_EQ(non.texte, "Le mot de configuration 000F active la protection du code (CP0, CP1 ou "
-                         "CPD). Sur un PIC à EPROM, c'est définitif. Continuer ?");
+    EXPECT_EQ(non.texte, "Le mot de configuration 000F active la protection du code (CP0). Sur un "
+                         "PIC à EPROM, c'est définitif. Continuer ?");
     EXPECT_FALSE(visible(protection_box));
     EXPECT_FALSE(visible(error_box)) << texte(error_msg);
 

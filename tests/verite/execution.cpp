@@ -225,7 +225,7 @@ bool lu_comme(int lu, int vrai, bool bit_colle) {
 // I1, I5 and I4 for the contents left on the chip.
 void juge_contenu(Juge& j, const Composant& c, Commande commande, const Ligne_options& o,
                   const Selection& s, const Contenu& image, const Contenu& avant,
-                  const Contenu& apres, int code, bool ecriture, bool lectures, bool bit_colle) {
+                  const Contenu& apres, int code, bool ecriture, bool lectures) {
     const bool forcer =
         std::find(o.arguments.begin(), o.arguments.end(), "--forcer") != o.arguments.end();
     const bool proteger =
@@ -235,12 +235,7 @@ void juge_contenu(Juge& j, const Composant& c, Commande commande, const Ligne_op
     if (c.pic && !proteger && (avant.config & ~apres.config & c.protection) != 0)
         j.viole("I5", "protection activée sans --proteger : configuration " + hexa(avant.config) +
                           " devenue " + hexa(apres.config));
-    // A stuck data bit reads the second word that a write restores after its erase one bit
-    // short, and the restore writes it so (the run reports its failure): not judged here, though
-    // the chip may end with a WRT bit at 0.
-    const int protege2 = avant.config2 & ~apres.config2 & c.protection2;
-    const bool par_bit_colle = bit_colle && code != 0 && (protege2 & (protege2 - 1)) == 0;
-    if (c.pic && !proteger && protege2 != 0 && !par_bit_colle)
+    if (c.pic && !proteger && (avant.config2 & ~apres.config2 & c.protection2) != 0)
         j.viole("I5", "protection activée sans --proteger : second mot de configuration " +
                           hexa(avant.config2) + " devenu " + hexa(apres.config2));
     if (!forcer && c.calibration >= 0 && !apres.prog.empty() &&
@@ -598,8 +593,7 @@ Resultat execute(const Cas& cas, const std::string& dossier, const std::string& 
     const bool hors_d_atteinte = panne == "sans-puce" || (c.pic && panne == "mauvaise-position");
     const bool ecriture = !hors_d_atteinte || choisi.absence_visible || par_id;
     const bool lectures = ecriture && (!o.autre_puce || choisi.autre_puce_visible || par_id);
-    juge_contenu(j, c, cas.commande, o, s, image, avant, apres, r.code, ecriture, lectures,
-                 bit_colle);
+    juge_contenu(j, c, cas.commande, o, s, image, avant, apres, r.code, ecriture, lectures);
     if (!lectures) {
         r.violations = j.liste;
         return r;

@@ -215,7 +215,9 @@ Contenu ids_larges(const Composant& c, uint32_t graine) {
 
 Contenu mots_larges(const Composant& c, uint32_t graine) {
     Contenu i = plein(c, graine);
-    for (int& m : i.prog) m |= 0xFFFF & ~c.masque & 0xF000;
+    // A word of all ones would become FFFF, which a HEX file's reader takes for no word at all.
+    for (int& m : i.prog)
+        if (m != c.masque) m |= 0xFFFF & ~c.masque & 0xF000;
     return i;
 }
 
