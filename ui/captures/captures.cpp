@@ -71,23 +71,15 @@ std::string exemple(const std::string& rep) {
     return chemin;
 }
 
-} // namespace
-
-int main(int argc, char** argv) {
-    gtk_init(&argc, &argv);
-    if (argc < 2) {
-        std::fprintf(stderr, "Usage : korval-captures DOSSIER [--conf REP]\n");
-        return 2;
-    }
-    dossier = argv[1];
-    g_mkdir_with_parents(dossier.c_str(), 0755);
+// The settings of conf (the catalogue copied to a private directory, so that the captures leave
+// the caller's settings alone) and the simulated chip there; the private directory.
+std::string demarre(const std::string& conf) {
     Options_korval o;
     o.avec_simulateur = true;
-    o.conf = argc >= 4 && std::string(argv[2]) == "--conf" ? argv[3] : KORVAL_DATA_DIR;
+    o.conf = conf;
     gchar* tmp = g_dir_make_tmp("korval-captures-XXXXXX", nullptr);
     const std::string rep_tmp = tmp;
     g_free(tmp);
-    // A private copy of the settings, so that the captures leave the caller's settings alone.
     gchar* contenu = nullptr;
     if (g_file_get_contents((o.conf + "/conf_PICS").c_str(), &contenu, nullptr, nullptr)) {
         g_file_set_contents((rep_tmp + "/conf_PICS").c_str(), contenu, -1, nullptr);
@@ -97,14 +89,13 @@ int main(int argc, char** argv) {
     o.simulateur = rep_tmp + "/puce.etat";
     demarre_interface(o, false);
     gtk_widget_hide(error_box); // the missing private conf_port
+    return rep_tmp;
+}
 
-    choisit("PIC16F84");
-    const std::string hex = exemple(rep_tmp);
-    lastFile = hex;
-    lit_fichier_hex(hex, 0);
-    int echecs = 0;
-    echecs += !capture(fenetre_principale, "principale_pic16f84");
-
+// The main window with the example, then with a long path; the error window for a short and a
+// long message. The number of captures that failed.
+int captures_fenetre_et_erreurs(const std::string& hex, const std::string& rep_tmp) {
+    int echecs = !capture(fenetre_principale, "principale_pic16f84");
     // A long path is cut in the label; the window keeps its width.
     int large_avant = 0, large_apres = 0, haut = 0;
     gtk_window_get_size(GTK_WINDOW(fenetre_principale), &large_avant, &haut);
@@ -127,9 +118,13 @@ int main(int argc, char** argv) {
     message_erreur("Une ligne du fichier n'est pas correcte", 0);
     echecs += !capture(error_box, "erreur");
     gtk_widget_hide(error_box);
+    return echecs;
+}
 
+// The file, insertion, modify, progress and quit dialogs.
+int captures_dialogues() {
     lire_hex_clicked(nullptr, prep_lect_ecr);
-    echecs += !capture(prep_lect_ecr, "choix_lecture");
+    int echecs = !capture(prep_lect_ecr, "choix_lecture");
     prep_lect_ecr_pic(nullptr, prep_lect_ecr);
     echecs += !capture(lire_file_box, "lire_fichier");
     gtk_widget_hide(lire_file_box);
@@ -149,11 +144,17 @@ int main(int argc, char** argv) {
     gtk_progress_bar_set_fraction(GTK_PROGRESS_BAR(progress_bar), 0.5);
     echecs += !capture(en_prog_box, "progression");
     gtk_widget_hide(en_prog_box);
-    // A custom map to show: the KORVAL wiring.
+    echecs += !capture(quitter_box, "quitter");
+    gtk_widget_hide(quitter_box);
+    return echecs;
+}
+
+// The Options window with the KORVAL wiring as the custom map, then with a map without lines.
+int captures_options() {
     c_autre = brochage_korval;
     put_options();
     Options_clicked(nullptr, nullptr);
-    echecs += !capture(Options_window, "options");
+    int echecs = !capture(Options_window, "options");
     gtk_entry_set_text(champ_combo(combo_type), "Autres");
     echecs += !capture(Options_window, "options_autres");
     Options_Annuler_Clicked(nullptr, Options_window);
@@ -164,14 +165,15 @@ int main(int argc, char** argv) {
     gtk_entry_set_text(champ_combo(combo_type), "Autres");
     echecs += !capture(Options_window, "options_sans_ligne");
     Options_Annuler_Clicked(nullptr, Options_window);
-    echecs += !capture(quitter_box, "quitter");
-    gtk_widget_hide(quitter_box);
+    return echecs;
+}
 
-    // The example written into the simulated chip (the result in the status line), one word
-    // changed, then compared.
+// The example written into the simulated chip (the result in the status line), one word
+// changed, then compared.
+int captures_operations(const std::string& hex) {
     execute_operation(prepare_PIC_e);
     timeout(nullptr);
-    echecs += !capture(fenetre_principale, "principale_ecrit");
+    int echecs = !capture(fenetre_principale, "principale_ecrit");
     m_pic->prog[0x20] = 0x3FFF;
     execute_operation(prepare_PIC_c);
     gtk_widget_hide(en_prog_box);
@@ -183,9 +185,13 @@ int main(int argc, char** argv) {
     }
     ferme_rapports();
     lit_fichier_hex(hex, 0);
+    return echecs;
+}
 
+// The main window for other kinds of parts.
+int captures_composants() {
     choisit("PIC12C671");
-    echecs += !capture(fenetre_principale, "principale_pic12c671");
+    int echecs = !capture(fenetre_principale, "principale_pic12c671");
     // Two configuration words: the second one's entry and boxes under the first one's.
     choisit("PIC16F1827");
     echecs += !capture(fenetre_principale, "principale_pic16f1827");
@@ -195,6 +201,31 @@ int main(int argc, char** argv) {
     choisit("24C16");
     echecs += !capture(fenetre_principale, "principale_24c16_binaire");
     donnee_en_binaire = 0;
+    return echecs;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    gtk_init(&argc, &argv);
+    if (argc < 2) {
+        std::fprintf(stderr, "Usage : korval-captures DOSSIER [--conf REP]\n");
+        return 2;
+    }
+    dossier = argv[1];
+    g_mkdir_with_parents(dossier.c_str(), 0755);
+    const std::string rep_tmp =
+        demarre(argc >= 4 && std::string(argv[2]) == "--conf" ? argv[3] : KORVAL_DATA_DIR);
+
+    choisit("PIC16F84");
+    const std::string hex = exemple(rep_tmp);
+    lastFile = hex;
+    lit_fichier_hex(hex, 0);
+    int echecs = captures_fenetre_et_erreurs(hex, rep_tmp);
+    echecs += captures_dialogues();
+    echecs += captures_options();
+    echecs += captures_operations(hex);
+    echecs += captures_composants();
 
     arrete_interface();
     return echecs == 0 ? 0 : 1;
