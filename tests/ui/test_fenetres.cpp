@@ -192,11 +192,14 @@ namespace {
 
 // Waits, for a bounded while, until the window's height satisfies ok.
 template <class Condition> int hauteur_quand(GtkWidget* f, Condition ok) {
-    int l = 0, h = 0;
-    for (int k = 0; k < 400; ++k) {
+    // A loaded server may size the window in steps: the height counts once it has held for
+    // 20 polls.
+    int l = 0, h = 0, avant = -1, stable = 0;
+    for (int k = 0; k < 1000 && stable < 20; ++k) {
         pompe();
         gtk_window_get_size(GTK_WINDOW(f), &l, &h);
-        if (ok(h)) break;
+        stable = ok(h) && h == avant ? stable + 1 : 0;
+        avant = h;
         g_usleep(5000);
     }
     return h;
