@@ -77,6 +77,15 @@ std::string fichier_source(const std::string& relatif) {
     return repertoire_source() + "/" + relatif;
 }
 
+std::optional<std::string> lit_catalogue_livre() {
+    testing::internal::CaptureStdout();
+    const bool ok = lire_catalogue_fichier(fichier_source("data/conf_PICS"));
+    std::fflush(stdout);
+    std::string sortie = testing::internal::GetCapturedStdout();
+    if (!ok) return std::nullopt;
+    return sortie;
+}
+
 std::string assemble(const std::string& source, const std::string& format,
                      const Repertoire_temp& rep, bool dos) {
     if (std::system("command -v gpasm > /dev/null 2>&1") != 0) {

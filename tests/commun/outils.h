@@ -3,6 +3,7 @@
 #pragma once
 
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -46,6 +47,9 @@ void ecrit_fichier(const std::string& chemin, const std::string& contenu);
 // Shipped data and sources: the data/ directory and the source tree.
 std::string repertoire_source();
 std::string fichier_source(const std::string& relatif);
+// Reads the shipped catalogue (data/conf_PICS); what the reader printed on standard output,
+// or nothing when it could not be read.
+std::optional<std::string> lit_catalogue_livre();
 
 // Assembles tests/fixtures/source with gpasm into rep (format inhx8m or inhx32, CR LF lines when
 // dos); the path of the .hex, or "" after recording a test failure (gpasm missing or failing).

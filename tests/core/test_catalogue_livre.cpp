@@ -21,12 +21,9 @@ class Catalogue_livre : public test::Etat_propre {
   protected:
     // Reads the shipped catalogue; returns what the reader printed on standard output.
     std::string lit_catalogue() {
-        testing::internal::CaptureStdout();
-        bool ok = lire_catalogue_fichier(test::fichier_source("data/conf_PICS"));
-        std::fflush(stdout);
-        std::string sortie = testing::internal::GetCapturedStdout();
-        EXPECT_TRUE(ok);
-        return sortie;
+        const std::optional<std::string> sortie = test::lit_catalogue_livre();
+        EXPECT_TRUE(sortie);
+        return sortie.value_or("");
     }
 
     const Desc_PIC& pic(const std::string& nom) {

@@ -29,11 +29,7 @@ bool nomme(const std::string& texte, const std::string& nom) {
 }
 
 TEST_F(Composants_documentes, chaque_composant_du_catalogue_est_nomme) {
-    testing::internal::CaptureStdout();
-    const bool lu = lire_catalogue_fichier(test::fichier_source("data/conf_PICS"));
-    std::fflush(stdout);
-    testing::internal::GetCapturedStdout();
-    ASSERT_TRUE(lu);
+    ASSERT_TRUE(test::lit_catalogue_livre());
     ASSERT_FALSE(tab_pic.empty());
     for (const char* fichier : {"README.md", "man/korval-cli.1"}) {
         const std::string texte = test::lit_fichier(test::fichier_source(fichier));

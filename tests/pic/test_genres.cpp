@@ -15,11 +15,7 @@ class Genres : public test::Etat_propre {
   protected:
     void SetUp() override {
         Etat_propre::SetUp();
-        testing::internal::CaptureStdout();
-        const bool lu = lire_catalogue_fichier(test::fichier_source("data/conf_PICS"));
-        std::fflush(stdout);
-        testing::internal::GetCapturedStdout();
-        ASSERT_TRUE(lu);
+        ASSERT_TRUE(test::lit_catalogue_livre());
         ASSERT_FALSE(tab_pic.empty());
     }
 };
