@@ -26,6 +26,12 @@ bool a_second_mot(int famille) {
            tab_second_mot[static_cast<std::size_t>(famille)];
 }
 
+uint16_t masque_protections(const Fusibles& f) {
+    uint32_t m = 0;
+    for (const Num_fuse n : fuses_protection) m |= f.masque[n];
+    return static_cast<uint16_t>(m);
+}
+
 const Fusibles& fusibles_de(const Desc_PIC& p) {
     static const Fusibles aucun{};
     if (p.famille < 0 || p.famille >= NB_FAMILLES) return aucun;

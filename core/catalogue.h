@@ -58,6 +58,11 @@ struct Fusibles {
     bool operator==(const Fusibles&) const = default;
 };
 
+// The code, data and write protection fuses (a bit at 0 turns its protection on), and their bits
+// in a layout.
+constexpr Num_fuse fuses_protection[] = {F_CP0, F_CP1, F_CPD, F_WRT};
+uint16_t masque_protections(const Fusibles& f);
+
 extern std::vector<Desc_PIC> tab_pic;               // devices in file order
 extern std::array<Fusibles, NB_FAMILLES> tab_fuses; // indexed by famille
 // Second configuration word (ID0 + 8) of the families whose layout has a second line

@@ -114,6 +114,12 @@ int mots_config(const Desc_PIC& p) {
     return g && g->mots_config >= 2 && a_second_mot(p.famille) ? 2 : 1;
 }
 
+unsigned adresse_mot_config(const Desc_PIC& p, int n) {
+    if (coeur_12_bits(p)) return 0xFFF;
+    const Faits_genre* g = faits_genre(p);
+    return (g ? g->espace_config : 0x2000) + 6 + static_cast<unsigned>(n);
+}
+
 bool coeur_12_bits(const Desc_PIC& p) {
     return largeur_mot(p) == 12;
 }

@@ -10,17 +10,17 @@ struct Desc_PIC;
 
 // The catalogue keeps its numbers: the enumerator's value is the algo column.
 enum class Genre_puce : int {
-    flash_14 = 1,     // 14-bit flash/EEPROM PIC, self-timed writes, data EEPROM
-    eprom_14 = 2,     // 14-bit EPROM PIC, 100 µs pulses
-    eprom_12 = 3,     // 12-bit EPROM PIC, configuration word at 0xFFF
-    flash_62xa = 4,   // 16F627A/628A/648A
-    flash_87xa = 5,   // 16F873A..877A
-    flash_12f6xx = 6, // 12F629/675, 16F630/676
-    flash_16f8x = 7,  // 16F87/88, 16F818/819
-    flash_16f88x = 8, // 16F882..887
-    flash_12f683 = 9, // 12F683, 16F684..690
+    flash_14 = 1,       // 14-bit flash/EEPROM PIC, self-timed writes, data EEPROM
+    eprom_14 = 2,       // 14-bit EPROM PIC, 100 µs pulses
+    eprom_12 = 3,       // 12-bit EPROM PIC, configuration word at 0xFFF
+    flash_62xa = 4,     // 16F627A/628A/648A
+    flash_87xa = 5,     // 16F873A..877A
+    flash_12f6xx = 6,   // 12F629/675, 16F630/676
+    flash_16f8x = 7,    // 16F87/88, 16F818/819
+    flash_16f88x = 8,   // 16F882..887
+    flash_12f683 = 9,   // 12F683, 16F684..690
     flash_16f1xxx = 10, // enhanced mid-range 12F1822 .. 16F1939
-    i2c_1_octet = -1, // 24xx, one address byte (up to 2048 bytes)
+    i2c_1_octet = -1,   // 24xx, one address byte (up to 2048 bytes)
     i2c_2_octets = -2,
     microwire = -3, // 93xx x8
     spi = -4,       // 25xx
@@ -96,6 +96,9 @@ bool coeur_12_bits(const Desc_PIC& p);
 // Configuration words of the part: 2 when its kind has a second one (ID0 + 8) and its fuse
 // family gives that word a layout (core/catalogue.h), else 1.
 int mots_config(const Desc_PIC& p);
+// Address of configuration word n (1 or 2) as the programming commands count: 0xFFF on a 12-bit
+// core, ID0 + 6 + n otherwise (0x2007 and 0x2008; 0x8007 and 0x8008 on the enhanced mid-range).
+unsigned adresse_mot_config(const Desc_PIC& p, int n = 1);
 Bus_eeprom bus_eeprom(const Desc_PIC& p);
 // The bus the memory view names: the kind's; for a number no kind has, I2C from -2 up.
 Bus_eeprom bus_affiche(const Desc_PIC& p);

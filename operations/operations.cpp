@@ -216,7 +216,7 @@ bool code_protege(const Desc_PIC& p, uint16_t config) {
 // The protection fuses of layout f at 0 in mot.
 std::vector<std::string> protections_du_mot(const Fusibles& f, uint16_t mot) {
     std::vector<std::string> noms;
-    for (const Num_fuse n : {F_CP0, F_CP1, F_CPD, F_WRT}) {
+    for (const Num_fuse n : fuses_protection) {
         const uint32_t masque = f.masque[n];
         if ((mot & masque) != masque) noms.push_back(noms_fuses[n]);
     }
@@ -342,7 +342,7 @@ bool compare_pic(Rapport_comparaison& r, const Desc_PIC& p, const Zones_couverte
                  const Memoire_PIC& m) {
     Memoire_PIC lu(m.config);
     Lit_ID_Config(lu);
-    if (z.config && mot_trop_large(p, lu.config, coeur_12_bits(p) ? 0xFFFu : 0x2007u)) return false;
+    if (z.config && mot_trop_large(p, lu.config, adresse_mot_config(p))) return false;
     if (z.ids) compare_ids(r, lu, m);
     if (z.config) compare_configurations(r, p, lu, m);
     // A protected area reads as zeros: no difference found there would be the chip's. Not

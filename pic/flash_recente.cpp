@@ -299,7 +299,22 @@ void garde_calibration_config(Transaction& t, const Espace_config& e) {
                          chemin_calibration(p->nom).c_str());
 }
 
-void verifie_calibration_config(Transaction& t);
+// The calibration words of the configuration space read again, once: the same as before, or
+// lost (their values are in the calibration journal). Done before the configuration words are
+// written, since a configuration can close the way in (LVP off on a part entered by the key).
+void verifie_calibration_config(Transaction& t) {
+    if (t.calibration.empty()) return;
+    const Espace_config lu = lit_espace_config(*t.famille);
+    const Calibration_config cal = calibration_config();
+    const Desc_PIC* p = pic_courant();
+    for (std::size_t k = 0; k < t.calibration.size() && k < lu.calibration.size(); ++k)
+        if (lu.calibration[k] != t.calibration[k])
+            note(t, true,
+                 texte("Calibration %04X (adresse %X) perdue : %04X lu ; la valeur est dans %s",
+                       unsigned{t.calibration[k]}, cal.adresse + static_cast<unsigned>(k),
+                       unsigned{lu.calibration[k]}, chemin_calibration(p ? p->nom : "").c_str()));
+    t.calibration.clear();
+}
 
 // The second configuration word kept by the operation, written back; then the calibration words
 // checked.
@@ -318,23 +333,6 @@ void termine_config2_et_calibration(Transaction& t) {
     }
     t.config2.reset();
     verifie_calibration_config(t);
-}
-
-// The calibration words of the configuration space read again, once: the same as before, or
-// lost (their values are in the calibration journal). Done before the configuration words are
-// written, since a configuration can close the way in (LVP off on a part entered by the key).
-void verifie_calibration_config(Transaction& t) {
-    if (t.calibration.empty()) return;
-    const Espace_config lu = lit_espace_config(*t.famille);
-    const Calibration_config cal = calibration_config();
-    const Desc_PIC* p = pic_courant();
-    for (std::size_t k = 0; k < t.calibration.size() && k < lu.calibration.size(); ++k)
-        if (lu.calibration[k] != t.calibration[k])
-            note(t, true,
-                 texte("Calibration %04X (adresse %X) perdue : %04X lu ; la valeur est dans %s",
-                       unsigned{t.calibration[k]}, cal.adresse + static_cast<unsigned>(k),
-                       unsigned{lu.calibration[k]}, chemin_calibration(p ? p->nom : "").c_str()));
-    t.calibration.clear();
 }
 
 // Ends the operation's transaction: the calibration word and the configuration word that are
@@ -392,9 +390,6 @@ int ferme_transaction(bool echec) {
     return echec || perte || signal != 0 ? -1 : 0;
 }
 
-// Reads what the erase takes and the operation described by z keeps, erases the whole chip and
-// writes back the data, program words, OSCCAL and IDs kept; the configuration word waits for the
-// end of the operation (ferme_transaction). 0, or -1 after a message.
 // What the erase takes and the operation keeps: read before it, written back after it.
 struct Gardes {
     std::vector<uint16_t> programme;
@@ -483,10 +478,13 @@ int restaure(const Famille_flash& f, Gardes& g) {
     return 0;
 }
 
+// Reads what the erase takes and the operation described by z keeps, erases the whole chip and
+// writes back the data, program words, OSCCAL and IDs kept; the configuration word waits for the
+// end of the operation (ferme_transaction). 0, or -1 after a message.
 int efface_en_gardant(const Famille_flash& f, const Zones_ecrites& z) {
     if (transaction) ferme_transaction(false); // an operation that did not end its own
     const Desc_PIC* p = pic_courant();
-    const Fusibles& fu = tab_fuses[static_cast<std::size_t>(p->famille)];
+    const Fusibles& fu = fusibles_de(*p);
     const auto masque_cp = static_cast<uint16_t>(fu.masque[F_CP0] | fu.masque[F_CP1]);
     const auto masque_cpd = static_cast<uint16_t>(fu.masque[F_CPD]);
     const uint16_t gardes = bits_gardes();
@@ -500,9 +498,7 @@ int efface_en_gardant(const Famille_flash& f, const Zones_ecrites& z) {
     if (!z.config && deux_mots_config()) {
         // Its protection is lifted as the first word's is: a kept WRT bit at 0 would only be a
         // misread one, or one the erase has taken away.
-        const Fusibles& fu2 = fusibles2_de(*p);
-        t.config2 = static_cast<uint16_t>(espace.config2 | fu2.masque[F_CP0] | fu2.masque[F_CP1] |
-                                          fu2.masque[F_CPD] | fu2.masque[F_WRT]);
+        t.config2 = static_cast<uint16_t>(espace.config2 | masque_protections(fusibles2_de(*p)));
     }
 
     // A protected area reads 0: nothing of it can be kept.

@@ -33,13 +33,13 @@ uint16_t bits_usine_config(const Desc_PIC& p) {
 
 uint16_t bits_config2_implementes(const Desc_PIC& p) {
     if (mots_config(p) < 2) return 0;
-    const Fusibles& f = tab_fuses2[static_cast<std::size_t>(p.famille)];
+    const Fusibles& f = fusibles2_de(p);
     return static_cast<uint16_t>(0x3FFF & ~(f.masque[F_ZERO] | f.masque[F_TIRET]));
 }
 
 uint16_t config2_vierge(const Desc_PIC& p) {
     if (mots_config(p) < 2) return 0x3FFF;
-    return static_cast<uint16_t>(0x3FFF & ~tab_fuses2[static_cast<std::size_t>(p.famille)].masque[F_ZERO]);
+    return static_cast<uint16_t>(0x3FFF & ~fusibles2_de(p).masque[F_ZERO]);
 }
 
 bool instruction_calibration(const Desc_PIC& p, uint16_t mot) {

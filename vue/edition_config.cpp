@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #include "vue/edition_config.h"
 
+#include "vue/formats.h"
 #include "vue/vue_memoire.h"
 
 #include <cctype>
@@ -18,18 +19,9 @@ uint16_t masque_config2(uint32_t valeur, const Fusibles& f2) {
 }
 
 std::optional<uint16_t> lit_config2(const std::string& texte, const Fusibles& f2) {
-    const std::size_t debut = texte.find_first_not_of(" \t");
-    if (debut == std::string::npos) return std::nullopt;
-    const std::size_t fin = texte.find_last_not_of(" \t") + 1;
-    if (fin - debut > 4) return std::nullopt;
-    uint32_t v = 0;
-    for (std::size_t i = debut; i < fin; ++i) {
-        const unsigned char ch = static_cast<unsigned char>(texte[i]);
-        if (!std::isxdigit(ch)) return std::nullopt;
-        v = v * 16 +
-            static_cast<uint32_t>(std::isdigit(ch) ? ch - '0' : std::toupper(ch) - 'A' + 10);
-    }
-    return masque_config2(v, f2);
+    const std::optional<uint32_t> v = lit_chiffres(texte, 16, 4);
+    if (!v) return std::nullopt;
+    return masque_config2(*v, f2);
 }
 
 uint16_t applique_oscillateur(uint16_t config, const std::string& texte, const Fusibles& f) {

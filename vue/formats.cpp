@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #include "vue/formats.h"
 
+#include <cctype>
 #include <cstdio>
 #include <cstring>
 
@@ -41,4 +42,19 @@ std::string ui2Dec(unsigned valeur, unsigned longueur) {
     ui2Dec(valeur, s.data(), longueur);
     s.resize(std::strlen(s.c_str()));
     return s;
+}
+
+std::optional<uint32_t> lit_chiffres(const std::string& texte, int base, std::size_t chiffres_max) {
+    const std::size_t debut = texte.find_first_not_of(" \t");
+    if (debut == std::string::npos) return std::nullopt;
+    const std::size_t fin = texte.find_last_not_of(" \t") + 1;
+    if (fin - debut > chiffres_max) return std::nullopt;
+    uint32_t v = 0;
+    for (std::size_t i = debut; i < fin; ++i) {
+        const int ch = std::toupper(static_cast<unsigned char>(texte[i]));
+        const int chiffre = std::isdigit(ch) ? ch - '0' : std::isxdigit(ch) ? ch - 'A' + 10 : -1;
+        if (chiffre < 0 || chiffre >= base) return std::nullopt;
+        v = v * static_cast<uint32_t>(base) + static_cast<uint32_t>(chiffre);
+    }
+    return v;
 }

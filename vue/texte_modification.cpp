@@ -84,10 +84,9 @@ uint16_t mot_programme_modif(uint32_t valeur, int algo) {
 int mot_config_adresse(const Desc_PIC& p, int adresse) {
     const Faits_genre* g = faits_genre(p);
     if (!g || !g->id_config || adresse < 0) return 0;
-    if (g->largeur_mot == 12) return adresse == 0x0FFF ? 1 : 0;
     const auto a = static_cast<unsigned>(adresse);
-    if (a == g->espace_config + 7) return 1;
-    return a == g->espace_config + 8 && mots_config(p) == 2 ? 2 : 0;
+    if (a == adresse_mot_config(p)) return 1;
+    return a == adresse_mot_config(p, 2) && mots_config(p) == 2 ? 2 : 0;
 }
 
 uint16_t mot_config_modif(uint32_t valeur, const Desc_PIC& p, int n) {

@@ -3,6 +3,7 @@
 
 #include "core/repertoire_conf.h"
 #include "hex/hex.h"
+#include "vue/formats.h"
 
 #include <algorithm>
 #include <cctype>
@@ -147,15 +148,9 @@ const char* const note_tension_vpp =
     "Au-dessus de 9 V, les PIC16F1xxx et PIC12F1xxx sont entrés par la clé basse tension (LVP).";
 
 std::optional<int> lit_tension_vpp(const std::string& texte) {
-    const std::size_t debut = texte.find_first_not_of(" \t");
-    if (debut == std::string::npos) return std::nullopt;
-    const std::size_t fin = texte.find_last_not_of(" \t") + 1;
-    if (fin - debut > 2) return std::nullopt;
-    int v = 0;
-    for (std::size_t i = debut; i < fin; ++i) {
-        if (!std::isdigit(static_cast<unsigned char>(texte[i]))) return std::nullopt;
-        v = v * 10 + (texte[i] - '0');
-    }
+    const std::optional<uint32_t> lu = lit_chiffres(texte, 10, 2);
+    if (!lu) return std::nullopt;
+    const auto v = static_cast<int>(*lu); // two digits at most
     if (v < TENSION_VPP_MIN || v > TENSION_VPP_MAX) return std::nullopt;
     return v;
 }

@@ -56,12 +56,8 @@ Composant decrit_composant(const Desc_PIC& d) {
         c.calibration = p->mot_calibration();
         c.config_un = config_relue(*modele, *p, 0);
         c.config_lisible = config_relue(*modele, *p, 0xFFFF);
-        for (Num_fuse f : {F_CP0, F_CP1, F_CPD, F_WRT})
-            c.protection |=
-                static_cast<int>(tab_fuses[static_cast<std::size_t>(d.famille)].masque[f]);
-        c.protection &= c.config_lisible & ~c.config_un;
-        for (Num_fuse f : {F_CP0, F_CP1, F_CPD, F_WRT})
-            c.protection2 |= static_cast<int>(fusibles2_de(d).masque[f]);
+        c.protection = masque_protections(fusibles_de(d)) & c.config_lisible & ~c.config_un;
+        c.protection2 = masque_protections(fusibles2_de(d));
         c.id_composant = caracteristiques_pic(d).id_composant >= 0;
         c.absence_visible = coeur_12_bits(d);
     }
