@@ -51,10 +51,10 @@ Resultat_operation lit_et_compte(Rapport_vierge& r, const Desc_PIC& p, bool ids_
         const unsigned base_ids = coeur_12_bits(p) ? static_cast<unsigned>(p.taille_prog) : 0x2000;
         compte(r, "ID", lu.id, 4, base_ids, [](uint8_t b) { return b == 0xFF; });
         if ((lu.config | usine) != (config | usine))
-            r.zones.push_back({"Configuration", coeur_12_bits(p) ? 0xFFFu : 0x2007u, lu.config, 1});
+            r.zones.push_back({"Configuration", adresse_mot_config(p), lu.config, 1});
         const uint16_t masque2 = bits_config2_implementes(p);
         if (mots_config(p) == 2 && (lu.config2 & masque2) != (config2_vierge(p) & masque2))
-            r.zones.push_back({"Configuration", 0x2008u, lu.config2, 1});
+            r.zones.push_back({"Configuration", adresse_mot_config(p, 2), lu.config2, 1});
     }
     return OPERATION_REUSSIE;
 }
